@@ -1,0 +1,22 @@
+#pragma once
+
+// Discharge and mean velocity of uniform flow, from the Chézy form of Manning's relation:
+// Q = (A·C)·√(R·i), v = Q / A.
+
+#include "calculators/press.h"
+
+namespace lintavo {
+
+struct Discharge {
+    Value Q;  // double
+    Value v;  // single
+};
+
+// b 2, h 1, m 1, i 0.001, n 0.025 → Q 2.76306842…, v 0.92102283.
+Discharge computeDischarge(Value b, Value h, Value m, Value i, Value n);
+
+// Inputs b, h, m, i, n; outputs Q and v cut to three decimals: {"2", "1", "1", "0.001",
+// "0.025"} → {"2.763", "0.921"}.
+Texts pressDischarge(std::span<const std::string> inputs);
+
+}  // namespace lintavo

@@ -1,0 +1,236 @@
+#include "hydraulics/number_text.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+
+namespace lintavo {
+
+using namespace literals;
+
+namespace {
+
+[[noreturn]] void mismatch() {
+    throw CalculationFailure(FailureKind::TypeMismatch);
+}
+
+// Decodes one UTF-8 sequence at `pos`, advancing it; empty on a malformed sequence.
+std::optional<char32_t> nextCodePoint(std::string_view s, std::size_t& pos) {
+    const auto lead = static_cast<unsigned char>(s[pos++]);
+    if (lead < 0x80) return lead;
+    int extra = 0;
+    char32_t cp = 0;
+    if ((lead & 0xE0) == 0xC0) {
+        extra = 1;
+        cp = lead & 0x1F;
+    } else if ((lead & 0xF0) == 0xE0) {
+        extra = 2;
+        cp = lead & 0x0F;
+    } else if ((lead & 0xF8) == 0xF0) {
+        extra = 3;
+        cp = lead & 0x07;
+    } else {
+        return std::nullopt;
+    }
+    for (int k = 0; k < extra; ++k) {
+        if (pos >= s.size()) return std::nullopt;
+        const auto c = static_cast<unsigned char>(s[pos++]);
+        if ((c & 0xC0) != 0x80) return std::nullopt;
+        cp = (cp << 6) | (c & 0x3F);
+    }
+    return cp;
+}
+
+// The ASCII character a code point stands for in a number, or 0 when it has no place in
+// one. A Chinese input method in full-width mode types U+FF10…U+FF19 for the digits and
+// U+3000 for the blank; those count as what they look like.
+char asciiTwin(char32_t cp) {
+    if (cp == U' ' || cp == U'\t' || cp == U'\u3000') return ' ';
+    if (cp >= U'０' && cp <= U'９') return static_cast<char>('0' + (cp - U'０'));
+    switch (cp) {
+        case U'．':
+            return '.';
+        case U'＋':
+            return '+';
+        case U'－':
+            return '-';
+        case U'ｅ':
+            return 'e';
+        case U'Ｅ':
+            return 'E';
+        default:
+            break;
+    }
+    if (cp > 0x20 && cp < 0x7F) return static_cast<char>(cp);
+    return 0;
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The text of a number as plain ASCII, without the blanks around it.
+std::string normalise(std::string_view text) {
+    std::string ascii;
+    ascii.reserve(text.size());
+    for (std::size_t pos = 0; pos < text.size();) {
+        const auto cp = nextCodePoint(text, pos);
+        const char c = cp ? asciiTwin(*cp) : 0;
+        if (c == 0) mismatch();
+        ascii += c;
+    }
+    const auto first = ascii.find_first_not_of(' ');
+    if (first == std::string::npos) mismatch();
+    const auto last = ascii.find_last_not_of(' ');
+    return ascii.substr(first, last - first + 1);
+}
+
+// The decimal exponent of the leading significant digit of a well-formed unsigned number
+// with at least one non-zero digit, saturated far beyond the single range:
+// "0.0012e5" → 2. Only used to tell a number too large for a single from one too small.
+long leadingExponent(std::string_view number) {
+    const auto mantissaEnd = number.find_first_of("eE");
+    const auto mantissa = number.substr(0, mantissaEnd);
+    const auto point = mantissa.find('.');
+    const long integerDigits =
+        static_cast<long>(point == std::string_view::npos ? mantissa.size() : point);
+    const auto firstNonZero = mantissa.find_first_not_of("0.");
+    const long digitsBefore = static_cast<long>(firstNonZero) -
+                              (point != std::string_view::npos && point < firstNonZero ? 1 : 0);
+    long exponent = 0;
+    if (mantissaEnd != std::string_view::npos) {
+        auto k = mantissaEnd + 1;
+        const bool negative = number[k] == '-';
+        if (number[k] == '+' || number[k] == '-') ++k;
+        for (; k < number.size(); ++k) {
+            if (exponent < 1000000) exponent = exponent * 10 + (number[k] - '0');
+        }
+        if (negative) exponent = -exponent;
+    }
+    return integerDigits - 1 - digitsBefore + exponent;
+}
+
+// sign? (digits ("." digits*)? | "." digits) ([eE] sign? digits)?
+bool wellFormed(std::string_view s) {
+    std::size_t k = 0;
+    auto digits = [&] {
+        const auto from = k;
+        while (k < s.size() && isDigit(s[k]))
+            ++k;
+        return k - from;
+    };
+    if (k < s.size() && (s[k] == '+' || s[k] == '-')) ++k;
+    std::size_t mantissaDigits = digits();
+    if (k < s.size() && s[k] == '.') {
+        ++k;
+        mantissaDigits += digits();
+    }
+    if (mantissaDigits == 0) return false;
+    if (k < s.size() && (s[k] == 'e' || s[k] == 'E')) {
+        ++k;
+        if (k < s.size() && (s[k] == '+' || s[k] == '-')) ++k;
+        if (digits() == 0) return false;
+    }
+    return k == s.size();
+}
+
+// The shortest of the significant digits of |x| rounded to `digits` of them, and the
+// decimal exponent of the first: 2.7630000000000001 with 15 → {"2763", 0}.
+struct Decimal {
+    std::string digits;
+    int exponent;
+};
+
+Decimal roundToDigits(double x, int digits) {
+    // to_chars, unlike printf, rounds correctly and never writes the locale's decimal comma.
+    char buffer[64];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(x),
+                                   std::chars_format::scientific, digits - 1)
+                         .ptr;
+    const std::string_view printed(buffer, static_cast<std::size_t>(end - buffer));
+    const auto e = printed.find('e');
+    std::string mantissa;
+    for (char c : printed.substr(0, e)) {
+        if (c != '.') mantissa += c;
+    }
+    mantissa.erase(mantissa.find_last_not_of('0') + 1);
+    int exponent = 0;
+    std::from_chars(printed.data() + e + 1 + (printed[e + 1] == '+' ? 1 : 0), end, exponent);
+    return {mantissa, exponent};
+}
+
+std::string plainDecimal(const Decimal& d) {
+    if (d.exponent < 0)
+        return "0." + std::string(static_cast<std::size_t>(-d.exponent - 1), '0') + d.digits;
+    const auto integerDigits = static_cast<std::size_t>(d.exponent) + 1;
+    if (d.digits.size() <= integerDigits)
+        return d.digits + std::string(integerDigits - d.digits.size(), '0');
+    return d.digits.substr(0, integerDigits) + "." + d.digits.substr(integerDigits);
+}
+
+std::string exponentForm(const Decimal& d) {
+    std::string text = d.digits.substr(0, 1);
+    if (d.digits.size() > 1) text += "." + d.digits.substr(1);
+    char exponent[16];
+    std::snprintf(exponent, sizeof exponent, "E%c%02d", d.exponent < 0 ? '-' : '+',
+                  std::abs(d.exponent));
+    return text + exponent;
+}
+
+// 10^k as the integer literal that writes it: 1000 is a 16-bit integer, 100000 a 32-bit one.
+Value powerOfTen(int k) {
+    std::int32_t scale = 1;
+    for (int j = 0; j < k; ++j)
+        scale *= 10;
+    if (scale <= 32767) return Value::integer(static_cast<std::int16_t>(scale));
+    return Value::long32(scale);
+}
+
+}  // namespace
+
+Value parseInput(std::string_view text) {
+    const std::string number = normalise(text);
+    if (!wellFormed(number)) mismatch();
+    const bool negative = number.front() == '-';
+    const std::string_view magnitude = (number.front() == '-' || number.front() == '+')
+                                           ? std::string_view(number).substr(1)
+                                           : std::string_view(number);
+    float value = 0.0F;
+    const auto [end, error] =
+        std::from_chars(magnitude.data(), magnitude.data() + magnitude.size(), value);
+    if (error == std::errc::result_out_of_range) {
+        // Beyond the single range on one side or the other: too large is an overflow, too
+        // small rounds to the nearest single, zero.
+        if (leadingExponent(magnitude) >= 0) throw CalculationFailure(FailureKind::Overflow);
+        value = 0.0F;
+    } else if (error != std::errc() || end != magnitude.data() + magnitude.size()) {
+        mismatch();
+    }
+    return Value::single(negative ? -value : value);
+}
+
+Value floorTruncate(Value x, int k) {
+    const Value scale = powerOfTen(k);
+    return floor(x * scale) / scale;
+}
+
+Value floorTruncateSingle(Value v) {
+    // In double, v · 1000 is exact: 24 + 10 significant bits fit in 53.
+    const Value thousandfold = Value::dbl(v.number()) * 1000_int;
+    return (floor(thousandfold) / 1000_int).toSingle();
+}
+
+std::string formatResult(Value x) {
+    if (x.kind() == Kind::Integer || x.kind() == Kind::Long) {
+        return std::to_string(static_cast<std::int32_t>(x.number()));
+    }
+    if (x.number() == 0.0) return "0";  // and -0 too
+    const Decimal d = roundToDigits(x.number(), x.kind() == Kind::Single ? 7 : 15);
+    const std::string magnitude =
+        (d.exponent >= -5 && d.exponent < 15) ? plainDecimal(d) : exponentForm(d);
+    return x.number() < 0.0 ? "-" + magnitude : magnitude;
+}
+
+}  // namespace lintavo

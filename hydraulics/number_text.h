@@ -1,0 +1,40 @@
+#pragma once
+
+// Text to number and number to text: what a field holds and what a result field shows.
+
+#include <string>
+#include <string_view>
+
+#include "hydraulics/value.h"
+
+namespace lintavo {
+
+// The single nearest to the decimal number in `text` (UTF-8), parsed straight to single.
+// Accepted: blanks (also the full-width U+3000) around an optional sign, digits with at
+// most one ".", and an optional exponent; full-width digits, point, signs and e count as
+// their ASCII twins.
+//   parseInput(" 0.025") → 0.0250000004 (single)     parseInput("２．５") → 2.5
+//   parseInput("2.5E+2") → 250                       parseInput("1e-50")  → 0
+// Throws TypeMismatch for anything else ("", "  ", "1,000", "inf", "0x10", "1.2.3") and
+// Overflow for a number beyond the single range ("1e39").
+Value parseInput(std::string_view text);
+
+// floor(x · 10^k) / 10^k with the literal 1000 (k = 3) or 100000 (k = 5), each step by the
+// kinds' own rules:  floorTruncate(2.7630684, 3) → 2.763,  floorTruncate(-0.0004, 3) → -0.001.
+Value floorTruncate(Value x, int k);
+
+// The velocity's variant for a single v: v · 1000 is formed exactly, in double, its floor
+// divided by 1000 in double, and only that quotient rounded to single. A single just below
+// 2.1 keeps its 2.0999999 · 1000 = 2099.9999… and shows 2.099, where a single product would
+// have rounded up to 2100.  floorTruncateSingle(0.92102283) → 0.921 (single).
+Value floorTruncateSingle(Value v);
+
+// The text written into a result field: up to 15 significant digits for a double, 7 for a
+// single, whole numbers as they are. Plain decimals while the rounded value lies from 1e-5
+// up to below 1e15 in magnitude, an exponent form outside that range; no trailing zeros,
+// no bare point, no thousands separator, and -0 is "0".
+//   formatResult(2.0) → "2"     formatResult(0.00003) → "0.00003"    formatResult(-0.25) → "-0.25"
+//   formatResult(1.5e20) → "1.5E+20"    formatResult(-3e-6) → "-3E-06"
+std::string formatResult(Value x);
+
+}  // namespace lintavo

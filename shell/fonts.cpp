@@ -1,0 +1,24 @@
+#include "shell/fonts.h"
+
+#include "shell/qt_text.h"
+
+namespace lintavo {
+
+void installFontSubstitutes() {
+    for (const auto& row : faceSubstitutes) {
+        QFont::insertSubstitution(qstr(row.face), qstr(row.substitute));
+    }
+}
+
+QFont fontFor(const FontSpec& spec) {
+    QFont font(qstr(spec.face));
+    font.setPointSizeF(spec.points);
+    font.setBold(spec.bold);
+    font.setItalic(spec.italic);
+    // Keep to the named face; do not let fontconfig pick another CJK face for a glyph
+    // the substitute also has.
+    font.setStyleStrategy(QFont::PreferMatch);
+    return font;
+}
+
+}  // namespace lintavo

@@ -1,0 +1,198 @@
+#include "shell/form.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
+#include <QPixmap>
+#include <QRegularExpression>
+#include <QStringList>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+#include <algorithm>
+#include <climits>
+#include <vector>
+
+#include "shell/fonts.h"
+#include "shell/qt_text.h"
+
+namespace lintavo {
+
+namespace {
+
+QRect pixelRect(const TwipRect& box) {
+    return {twipsToPixels(box.left), twipsToPixels(box.top), twipsToPixels(box.width),
+            twipsToPixels(box.height)};
+}
+
+QColor colourOf(Ink ink) {
+    switch (ink) {
+        case Ink::Red:
+            return {255, 0, 0};
+        case Ink::Blue:
+            return {0, 0, 255};
+        case Ink::Default:
+            break;
+    }
+    return {};
+}
+
+// The palette role a control draws its text in.
+QPalette::ColorRole textRole(ControlKind kind) {
+    switch (kind) {
+        case ControlKind::Field:
+            return QPalette::Text;
+        case ControlKind::Button:
+            return QPalette::ButtonText;
+        case ControlKind::Label:
+        case ControlKind::Picture:
+            break;
+    }
+    return QPalette::WindowText;
+}
+
+QWidget* makeControl(const ControlSpec& row, QWidget* parent) {
+    const QString text = qstr(row.text);
+    switch (row.kind) {
+        case ControlKind::Label: {
+            auto* label = new QLabel(text, parent);
+            label->setTextFormat(Qt::PlainText);
+            label->setWordWrap(row.wrap);
+            label->setAlignment(Qt::AlignTop |
+                                (row.align == Align::Centre ? Qt::AlignHCenter : Qt::AlignLeft));
+            return label;
+        }
+        case ControlKind::Field:
+            return new QLineEdit(text, parent);
+        case ControlKind::Button:
+            return new FormButton(text, row.wrap, parent);
+        case ControlKind::Picture: {
+            // A picture's text names its image; the image sits at the area's top-left
+            // corner, over the area's own background.
+            auto* picture = new QLabel(parent);
+            picture->setPixmap(QPixmap(text));
+            picture->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+            picture->setAutoFillBackground(true);
+            return picture;
+        }
+    }
+    return nullptr;
+}
+
+// Breaks a caption that is too wide at its runs of blanks, filling each line as far as it
+// fits: "渠道断面  尺寸计算" becomes "渠道断面" over "尺寸计算". A word wider than the line is
+// left for the painter to break anywhere.
+QString wrapAtBlanks(const QString& caption, const QFontMetrics& metrics, int width) {
+    if (metrics.horizontalAdvance(caption) <= width) return caption;
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    const QStringList words = caption.split(blanks, Qt::SkipEmptyParts);
+    QStringList lines;
+    QString line;
+    for (const QString& word : words) {
+        const QString joined = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+        if (!line.isEmpty() && metrics.horizontalAdvance(joined) > width) {
+            lines.append(line);
+            line = word;
+        } else {
+            line = joined;
+        }
+    }
+    lines.append(line);
+    return lines.join(QLatin1Char('\n'));
+}
+
+}  // namespace
+
+FormButton::FormButton(const QString& caption, bool wrap, QWidget* parent)
+    : QPushButton(caption, parent), wrap_(wrap) {}
+
+void FormButton::keyPressEvent(QKeyEvent* event) {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        !event->isAutoRepeat()) {
+        click();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
+}
+
+void FormButton::paintEvent(QPaintEvent* event) {
+    if (!wrap_) {
+        QPushButton::paintEvent(event);
+        return;
+    }
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    const QString caption = option.text;
+    option.text.clear();
+    painter.drawControl(QStyle::CE_PushButton, option);
+    const QRect contents = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+    painter.setPen(palette().color(QPalette::ButtonText));
+    painter.drawText(contents, Qt::AlignCenter | Qt::TextWordWrap,
+                     wrapAtBlanks(caption, fontMetrics(), contents.width()));
+}
+
+Form::Form(const WindowSpec& spec, QWidget* parent) : QWidget(parent), spec_(spec) {
+    setObjectName(qstr(spec.name));
+    setWindowTitle(qstr(spec.title));
+    setFont(fontFor(spec.font));
+
+    const QSize client(twipsToPixels(spec.client.width), twipsToPixels(spec.client.height));
+    if (spec.position) {
+        // For a window, setGeometry places the client area, not the frame.
+        setGeometry(QRect(
+            QPoint(twipsToPixels(spec.position->left), twipsToPixels(spec.position->top)), client));
+    } else {
+        resize(client);
+    }
+    setFixedSize(client);
+
+    // Qt's Tab order follows the order in which the controls are made, so they are made in
+    // the table's Tab order (the controls that take no focus last), and then stacked in
+    // the table's order.
+    std::vector<const ControlSpec*> creation;
+    for (const ControlSpec& row : spec.controls)
+        creation.push_back(&row);
+    std::stable_sort(creation.begin(), creation.end(),
+                     [](const ControlSpec* a, const ControlSpec* b) {
+                         const auto rank = [](const ControlSpec* row) {
+                             return row->tab == NoTab ? INT_MAX : row->tab;
+                         };
+                         return rank(a) < rank(b);
+                     });
+    QWidget* first = nullptr;
+    for (const ControlSpec* row : creation) {
+        QWidget* widget = makeControl(*row, this);
+        widget->setObjectName(qstr(row->name));
+        widget->setGeometry(pixelRect(row->box));
+        if (row->font) widget->setFont(fontFor(*row->font));
+        if (row->ink != Ink::Default) {
+            QPalette palette = widget->palette();
+            palette.setColor(textRole(row->kind), colourOf(row->ink));
+            widget->setPalette(palette);
+        }
+        if (row->tab == NoTab) {
+            widget->setFocusPolicy(Qt::NoFocus);
+        } else if (row->kind == ControlKind::Picture) {
+            widget->setFocusPolicy(Qt::TabFocus);
+        }
+        if (first == nullptr && row->tab != NoTab) first = widget;
+    }
+    for (const ControlSpec& row : spec.controls)
+        control(row.name)->raise();
+    if (first != nullptr) first->setFocus();
+}
+
+QWidget* Form::control(std::string_view name) const {
+    return findChild<QWidget*>(qstr(name), Qt::FindDirectChildrenOnly);
+}
+
+QLineEdit* Form::field(std::string_view name) const {
+    return findChild<QLineEdit*>(qstr(name), Qt::FindDirectChildrenOnly);
+}
+
+QPushButton* Form::button(std::string_view name) const {
+    return findChild<QPushButton*>(qstr(name), Qt::FindDirectChildrenOnly);
+}
+
+}  // namespace lintavo

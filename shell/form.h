@@ -1,0 +1,45 @@
+#pragma once
+
+// A window built from its table: every control created, placed, styled and put in the Tab
+// order by one loop, so that a window's code holds nothing but its table and its actions.
+
+#include <QPushButton>
+#include <QWidget>
+#include <string_view>
+
+#include "shell/form_spec.h"
+
+class QLineEdit;
+
+namespace lintavo {
+
+// A push button as the forms have it: activated by a click, by Space and also by Return or
+// Enter while it has the focus; a caption marked `wrap` breaks onto further lines.
+class FormButton : public QPushButton {
+  public:
+    FormButton(const QString& caption, bool wrap, QWidget* parent);
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    bool wrap_;
+};
+
+class Form : public QWidget {
+  public:
+    explicit Form(const WindowSpec& spec, QWidget* parent = nullptr);
+
+    const WindowSpec& spec() const { return spec_; }
+
+    // The control, field or button of that objectName, or null.
+    QWidget* control(std::string_view name) const;
+    QLineEdit* field(std::string_view name) const;
+    QPushButton* button(std::string_view name) const;
+
+  private:
+    const WindowSpec& spec_;
+};
+
+}  // namespace lintavo

@@ -1,0 +1,72 @@
+#include "shell/shell.h"
+
+#include "shell/qt_text.h"
+
+namespace lintavo {
+
+Shell::Shell(std::span<const CalculatorSpec> calculators, QObject* parent)
+    : QObject(parent),
+      specs_(calculators),
+      menu_(new MainWindow),
+      calculators_(calculators.size()) {
+    connect(menu_, &MainWindow::openRequested, this, &Shell::open);
+    connect(menu_, &MainWindow::closed, this, &Shell::ended);
+}
+
+Shell::~Shell() {
+    for (auto& window : calculators_)
+        delete window;
+    delete menu_;
+}
+
+void Shell::start() {
+    menu_->show();
+}
+
+std::vector<Form*> Shell::windows() const {
+    std::vector<Form*> all;
+    if (menu_) all.push_back(menu_);
+    for (const auto& window : calculators_) {
+        if (window) all.push_back(window);
+    }
+    return all;
+}
+
+void Shell::open(const QString& name) {
+    for (std::size_t k = 0; k < specs_.size(); ++k) {
+        if (qstr(specs_[k].window.name) != name) continue;
+        auto& window = calculators_[k];
+        if (!window) {
+            window = new CalculatorWindow(specs_[k]);
+            CalculatorWindow* created = window;
+            connect(created, &CalculatorWindow::returnRequested, this,
+                    [this, created] { returnToMenu(created); });
+            connect(created, &CalculatorWindow::endRequested, this, &Shell::ended);
+            connect(created, &CalculatorWindow::closedFromTitleBar, this,
+                    [this, created] { discard(created); });
+        }
+        menu_->hide();
+        window->show();
+        window->activateWindow();
+        return;
+    }
+}
+
+void Shell::returnToMenu(CalculatorWindow* window) {
+    menu_->show();
+    menu_->activateWindow();
+    window->hide();
+}
+
+void Shell::discard(CalculatorWindow* window) {
+    for (auto& slot : calculators_) {
+        if (slot == window) slot = nullptr;
+    }
+    window->deleteLater();
+    if (menu_) {
+        menu_->show();
+        menu_->activateWindow();
+    }
+}
+
+}  // namespace lintavo

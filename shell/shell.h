@@ -1,0 +1,57 @@
+#pragma once
+
+// The shell: who is on screen.
+//
+//   app/main ──▶ Shell ──▶ MainWindow        (the menu; "结  束" closes it)
+//                  │  └──▶ CalculatorWindow  (one per CalculatorSpec, made on first opening)
+//                  └──── ended() ──▶ the event loop quits
+//
+// A calculator window's table and its press come from calculators/; the shell only shows,
+// hides and destroys windows. While the user works with the buttons exactly one window is
+// visible: a menu button hides the menu and shows its calculator window, 返回 shows the menu
+// and hides the calculator window, which keeps every text. 结束 ends the program at once.
+// Closing the menu ends the program too: hidden calculator windows would otherwise keep a
+// process running with no window. Closing a calculator window from its title bar destroys
+// it, so that it starts again from its initial texts, and brings the menu back.
+
+#include <QObject>
+#include <QPointer>
+#include <span>
+#include <vector>
+
+#include "shell/calculator_window.h"
+#include "shell/main_window.h"
+
+namespace lintavo {
+
+class Shell : public QObject {
+    Q_OBJECT
+
+  public:
+    explicit Shell(std::span<const CalculatorSpec> calculators, QObject* parent = nullptr);
+    ~Shell() override;
+    Shell(const Shell&) = delete;
+    Shell& operator=(const Shell&) = delete;
+
+    // Shows the menu at its place.
+    void start();
+
+    // Every window that exists, shown or hidden: the menu first, then the calculator
+    // windows in menu order.
+    std::vector<Form*> windows() const;
+
+  Q_SIGNALS:
+    // The program is to end now.
+    void ended();
+
+  private:
+    void open(const QString& name);
+    void returnToMenu(CalculatorWindow* window);
+    void discard(CalculatorWindow* window);
+
+    std::span<const CalculatorSpec> specs_;
+    QPointer<MainWindow> menu_;
+    std::vector<QPointer<CalculatorWindow>> calculators_;  // one slot per spec
+};
+
+}  // namespace lintavo

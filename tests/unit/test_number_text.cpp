@@ -1,0 +1,274 @@
+// Text to number and back: parseInput, floorTruncate, floorTruncateSingle, formatResult.
+// Where an independent implementation exists (the C library's strtof and printf), the
+// expected values come from it rather than from a copy of the code's own output.
+
+#include <QTest>
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+
+#include "hydraulics/number_text.h"
+
+using namespace lintavo;
+
+Q_DECLARE_METATYPE(lintavo::Kind)
+Q_DECLARE_METATYPE(lintavo::FailureKind)
+Q_DECLARE_METATYPE(std::string)
+
+namespace {
+
+std::uint32_t bitsOf(float f) {
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &f, sizeof bits);
+    return bits;
+}
+
+// The C library's conversion, correctly rounded, in the C locale.
+float referenceSingle(const std::string& text) {
+    return std::strtof(text.c_str(), nullptr);
+}
+
+}  // namespace
+
+class NumberTextTest : public QObject {
+    Q_OBJECT
+
+  private Q_SLOTS:
+    void initTestCase() { std::setlocale(LC_ALL, "C"); }
+
+    void parsesNumbers_data() {
+        QTest::addColumn<std::string>("text");
+        QTest::addColumn<float>("expected");
+
+        QTest::newRow("0.025 enters as single") << std::string("0.025") << 0.025F;
+        QTest::newRow("blank before") << std::string(" 2") << 2.0F;
+        QTest::newRow("blank after, the discharge window's initial text kept")
+            << std::string("2 ") << 2.0F;
+        QTest::newRow("tabs and blanks") << std::string("\t 1.5  ") << 1.5F;
+        QTest::newRow("full-width blank around") << std::string("\u30001.5\u3000") << 1.5F;
+        QTest::newRow("leading plus") << std::string("+3") << 3.0F;
+        QTest::newRow("leading minus") << std::string("-0.025") << -0.025F;
+        QTest::newRow("no digit before the point") << std::string(".5") << 0.5F;
+        QTest::newRow("no digit after the point") << std::string("5.") << 5.0F;
+        QTest::newRow("exponent") << std::string("1e-3") << 1e-3F;
+        QTest::newRow("exponent with sign and capital E") << std::string("2.5E+2") << 250.0F;
+        QTest::newRow("full-width digits and point") << std::string("１．５") << 1.5F;
+        QTest::newRow("full-width minus and e") << std::string("－２ｅ３") << -2000.0F;
+        QTest::newRow("full-width plus and E") << std::string("＋1Ｅ1") << 10.0F;
+        QTest::newRow("largest single") << std::string("3.4028234e38") << 3.4028234e38F;
+        QTest::newRow("below the single range rounds to 0") << std::string("1e-50") << 0.0F;
+        QTest::newRow("a subnormal single") << std::string("1e-40") << 1e-40F;
+        QTest::newRow("many digits round once")
+            << std::string("0.1000000014901161193847656") << 0.1F;
+        // 16777217 lies halfway between two singles; the tie goes to the even one.
+        QTest::newRow("halfway rounds to even") << std::string("16777217") << 16777216.0F;
+        // Just above the halfway point 1 + 2^-24, so it rounds up. Read as a double first it
+        // would become exactly 1 + 2^-24 and then tie down to 1: the double-rounding trap.
+        QTest::newRow("just above halfway rounds up")
+            << std::string("1.00000005960464477550") << 1.00000011920928955F;
+        QTest::newRow("zero") << std::string("0") << 0.0F;
+    }
+
+    void parsesNumbers() {
+        QFETCH(std::string, text);
+        QFETCH(float, expected);
+        const Value v = parseInput(text);
+        QCOMPARE(v.kind(), Kind::Single);
+        QCOMPARE(bitsOf(static_cast<float>(v.number())), bitsOf(expected));
+    }
+
+    void rejectsText_data() {
+        QTest::addColumn<std::string>("text");
+        QTest::addColumn<FailureKind>("failure");
+
+        const auto mismatch = FailureKind::TypeMismatch;
+        QTest::newRow("empty") << std::string() << mismatch;
+        QTest::newRow("one blank") << std::string(" ") << mismatch;
+        QTest::newRow("full-width blank only") << std::string("\u3000") << mismatch;
+        QTest::newRow("letters") << std::string("abc") << mismatch;
+        QTest::newRow("number then letters") << std::string("2m") << mismatch;
+        QTest::newRow("inf") << std::string("inf") << mismatch;
+        QTest::newRow("nan") << std::string("nan") << mismatch;
+        QTest::newRow("hexadecimal") << std::string("0x10") << mismatch;
+        QTest::newRow("thousands separator") << std::string("1,000") << mismatch;
+        QTest::newRow("decimal comma") << std::string("0,025") << mismatch;
+        QTest::newRow("second point") << std::string("1.2.3") << mismatch;
+        QTest::newRow("double minus") << std::string("--1") << mismatch;
+        QTest::newRow("plus minus") << std::string("+-1") << mismatch;
+        QTest::newRow("exponent without digits") << std::string("1e") << mismatch;
+        QTest::newRow("exponent without mantissa") << std::string("e5") << mismatch;
+        QTest::newRow("point alone") << std::string(".") << mismatch;
+        QTest::newRow("sign alone") << std::string("-") << mismatch;
+        QTest::newRow("blank inside") << std::string("1 000") << mismatch;
+        QTest::newRow("NUL inside") << std::string(
+                                           "1\0"
+                                           "2",
+                                           3)
+                                    << mismatch;
+        QTest::newRow("right-to-left mark") << std::string("\u200F1") << mismatch;
+        QTest::newRow("broken UTF-8") << std::string("\xE4\xB8") << mismatch;
+        QTest::newRow("ideographic full stop is no point") << std::string("1。5") << mismatch;
+        QTest::newRow("beyond single") << std::string("1e39") << FailureKind::Overflow;
+        QTest::newRow("beyond single, negative") << std::string("-1e39") << FailureKind::Overflow;
+        QTest::newRow("rounds up past the largest single")
+            << std::string("3.4028236e38") << FailureKind::Overflow;
+        QTest::newRow("huge exponent")
+            << std::string("1e99999999999999999999") << FailureKind::Overflow;
+        QTest::newRow("30000 digits") << std::string(30000, '9') << FailureKind::Overflow;
+    }
+
+    void rejectsText() {
+        QFETCH(std::string, text);
+        QFETCH(FailureKind, failure);
+        try {
+            const Value v = parseInput(text);
+            QFAIL(qPrintable(QStringLiteral("parsed as %1").arg(v.number())));
+        } catch (const CalculationFailure& f) {
+            QCOMPARE(f.kind(), failure);
+        }
+    }
+
+    // Random decimal texts of every length and exponent, against the C library.
+    void agreesWithTheCLibrary() {
+        std::mt19937_64 random(20261208);
+        std::uniform_int_distribution<int> digitCount(1, 12);
+        std::uniform_int_distribution<int> digit(0, 9);
+        std::uniform_int_distribution<int> exponent(-47, 39);
+        for (int n = 0; n < 20000; ++n) {
+            std::string text;
+            const int digits = digitCount(random);
+            for (int k = 0; k < digits; ++k)
+                text += static_cast<char>('0' + digit(random));
+            text.insert(
+                static_cast<std::size_t>(std::uniform_int_distribution<int>(0, digits)(random)),
+                ".");
+            text += "e" + std::to_string(exponent(random));
+            const float expected = referenceSingle(text);
+            if (std::isinf(expected)) continue;
+            const Value v = parseInput(text);
+            if (bitsOf(static_cast<float>(v.number())) != bitsOf(expected)) {
+                QFAIL(qPrintable(QStringLiteral("%1: %2, expected %3")
+                                     .arg(QString::fromStdString(text))
+                                     .arg(v.number(), 0, 'g', 9)
+                                     .arg(static_cast<double>(expected), 0, 'g', 9)));
+            }
+        }
+    }
+
+    void truncates_data() {
+        QTest::addColumn<double>("x");
+        QTest::addColumn<int>("k");
+        QTest::addColumn<std::string>("shown");
+
+        QTest::newRow("2.0 is written 2") << 2.0 << 3 << std::string("2");
+        QTest::newRow("cut, not rounded") << 2.7630684 << 3 << std::string("2.763");
+        QTest::newRow("negative moves away from zero") << -0.0004 << 3 << std::string("-0.001");
+        QTest::newRow("-2.7630684 shows -2.764") << -2.7630684 << 3 << std::string("-2.764");
+        QTest::newRow("a few units below 1.001 shows 1")
+            << 1.0009999999999999 << 3 << std::string("1");
+        QTest::newRow("five decimals") << 0.000499 << 5 << std::string("0.00049");
+        QTest::newRow("below 0.00001 shows 0") << 7.2e-8 << 5 << std::string("0");
+        QTest::newRow("one significant digit left") << 0.0000327 << 5 << std::string("0.00003");
+        QTest::newRow("0.00099995 shows 0.00099") << 0.00099995 << 5 << std::string("0.00099");
+        QTest::newRow("exactly representable stays") << 0.5 << 3 << std::string("0.5");
+        QTest::newRow("zero") << 0.0 << 3 << std::string("0");
+    }
+
+    void truncates() {
+        QFETCH(double, x);
+        QFETCH(int, k);
+        QFETCH(std::string, shown);
+        const Value cut = floorTruncate(Value::dbl(x), k);
+        QCOMPARE(cut.kind(), Kind::Double);
+        QCOMPARE(formatResult(cut), shown);
+    }
+
+    void truncatesASingleInItsOwnKind() {
+        // The plain rule on a single: v·1000 rounds to single first.
+        const Value v = Value::single(2.0999999F);
+        QCOMPARE(floorTruncate(v, 3).kind(), Kind::Single);
+        QCOMPARE(formatResult(floorTruncate(v, 3)), std::string("2.1"));
+        // The velocity's own rule keeps v·1000 exact, below 2100.
+        QCOMPARE(floorTruncateSingle(v).kind(), Kind::Single);
+        QCOMPARE(formatResult(floorTruncateSingle(v)), std::string("2.099"));
+        QCOMPARE(formatResult(floorTruncateSingle(Value::single(0.92102283F))),
+                 std::string("0.921"));
+        QCOMPARE(formatResult(floorTruncateSingle(Value::single(-0.92102283F))),
+                 std::string("-0.922"));
+        // Seven significant digits: a velocity of 12345.678 keeps only three decimals' worth.
+        QCOMPARE(formatResult(floorTruncateSingle(Value::single(12345.6789F))),
+                 std::string("12345.68"));
+    }
+
+    void formats_data() {
+        QTest::addColumn<double>("x");
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<std::string>("text");
+
+        QTest::newRow("whole double") << 2.0 << Kind::Double << std::string("2");
+        QTest::newRow("trailing zeros dropped") << 1.250 << Kind::Double << std::string("1.25");
+        QTest::newRow("leading zero") << 0.921 << Kind::Double << std::string("0.921");
+        QTest::newRow("negative") << -2.764 << Kind::Double << std::string("-2.764");
+        QTest::newRow("negative zero") << -0.0 << Kind::Double << std::string("0");
+        QTest::newRow("15 digits of a double") << 0.1 + 0.2 << Kind::Double << std::string("0.3");
+        QTest::newRow("15 digits kept")
+            << 1234567.89012345 << Kind::Double << std::string("1234567.89012345");
+        QTest::newRow("16th digit rounds")
+            << 2.0000000000000004 << Kind::Double << std::string("2");
+        QTest::newRow("7 digits of a single")
+            << static_cast<double>(0.1F) << Kind::Single << std::string("0.1");
+        QTest::newRow("single keeps 7")
+            << static_cast<double>(2.0999999F) << Kind::Single << std::string("2.1");
+        QTest::newRow("no thousands separator")
+            << 1234567.0 << Kind::Double << std::string("1234567");
+        QTest::newRow("1e-5 is still plain") << 0.00001 << Kind::Double << std::string("0.00001");
+        QTest::newRow("below 1e-5 takes an exponent")
+            << 0.0000099999 << Kind::Double << std::string("9.9999E-06");
+        QTest::newRow("-3e-6") << -3e-6 << Kind::Double << std::string("-3E-06");
+        QTest::newRow("just below 1e15 is plain")
+            << 999999999999999.0 << Kind::Double << std::string("999999999999999");
+        QTest::newRow("rounds up to 1e15 takes an exponent")
+            << 999999999999999.9 << Kind::Double << std::string("1E+15");
+        QTest::newRow("1.5e20") << 1.5e20 << Kind::Double << std::string("1.5E+20");
+        QTest::newRow("three-digit exponent")
+            << 1.25e-300 << Kind::Double << std::string("1.25E-300");
+        QTest::newRow("a large single") << 1e20 << Kind::Single << std::string("1E+20");
+    }
+
+    void formats() {
+        QFETCH(double, x);
+        QFETCH(Kind, kind);
+        QFETCH(std::string, text);
+        const Value v = kind == Kind::Single ? Value::single(static_cast<float>(x)) : Value::dbl(x);
+        QCOMPARE(formatResult(v), text);
+    }
+
+    void formatsIntegers() {
+        QCOMPARE(formatResult(Value::integer(-7)), std::string("-7"));
+        QCOMPARE(formatResult(Value::long32(100000)), std::string("100000"));
+    }
+
+    // What formatResult writes, read back as the nearest double, is the double that printf's
+    // own 15-digit rounding names, and writing that double again gives the same text.
+    void roundTripsThroughTheCLibrary() {
+        std::mt19937_64 random(42);
+        std::uniform_real_distribution<double> mantissa(1.0, 10.0);
+        std::uniform_int_distribution<int> exponent(-8, 16);
+        for (int n = 0; n < 20000; ++n) {
+            const double x = mantissa(random) * std::pow(10.0, exponent(random)) * (n % 2 ? -1 : 1);
+            const std::string text = formatResult(Value::dbl(x));
+            char reference[64];
+            std::snprintf(reference, sizeof reference, "%.14e", x);
+            const double back = std::strtod(text.c_str(), nullptr);
+            QCOMPARE(back, std::strtod(reference, nullptr));
+            QCOMPARE(formatResult(Value::dbl(back)), text);
+        }
+    }
+};
+
+QTEST_APPLESS_MAIN(NumberTextTest)
+#include "test_number_text.moc"

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs Lintavo, or runs every test, on Debian 12.
+#   bash tools/dev.sh run    install what is missing, build, start the program
+#   bash tools/dev.sh test   install what is missing, build, run every test
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+# Build tools, Qt, the virtual display for window tests, and the font packages that the
+# program's font table names (shell/fonts.h).
+packages=(
+    cmake ninja-build g++ pkg-config
+    qt6-base-dev qt6-base-dev-tools libgl-dev
+    xvfb xauth
+    fonts-arphic-uming fonts-arphic-ukai fonts-noto-cjk fonts-wqy-microhei
+)
+
+install_missing() {
+    local missing=()
+    for package in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+            missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    echo "Installing: ${missing[*]}"
+    "${sudo[@]}" apt-get update
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+}
+
+build() {
+    cmake --preset default
+    cmake --build --preset default
+}
+
+case "${1:-}" in
+    run)
+        install_missing
+        build
+        if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}${QT_QPA_PLATFORM:-}" ]; then
+            echo "没有图形显示，无法打开 Lintavo 的窗口；请在桌面会话中运行，或用 xvfb-run bash tools/dev.sh run 在虚拟显示中运行。" >&2
+            exit 1
+        fi
+        exec build/bin/lintavo
+        ;;
+    test)
+        install_missing
+        build
+        QT_QPA_PLATFORM=offscreen ctest --preset default
+        ;;
+    *)
+        echo "usage: bash tools/dev.sh run|test" >&2
+        exit 2
+        ;;
+esac
