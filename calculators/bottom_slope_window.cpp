@@ -36,13 +36,15 @@ constexpr std::string_view outputs[] = {"dpi3"};
 
 }  // namespace
 
+// clang-format off
 constinit const CalculatorSpec bottomSlopeWindow{
-    {"底坡i计算", "底坡i计算", TwipPoint{2010, 2160}, {8160, 4785}, labelFont, controls},
-    {"计算3", "返回3", "结束3"},
-    inputs,
-    outputs,
-    nullptr,
-    "底坡",
+    .window    = {"底坡i计算", "底坡i计算", TwipPoint{2010, 2160}, {8160, 4785}, labelFont, controls},
+    .buttonRow = {"计算3", "返回3", "结束3"},
+    .inputs    = inputs,
+    .outputs   = outputs,
+    .press     = nullptr,
+    .sought    = "底坡",
 };
+// clang-format on
 
 }  // namespace lintavo

@@ -1,5 +1,6 @@
 // The window 计算渠道底宽b: Q, h, m, i, n in; the bottom width b out.
 
+#include "calculators/bottom_width.h"
 #include "calculators/windows.h"
 
 namespace lintavo {
@@ -36,13 +37,15 @@ constexpr std::string_view outputs[] = {"dkb2"};
 
 }  // namespace
 
+// clang-format off
 constinit const CalculatorSpec bottomWidthWindow{
-    {"计算渠道底宽b", "渠道底宽b计算", TwipPoint{1410, 1410}, {8580, 5550}, labelFont, controls},
-    {"计算2", "返回2", "结束2"},
-    inputs,
-    outputs,
-    nullptr,
-    "底宽",
+    .window    = {"计算渠道底宽b", "渠道底宽b计算", TwipPoint{1410, 1410}, {8580, 5550}, labelFont, controls},
+    .buttonRow = {"计算2", "返回2", "结束2"},
+    .inputs    = inputs,
+    .outputs   = outputs,
+    .press     = pressBottomWidth,
+    .sought    = "底宽",
 };
+// clang-format on
 
 }  // namespace lintavo

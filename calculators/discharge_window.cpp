@@ -40,13 +40,15 @@ constexpr std::string_view outputs[] = {"llQ", "lsv"};
 }  // namespace
 
 // Opens where the window system puts a new window.
+// clang-format off
 constinit const CalculatorSpec dischargeWindow{
-    {"流量Q计算", "流量Q计算", std::nullopt, {8475, 5820}, labelFont, controls},
-    {"计算1", "返回1", "结束1"},
-    inputs,
-    outputs,
-    pressDischarge,
-    "流量",
+    .window    = {"流量Q计算", "流量Q计算", std::nullopt, {8475, 5820}, labelFont, controls},
+    .buttonRow = {"计算1", "返回1", "结束1"},
+    .inputs    = inputs,
+    .outputs   = outputs,
+    .press     = pressDischarge,
+    .sought    = "流量",
 };
+// clang-format on
 
 }  // namespace lintavo

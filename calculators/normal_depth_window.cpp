@@ -1,5 +1,6 @@
 // The window 水深h计算: Q, b, m, i, n in; the normal depth h out.
 
+#include "calculators/normal_depth.h"
 #include "calculators/windows.h"
 
 namespace lintavo {
@@ -36,18 +37,15 @@ constexpr std::string_view outputs[] = {"ssh1"};
 
 }  // namespace
 
+// clang-format off
 constinit const CalculatorSpec normalDepthWindow{
-    {"水深h计算",
-     "明渠均匀流水深计算",
-     TwipPoint{1965, 1980},
-     {8400, 5220},
-     {"宋体", 12, false, true},
-     controls},
-    {"计算1", "返回1", "结束1"},
-    inputs,
-    outputs,
-    nullptr,
-    "水深",
+    .window    = {"水深h计算", "明渠均匀流水深计算", TwipPoint{1965, 1980}, {8400, 5220}, {"宋体", 12, false, true}, controls},
+    .buttonRow = {"计算1", "返回1", "结束1"},
+    .inputs    = inputs,
+    .outputs   = outputs,
+    .press     = pressNormalDepth,
+    .sought    = "水深",
 };
+// clang-format on
 
 }  // namespace lintavo

@@ -38,13 +38,15 @@ constexpr std::string_view outputs[] = {"ssh4", "dkb4"};
 
 }  // namespace
 
+// clang-format off
 constinit const CalculatorSpec sectionWindow{
-    {"断面尺寸", "渠道断面尺寸计算", TwipPoint{1875, 1710}, {8430, 5430}, labelFont, controls},
-    {"计算4", "返回4", "结束4"},
-    inputs,
-    outputs,
-    nullptr,
-    "断面尺寸",
+    .window    = {"断面尺寸", "渠道断面尺寸计算", TwipPoint{1875, 1710}, {8430, 5430}, labelFont, controls},
+    .buttonRow = {"计算4", "返回4", "结束4"},
+    .inputs    = inputs,
+    .outputs   = outputs,
+    .press     = nullptr,
+    .sought    = "断面尺寸",
 };
+// clang-format on
 
 }  // namespace lintavo

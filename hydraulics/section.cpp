@@ -23,4 +23,15 @@ Value chezyCoefficient(Value R, Value n) {
     return reciprocal * pow(R, sixth);
 }
 
+Value manningDischarge(Value b, Value m, Value h, Value i, Value n) {
+    // 1/6 + 1/2 in double is the double nearest 2/3.
+    const Value exponent = 1_int / 6_int + 1_int / 2_int;
+    const Value rootOfSlope = sqrt(i);
+    const Value areaOverN = flowArea(b, m, h) / n;
+    const Value A = flowArea(b, m, h);
+    const Value P = wettedPerimeter(b, m, h);
+    const Value R = hydraulicRadius(A, P);
+    return (areaOverN * pow(R, exponent)) * rootOfSlope;
+}
+
 }  // namespace lintavo

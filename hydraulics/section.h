@@ -17,4 +17,10 @@ Value hydraulicRadius(Value A, Value P);
 // C = (1/n)·R^(1/6); n = 0 fails before R < 0 is looked at.
 Value chezyCoefficient(Value R, Value n);
 
+// The discharge of the section in Manning's form, ((A/n) · R^(1/6 + 1/2)) · √i, evaluated
+// as the bisections evaluate it: √i before A/n (so i < 0 fails before n = 0), then A and P
+// afresh, R, the power and the two products.
+//   manningDischarge(10, 0, 1.25, 0.25, 0.5) → 12.5 (R is exactly 1)
+Value manningDischarge(Value b, Value m, Value h, Value i, Value n);
+
 }  // namespace lintavo

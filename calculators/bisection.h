@@ -1,0 +1,43 @@
+#pragma once
+
+// The bracket both bisections close: from the integers 0 and 10 (metres), halved once per
+// step. Each step evaluates the residual afresh at lo and at the midpoint; a positive product
+// moves lo, anything else (a negative product, or exactly 0) moves hi. An end that moves
+// takes the midpoint's value, a double; an end that never moves stays an integer.
+
+#include "hydraulics/value.h"
+
+namespace lintavo {
+
+struct Bracket {
+    Value lo = Value::integer(0);
+    Value hi = Value::integer(10);
+    int steps = 0;
+    bool hiMoved = false;
+
+    Value width() const { return hi - lo; }
+
+    template <typename Residual>
+    void halve(Residual f) {
+        const Value mid = (lo + hi) / Value::integer(2);
+        const Value atLo = f(lo);
+        const Value atMid = f(mid);
+        if (atLo * atMid > Value::integer(0)) {
+            lo = mid;
+        } else {
+            hi = mid;
+            hiMoved = true;
+        }
+        ++steps;
+    }
+
+    // The midpoint of the final bracket. When hi never moved, every product was positive:
+    // the bracket never held a sign change, and lo merely crept up to 10. That is no
+    // answer, and it is not passed off as 9.999.
+    Value closedMidpoint() const {
+        if (!hiMoved) throw CalculationFailure(FailureKind::NoSolution);
+        return (lo + hi) / Value::integer(2);
+    }
+};
+
+}  // namespace lintavo
