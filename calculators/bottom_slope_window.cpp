@@ -1,5 +1,6 @@
 // The window 底坡i计算: Q, b, m, h, n in (m is read before h); the bottom slope i out.
 
+#include "calculators/bottom_slope.h"
 #include "calculators/windows.h"
 
 namespace lintavo {
@@ -42,7 +43,7 @@ constinit const CalculatorSpec bottomSlopeWindow{
     .buttonRow = {"计算3", "返回3", "结束3"},
     .inputs    = inputs,
     .outputs   = outputs,
-    .press     = nullptr,
+    .press     = pressBottomSlope,
     .sought    = "底坡",
 };
 // clang-format on

@@ -1,5 +1,6 @@
 // The window 断面尺寸: Q, v, m, i, n in; the candidate depths and bottom widths out.
 
+#include "calculators/section_dimensions.h"
 #include "calculators/windows.h"
 
 namespace lintavo {
@@ -44,7 +45,7 @@ constinit const CalculatorSpec sectionWindow{
     .buttonRow = {"计算4", "返回4", "结束4"},
     .inputs    = inputs,
     .outputs   = outputs,
-    .press     = nullptr,
+    .press     = pressSectionDimensions,
     .sought    = "断面尺寸",
 };
 // clang-format on

@@ -1,0 +1,50 @@
+#include "calculators/section_dimensions.h"
+
+namespace lintavo {
+
+using namespace literals;
+
+namespace {
+
+bool positive(const std::optional<Value>& x) {
+    return x && *x > 0_int;
+}
+
+}  // namespace
+
+SectionCandidates sectionDimensions(Value Q, Value v, Value m, Value i, Value n) {
+    const Value A = Q / v;
+    const Value nv = n * v;
+    const Value R = pow(nv / pow(i, 0.5_dbl), 1.5_dbl);
+    const Value P = A / R;
+    const Value s = sqrt(1_int + pow(m, 2_int));
+    // The radicand is P² − 4(2s − m)·A, written with the divisor's factor m − 2s.
+    const Value D = sqrt(pow(P, 2_int) + (4_int * A) * (m - 2_int * s));
+    // 2s > |m| for every m, so the divisor is negative and never zero.
+    const Value divisor = 2_int * (m - 2_int * s);
+    const Value h1 = (D - P) / divisor;
+    const Value h2 = (-P - D) / divisor;
+    SectionCandidates candidates{h1, h2, std::nullopt, std::nullopt};
+    if (h1 > 0_int) candidates.b1 = P - (2_int * s) * h1;
+    if (h2 > 0_int) candidates.b2 = P - (2_int * s) * h2;
+    return candidates;
+}
+
+std::string formatCandidates(std::optional<Value> x1, std::optional<Value> x2) {
+    std::string text;
+    for (const auto& x : {x1, x2}) {
+        if (!positive(x)) continue;
+        if (!text.empty()) text += "或";
+        text += formatResult(floorTruncate(*x, 3));
+    }
+    return text.empty() ? "无解" : text;
+}
+
+Texts pressSectionDimensions(std::span<const std::string> inputs) {
+    const auto [Q, v, m, i, n] = readInputs<5>(inputs);
+    const SectionCandidates c = sectionDimensions(Q, v, m, i, n);
+    // Both texts exist before either field is written.
+    return {formatCandidates(c.h1, c.h2), formatCandidates(c.b1, c.b2)};
+}
+
+}  // namespace lintavo
