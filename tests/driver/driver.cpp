@@ -11,6 +11,7 @@
 //   expect NAME TEXT    expect-failure KIND    expect-no-failure
 //   expect-visible WINDOW…    expect-focus NAME
 //   dump                one line of JSON describing every existing window
+//   screenshot FILE     save the visible window as a PNG, as the screen shows it
 //
 // Lines starting with # and empty lines are skipped. When the program ends the driver
 // prints "ended" and exits 0; a failed expectation or a malformed line exits 1.
@@ -23,7 +24,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTextStream>
 #include <QTimer>
@@ -195,6 +198,8 @@ class Driver {
                     QStringLiteral("expected the focus on %1, found it on %2").arg(rest, found)};
         } else if (command == QLatin1String("dump")) {
             dump();
+        } else if (command == QLatin1String("screenshot")) {
+            screenshot(rest);
         } else {
             throw ScriptError{
                 QStringLiteral("a command was expected, found %1").arg(jsonString(line))};
@@ -359,6 +364,23 @@ class Driver {
                          controls.join(QLatin1Char(','))));
         }
         writeLine(QStringLiteral("{\"windows\":[%1]}").arg(windows.join(QLatin1Char(','))));
+    }
+
+    // From the screen itself where there is one (frame and all, as the user sees it), and
+    // from the widget's own rendering on the offscreen platform.
+    void screenshot(const QString& file) const {
+        const auto visible = visibleWindows();
+        if (visible.size() != 1) throw ScriptError{QStringLiteral("expected one visible window to photograph, found %1").arg(visible.size())};
+        Form* w = visible.front();
+        QApplication::processEvents();
+        QPixmap picture;
+        if (QGuiApplication::platformName() == QLatin1String("xcb") && w->screen() != nullptr) {
+            const QRect frame = w->frameGeometry();
+            picture = w->screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+        } else {
+            picture = w->grab();
+        }
+        if (!picture.save(file, "PNG")) throw ScriptError{QStringLiteral("could not write %1").arg(file)};
     }
 
     Shell shell_;
