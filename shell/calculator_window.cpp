@@ -16,6 +16,11 @@ CalculatorWindow::CalculatorWindow(const CalculatorSpec& spec, QWidget* parent)
     connect(button(computeName), &QPushButton::clicked, this, &CalculatorWindow::compute);
     connect(button(returnName), &QPushButton::clicked, this, &CalculatorWindow::returnRequested);
     connect(button(endName), &QPushButton::clicked, this, &CalculatorWindow::endRequested);
+    for (std::string_view name : spec.outputs) {
+        field(name)->setAccessibleName(
+            QStringLiteral("%1（计算结果）").arg(qstr(quantityCaption(name))));
+        field(name)->setAccessibleDescription(QStringLiteral("计算结果"));
+    }
 }
 
 void CalculatorWindow::compute() {

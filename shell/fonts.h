@@ -22,7 +22,7 @@ inline constexpr FaceSubstitute faceSubstitutes[] = {
     // A Ming face for Song; its line height, 1.1 em, is close enough to Song's to keep
     // 15 pt text inside the forms' 26-pixel fields.
     {"宋体", "AR PL UMing CN", "fonts-arphic-uming"},
-    {"黑体", "Noto Sans CJK SC", "fonts-noto-cjk"},             // Hei for Hei
+    {"黑体", "WenQuanYi Zen Hei", "fonts-wqy-zenhei"},          // a classic, dark Hei for Hei
     {"华文细黑", "WenQuanYi Micro Hei", "fonts-wqy-microhei"},  // a light Hei for the thin Hei
     {"隶书", "AR PL UKai CN", "fonts-arphic-ukai"},  // no free clerical face: Kai is nearest
 };

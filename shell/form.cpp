@@ -1,5 +1,8 @@
 #include "shell/form.h"
 
+#include <QApplication>
+#include <QFile>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,8 +14,10 @@
 #include <QStylePainter>
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <vector>
 
+#include "hydraulics/quantities.h"
 #include "shell/fonts.h"
 #include "shell/qt_text.h"
 
@@ -51,6 +56,32 @@ QPalette::ColorRole textRole(ControlKind kind) {
     return QPalette::WindowText;
 }
 
+// A substitute face can set a caption wider than the face it stands in for: its Latin
+// letters beside the ideographs are wider than half an em. Such a one-line caption is set
+// a little narrower until its ink fits the box; it is never cut off.
+void narrowToFit(QLabel* label) {
+    if (label->wordWrap() || label->text().isEmpty()) return;
+    QFont font = label->font();
+    const qreal room = label->contentsRect().width();
+    const qreal ink = QFontMetricsF(font).tightBoundingRect(label->text()).right();
+    if (ink <= room) return;
+    font.setStretch(static_cast<int>(std::floor(100.0 * room / ink)));
+    label->setFont(font);
+}
+
+// An image, or its drawing at twice the size ("name@2x.png") on a screen with two device
+// pixels to the logical one, so that it stays sharp there.
+QPixmap pictureFor(const QString& file, qreal ratio) {
+    QString sharper = file;
+    sharper.insert(file.lastIndexOf(QLatin1Char('.')), QStringLiteral("@2x"));
+    if (ratio > 1.0 && QFile::exists(sharper)) {
+        QPixmap image(sharper);
+        image.setDevicePixelRatio(2.0);
+        return image;
+    }
+    return QPixmap(file);
+}
+
 QWidget* makeControl(const ControlSpec& row, QWidget* parent) {
     const QString text = qstr(row.text);
     switch (row.kind) {
@@ -70,7 +101,7 @@ QWidget* makeControl(const ControlSpec& row, QWidget* parent) {
             // A picture's text names its image; the image sits at the area's top-left
             // corner, over the area's own background.
             auto* picture = new QLabel(parent);
-            picture->setPixmap(QPixmap(text));
+            picture->setPixmap(pictureFor(text, qApp->devicePixelRatio()));
             picture->setAlignment(Qt::AlignTop | Qt::AlignLeft);
             picture->setAutoFillBackground(true);
             return picture;
@@ -135,6 +166,7 @@ void FormButton::paintEvent(QPaintEvent* event) {
 Form::Form(const WindowSpec& spec, QWidget* parent) : QWidget(parent), spec_(spec) {
     setObjectName(qstr(spec.name));
     setWindowTitle(qstr(spec.title));
+    setAccessibleName(qstr(spec.title));
     setFont(fontFor(spec.font));
 
     const QSize client(twipsToPixels(spec.client.width), twipsToPixels(spec.client.height));
@@ -164,8 +196,12 @@ Form::Form(const WindowSpec& spec, QWidget* parent) : QWidget(parent), spec_(spe
     for (const ControlSpec* row : creation) {
         QWidget* widget = makeControl(*row, this);
         widget->setObjectName(qstr(row->name));
+        // A screen reader names a field by the quantity its label shows.
+        if (row->kind == ControlKind::Field)
+            widget->setAccessibleName(qstr(quantityCaption(row->name)));
         widget->setGeometry(pixelRect(row->box));
         if (row->font) widget->setFont(fontFor(*row->font));
+        if (row->kind == ControlKind::Label) narrowToFit(static_cast<QLabel*>(widget));
         if (row->ink != Ink::Default) {
             QPalette palette = widget->palette();
             palette.setColor(textRole(row->kind), colourOf(row->ink));

@@ -66,6 +66,9 @@ MainWindow::MainWindow(QWidget* parent) : Form(menuWindow, parent) {
     QPalette picturePalette = picture->palette();
     picturePalette.setColor(QPalette::Window, pictureBackground);
     picture->setPalette(picturePalette);
+    picture->setAccessibleName(QStringLiteral("渠道断面示意图"));
+    picture->setAccessibleDescription(
+        QStringLiteral("梯形断面渠道的示意图：底宽 b，水深 h，边坡为 1 : m。"));
 
     for (const MenuEntry& entry : menu) {
         const QString target = qstr(entry.window);

@@ -8,10 +8,10 @@ cd "$(dirname "$0")/.."
 # Build tools, Qt, the virtual display for window tests, and the font packages that the
 # program's font table names (shell/fonts.h).
 packages=(
-    cmake ninja-build g++ pkg-config
+    cmake ninja-build g++ pkg-config dpkg-dev
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    xvfb xauth
-    fonts-arphic-uming fonts-arphic-ukai fonts-noto-cjk fonts-wqy-microhei
+    xvfb xauth xdotool desktop-file-utils appstream
+    fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei fonts-wqy-microhei
 )
 
 install_missing() {

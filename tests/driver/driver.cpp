@@ -370,17 +370,21 @@ class Driver {
     // from the widget's own rendering on the offscreen platform.
     void screenshot(const QString& file) const {
         const auto visible = visibleWindows();
-        if (visible.size() != 1) throw ScriptError{QStringLiteral("expected one visible window to photograph, found %1").arg(visible.size())};
+        if (visible.size() != 1)
+            throw ScriptError{QStringLiteral("expected one visible window to photograph, found %1")
+                                  .arg(visible.size())};
         Form* w = visible.front();
         QApplication::processEvents();
         QPixmap picture;
         if (QGuiApplication::platformName() == QLatin1String("xcb") && w->screen() != nullptr) {
             const QRect frame = w->frameGeometry();
-            picture = w->screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+            picture =
+                w->screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
         } else {
             picture = w->grab();
         }
-        if (!picture.save(file, "PNG")) throw ScriptError{QStringLiteral("could not write %1").arg(file)};
+        if (!picture.save(file, "PNG"))
+            throw ScriptError{QStringLiteral("could not write %1").arg(file)};
     }
 
     Shell shell_;

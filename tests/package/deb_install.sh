@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Builds the Debian package, installs it as a user would, checks that the installed program
+# starts and maps its main window under Xvfb, and removes it again.
+#   deb_install.sh SOURCE_DIR BUILD_DIR
+set -euo pipefail
+source_dir=$1
+build_dir=$2
+if [ "$(id -u)" -ne 0 ]; then
+    echo "installing a package needs root; skipped"
+    exit 77
+fi
+if dpkg-query -W -f='${Status}' lintavo 2>/dev/null | grep -q "install ok installed"; then
+    echo "lintavo is already installed on this machine; not touching it; skipped"
+    exit 77
+fi
+
+cd "$build_dir"
+rm -f lintavo_*.deb
+cpack -G DEB >/dev/null
+deb=$(ls lintavo_*.deb)
+[[ $deb =~ ^lintavo_[0-9.]+-[0-9]+_[a-z0-9]+\.deb$ ]] || { echo "not a Debian-style file name: $deb"; exit 1; }
+
+# Every font package of the font table is a dependency, and so are the platform plugins.
+depends=$(dpkg-deb -f "$deb" Depends)
+for package in qt6-qpa-plugins $(grep -o '"fonts-[a-z0-9-]*"' "$source_dir/shell/fonts.h" | tr -d '"' | sort -u); do
+    [[ $depends == *"$package"* ]] || { echo "Depends lacks $package: $depends"; exit 1; }
+done
+[[ $depends == *libqt6widgets6* ]] || { echo "Depends lacks the shared libraries: $depends"; exit 1; }
+
+trap 'DEBIAN_FRONTEND=noninteractive apt-get remove -y lintavo >/dev/null 2>&1 || true' EXIT
+DEBIAN_FRONTEND=noninteractive apt-get install -y "./$deb" >/dev/null
+
+for file in /usr/bin/lintavo \
+            /usr/share/applications/org.lintavo.Lintavo.desktop \
+            /usr/share/metainfo/org.lintavo.Lintavo.metainfo.xml \
+            /usr/share/icons/hicolor/scalable/apps/org.lintavo.Lintavo.svg; do
+    [ -e "$file" ] || { echo "missing after install: $file"; exit 1; }
+done
+for size in 16 22 32 48 64 128 256; do
+    [ -e "/usr/share/icons/hicolor/${size}x${size}/apps/org.lintavo.Lintavo.png" ] ||
+        { echo "missing the ${size} px icon"; exit 1; }
+done
+
+# The installed program, not the one in the build folder, shows its main window.
+xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
+    /usr/bin/lintavo & pid=$!
+    found=$(timeout 20 xdotool search --sync --onlyvisible --name "^Lintavo$" | head -n 1)
+    kill $pid; wait $pid 2>/dev/null || true
+    [ -n "$found" ]
+' || { echo "the installed lintavo showed no main window"; exit 1; }
+
+echo "1 passed, 0 failed"

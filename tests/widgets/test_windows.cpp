@@ -1,0 +1,188 @@
+// The six windows as a user meets them, on the offscreen platform: every control's face
+// is one of the font table's and has a glyph for every character it shows; every caption
+// fits its control at the device pixel ratio the test runs at (QT_SCALE_FACTOR 1, 1.5, 2);
+// the picture is drawn at that ratio; assistive technology reads a name for every control.
+
+#include <QAccessible>
+#include <QApplication>
+#include <QFontInfo>
+#include <QFontMetricsF>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyleOptionButton>
+#include <QTest>
+#include <memory>
+
+#include "calculators/windows.h"
+#include "shell/application.h"
+#include "shell/fonts.h"
+#include "shell/shell.h"
+
+using namespace lintavo;
+
+namespace {
+
+// Every window, each calculator window opened once through the menu and left hidden
+// through its own 返回.
+std::vector<Form*> openEveryWindow(Shell& shell) {
+    Form* menu = shell.windows().front();
+    for (const char* button :
+         {"流量Q的计算", "水深h的计算", "底宽b的计算", "底坡i的计算", "渠道断面尺寸的计算"}) {
+        menu->findChild<QPushButton*>(QString::fromUtf8(button))->click();
+        for (Form* w : shell.windows()) {
+            if (w == menu || !w->isVisible()) continue;
+            for (auto* b : w->findChildren<QPushButton*>()) {
+                if (b->objectName().startsWith(QStringLiteral("返回"))) b->click();
+            }
+        }
+    }
+    return shell.windows();
+}
+
+QString captionOf(const QWidget* w) {
+    if (const auto* button = qobject_cast<const QPushButton*>(w)) return button->text();
+    if (const auto* label = qobject_cast<const QLabel*>(w)) return label->text();
+    if (const auto* field = qobject_cast<const QLineEdit*>(w)) return field->text();
+    return {};
+}
+
+}  // namespace
+
+class WindowsTest : public QObject {
+    Q_OBJECT
+
+  private Q_SLOTS:
+    void initTestCase() {
+        prepareApplication(*qApp);
+        shell_ = std::make_unique<Shell>(calculatorWindows());
+        shell_->start();
+        windows_ = openEveryWindow(*shell_);
+        QCOMPARE(windows_.size(), std::size_t{6});
+    }
+
+    void cleanupTestCase() { shell_.reset(); }
+
+    void everyFaceIsFromTheTable() {
+        QStringList substitutes;
+        for (const auto& row : faceSubstitutes)
+            substitutes.append(
+                QString::fromUtf8(row.substitute.data(), qsizetype(row.substitute.size())));
+        for (Form* w : windows_) {
+            for (QWidget* c : w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                const QString resolved = QFontInfo(c->font()).family();
+                QVERIFY2(substitutes.contains(resolved),
+                         qPrintable(QStringLiteral("%1/%2 uses %3")
+                                        .arg(w->objectName(), c->objectName(), resolved)));
+            }
+        }
+    }
+
+    void everyCharacterHasAGlyph() {
+        for (Form* w : windows_) {
+            const QList<QWidget*> controls = w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+            QList<QWidget*> all = controls;
+            all.prepend(w);
+            for (QWidget* c : all) {
+                const QString text = c == w ? w->windowTitle() : captionOf(c);
+                const QFontMetrics metrics(c->font());
+                for (char32_t ch : text.toUcs4()) {
+                    if (ch == U' ') continue;
+                    QVERIFY2(metrics.inFontUcs4(ch),
+                             qPrintable(
+                                 QStringLiteral("%1/%2 has no glyph for %3 in %4")
+                                     .arg(w->objectName(), c->objectName())
+                                     .arg(QString::number(ch, 16), QFontInfo(c->font()).family())));
+                }
+            }
+        }
+    }
+
+    // A caption fits when its lines, as the control lays them out, lie inside the control:
+    // width for every line, and the height of the ideographs (the ascent) for the lines.
+    void everyCaptionFits() {
+        QStringList misfits;
+        for (Form* w : windows_) {
+            for (QWidget* c : w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                QRectF room = c->contentsRect();
+                int flags = 0;
+                if (auto* button = qobject_cast<QPushButton*>(c)) {
+                    QStyleOptionButton option;
+                    option.initFrom(button);
+                    room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option,
+                                                           button);
+                    // Only a caption with blanks in it is ever broken onto lines.
+                    if (button->text().contains(QLatin1Char(' '))) flags = Qt::TextWordWrap;
+                } else if (auto* label = qobject_cast<QLabel*>(c);
+                           label && label->pixmap().isNull()) {
+                    if (label->wordWrap()) flags = Qt::TextWordWrap;
+                } else {
+                    continue;
+                }
+                const QString caption = captionOf(c);
+                const QFontMetricsF metrics(c->font());
+                // On one line it is the ink that must fit: a last glyph's advance may run past
+                // its ink into the margin.
+                const QRectF needed =
+                    flags == 0
+                        ? QRectF(0, 0, metrics.tightBoundingRect(caption).right(),
+                                 metrics.lineSpacing())
+                        : metrics.boundingRect(QRectF(0, 0, room.width(), 10000), flags, caption);
+                const qreal lines =
+                    std::max(1.0, std::round(needed.height() / metrics.lineSpacing()));
+                const qreal height = (lines - 1) * metrics.lineSpacing() + metrics.ascent();
+                if (needed.width() > room.width() + 0.5 || height > room.height() + 0.5) {
+                    misfits.append(QStringLiteral("%1/%2 \"%3\" needs %4 × %5, has %6 × %7")
+                                       .arg(w->objectName(), c->objectName(), caption)
+                                       .arg(needed.width())
+                                       .arg(height)
+                                       .arg(room.width())
+                                       .arg(room.height()));
+                }
+            }
+        }
+        QVERIFY2(misfits.isEmpty(), qPrintable(misfits.join(QLatin1Char('\n'))));
+    }
+
+    void proportionsStayAtEveryRatio() {
+        // Logical sizes are the tables' at any ratio; the device pixels scale with it.
+        QCOMPARE(windows_[0]->size(), QSize(668, 515));
+        QCOMPARE(windows_[1]->size(), QSize(565, 388));
+        const qreal ratio = windows_[0]->devicePixelRatioF();
+        const auto* picture = windows_[0]->findChild<QLabel*>(QStringLiteral("Picture1"));
+        QCOMPARE(picture->pixmap().deviceIndependentSize(), QSizeF(160, 120));
+        QCOMPARE(picture->pixmap().devicePixelRatio(), ratio > 1.0 ? 2.0 : 1.0);
+        // The icon has images for the title bar at this ratio.
+        const QPixmap icon = qApp->windowIcon().pixmap(QSize(16, 16), ratio);
+        QVERIFY(icon.width() >= qRound(16 * ratio));
+    }
+
+    void assistiveTechnologyReadsEveryControl() {
+        for (Form* w : windows_) {
+            QAccessibleInterface* window = QAccessible::queryAccessibleInterface(w);
+            QCOMPARE(window->text(QAccessible::Name), w->windowTitle());
+            for (QWidget* c : w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                QAccessibleInterface* control = QAccessible::queryAccessibleInterface(c);
+                QVERIFY2(!control->text(QAccessible::Name).isEmpty(), qPrintable(c->objectName()));
+            }
+        }
+        const auto name = [this](int window, const char* control) {
+            auto* c = windows_[static_cast<std::size_t>(window)]->findChild<QWidget*>(
+                QString::fromUtf8(control));
+            return QAccessible::queryAccessibleInterface(c)->text(QAccessible::Name);
+        };
+        QCOMPARE(name(1, "dkb"), QStringLiteral("底宽b"));
+        QCOMPARE(name(1, "llQ"), QStringLiteral("流量Q（计算结果）"));
+        QCOMPARE(name(2, "ssh1"), QStringLiteral("水深h（计算结果）"));
+        QCOMPARE(name(4, "cln3"), QStringLiteral("糙率n"));
+        QCOMPARE(name(0, "Picture1"), QStringLiteral("渠道断面示意图"));
+        QCOMPARE(name(1, "计算1"), QStringLiteral("计算"));
+    }
+
+  private:
+    std::unique_ptr<Shell> shell_;
+    std::vector<Form*> windows_;
+};
+
+QTEST_MAIN(WindowsTest)
+#include "test_windows.moc"
