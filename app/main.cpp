@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QString>
+#include <QStringList>
 #include <cstdio>
 #include <cstdlib>
 
@@ -11,26 +12,33 @@
 
 namespace {
 
-// A display that is named but cannot be reached makes Qt give up with a fatal message and
-// an abort; say it in one line and leave with a plain failure status instead.
-void reportFatal(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    std::fprintf(stderr, "%s\n", qUtf8Printable(message));
+// While the window system is being reached, Qt's messages are held back: a display that is
+// named but cannot be reached makes Qt print a page about platform plugins and abort. That
+// becomes one sentence and a plain failure status instead; a start that works prints what
+// was held back.
+QStringList heldBack;
+
+void holdBack(QtMsgType type, const QMessageLogContext&, const QString& message) {
     if (type == QtFatalMsg) {
-        std::fprintf(stderr, "%s\n", lintavo::noDisplayMessage);
+        std::fprintf(stderr, "%s\n",
+                     qUtf8Printable(lintavo::noDisplayMessage(qEnvironmentVariable("DISPLAY"))));
         std::_Exit(1);
     }
+    heldBack.append(message);
 }
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
     if (!lintavo::displayAvailable()) {
-        std::fprintf(stderr, "%s\n", lintavo::noDisplayMessage);
+        std::fprintf(stderr, "%s\n", qUtf8Printable(lintavo::noDisplayMessage()));
         return 1;
     }
-    qInstallMessageHandler(reportFatal);
+    qInstallMessageHandler(holdBack);
     QApplication app(argc, argv);
     qInstallMessageHandler(nullptr);
+    for (const QString& message : heldBack)
+        std::fprintf(stderr, "%s\n", qUtf8Printable(message));
     lintavo::prepareApplication(app);
 
     lintavo::Shell shell(lintavo::calculatorWindows());

@@ -1,5 +1,7 @@
 #include "shell/application.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QIcon>
 #include <QStyle>
@@ -7,10 +9,19 @@
 #include <cstdlib>
 
 #include "shell/fonts.h"
+#include "shell/form.h"
 
 namespace lintavo {
 
 namespace {
+
+// Every form is a top-level window of its own; assistive technology should meet it as a
+// window (a frame on AT-SPI), not as the anonymous pane a plain QWidget reports.
+QAccessibleInterface* formAccessible(const QString& /*className*/, QObject* object) {
+    auto* form = dynamic_cast<Form*>(object);
+    if (form == nullptr || !form->isWindow()) return nullptr;
+    return new QAccessibleWidget(form, QAccessible::Window);
+}
 
 bool isSet(const char* name) {
     const char* value = std::getenv(name);
@@ -30,6 +41,7 @@ void prepareApplication(QApplication& app) {
         QApplication::setPalette(fusion->standardPalette());
     }
     installFontSubstitutes();
+    QAccessible::installFactory(formAccessible);
     // Message boxes and anything else without a form font of its own: a Hei face, which
     // has every glyph the program writes.
     QApplication::setFont(fontFor({"黑体", 10}));
@@ -39,6 +51,15 @@ void prepareApplication(QApplication& app) {
         icon.addFile(QStringLiteral(":/lintavo/icon-%1.png").arg(size), QSize(size, size));
     }
     app.setWindowIcon(icon);
+}
+
+QString noDisplayMessage(const QString& display) {
+    const QString reason =
+        display.isEmpty() ? QStringLiteral("找不到图形显示（没有设置 DISPLAY 或 WAYLAND_DISPLAY）")
+                          : QStringLiteral("无法连接到图形显示“%1”").arg(display);
+    return QStringLiteral(
+               "lintavo: %1，无法打开窗口；没有显示时可以用 xvfb-run lintavo 在虚拟显示中运行。")
+        .arg(reason);
 }
 
 bool displayAvailable() {

@@ -3,6 +3,8 @@
 // What the program and the driver both do to the application object before any window
 // exists: the same style, palette, faces and icon wherever they run.
 
+#include <QString>
+
 class QApplication;
 
 namespace lintavo {
@@ -13,9 +15,8 @@ void prepareApplication(QApplication& app);
 // display. Without one, Qt would abort with a backtrace instead of a sentence.
 bool displayAvailable();
 
-// The one line that says so.
-inline constexpr const char* noDisplayMessage =
-    "lintavo: 找不到图形显示（DISPLAY 与 WAYLAND_DISPLAY 均未设置），无法打开窗口；"
-    "在没有显示的机器上可以用 xvfb-run build/bin/lintavo 运行。";
+// The one sentence that says there is none, or that `display` (when given) cannot be
+// reached.
+QString noDisplayMessage(const QString& display = {});
 
 }  // namespace lintavo

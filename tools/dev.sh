@@ -11,6 +11,7 @@ packages=(
     cmake ninja-build g++ pkg-config dpkg-dev
     qt6-base-dev qt6-base-dev-tools libgl-dev
     xvfb xauth xdotool desktop-file-utils appstream
+    dbus at-spi2-core python3 python3-pyatspi
     fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei fonts-wqy-microhei
 )
 
