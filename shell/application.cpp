@@ -32,7 +32,6 @@ bool isSet(const char* name) {
 
 void prepareApplication(QApplication& app) {
     QApplication::setApplicationName(QStringLiteral("Lintavo"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Lintavo"));
     QApplication::setDesktopFileName(QStringLiteral("org.lintavo.Lintavo"));
     // The forms fix their text colours (red results, blue labels); a dark desktop palette
     // would leave them unreadable, so every window uses the light standard palette.

@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs Lintavo, or runs every test, on Debian 12.
 #   bash tools/dev.sh run    install what is missing, build, start the program
-#   bash tools/dev.sh test   install what is missing, build, run every test
+#   bash tools/dev.sh test   install what is missing, build, run every test: the suite, the
+#                            suite again under AddressSanitizer and UBSan, a minute of each
+#                            fuzz target
+#   bash tools/dev.sh fuzz [SECONDS]   a longer run of every fuzz target (default 3600 s)
+#   bash tools/dev.sh bench  build the release preset and print the benchmarks' figures
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,6 +16,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     xvfb xauth xdotool desktop-file-utils appstream
     dbus at-spi2-core python3 python3-pyatspi
+    clang libclang-rt-14-dev libbenchmark-dev libxcb1-dev
     fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei fonts-wqy-microhei
 )
 
@@ -34,6 +39,12 @@ build() {
     cmake --build --preset default
 }
 
+fuzz() {
+    cmake --preset fuzz -DFUZZ_SECONDS="$1"
+    cmake --build --preset fuzz
+    ctest --preset fuzz
+}
+
 case "${1:-}" in
     run)
         install_missing
@@ -48,9 +59,24 @@ case "${1:-}" in
         install_missing
         build
         QT_QPA_PLATFORM=offscreen ctest --preset default
+        # The same suite with the sanitizers; installing the package is done once, above.
+        cmake --preset asan
+        cmake --build --preset asan
+        QT_QPA_PLATFORM=offscreen ctest --preset asan
+        fuzz 60
+        ;;
+    fuzz)
+        install_missing
+        fuzz "${2:-3600}"
+        ;;
+    bench)
+        install_missing
+        cmake --preset release
+        cmake --build --preset release
+        bash bench/run.sh build-release
         ;;
     *)
-        echo "usage: bash tools/dev.sh run|test" >&2
+        echo "usage: bash tools/dev.sh run|test|fuzz [SECONDS]|bench" >&2
         exit 2
         ;;
 esac

@@ -5,6 +5,7 @@
 //                       comes up is printed as  failure<TAB>KIND<TAB>MESSAGE  and dismissed
 //   type NAME TEXT      replace the text of field NAME by typing TEXT (rest of the line, or
 //                       a JSON string when it starts with ")
+//   paste NAME TEXT     replace the text of field NAME by pasting TEXT with Ctrl+V
 //   key KEY             Tab, Backtab, Return, Enter, Space or Escape to the focused widget
 //   close WINDOW        close WINDOW as its title bar would
 //   print NAME          print  NAME<TAB>TEXT  for a field
@@ -12,11 +13,13 @@
 //   expect-visible WINDOW…    expect-focus NAME
 //   dump                one line of JSON describing every existing window
 //   screenshot FILE     save the visible window as a PNG, as the screen shows it
+//   memory              print  memory<TAB>KiB  : the process's resident set size now
 //
 // Lines starting with # and empty lines are skipped. When the program ends the driver
 // prints "ended" and exits 0; a failed expectation or a malformed line exits 1.
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QFontInfo>
 #include <QJsonArray>
@@ -142,6 +145,16 @@ QList<QWidget*> focusOrder(QWidget* window) {
     return order;
 }
 
+// VmRSS from /proc/self/status, in KiB.
+long residentKiB() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
+
 class Driver {
   public:
     Driver() : shell_(calculatorWindows()) {
@@ -163,6 +176,10 @@ class Driver {
             const QString name = rest.section(QLatin1Char(' '), 0, 0);
             if (name.isEmpty()) throw ScriptError{QStringLiteral("type needs a field name")};
             type(name, textArgument(rest.section(QLatin1Char(' '), 1)));
+        } else if (command == QLatin1String("paste")) {
+            const QString name = rest.section(QLatin1Char(' '), 0, 0);
+            if (name.isEmpty()) throw ScriptError{QStringLiteral("paste needs a field name")};
+            paste(name, textArgument(rest.section(QLatin1Char(' '), 1)));
         } else if (command == QLatin1String("key")) {
             key(rest);
         } else if (command == QLatin1String("close")) {
@@ -198,6 +215,8 @@ class Driver {
                     QStringLiteral("expected the focus on %1, found it on %2").arg(rest, found)};
         } else if (command == QLatin1String("dump")) {
             dump();
+        } else if (command == QLatin1String("memory")) {
+            writeLine(QStringLiteral("memory\t%1").arg(residentKiB()));
         } else if (command == QLatin1String("screenshot")) {
             screenshot(rest);
         } else {
@@ -277,12 +296,17 @@ class Driver {
         withFailureReport([button] { QTest::mouseClick(button, Qt::LeftButton); });
     }
 
-    void type(const QString& name, const QString& text) {
+    QLineEdit* focusAndClear(const QString& name) {
         QLineEdit* target = field(name, true);
         target->window()->activateWindow();
         target->setFocus(Qt::MouseFocusReason);
         QTest::keyClick(target, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(target, Qt::Key_Delete);
+        return target;
+    }
+
+    void type(const QString& name, const QString& text) {
+        QLineEdit* target = focusAndClear(name);
         for (int k = 0; k < text.size(); ++k) {
             // One key event a character; a surrogate pair is one character.
             const int length = (text.at(k).isHighSurrogate() && k + 1 < text.size()) ? 2 : 1;
@@ -293,6 +317,13 @@ class Driver {
             QApplication::sendEvent(target, &press);
             QApplication::sendEvent(target, &release);
         }
+    }
+
+    // As a user pastes: the text on the clipboard, the field's text selected, Ctrl+V.
+    void paste(const QString& name, const QString& text) {
+        QLineEdit* target = focusAndClear(name);
+        QGuiApplication::clipboard()->setText(text);
+        QTest::keyClick(target, Qt::Key_V, Qt::ControlModifier);
     }
 
     void key(const QString& name) {

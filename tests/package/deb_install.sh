@@ -42,11 +42,22 @@ for size in 16 22 32 48 64 128 256; do
 done
 
 # The installed program, not the one in the build folder, shows its main window.
+log=$(mktemp)
 xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
-    /usr/bin/lintavo & pid=$!
-    found=$(timeout 20 xdotool search --sync --onlyvisible --name "^Lintavo$" | head -n 1)
-    kill $pid; wait $pid 2>/dev/null || true
-    [ -n "$found" ]
-' || { echo "the installed lintavo showed no main window"; exit 1; }
+    /usr/bin/lintavo 2>"$1" & pid=$!
+    for attempt in $(seq 1 300); do
+        if xdotool search --onlyvisible --name "^Lintavo$" >/dev/null 2>&1; then
+            kill $pid; wait $pid 2>/dev/null
+            exit 0
+        fi
+        kill -0 $pid 2>/dev/null || { echo "lintavo ended by itself"; exit 1; }
+        sleep 0.1
+    done
+    echo "no window named Lintavo after 30 s; the windows there:"
+    xdotool search --name "" getwindowname %@ 2>/dev/null | head -20
+    kill $pid
+    exit 1
+' check "$log" || { echo "the installed lintavo showed no main window; it said:"; cat "$log"; exit 1; }
+rm -f "$log"
 
 echo "1 passed, 0 failed"

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# The real program, in a real X server, ends when the user ends it: no process is left
+# running without a window. Keys go to the focused button, as a user's would.
+#   ends.sh PROGRAM
+set -uo pipefail
+program=$1
+exec xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
+program=$1
+failures=0
+ends_after() {  # description, then the keys to press, one xdotool key a word
+    local description=$1; shift
+    "$program" & local pid=$!
+    for attempt in $(seq 1 100); do
+        xdotool search --onlyvisible --name "^Lintavo$" >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    for key in "$@"; do
+        if [[ $key == shows:* ]]; then  # the window of that title must be on screen now
+            xdotool search --onlyvisible --name "^${key#shows:}$" >/dev/null 2>&1 ||
+                { echo "no window ${key#shows:} during: $description"; kill $pid; failures=$((failures + 1)); return; }
+            continue
+        fi
+        xdotool key --delay 50 "$key"; sleep 0.3
+    done
+    for attempt in $(seq 1 50); do
+        kill -0 $pid 2>/dev/null || { echo "ok: $description"; return; }
+        sleep 0.1
+    done
+    echo "still running after: $description"; kill $pid; failures=$((failures + 1))
+}
+# The focus starts on "结  束".
+ends_after "结  束 at once" space
+# Shift+Tab twice reaches 流量Q计算; Return opens it; in the discharge window Shift+Tab from
+# lsv reaches 结束1.
+ends_after "结束1 in the discharge window" shift+Tab shift+Tab Return shows:流量Q计算 shift+Tab space
+echo "$((2 - failures)) passed, $failures failed"
+[ $failures -eq 0 ]
+' ends "$program"

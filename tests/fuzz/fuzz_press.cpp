@@ -1,0 +1,51 @@
+// One calculation, from five input texts (the input split at newlines) to the written
+// texts: either every result text is well formed, or the press fails with a kind and
+// returns nothing to write. Built once per calculation, with PRESS naming it.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "calculators/bottom_slope.h"
+#include "calculators/bottom_width.h"
+#include "calculators/discharge.h"
+#include "calculators/normal_depth.h"
+#include "calculators/section_dimensions.h"
+#include "tests/fuzz/written_text.h"
+
+using namespace lintavo;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string all(reinterpret_cast<const char*>(data), size);
+    std::vector<std::string> inputs;
+    std::size_t from = 0;
+    while (inputs.size() < 5) {
+        const auto end = all.find('\n', from);
+        inputs.push_back(
+            all.substr(from, end == std::string::npos ? std::string::npos : end - from));
+        if (end == std::string::npos) break;
+        from = end + 1;
+    }
+    Texts results;
+    try {
+        results = PRESS(inputs);
+    } catch (const CalculationFailure& f) {
+        if (f.input() && *f.input() >= 5)
+            fuzz::broken("a failure at an input that does not exist", all);
+        return 0;
+    }
+    // The same inputs give the same texts, every time.
+    if (PRESS(inputs) != results) fuzz::broken("a second press differs", all);
+    const bool section = PRESS == pressSectionDimensions;
+    if (results.size() != (section || PRESS == pressDischarge ? 2U : 1U))
+        fuzz::broken("wrong number of results", all);
+    for (std::size_t k = 0; k < results.size(); ++k) {
+        if (section) {
+            fuzz::checkCandidatesText(results[k]);
+        } else {
+            // The discharge window's second result is the velocity, a single.
+            fuzz::checkNumberText(results[k], PRESS == pressDischarge && k == 1);
+        }
+    }
+    return 0;
+}
