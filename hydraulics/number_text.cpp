@@ -161,22 +161,31 @@ Decimal roundToDigits(double x, int digits) {
     return {mantissa, exponent};
 }
 
+// 2763 with exponent 0 → "2.763"; 3 with exponent -5 → "0.00003"; 15 with exponent 2 → "150".
 std::string plainDecimal(const Decimal& d) {
-    if (d.exponent < 0)
-        return "0." + std::string(static_cast<std::size_t>(-d.exponent - 1), '0') + d.digits;
+    std::string text;
+    if (d.exponent < 0) {
+        text.append("0.").append(static_cast<std::size_t>(-d.exponent - 1), '0').append(d.digits);
+        return text;
+    }
     const auto integerDigits = static_cast<std::size_t>(d.exponent) + 1;
-    if (d.digits.size() <= integerDigits)
-        return d.digits + std::string(integerDigits - d.digits.size(), '0');
-    return d.digits.substr(0, integerDigits) + "." + d.digits.substr(integerDigits);
+    if (d.digits.size() <= integerDigits) {
+        text.append(d.digits).append(integerDigits - d.digits.size(), '0');
+        return text;
+    }
+    text.append(d.digits, 0, integerDigits).append(1, '.').append(d.digits, integerDigits);
+    return text;
 }
 
+// 15 with exponent 20 → "1.5E+20"; 3 with exponent -6 → "3E-06".
 std::string exponentForm(const Decimal& d) {
-    std::string text = d.digits.substr(0, 1);
-    if (d.digits.size() > 1) text += "." + d.digits.substr(1);
+    std::string text(d.digits, 0, 1);
+    if (d.digits.size() > 1) text.append(1, '.').append(d.digits, 1);
     char exponent[16];
     std::snprintf(exponent, sizeof exponent, "E%c%02d", d.exponent < 0 ? '-' : '+',
                   std::abs(d.exponent));
-    return text + exponent;
+    text.append(exponent);
+    return text;
 }
 
 // 10^k as the integer literal that writes it: 1000 is a 16-bit integer, 100000 a 32-bit one.

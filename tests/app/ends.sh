@@ -14,15 +14,16 @@ ends_after() {  # description, then the keys to press, one xdotool key a word
         xdotool search --onlyvisible --name "^Lintavo$" >/dev/null 2>&1 && break
         sleep 0.1
     done
+    sleep 1  # mapped is not yet focused: give the window the keyboard first
     for key in "$@"; do
         if [[ $key == shows:* ]]; then  # the window of that title must be on screen now
             xdotool search --onlyvisible --name "^${key#shows:}$" >/dev/null 2>&1 ||
                 { echo "no window ${key#shows:} during: $description"; kill $pid; failures=$((failures + 1)); return; }
             continue
         fi
-        xdotool key --delay 50 "$key"; sleep 0.3
+        xdotool key --delay 50 "$key"; sleep 0.5
     done
-    for attempt in $(seq 1 50); do
+    for attempt in $(seq 1 200); do
         kill -0 $pid 2>/dev/null || { echo "ok: $description"; return; }
         sleep 0.1
     done

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Prints every benchmark's figures for one build folder (the release build, normally).
+#   bash bench/run.sh BUILD_DIR [RUNS]
+set -euo pipefail
+build=${1:-build-release}
+runs=${2:-21}
+bin=$build/bin
+root=$(cd "$(dirname "$0")/.." && pwd)
+echo "== $(date -u '+%Y-%m-%d %H:%M UTC') on $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)"
+echo
+echo "== presses of 计算, input texts to result texts, against plain double"
+"$bin/bench_presses" --benchmark_min_time=0.2
+echo
+echo "== start-up to the main window mapped, median of $runs runs each, against a bare Qt window"
+xvfb-run -a -s "-screen 0 1280x800x24" "$bin/bench_startup" "$runs" "$bin/lintavo" Lintavo "$bin/bench_bare_window" Bare
+echo
+echo "== first showing of each calculator window, and peak memory"
+xvfb-run -a -s "-screen 0 1280x800x24" "$bin/bench_first_showing" 2>/dev/null
+echo
+echo "== a long session: resident memory growth after warm-up"
+QT_QPA_PLATFORM=offscreen python3 "$root/tests/robustness/lifecycle_stress.py" "$bin/lintavo-driver" --presses 20000 |
+    head -n 1
