@@ -12,7 +12,8 @@ echo "== presses of 计算, input texts to result texts, against plain double"
 "$bin/bench_presses" --benchmark_min_time=0.2
 echo
 echo "== start-up to the main window mapped, median of $runs runs each, against a bare Qt window"
-xvfb-run -a -s "-screen 0 1280x800x24" "$bin/bench_startup" "$runs" "$bin/lintavo" Lintavo "$bin/bench_bare_window" Bare
+xvfb-run -a -s "-screen 0 1280x800x24" "$bin/bench_startup" "$runs" "$bin/lintavo" Lintavo \
+    "$bin/bench_bare_window" Bare "$bin/bench_bare_window_zh" Bare-zh
 echo
 echo "== first showing of each calculator window, and peak memory"
 xvfb-run -a -s "-screen 0 1280x800x24" "$bin/bench_first_showing" 2>/dev/null

@@ -4,8 +4,8 @@
 //
 //   startup RUNS PROGRAM TITLE [PROGRAM TITLE …]     (under xvfb-run)
 //
-// Prints each program's median, minimum and maximum, and each one's ratio to the last, the
-// bare window.
+// Prints each program's median, minimum and maximum, and the first one's ratio to each of
+// the others (the bare windows).
 
 #include <fcntl.h>
 #include <poll.h>
@@ -59,7 +59,9 @@ long statusKiB(pid_t pid, const char* field) {
 
 struct Sample {
     double milliseconds;
-    long peakKiB;
+    long peakKiB;       // VmHWM: the peak of everything resident
+    long anonymousKiB;  // RssAnon: the process's own memory, now
+    long fileKiB;       // RssFile: pages of mapped files (libraries, fonts), shared with others
 };
 
 struct Program {
@@ -99,10 +101,11 @@ Sample runOnce(xcb_connection_t* x, const Program& program) {
         std::free(event);
     }
     usleep(300000);  // let it settle, then read how high its memory went
-    const long peak = statusKiB(pid, "VmHWM:");
+    const Sample sample{milliseconds, statusKiB(pid, "VmHWM:"), statusKiB(pid, "RssAnon:"),
+                        statusKiB(pid, "RssFile:")};
     kill(pid, SIGTERM);
     waitpid(pid, nullptr, 0);
-    return {milliseconds, peak};
+    return sample;
 }
 
 template <typename T>
@@ -140,26 +143,37 @@ int main(int argc, char* argv[]) {
             p.samples.push_back(runOnce(x, p));
     }
 
-    std::printf("%-28s %10s %8s %8s %12s\n", "program", "median ms", "min", "max", "peak RSS KiB");
+    std::printf("%-12s %10s %8s %8s %14s %14s %14s\n", "program", "median ms", "min", "max",
+                "peak RSS KiB", "anonymous KiB", "file KiB");
     std::vector<double> medians;
     std::vector<long> peaks;
+    std::vector<long> anonymous;
     for (const auto& p : programs) {
         std::vector<double> times;
-        std::vector<long> memory;
+        std::vector<long> peak;
+        std::vector<long> own;
+        std::vector<long> file;
         for (const auto& s : p.samples) {
             times.push_back(s.milliseconds);
-            memory.push_back(s.peakKiB);
+            peak.push_back(s.peakKiB);
+            own.push_back(s.anonymousKiB);
+            file.push_back(s.fileKiB);
         }
         medians.push_back(median(times));
-        peaks.push_back(median(memory));
-        std::printf("%-28s %10.1f %8.1f %8.1f %12ld\n", p.title.c_str(), medians.back(),
+        peaks.push_back(median(peak));
+        anonymous.push_back(median(own));
+        std::printf("%-12s %10.1f %8.1f %8.1f %14ld %14ld %14ld\n", p.title.c_str(), medians.back(),
                     *std::min_element(times.begin(), times.end()),
-                    *std::max_element(times.begin(), times.end()), peaks.back());
+                    *std::max_element(times.begin(), times.end()), peaks.back(), anonymous.back(),
+                    median(file));
     }
-    for (std::size_t k = 0; k + 1 < programs.size(); ++k) {
-        std::printf("%s / %s: start-up %.2f×, peak memory %.2f×\n", programs[k].title.c_str(),
-                    programs.back().title.c_str(), medians[k] / medians.back(),
-                    static_cast<double>(peaks[k]) / static_cast<double>(peaks.back()));
+    const auto ratio = [](long a, long b) {
+        return static_cast<double>(a) / static_cast<double>(b);
+    };
+    for (std::size_t j = 1; j < programs.size(); ++j) {
+        std::printf("%s / %s: start-up %.2f×, peak resident memory %.2f×, anonymous memory %.2f×\n",
+                    programs[0].title.c_str(), programs[j].title.c_str(), medians[0] / medians[j],
+                    ratio(peaks[0], peaks[j]), ratio(anonymous[0], anonymous[j]));
     }
     xcb_disconnect(x);
     return 0;

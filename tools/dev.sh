@@ -58,11 +58,11 @@ case "${1:-}" in
     test)
         install_missing
         build
-        QT_QPA_PLATFORM=offscreen ctest --preset default
+        ctest --preset default
         # The same suite with the sanitizers; installing the package is done once, above.
         cmake --preset asan
         cmake --build --preset asan
-        QT_QPA_PLATFORM=offscreen ctest --preset asan
+        ctest --preset asan
         fuzz 60
         ;;
     fuzz)

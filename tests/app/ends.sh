@@ -9,7 +9,7 @@ program=$1
 failures=0
 ends_after() {  # description, then the keys to press, one xdotool key a word
     local description=$1; shift
-    "$program" & local pid=$!
+    QT_QPA_PLATFORM=xcb "$program" & local pid=$!
     for attempt in $(seq 1 100); do
         xdotool search --onlyvisible --name "^Lintavo$" >/dev/null 2>&1 && break
         sleep 0.1

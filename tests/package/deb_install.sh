@@ -44,7 +44,7 @@ done
 # The installed program, not the one in the build folder, shows its main window.
 log=$(mktemp)
 xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
-    /usr/bin/lintavo 2>"$1" & pid=$!
+    QT_QPA_PLATFORM=xcb /usr/bin/lintavo 2>"$1" & pid=$!
     for attempt in $(seq 1 300); do
         if xdotool search --onlyvisible --name "^Lintavo$" >/dev/null 2>&1; then
             kill $pid; wait $pid 2>/dev/null
