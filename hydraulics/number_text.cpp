@@ -77,8 +77,8 @@ std::string normalise(std::string_view text) {
     ascii.reserve(text.size());
     for (std::size_t pos = 0; pos < text.size();) {
         const auto cp = nextCodePoint(text, pos);
-        const char c = cp ? asciiTwin(*cp) : 0;
-        if (c == 0) mismatch();
+        const char c = cp ? asciiTwin(*cp) : '\0';
+        if (c == '\0') mismatch();
         ascii += c;
     }
     const auto first = ascii.find_first_not_of(' ');
