@@ -9,17 +9,13 @@
 #include "calculators/bottom_width.h"
 #include "calculators/normal_depth.h"
 #include "hydraulics/section.h"
+#include "tests/unit/press_checks.h"
 
 using namespace lintavo;
+using namespace lintavo::testing;
 
-Q_DECLARE_METATYPE(lintavo::FailureKind)
-Q_DECLARE_METATYPE(lintavo::Texts)
 
 namespace {
-
-Value s(float v) {
-    return Value::single(v);
-}
 
 std::string text(double x) {
     return QByteArray::number(x, 'g', 9).toStdString();
@@ -83,15 +79,6 @@ double referenceBisection(float Q, float b, float m, float h, float i, float n, 
         } while (!(hi - lo < 1e-6));
     }
     return hiMoved ? (lo + hi) / 2.0 : std::nan("");
-}
-
-void expectFailure(Press press, const Texts& inputs, FailureKind kind) {
-    try {
-        const Texts results = press(inputs);
-        QFAIL(qPrintable(QStringLiteral("no failure: %1").arg(QString::fromStdString(results[0]))));
-    } catch (const CalculationFailure& f) {
-        QCOMPARE(f.kind(), kind);
-    }
 }
 
 }  // namespace

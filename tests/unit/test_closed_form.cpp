@@ -8,29 +8,16 @@
 
 #include "calculators/bottom_slope.h"
 #include "calculators/section_dimensions.h"
+#include "tests/unit/press_checks.h"
 
 using namespace lintavo;
+using namespace lintavo::testing;
 
-Q_DECLARE_METATYPE(lintavo::FailureKind)
-Q_DECLARE_METATYPE(lintavo::Texts)
 
 using Candidate = std::optional<double>;
 Q_DECLARE_METATYPE(Candidate)
 
 namespace {
-
-Value s(float v) {
-    return Value::single(v);
-}
-
-void expectFailure(Press press, const Texts& inputs, FailureKind kind) {
-    try {
-        const Texts results = press(inputs);
-        QFAIL(qPrintable(QStringLiteral("no failure: %1").arg(QString::fromStdString(results[0]))));
-    } catch (const CalculationFailure& f) {
-        QCOMPARE(f.kind(), kind);
-    }
-}
 
 double referenceSlope(float Q, float b, float m, float h, float n) {
     const float A = (b + m * h) * h;
