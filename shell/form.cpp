@@ -209,8 +209,11 @@ Form::Form(const WindowSpec& spec, QWidget* parent) : QWidget(parent), spec_(spe
         }
         if (row->tab == NoTab) {
             widget->setFocusPolicy(Qt::NoFocus);
-        } else if (row->kind == ControlKind::Picture) {
-            widget->setFocusPolicy(Qt::TabFocus);
+        } else {
+            // The form's own numbering of its Tab order, kept with the control for tools
+            // that describe the window; Qt's focus chain follows the same order.
+            widget->setProperty(tabIndexProperty, row->tab);
+            if (row->kind == ControlKind::Picture) widget->setFocusPolicy(Qt::TabFocus);
         }
         if (first == nullptr && row->tab != NoTab) first = widget;
     }

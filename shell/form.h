@@ -27,6 +27,10 @@ class FormButton : public QPushButton {
     bool wrap_;
 };
 
+// The dynamic property that holds a control's place in its form's Tab order (its tab index
+// as the form numbers it; controls that take no focus have none).
+inline constexpr const char* tabIndexProperty = "tabIndex";
+
 class Form : public QWidget {
   public:
     explicit Form(const WindowSpec& spec, QWidget* parent = nullptr);

@@ -133,18 +133,6 @@ QPalette::ColorRole textRoleOf(const QWidget* w) {
     return QPalette::WindowText;
 }
 
-// The window's controls that take the focus, in the order the Tab key walks them.
-QList<QWidget*> focusOrder(QWidget* window) {
-    QList<QWidget*> order;
-    for (QWidget* w = window->nextInFocusChain(); w != window; w = w->nextInFocusChain()) {
-        if (w->parentWidget() == window && (w->focusPolicy() & Qt::TabFocus) &&
-            !order.contains(w)) {
-            order.append(w);
-        }
-    }
-    return order;
-}
-
 // VmRSS from /proc/self/status, in KiB.
 long residentKiB() {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -366,13 +354,12 @@ class Driver {
     void dump() const {
         QStringList windows;
         for (Form* w : shell_.windows()) {
-            const QList<QWidget*> order = focusOrder(w);
             QStringList controls;
             for (QObject* child : w->children()) {
                 auto* c = qobject_cast<QWidget*>(child);
                 if (c == nullptr || c->objectName().isEmpty() || c->isWindow()) continue;
                 const QFont font = c->font();
-                const auto tab = order.indexOf(c);
+                const QVariant tab = c->property(tabIndexProperty);
                 controls.append(
                     QStringLiteral("{\"name\":%1,\"kind\":\"%2\",\"text\":%3,\"rect\":%4,"
                                    "\"font\":{\"family\":%5,\"resolved\":%6,\"pointSize\":%7,"
@@ -384,8 +371,9 @@ class Driver {
                              jsonPoints(font.pointSizeF()),
                              QLatin1String(font.bold() ? "true" : "false"),
                              QLatin1String(font.italic() ? "true" : "false"))
-                        .arg(c->palette().color(textRoleOf(c)).name(),
-                             tab < 0 ? QStringLiteral("null") : QString::number(tab)));
+                        .arg(
+                            c->palette().color(textRoleOf(c)).name(),
+                            tab.isValid() ? QString::number(tab.toInt()) : QStringLiteral("null")));
             }
             windows.append(
                 QStringLiteral(

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QStyleOptionButton>
 #include <QTest>
+#include <algorithm>
 #include <memory>
 
 #include "calculators/windows.h"
@@ -155,6 +156,24 @@ class WindowsTest : public QObject {
         // The icon has images for the title bar at this ratio.
         const QPixmap icon = qApp->windowIcon().pixmap(QSize(16, 16), ratio);
         QVERIFY(icon.width() >= qRound(16 * ratio));
+    }
+
+    // Qt's focus chain, which the Tab key walks, is the order of the forms' tab indexes.
+    void focusChainFollowsTheTabIndexes() {
+        for (Form* w : windows_) {
+            QList<int> walked;
+            for (QWidget* c = w->nextInFocusChain(); c != w; c = c->nextInFocusChain()) {
+                if (c->parentWidget() == w && (c->focusPolicy() & Qt::TabFocus)) {
+                    walked.append(c->property(tabIndexProperty).toInt());
+                }
+            }
+            int numbered = 0;
+            for (QWidget* c : w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                if (c->property(tabIndexProperty).isValid()) ++numbered;
+            }
+            QCOMPARE(walked.size(), numbered);
+            QVERIFY2(std::is_sorted(walked.begin(), walked.end()), qPrintable(w->objectName()));
+        }
     }
 
     void assistiveTechnologyReadsEveryControl() {
