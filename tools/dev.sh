@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 # Build tools, Qt, the virtual display for window tests, and the font packages that the
 # program's font table names (shell/fonts.h).
 packages=(
-    cmake ninja-build g++ pkg-config dpkg-dev
+    cmake ninja-build g++ pkg-config dpkg-dev file binutils
     qt6-base-dev qt6-base-dev-tools libgl-dev
     xvfb xauth xdotool desktop-file-utils appstream
     dbus at-spi2-core python3 python3-pyatspi
@@ -47,12 +47,14 @@ fuzz() {
 
 case "${1:-}" in
     run)
-        install_missing
-        build
+        # Said first, before anything is installed or built: without a display there is
+        # nothing to show.
         if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}${QT_QPA_PLATFORM:-}" ]; then
             echo "没有图形显示，无法打开 Lintavo 的窗口；请在桌面会话中运行，或用 xvfb-run bash tools/dev.sh run 在虚拟显示中运行。" >&2
             exit 1
         fi
+        install_missing
+        build
         exec build/bin/lintavo
         ;;
     test)
