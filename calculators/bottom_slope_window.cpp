@@ -11,7 +11,7 @@ using enum ControlKind;
 using namespace frame;
 
 // clang-format off
-constexpr ControlSpec controls[] = {
+constexpr ControlRow controls[] = {
     // kind name      text        left  top   width height  font          ink        tab
     {Label,  "Label1", title,      {2448, 360, 2652, 336},  titleFont,    Ink::Default, NoTab, Align::Centre},
     {Label,  "Label2", "流量Q",     {936, 1008, 732, 336},   std::nullopt},
@@ -38,7 +38,7 @@ constexpr std::string_view outputs[] = {"dpi3"};
 }  // namespace
 
 // clang-format off
-constinit const CalculatorSpec bottomSlopeWindow{
+constinit const CalculatorTable bottomSlopeWindow{
     .window    = {"底坡i计算", "底坡i计算", TwipPoint{2010, 2160}, {8160, 4785}, labelFont, controls},
     .buttonRow = {"计算3", "返回3", "结束3"},
     .inputs    = inputs,

@@ -11,7 +11,7 @@ using enum ControlKind;
 using namespace frame;
 
 // clang-format off
-constexpr ControlSpec controls[] = {
+constexpr ControlRow controls[] = {
     // kind name      text        left  top   width height  font          ink        tab
     {Label,  "Label1", title,      {2448, 600, 2652, 336},  titleFont,    Ink::Default, NoTab, Align::Centre},
     {Label,  "Label2", "流量Q",     {336, 1488, 732, 336},   std::nullopt},
@@ -38,7 +38,7 @@ constexpr std::string_view outputs[] = {"dkb2"};
 }  // namespace
 
 // clang-format off
-constinit const CalculatorSpec bottomWidthWindow{
+constinit const CalculatorTable bottomWidthWindow{
     .window    = {"计算渠道底宽b", "渠道底宽b计算", TwipPoint{1410, 1410}, {8580, 5550}, labelFont, controls},
     .buttonRow = {"计算2", "返回2", "结束2"},
     .inputs    = inputs,

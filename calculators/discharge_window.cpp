@@ -11,7 +11,7 @@ using enum ControlKind;
 using namespace frame;
 
 // clang-format off
-constexpr ControlSpec controls[] = {
+constexpr ControlRow controls[] = {
     // kind name      text        left  top   width height  font          ink        tab
     {Label,  "Label1", title,      {2616, 720, 2652, 336},  std::nullopt, Ink::Default, NoTab, Align::Centre},
     {Label,  "Label2", "底宽b",     {696, 1512, 732, 336},   std::nullopt},
@@ -41,7 +41,7 @@ constexpr std::string_view outputs[] = {"llQ", "lsv"};
 
 // Opens where the window system puts a new window.
 // clang-format off
-constinit const CalculatorSpec dischargeWindow{
+constinit const CalculatorTable dischargeWindow{
     .window    = {"流量Q计算", "流量Q计算", std::nullopt, {8475, 5820}, labelFont, controls},
     .buttonRow = {"计算1", "返回1", "结束1"},
     .inputs    = inputs,

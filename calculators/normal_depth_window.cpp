@@ -11,7 +11,7 @@ using enum ControlKind;
 using namespace frame;
 
 // clang-format off
-constexpr ControlSpec controls[] = {
+constexpr ControlRow controls[] = {
     // kind name      text        left  top   width height  font          ink        tab
     {Label,  "Label1", title,      {2400, 288, 2652, 336},  titleFont,    Ink::Default, NoTab, Align::Centre},
     {Label,  "Label2", "流量Q",     {288, 1176, 732, 336},   labelFont},
@@ -38,7 +38,7 @@ constexpr std::string_view outputs[] = {"ssh1"};
 }  // namespace
 
 // clang-format off
-constinit const CalculatorSpec normalDepthWindow{
+constinit const CalculatorTable normalDepthWindow{
     .window    = {"水深h计算", "明渠均匀流水深计算", TwipPoint{1965, 1980}, {8400, 5220}, {"宋体", 12, false, true}, controls},
     .buttonRow = {"计算1", "返回1", "结束1"},
     .inputs    = inputs,

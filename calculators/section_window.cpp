@@ -11,7 +11,7 @@ using enum ControlKind;
 using namespace frame;
 
 // clang-format off
-constexpr ControlSpec controls[] = {
+constexpr ControlRow controls[] = {
     // kind name      text        left  top   width height  font          ink        tab
     {Label,  "Label1", title,      {2448, 480, 2652, 336},  titleFont,    Ink::Default, NoTab, Align::Centre},
     {Label,  "Label2", "流量Q",     {336, 1368, 732, 336},   std::nullopt},
@@ -40,7 +40,7 @@ constexpr std::string_view outputs[] = {"ssh4", "dkb4"};
 }  // namespace
 
 // clang-format off
-constinit const CalculatorSpec sectionWindow{
+constinit const CalculatorTable sectionWindow{
     .window    = {"断面尺寸", "渠道断面尺寸计算", TwipPoint{1875, 1710}, {8430, 5430}, labelFont, controls},
     .buttonRow = {"计算4", "返回4", "结束4"},
     .inputs    = inputs,

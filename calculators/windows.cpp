@@ -5,8 +5,8 @@
 
 namespace lintavo {
 
-std::span<const CalculatorSpec> calculatorWindows() {
-    static const std::array<CalculatorSpec, 5> all{
+std::span<const CalculatorTable> calculatorWindows() {
+    static const std::array<CalculatorTable, 5> all{
         dischargeWindow, normalDepthWindow, bottomWidthWindow, bottomSlopeWindow, sectionWindow};
     return all;
 }

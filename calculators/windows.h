@@ -8,12 +8,12 @@
 
 namespace lintavo {
 
-extern const CalculatorSpec dischargeWindow;    // 流量Q计算
-extern const CalculatorSpec normalDepthWindow;  // 水深h计算
-extern const CalculatorSpec bottomWidthWindow;  // 计算渠道底宽b
-extern const CalculatorSpec bottomSlopeWindow;  // 底坡i计算
-extern const CalculatorSpec sectionWindow;      // 断面尺寸
+extern const CalculatorTable dischargeWindow;    // 流量Q计算
+extern const CalculatorTable normalDepthWindow;  // 水深h计算
+extern const CalculatorTable bottomWidthWindow;  // 计算渠道底宽b
+extern const CalculatorTable bottomSlopeWindow;  // 底坡i计算
+extern const CalculatorTable sectionWindow;      // 断面尺寸
 
-std::span<const CalculatorSpec> calculatorWindows();
+std::span<const CalculatorTable> calculatorWindows();
 
 }  // namespace lintavo

@@ -10,13 +10,13 @@
 
 namespace lintavo {
 
-CalculatorWindow::CalculatorWindow(const CalculatorSpec& spec, QWidget* parent)
-    : Form(spec.window, parent), calculator_(spec) {
-    const auto& [computeName, returnName, endName] = spec.buttonRow;
+CalculatorWindow::CalculatorWindow(const CalculatorTable& table, QWidget* parent)
+    : Form(table.window, parent), calculator_(table) {
+    const auto& [computeName, returnName, endName] = table.buttonRow;
     connect(button(computeName), &QPushButton::clicked, this, &CalculatorWindow::compute);
     connect(button(returnName), &QPushButton::clicked, this, &CalculatorWindow::returnRequested);
     connect(button(endName), &QPushButton::clicked, this, &CalculatorWindow::endRequested);
-    for (std::string_view name : spec.outputs) {
+    for (std::string_view name : table.outputs) {
         field(name)->setAccessibleName(
             QStringLiteral("%1（计算结果）").arg(qstr(quantityCaption(name))));
         field(name)->setAccessibleDescription(QStringLiteral("计算结果"));

@@ -17,14 +17,14 @@ namespace lintavo {
 // The frame every calculator window shares.
 namespace frame {
 inline constexpr std::string_view title = "  请输入计算参数";  // centred, 2652 × 336
-inline constexpr FontSpec titleFont{"宋体", 15, false, true};
-inline constexpr FontSpec labelFont{"宋体", 13.5, false, true};
-inline constexpr FontSpec resultFont{"宋体", 16.5, false, true};  // result labels, in blue
-inline constexpr FontSpec inputFont{"宋体", 15, false, true};     // the discharge window's fields
+inline constexpr FaceStyle titleFont{"宋体", 15, false, true};
+inline constexpr FaceStyle labelFont{"宋体", 13.5, false, true};
+inline constexpr FaceStyle resultFont{"宋体", 16.5, false, true};  // result labels, in blue
+inline constexpr FaceStyle inputFont{"宋体", 15, false, true};     // the discharge window's fields
 }  // namespace frame
 
-struct CalculatorSpec {
-    WindowSpec window;
+struct CalculatorTable {
+    FormTable window;
     std::array<std::string_view, 3> buttonRow;  // the 计算, 返回 and 结束 buttons
     std::span<const std::string_view> inputs;   // fields, in the order they are read
     std::span<const std::string_view> outputs;  // fields, in the order they are written
@@ -36,9 +36,9 @@ class CalculatorWindow : public Form {
     Q_OBJECT
 
   public:
-    explicit CalculatorWindow(const CalculatorSpec& spec, QWidget* parent = nullptr);
+    explicit CalculatorWindow(const CalculatorTable& table, QWidget* parent = nullptr);
 
-    const CalculatorSpec& calculator() const { return calculator_; }
+    const CalculatorTable& calculator() const { return calculator_; }
 
     // What 计算 does; the failure report is modal and returns when the user dismisses it.
     void compute();
@@ -52,7 +52,7 @@ class CalculatorWindow : public Form {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    const CalculatorSpec& calculator_;
+    const CalculatorTable& calculator_;
 };
 
 }  // namespace lintavo

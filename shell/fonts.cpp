@@ -10,11 +10,11 @@ void installFontSubstitutes() {
     }
 }
 
-QFont fontFor(const FontSpec& spec) {
-    QFont font(qstr(spec.face));
-    font.setPointSizeF(spec.points);
-    font.setBold(spec.bold);
-    font.setItalic(spec.italic);
+QFont fontFor(const FaceStyle& table) {
+    QFont font(qstr(table.face));
+    font.setPointSizeF(table.points);
+    font.setBold(table.bold);
+    font.setItalic(table.italic);
     // Keep to the named face; do not let fontconfig pick another CJK face for a glyph
     // the substitute also has.
     font.setStyleStrategy(QFont::PreferMatch);

@@ -8,7 +8,7 @@
 #include <span>
 #include <string_view>
 
-#include "shell/form_spec.h"
+#include "shell/form_table.h"
 
 namespace lintavo {
 
@@ -32,6 +32,6 @@ inline constexpr FaceSubstitute faceSubstitutes[] = {
 void installFontSubstitutes();
 
 // The QFont of a table row: family as the form names it, size in points (13.5 stays 13.5).
-QFont fontFor(const FontSpec& spec);
+QFont fontFor(const FaceStyle& table);
 
 }  // namespace lintavo

@@ -82,7 +82,7 @@ QPixmap pictureFor(const QString& file, qreal ratio) {
     return QPixmap(file);
 }
 
-QWidget* makeControl(const ControlSpec& row, QWidget* parent) {
+QWidget* makeControl(const ControlRow& row, QWidget* parent) {
     const QString text = qstr(row.text);
     switch (row.kind) {
         case ControlKind::Label: {
@@ -163,17 +163,18 @@ void FormButton::paintEvent(QPaintEvent* event) {
                      wrapAtBlanks(caption, fontMetrics(), contents.width()));
 }
 
-Form::Form(const WindowSpec& spec, QWidget* parent) : QWidget(parent), spec_(spec) {
-    setObjectName(qstr(spec.name));
-    setWindowTitle(qstr(spec.title));
-    setAccessibleName(qstr(spec.title));
-    setFont(fontFor(spec.font));
+Form::Form(const FormTable& table, QWidget* parent) : QWidget(parent), table_(table) {
+    setObjectName(qstr(table.name));
+    setWindowTitle(qstr(table.title));
+    setAccessibleName(qstr(table.title));
+    setFont(fontFor(table.font));
 
-    const QSize client(twipsToPixels(spec.client.width), twipsToPixels(spec.client.height));
-    if (spec.position) {
+    const QSize client(twipsToPixels(table.client.width), twipsToPixels(table.client.height));
+    if (table.position) {
         // For a window, setGeometry places the client area, not the frame.
-        setGeometry(QRect(
-            QPoint(twipsToPixels(spec.position->left), twipsToPixels(spec.position->top)), client));
+        setGeometry(
+            QRect(QPoint(twipsToPixels(table.position->left), twipsToPixels(table.position->top)),
+                  client));
     } else {
         resize(client);
     }
@@ -182,18 +183,18 @@ Form::Form(const WindowSpec& spec, QWidget* parent) : QWidget(parent), spec_(spe
     // Qt's Tab order follows the order in which the controls are made, so they are made in
     // the table's Tab order (the controls that take no focus last), and then stacked in
     // the table's order.
-    std::vector<const ControlSpec*> creation;
-    for (const ControlSpec& row : spec.controls)
+    std::vector<const ControlRow*> creation;
+    for (const ControlRow& row : table.controls)
         creation.push_back(&row);
     std::stable_sort(creation.begin(), creation.end(),
-                     [](const ControlSpec* a, const ControlSpec* b) {
-                         const auto rank = [](const ControlSpec* row) {
+                     [](const ControlRow* a, const ControlRow* b) {
+                         const auto rank = [](const ControlRow* row) {
                              return row->tab == NoTab ? INT_MAX : row->tab;
                          };
                          return rank(a) < rank(b);
                      });
     QWidget* first = nullptr;
-    for (const ControlSpec* row : creation) {
+    for (const ControlRow* row : creation) {
         QWidget* widget = makeControl(*row, this);
         widget->setObjectName(qstr(row->name));
         // A screen reader names a field by the quantity its label shows.
@@ -217,7 +218,7 @@ Form::Form(const WindowSpec& spec, QWidget* parent) : QWidget(parent), spec_(spe
         }
         if (first == nullptr && row->tab != NoTab) first = widget;
     }
-    for (const ControlSpec& row : spec.controls)
+    for (const ControlRow& row : table.controls)
         control(row.name)->raise();
     if (first != nullptr) first->setFocus();
 }

@@ -7,7 +7,7 @@
 #include <QWidget>
 #include <string_view>
 
-#include "shell/form_spec.h"
+#include "shell/form_table.h"
 
 class QLineEdit;
 
@@ -33,9 +33,9 @@ inline constexpr const char* tabIndexProperty = "tabIndex";
 
 class Form : public QWidget {
   public:
-    explicit Form(const WindowSpec& spec, QWidget* parent = nullptr);
+    explicit Form(const FormTable& table, QWidget* parent = nullptr);
 
-    const WindowSpec& spec() const { return spec_; }
+    const FormTable& table() const { return table_; }
 
     // The control, field or button of that objectName, or null.
     QWidget* control(std::string_view name) const;
@@ -43,7 +43,7 @@ class Form : public QWidget {
     QPushButton* button(std::string_view name) const;
 
   private:
-    const WindowSpec& spec_;
+    const FormTable& table_;
 };
 
 }  // namespace lintavo

@@ -10,15 +10,15 @@ namespace lintavo {
 
 namespace {
 
-constexpr FontSpec lishu15bi{"隶书", 15, true, true};
-constexpr FontSpec song15bi{"宋体", 15, true, true};
-constexpr FontSpec song165i{"宋体", 16.5, false, true};
+constexpr FaceStyle lishu15bi{"隶书", 15, true, true};
+constexpr FaceStyle song15bi{"宋体", 15, true, true};
+constexpr FaceStyle song165i{"宋体", 16.5, false, true};
 
 using enum ControlKind;
 
 // Stacking order: the picture at the bottom, the note above it, the buttons on top.
 // clang-format off
-constexpr ControlSpec controls[] = {
+constexpr ControlRow controls[] = {
     // kind   name                  text                   left  top   width height font  ink  tab
     {Picture, "Picture1",           ":/lintavo/picture.png", {0, 0, 8685, 5652}, std::nullopt, Ink::Default, 6},
     {Label,   "Label1",             "本计算程序适用于计算梯形或矩形断面渠道的Lintavo",
@@ -29,12 +29,12 @@ constexpr ControlSpec controls[] = {
     {Button,  "底坡i的计算",        "底坡i计算",           {960, 3600, 1932, 732},  lishu15bi, Ink::Default, 2},
     {Button,  "渠道断面尺寸的计算", "渠道断面  尺寸计算",  {3480, 3600, 1932, 732}, lishu15bi, Ink::Default, 1, Align::Left, true},
     {Button,  "结束",               "结  束",              {6120, 3600, 1932, 732}, song15bi,  Ink::Default, 0},
-    {Label,   "Label2",             "编制：Orvesk",        {960, 5880, 7755, 555},  FontSpec{"华文细黑", 21.75, true, false}, Ink::Default, NoTab, Align::Centre},
-    {Label,   "Label3",             "2005年4月",           {1980, 6720, 5475, 495}, FontSpec{"黑体", 21.75, false, false},    Ink::Default, NoTab, Align::Centre},
+    {Label,   "Label2",             "编制：Orvesk",        {960, 5880, 7755, 555},  FaceStyle{"华文细黑", 21.75, true, false}, Ink::Default, NoTab, Align::Centre},
+    {Label,   "Label3",             "2005年4月",           {1980, 6720, 5475, 495}, FaceStyle{"黑体", 21.75, false, false},    Ink::Default, NoTab, Align::Centre},
 };
 // clang-format on
 
-constexpr WindowSpec menuWindow{
+constexpr FormTable menuWindow{
     "Lintavo", "Lintavo", TwipPoint{840, 975}, {10020, 7725}, {"宋体", 14.25, true, true}, controls,
 };
 

@@ -4,9 +4,9 @@
 
 namespace lintavo {
 
-Shell::Shell(std::span<const CalculatorSpec> calculators, QObject* parent)
+Shell::Shell(std::span<const CalculatorTable> calculators, QObject* parent)
     : QObject(parent),
-      specs_(calculators),
+      tables_(calculators),
       menu_(new MainWindow),
       calculators_(calculators.size()) {
     connect(menu_, &MainWindow::openRequested, this, &Shell::open);
@@ -33,11 +33,11 @@ std::vector<Form*> Shell::windows() const {
 }
 
 void Shell::open(const QString& name) {
-    for (std::size_t k = 0; k < specs_.size(); ++k) {
-        if (qstr(specs_[k].window.name) != name) continue;
+    for (std::size_t k = 0; k < tables_.size(); ++k) {
+        if (qstr(tables_[k].window.name) != name) continue;
         auto& window = calculators_[k];
         if (!window) {
-            window = new CalculatorWindow(specs_[k]);
+            window = new CalculatorWindow(tables_[k]);
             CalculatorWindow* created = window;
             connect(created, &CalculatorWindow::returnRequested, this,
                     [this, created] { returnToMenu(created); });

@@ -3,7 +3,7 @@
 // The shell: who is on screen.
 //
 //   app/main ──▶ Shell ──▶ MainWindow        (the menu; "结  束" closes it)
-//                  │  └──▶ CalculatorWindow  (one per CalculatorSpec, made on first opening)
+//                  │  └──▶ CalculatorWindow  (one per CalculatorTable, made on first opening)
 //                  └──── ended() ──▶ the event loop quits
 //
 // A calculator window's table and its press come from calculators/; the shell only shows,
@@ -28,7 +28,7 @@ class Shell : public QObject {
     Q_OBJECT
 
   public:
-    explicit Shell(std::span<const CalculatorSpec> calculators, QObject* parent = nullptr);
+    explicit Shell(std::span<const CalculatorTable> calculators, QObject* parent = nullptr);
     ~Shell() override;
     Shell(const Shell&) = delete;
     Shell& operator=(const Shell&) = delete;
@@ -49,9 +49,9 @@ class Shell : public QObject {
     void returnToMenu(CalculatorWindow* window);
     void discard(CalculatorWindow* window);
 
-    std::span<const CalculatorSpec> specs_;
+    std::span<const CalculatorTable> tables_;
     QPointer<MainWindow> menu_;
-    std::vector<QPointer<CalculatorWindow>> calculators_;  // one slot per spec
+    std::vector<QPointer<CalculatorWindow>> calculators_;  // one slot per table
 };
 
 }  // namespace lintavo

@@ -11,7 +11,9 @@ Q_DECLARE_METATYPE(lintavo::Texts)
 
 namespace lintavo::testing {
 
-inline Value s(float v) { return Value::single(v); }
+inline Value s(float v) {
+    return Value::single(v);
+}
 
 // Fails the current test unless the press fails with `kind`.
 inline void expectFailure(Press press, const Texts& inputs, FailureKind kind) {

@@ -14,7 +14,6 @@
 using namespace lintavo;
 using namespace lintavo::testing;
 
-
 namespace {
 
 std::string text(double x) {

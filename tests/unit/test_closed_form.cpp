@@ -13,7 +13,6 @@
 using namespace lintavo;
 using namespace lintavo::testing;
 
-
 using Candidate = std::optional<double>;
 Q_DECLARE_METATYPE(Candidate)
 

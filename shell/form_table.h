@@ -36,7 +36,7 @@ struct TwipRect {
 
 // A face the forms name ("宋体", "隶书", "黑体", "华文细黑"), its size in points and style.
 // fonts.h maps the faces to the free ones the program ships with.
-struct FontSpec {
+struct FaceStyle {
     std::string_view face;
     double points;
     bool bold = false;
@@ -49,25 +49,25 @@ enum class Align { Left, Centre };
 
 inline constexpr int NoTab = -1;
 
-struct ControlSpec {
+struct ControlRow {
     ControlKind kind;
     std::string_view name;  // the Qt objectName
     std::string_view text;  // caption, or a field's initial text
     TwipRect box;
-    std::optional<FontSpec> font;  // none: the window's font
+    std::optional<FaceStyle> font;  // none: the window's font
     Ink ink = Ink::Default;
     int tab = NoTab;  // place in the window's Tab order, from 0; NoTab takes no focus
     Align align = Align::Left;
     bool wrap = false;  // caption wraps onto further lines inside the box
 };
 
-struct WindowSpec {
+struct FormTable {
     std::string_view name;              // objectName
     std::string_view title;             // title bar
     std::optional<TwipPoint> position;  // client area on the screen; none: where the system puts it
     TwipSize client;
-    FontSpec font;
-    std::span<const ControlSpec> controls;  // in stacking order, the last on top
+    FaceStyle font;
+    std::span<const ControlRow> controls;  // in stacking order, the last on top
 };
 
 }  // namespace lintavo
