@@ -24,7 +24,6 @@ CalculatorWindow::CalculatorWindow(const CalculatorTable& table, QWidget* parent
 }
 
 void CalculatorWindow::compute() {
-    if (calculator_.press == nullptr) return;
     Texts inputs;
     for (std::string_view name : calculator_.inputs)
         inputs.push_back(utf8(field(name)->text()));

@@ -38,7 +38,6 @@ class CalculatorWindow : public Form {
   public:
     explicit CalculatorWindow(const CalculatorTable& table, QWidget* parent = nullptr);
 
-    const CalculatorTable& calculator() const { return calculator_; }
 
     // What 计算 does; the failure report is modal and returns when the user dismisses it.
     void compute();

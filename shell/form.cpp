@@ -163,7 +163,7 @@ void FormButton::paintEvent(QPaintEvent* event) {
                      wrapAtBlanks(caption, fontMetrics(), contents.width()));
 }
 
-Form::Form(const FormTable& table, QWidget* parent) : QWidget(parent), table_(table) {
+Form::Form(const FormTable& table, QWidget* parent) : QWidget(parent) {
     setObjectName(qstr(table.name));
     setWindowTitle(qstr(table.title));
     setAccessibleName(qstr(table.title));

@@ -35,15 +35,10 @@ class Form : public QWidget {
   public:
     explicit Form(const FormTable& table, QWidget* parent = nullptr);
 
-    const FormTable& table() const { return table_; }
-
     // The control, field or button of that objectName, or null.
     QWidget* control(std::string_view name) const;
     QLineEdit* field(std::string_view name) const;
     QPushButton* button(std::string_view name) const;
-
-  private:
-    const FormTable& table_;
 };
 
 }  // namespace lintavo
