@@ -1,7 +1,6 @@
 #include "calculators/windows.h"
 
 #include <array>
-#include <functional>
 
 namespace lintavo {
 

@@ -31,13 +31,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
-#include <QTextStream>
 #include <QTimer>
-#include <algorithm>
 #include <cstdio>
-#include <iostream>
-#include <optional>
-#include <string>
 
 #include "calculators/windows.h"
 #include "shell/application.h"

@@ -8,11 +8,9 @@
 #include <vector>
 
 #include "calculators/discharge.h"
+#include "tests/unit/press_checks.h"
 
 using namespace lintavo;
-
-Q_DECLARE_METATYPE(lintavo::FailureKind)
-Q_DECLARE_METATYPE(lintavo::Texts)
 
 namespace {
 
