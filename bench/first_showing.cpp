@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QPushButton>
 #include <QWindow>
 #include <cstdio>
@@ -12,16 +11,12 @@
 #include "calculators/windows.h"
 #include "shell/application.h"
 #include "shell/shell.h"
+#include "tests/support/process_status.h"
 
 namespace {
 
 long peakKiB() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
+    return lintavo::testing::processStatusKiB("VmHWM");
 }
 
 // Runs the event loop until the window is on screen.
@@ -46,11 +41,10 @@ int main(int argc, char* argv[]) {
     Form* menu = shell.windows().front();
     if (!waitExposed(menu)) return 1;
     std::printf("peak RSS after start-up: %ld KiB\n", peakKiB());
-    for (const char* name :
-         {"流量Q的计算", "水深h的计算", "底宽b的计算", "底坡i的计算", "渠道断面尺寸的计算"}) {
+    for (const CalculatorTable& table : calculatorWindows()) {
         QElapsedTimer timer;
         timer.start();
-        menu->button(name)->click();
+        menu->button(table.opener)->click();
         Form* shown = nullptr;
         for (Form* w : shell.windows()) {
             if (w != menu && w->isVisible()) shown = w;
@@ -58,9 +52,7 @@ int main(int argc, char* argv[]) {
         if (shown == nullptr || !waitExposed(shown)) return 1;
         std::printf("first showing of %-14s %7.2f ms\n", qUtf8Printable(shown->objectName()),
                     static_cast<double>(timer.nsecsElapsed()) / 1e6);
-        for (auto* b : shown->findChildren<QPushButton*>()) {
-            if (b->objectName().startsWith(QStringLiteral("返回"))) b->click();
-        }
+        shown->button(rowWith(table.window, returnButton)->name)->click();
         QApplication::processEvents();
     }
     std::printf("peak RSS after opening all five windows: %ld KiB\n", peakKiB());

@@ -5,6 +5,7 @@
 // moves lo, anything else (a negative product, or exactly 0) moves hi. An end that moves
 // takes the midpoint's value, a double; an end that never moves stays an integer.
 
+#include "calculators/record.h"
 #include "hydraulics/value.h"
 
 namespace lintavo {
@@ -12,7 +13,7 @@ namespace lintavo {
 struct Bracket {
     Value lo = Value::integer(0);
     Value hi = Value::integer(10);
-    int steps = 0;
+    int halvings = 0;
     bool hiMoved = false;
 
     Value width() const { return hi - lo; }
@@ -28,13 +29,15 @@ struct Bracket {
             hi = mid;
             hiMoved = true;
         }
-        ++steps;
+        ++halvings;
     }
 
     // The midpoint of the final bracket. When hi never moved, every product was positive:
     // the bracket never held a sign change, and lo merely crept up to 10. That is no
     // answer, and it is not passed off as 9.999.
-    Value closedMidpoint() const {
+    // The bracket as it ended is kept in the record, also when it holds no answer.
+    Value closedMidpoint(Record* record) const {
+        if (record != nullptr) record->bisection = RecordedBisection{halvings, lo, hi};
         if (!hiMoved) throw CalculationFailure(FailureKind::NoSolution);
         return (lo + hi) / Value::integer(2);
     }

@@ -7,10 +7,10 @@
 namespace lintavo {
 
 // Q 5, b 2, m 1, h 1, n 0.025 → 0.00327458865… (double).
-Value computeBottomSlope(Value Q, Value b, Value m, Value h, Value n);
+Value computeBottomSlope(Value Q, Value b, Value m, Value h, Value n, Record* record = nullptr);
 
 // Inputs Q, b, m, h, n (m is read before h); output i cut to five decimals:
 // {"5", "2", "1", "1", "0.025"} → {"0.00327"}.
-Texts pressBottomSlope(std::span<const std::string> inputs);
+Texts pressBottomSlope(std::span<const std::string> inputs, Record* record = nullptr);
 
 }  // namespace lintavo

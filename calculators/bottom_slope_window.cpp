@@ -12,37 +12,32 @@ using namespace frame;
 
 // clang-format off
 constexpr ControlRow controls[] = {
-    // kind name      text        left  top   width height  font          ink        tab
-    {Label,  "Label1", title,      {2448, 360, 2652, 336},  titleFont,    Ink::Default, NoTab, Align::Centre},
+    // kind name      text        left  top   width height  font          ink           tab  role
+    {Label,  "Label1", title,      {2448, 360, 2652, 336},  titleFont,    Ink::Default, NoTab, {}, Align::Centre},
     {Label,  "Label2", "流量Q",     {936, 1008, 732, 336},   std::nullopt},
     {Label,  "Label3", "底宽b",     {3240, 984, 780, 300},   std::nullopt},
     {Label,  "Label5", "水深h",     {5880, 984, 780, 300},   std::nullopt},
     {Label,  "Label4", "边坡系数m", {480, 1920, 1260, 300},  std::nullopt},
     {Label,  "Label6", "糙率n",     {3336, 1944, 780, 300},  std::nullopt},
     {Label,  "Label7", "底坡i",     {1224, 2856, 876, 300},  resultFont,   Ink::Blue},
-    {Field,  "llQ3",   "0",         {1896, 984, 1068, 396},  std::nullopt, Ink::Default, 11},
-    {Field,  "dkb3",   "0",         {4392, 984, 1068, 396},  std::nullopt, Ink::Default, 12},
-    {Field,  "ssh3",   "0",         {6960, 960, 1068, 396},  std::nullopt, Ink::Default, 14},
-    {Field,  "bpm3",   "0",         {1920, 1920, 1068, 396}, std::nullopt, Ink::Default, 13},
-    {Field,  "cln3",   "0.025",     {4392, 1944, 1068, 396}, std::nullopt, Ink::Default, 15},
-    {Field,  "dpi3",   "",          {2568, 2760, 1548, 492}, std::nullopt, Ink::Red,     0},
-    {Button, "计算3",  "计算",      {1680, 3840, 972, 396},  std::nullopt, Ink::Default, 3},
-    {Button, "返回3",  "返回",      {3600, 3840, 972, 396},  std::nullopt, Ink::Default, 2},
-    {Button, "结束3",  "结束",      {5424, 3840, 972, 396},  std::nullopt, Ink::Default, 1},
+    {Field,  "llQ3",   "0",         {1896, 984, 1068, 396},  std::nullopt, Ink::Default, 11, input(0)},
+    {Field,  "dkb3",   "0",         {4392, 984, 1068, 396},  std::nullopt, Ink::Default, 12, input(1)},
+    {Field,  "ssh3",   "0",         {6960, 960, 1068, 396},  std::nullopt, Ink::Default, 14, input(3)},
+    {Field,  "bpm3",   "0",         {1920, 1920, 1068, 396}, std::nullopt, Ink::Default, 13, input(2)},
+    {Field,  "cln3",   "0.025",     {4392, 1944, 1068, 396}, std::nullopt, Ink::Default, 15, input(4)},
+    {Field,  "dpi3",   "",          {2568, 2760, 1548, 492}, std::nullopt, Ink::Red,     0, output(0)},
+    {Button, "计算3",  "计算",      {1680, 3840, 972, 396},  std::nullopt, Ink::Default, 3, computeButton},
+    {Button, "返回3",  "返回",      {3600, 3840, 972, 396},  std::nullopt, Ink::Default, 2, returnButton},
+    {Button, "结束3",  "结束",      {5424, 3840, 972, 396},  std::nullopt, Ink::Default, 1, endButton},
 };
 // clang-format on
-
-constexpr std::string_view inputs[] = {"llQ3", "dkb3", "bpm3", "ssh3", "cln3"};
-constexpr std::string_view outputs[] = {"dpi3"};
 
 }  // namespace
 
 // clang-format off
 constinit const CalculatorTable bottomSlopeWindow{
     .window    = {"底坡i计算", "底坡i计算", TwipPoint{2010, 2160}, {8160, 4785}, labelFont, controls},
-    .buttonRow = {"计算3", "返回3", "结束3"},
-    .inputs    = inputs,
-    .outputs   = outputs,
+    .opener    = "底坡i的计算",
     .press     = pressBottomSlope,
     .sought    = "底坡",
 };

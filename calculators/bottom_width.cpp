@@ -7,19 +7,19 @@ namespace lintavo {
 
 using namespace literals;
 
-Value solveBottomWidth(Value Q, Value h, Value m, Value i, Value n, int* steps) {
+Value solveBottomWidth(Value Q, Value h, Value m, Value i, Value n, Record* record) {
     const auto f = [&](Value width) { return Q - manningDischarge(width, m, h, i, n); };
     Bracket bracket;
     do {
         bracket.halve(f);
     } while (!(bracket.width() < 1e-6_dbl));
-    if (steps != nullptr) *steps = bracket.steps;
-    return bracket.closedMidpoint();
+    return bracket.closedMidpoint(record);
 }
 
-Texts pressBottomWidth(std::span<const std::string> inputs) {
-    const auto [Q, h, m, i, n] = readInputs<5>(inputs);
-    return {formatResult(floorTruncate(solveBottomWidth(Q, h, m, i, n), 3))};
+Texts pressBottomWidth(std::span<const std::string> inputs, Record* record) {
+    const auto [Q, h, m, i, n] = readInputs(inputs, "Qhmin", record);
+    const Value b = solveBottomWidth(Q, h, m, i, n, record);
+    return writeResults(record, {{'b', b, formatResult(floorTruncate(b, 3))}});
 }
 
 }  // namespace lintavo

@@ -11,10 +11,10 @@ namespace lintavo {
 // it runs at least once, and always 24 times (10·2^-23 is not below 1e-6, 10·2^-24 is).
 // Fails with NoSolution when no width in the bracket carries Q.
 //   solveBottomWidth(5, 1.2, 1, 0.0004, 0.02) → 3.55232…
-Value solveBottomWidth(Value Q, Value h, Value m, Value i, Value n, int* steps = nullptr);
+Value solveBottomWidth(Value Q, Value h, Value m, Value i, Value n, Record* record = nullptr);
 
 // Inputs Q, h, m, i, n; output b cut to three decimals: {"2", "0.5", "0", "0.001", "0.014"}
 // → {"3.346"}.
-Texts pressBottomWidth(std::span<const std::string> inputs);
+Texts pressBottomWidth(std::span<const std::string> inputs, Record* record = nullptr);
 
 }  // namespace lintavo

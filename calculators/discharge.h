@@ -13,10 +13,10 @@ struct Discharge {
 };
 
 // b 2, h 1, m 1, i 0.001, n 0.025 → Q 2.76306842…, v 0.92102283.
-Discharge computeDischarge(Value b, Value h, Value m, Value i, Value n);
+Discharge computeDischarge(Value b, Value h, Value m, Value i, Value n, Record* record = nullptr);
 
 // Inputs b, h, m, i, n; outputs Q and v cut to three decimals: {"2", "1", "1", "0.001",
 // "0.025"} → {"2.763", "0.921"}.
-Texts pressDischarge(std::span<const std::string> inputs);
+Texts pressDischarge(std::span<const std::string> inputs, Record* record = nullptr);
 
 }  // namespace lintavo

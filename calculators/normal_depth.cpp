@@ -7,18 +7,18 @@ namespace lintavo {
 
 using namespace literals;
 
-Value solveNormalDepth(Value Q, Value b, Value m, Value i, Value n, int* steps) {
+Value solveNormalDepth(Value Q, Value b, Value m, Value i, Value n, Record* record) {
     const auto f = [&](Value depth) { return Q - manningDischarge(b, m, depth, i, n); };
     Bracket bracket;
     while (bracket.width() > 1e-7_dbl)
         bracket.halve(f);
-    if (steps != nullptr) *steps = bracket.steps;
-    return bracket.closedMidpoint();
+    return bracket.closedMidpoint(record);
 }
 
-Texts pressNormalDepth(std::span<const std::string> inputs) {
-    const auto [Q, b, m, i, n] = readInputs<5>(inputs);
-    return {formatResult(floorTruncate(solveNormalDepth(Q, b, m, i, n), 3))};
+Texts pressNormalDepth(std::span<const std::string> inputs, Record* record) {
+    const auto [Q, b, m, i, n] = readInputs(inputs, "Qbmin", record);
+    const Value h = solveNormalDepth(Q, b, m, i, n, record);
+    return writeResults(record, {{'h', h, formatResult(floorTruncate(h, 3))}});
 }
 
 }  // namespace lintavo

@@ -12,37 +12,32 @@ using namespace frame;
 
 // clang-format off
 constexpr ControlRow controls[] = {
-    // kind name      text        left  top   width height  font          ink        tab
-    {Label,  "Label1", title,      {2400, 288, 2652, 336},  titleFont,    Ink::Default, NoTab, Align::Centre},
+    // kind name      text        left  top   width height  font          ink           tab  role
+    {Label,  "Label1", title,      {2400, 288, 2652, 336},  titleFont,    Ink::Default, NoTab, {}, Align::Centre},
     {Label,  "Label2", "流量Q",     {288, 1176, 732, 336},   labelFont},
     {Label,  "Label3", "底宽b",     {2592, 1152, 780, 300},  labelFont},
     {Label,  "Label4", "边坡系数m", {5280, 1152, 1260, 300}, labelFont},
     {Label,  "Label5", "底坡i",     {192, 2112, 780, 300},   labelFont},
     {Label,  "Label6", "糙率n",     {2688, 2112, 780, 300},  labelFont},
     {Label,  "Label7", "水深h",     {576, 3264, 876, 300},   resultFont,   Ink::Blue},
-    {Field,  "llQ1",   "",          {1248, 1152, 1068, 396}, std::nullopt, Ink::Default, 3},
-    {Field,  "dkb1",   "",          {3744, 1152, 1068, 396}, std::nullopt, Ink::Default, 4},
-    {Field,  "bpm1",   "",          {6912, 1152, 1068, 396}, std::nullopt, Ink::Default, 5},
-    {Field,  "dpi1",   "",          {1248, 2112, 1068, 396}, std::nullopt, Ink::Default, 6},
-    {Field,  "cln1",   "",          {3744, 2112, 1068, 396}, std::nullopt, Ink::Default, 7},
-    {Field,  "ssh1",   "",          {1920, 3168, 1548, 492}, std::nullopt, Ink::Red,     8},
-    {Button, "计算1",  "计算",      {1632, 4224, 972, 348},  std::nullopt, Ink::Default, 0},
-    {Button, "返回1",  "返回",      {3552, 4224, 972, 348},  std::nullopt, Ink::Default, 1},
-    {Button, "结束1",  "结束",      {5376, 4224, 972, 348},  std::nullopt, Ink::Default, 2},
+    {Field,  "llQ1",   "",          {1248, 1152, 1068, 396}, std::nullopt, Ink::Default, 3, input(0)},
+    {Field,  "dkb1",   "",          {3744, 1152, 1068, 396}, std::nullopt, Ink::Default, 4, input(1)},
+    {Field,  "bpm1",   "",          {6912, 1152, 1068, 396}, std::nullopt, Ink::Default, 5, input(2)},
+    {Field,  "dpi1",   "",          {1248, 2112, 1068, 396}, std::nullopt, Ink::Default, 6, input(3)},
+    {Field,  "cln1",   "",          {3744, 2112, 1068, 396}, std::nullopt, Ink::Default, 7, input(4)},
+    {Field,  "ssh1",   "",          {1920, 3168, 1548, 492}, std::nullopt, Ink::Red,     8, output(0)},
+    {Button, "计算1",  "计算",      {1632, 4224, 972, 348},  std::nullopt, Ink::Default, 0, computeButton},
+    {Button, "返回1",  "返回",      {3552, 4224, 972, 348},  std::nullopt, Ink::Default, 1, returnButton},
+    {Button, "结束1",  "结束",      {5376, 4224, 972, 348},  std::nullopt, Ink::Default, 2, endButton},
 };
 // clang-format on
-
-constexpr std::string_view inputs[] = {"llQ1", "dkb1", "bpm1", "dpi1", "cln1"};
-constexpr std::string_view outputs[] = {"ssh1"};
 
 }  // namespace
 
 // clang-format off
 constinit const CalculatorTable normalDepthWindow{
     .window    = {"水深h计算", "明渠均匀流水深计算", TwipPoint{1965, 1980}, {8400, 5220}, {"宋体", 12, false, true}, controls},
-    .buttonRow = {"计算1", "返回1", "结束1"},
-    .inputs    = inputs,
-    .outputs   = outputs,
+    .opener    = "水深h的计算",
     .press     = pressNormalDepth,
     .sought    = "水深",
 };

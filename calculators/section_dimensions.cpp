@@ -12,21 +12,21 @@ bool positive(const std::optional<Value>& x) {
 
 }  // namespace
 
-SectionCandidates sectionDimensions(Value Q, Value v, Value m, Value i, Value n) {
-    const Value A = Q / v;
+SectionCandidates sectionDimensions(Value Q, Value v, Value m, Value i, Value n, Record* record) {
+    const Value A = noted(record, "A", Q / v);
     const Value nv = n * v;
-    const Value R = pow(nv / pow(i, 0.5_dbl), 1.5_dbl);
-    const Value P = A / R;
-    const Value s = sqrt(1_int + pow(m, 2_int));
+    const Value R = noted(record, "R", pow(nv / pow(i, 0.5_dbl), 1.5_dbl));
+    const Value P = noted(record, "P", A / R);
+    const Value s = noted(record, "s", sqrt(1_int + pow(m, 2_int)));
     // The radicand is P² − 4(2s − m)·A, written with the divisor's factor m − 2s.
-    const Value D = sqrt(pow(P, 2_int) + (4_int * A) * (m - 2_int * s));
+    const Value D = noted(record, "D", sqrt(pow(P, 2_int) + (4_int * A) * (m - 2_int * s)));
     // 2s > |m| for every m, so the divisor is negative and never zero.
     const Value divisor = 2_int * (m - 2_int * s);
-    const Value h1 = (D - P) / divisor;
-    const Value h2 = (-P - D) / divisor;
+    const Value h1 = noted(record, "h1", (D - P) / divisor);
+    const Value h2 = noted(record, "h2", (-P - D) / divisor);
     SectionCandidates candidates{h1, h2, std::nullopt, std::nullopt};
-    if (h1 > 0_int) candidates.b1 = P - (2_int * s) * h1;
-    if (h2 > 0_int) candidates.b2 = P - (2_int * s) * h2;
+    if (h1 > 0_int) candidates.b1 = noted(record, "b1", P - (2_int * s) * h1);
+    if (h2 > 0_int) candidates.b2 = noted(record, "b2", P - (2_int * s) * h2);
     return candidates;
 }
 
@@ -40,11 +40,12 @@ std::string formatCandidates(std::optional<Value> x1, std::optional<Value> x2) {
     return text.empty() ? "无解" : text;
 }
 
-Texts pressSectionDimensions(std::span<const std::string> inputs) {
-    const auto [Q, v, m, i, n] = readInputs<5>(inputs);
-    const SectionCandidates c = sectionDimensions(Q, v, m, i, n);
+Texts pressSectionDimensions(std::span<const std::string> inputs, Record* record) {
+    const auto [Q, v, m, i, n] = readInputs(inputs, "Qvmin", record);
+    const SectionCandidates c = sectionDimensions(Q, v, m, i, n, record);
     // Both texts exist before either field is written.
-    return {formatCandidates(c.h1, c.h2), formatCandidates(c.b1, c.b2)};
+    return writeResults(record, {{'h', std::nullopt, formatCandidates(c.h1, c.h2)},
+                                 {'b', std::nullopt, formatCandidates(c.b1, c.b2)}});
 }
 
 }  // namespace lintavo

@@ -20,7 +20,8 @@ struct SectionCandidates {
 
 // Q 10, v 1, m 1, i 0.001, n 0.025 → h1 0.7811…, h2 6.9990…, b1 12.016…, b2 −5.57…
 // A negative discriminant fails (InvalidArgument at the square root); it is not "无解".
-SectionCandidates sectionDimensions(Value Q, Value v, Value m, Value i, Value n);
+SectionCandidates sectionDimensions(Value Q, Value v, Value m, Value i, Value n,
+                                    Record* record = nullptr);
 
 // The text of a result field from its two candidates: the positive ones, each cut to three
 // decimals, joined by "或"; "无解" when neither is positive. An absent value counts as 0.
@@ -29,6 +30,6 @@ SectionCandidates sectionDimensions(Value Q, Value v, Value m, Value i, Value n)
 std::string formatCandidates(std::optional<Value> x1, std::optional<Value> x2);
 
 // Inputs Q, v, m, i, n; outputs the depth field's text and then the width field's.
-Texts pressSectionDimensions(std::span<const std::string> inputs);
+Texts pressSectionDimensions(std::span<const std::string> inputs, Record* record = nullptr);
 
 }  // namespace lintavo

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <limits>
 
 namespace lintavo {
@@ -55,34 +56,18 @@ Value fractionalResult(Kind kind, double r) {
     return Value::dbl(r);
 }
 
-enum class Op { Add, Subtract, Multiply };
-
-Value arithmetic(Op op, Value a, Value b) {
+// +, − or × by the kinds' rules: `operation` is std::plus<>, std::minus<> or
+// std::multiplies<>, applied exactly to whole numbers and rounded once to the result's kind
+// otherwise.
+template <typename Operation>
+Value arithmetic(Value a, Value b, Operation operation) {
     const Kind kind = joinKinds(a.kind(), b.kind());
     if (isWhole(kind)) {
         // Both operands are whole and at most 32 bits, so int64 holds the exact result.
-        const auto x = static_cast<std::int64_t>(a.number());
-        const auto y = static_cast<std::int64_t>(b.number());
-        switch (op) {
-            case Op::Add:
-                return wholeResult(kind, x + y);
-            case Op::Subtract:
-                return wholeResult(kind, x - y);
-            case Op::Multiply:
-                return wholeResult(kind, x * y);
-        }
+        return wholeResult(kind, operation(static_cast<std::int64_t>(a.number()),
+                                           static_cast<std::int64_t>(b.number())));
     }
-    const double x = a.number();
-    const double y = b.number();
-    switch (op) {
-        case Op::Add:
-            return fractionalResult(kind, x + y);
-        case Op::Subtract:
-            return fractionalResult(kind, x - y);
-        case Op::Multiply:
-            return fractionalResult(kind, x * y);
-    }
-    fail(FailureKind::InvalidArgument);
+    return fractionalResult(kind, operation(a.number(), b.number()));
 }
 
 }  // namespace
@@ -100,13 +85,13 @@ Value Value::toSingle() const {
 }
 
 Value operator+(Value a, Value b) {
-    return arithmetic(Op::Add, a, b);
+    return arithmetic(a, b, std::plus<>());
 }
 Value operator-(Value a, Value b) {
-    return arithmetic(Op::Subtract, a, b);
+    return arithmetic(a, b, std::minus<>());
 }
 Value operator*(Value a, Value b) {
-    return arithmetic(Op::Multiply, a, b);
+    return arithmetic(a, b, std::multiplies<>());
 }
 
 Value operator/(Value a, Value b) {
@@ -133,16 +118,9 @@ Value sqrt(Value x) {
 }
 
 Value floor(Value x) {
-    switch (x.kind()) {
-        case Kind::Integer:
-        case Kind::Long:
-            return x;
-        case Kind::Single:
-            return Value::single(std::floor(static_cast<float>(x.number())));
-        case Kind::Double:
-            return Value::dbl(std::floor(x.number()));
-    }
-    return x;
+    if (isWhole(x.kind())) return x;
+    if (x.kind() == Kind::Single) return Value::single(std::floor(static_cast<float>(x.number())));
+    return Value::dbl(std::floor(x.number()));
 }
 
 namespace literals {

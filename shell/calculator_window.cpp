@@ -12,33 +12,39 @@ namespace lintavo {
 
 CalculatorWindow::CalculatorWindow(const CalculatorTable& table, QWidget* parent)
     : Form(table.window, parent), calculator_(table) {
-    const auto& [computeName, returnName, endName] = table.buttonRow;
-    connect(button(computeName), &QPushButton::clicked, this, &CalculatorWindow::compute);
-    connect(button(returnName), &QPushButton::clicked, this, &CalculatorWindow::returnRequested);
-    connect(button(endName), &QPushButton::clicked, this, &CalculatorWindow::endRequested);
-    for (std::string_view name : table.outputs) {
-        field(name)->setAccessibleName(
-            QStringLiteral("%1（计算结果）").arg(qstr(quantityCaption(name))));
-        field(name)->setAccessibleDescription(QStringLiteral("计算结果"));
+    for (const ControlRow* row : rowsWith(table.window, Role::Input))
+        inputs_.push_back(field(row->name));
+    for (const ControlRow* row : rowsWith(table.window, Role::Output)) {
+        QLineEdit* result = field(row->name);
+        result->setAccessibleName(
+            QStringLiteral("%1（计算结果）").arg(qstr(quantityCaption(row->name))));
+        result->setAccessibleDescription(QStringLiteral("计算结果"));
+        outputs_.push_back(result);
     }
+    const auto buttonWith = [&](Role role) { return button(rowWith(table.window, role)->name); };
+    connect(buttonWith(computeButton), &QPushButton::clicked, this, &CalculatorWindow::compute);
+    connect(buttonWith(returnButton), &QPushButton::clicked, this,
+            &CalculatorWindow::returnRequested);
+    connect(buttonWith(endButton), &QPushButton::clicked, this, &CalculatorWindow::endRequested);
 }
 
 void CalculatorWindow::compute() {
     Texts inputs;
-    for (std::string_view name : calculator_.inputs)
-        inputs.push_back(utf8(field(name)->text()));
-    try {
-        const Texts results = calculator_.press(inputs);
-        for (std::size_t k = 0; k < results.size(); ++k) {
-            field(calculator_.outputs[k])->setText(qstr(results[k]));
-        }
-    } catch (const CalculationFailure& failure) {
-        const std::string_view failedField =
-            failure.input() ? quantityCaption(calculator_.inputs[*failure.input()])
-                            : std::string_view();
-        showFailureReport(this, failure.kind(),
-                          failureMessage(failure.kind(), failedField, calculator_.sought));
+    for (const QLineEdit* input : inputs_)
+        inputs.push_back(utf8(input->text()));
+    pressed_ = true;
+    if (const auto results = runPress(calculator_.press, inputs, record_)) {
+        for (std::size_t k = 0; k < results->size(); ++k)
+            outputs_[k]->setText(qstr((*results)[k]));
+        return;
     }
+    const RecordedFailure& failure = *record_.failure;
+    const std::string_view failedField =
+        failure.input
+            ? quantityCaption(rowsWith(calculator_.window, Role::Input)[*failure.input]->name)
+            : std::string_view();
+    showFailureReport(this, failure.kind,
+                      failureMessage(failure.kind, failedField, calculator_.sought));
 }
 
 void CalculatorWindow::closeEvent(QCloseEvent* event) {

@@ -1,36 +1,19 @@
 #pragma once
 
-// A calculator window: its form, the button row 计算 / 返回 / 结束, and the press of 计算,
-// which reads the input fields, runs the calculation and writes the result fields, or
-// shows the failure report and writes nothing.
+// A calculator window: the form of its table, the button row 计算 / 返回 / 结束, and the press
+// of 计算, which reads the input fields, runs the calculation and writes the result fields,
+// or shows the failure report and writes nothing. The fields and buttons are found by their
+// roles in the table, once, when the window is built.
 
 #include <QObject>
-#include <array>
-#include <span>
-#include <string_view>
+#include <vector>
 
-#include "calculators/press.h"
+#include "calculators/table.h"
 #include "shell/form.h"
 
+class QLineEdit;
+
 namespace lintavo {
-
-// The frame every calculator window shares.
-namespace frame {
-inline constexpr std::string_view title = "  请输入计算参数";  // centred, 2652 × 336
-inline constexpr FaceStyle titleFont{"宋体", 15, false, true};
-inline constexpr FaceStyle labelFont{"宋体", 13.5, false, true};
-inline constexpr FaceStyle resultFont{"宋体", 16.5, false, true};  // result labels, in blue
-inline constexpr FaceStyle inputFont{"宋体", 15, false, true};     // the discharge window's fields
-}  // namespace frame
-
-struct CalculatorTable {
-    FormTable window;
-    std::array<std::string_view, 3> buttonRow;  // the 计算, 返回 and 结束 buttons
-    std::span<const std::string_view> inputs;   // fields, in the order they are read
-    std::span<const std::string_view> outputs;  // fields, in the order they are written
-    Press press;
-    std::string_view sought;  // what the calculation looks for, to say that none was found
-};
 
 class CalculatorWindow : public Form {
     Q_OBJECT
@@ -38,9 +21,14 @@ class CalculatorWindow : public Form {
   public:
     explicit CalculatorWindow(const CalculatorTable& table, QWidget* parent = nullptr);
 
+    const CalculatorTable& table() const { return calculator_; }
 
     // What 计算 does; the failure report is modal and returns when the user dismisses it.
     void compute();
+
+    // The record of the last press, and whether there was one.
+    const Record& lastPress() const { return record_; }
+    bool pressed() const { return pressed_; }
 
   Q_SIGNALS:
     void returnRequested();
@@ -52,6 +40,10 @@ class CalculatorWindow : public Form {
 
   private:
     const CalculatorTable& calculator_;
+    std::vector<QLineEdit*> inputs_;   // in reading order
+    std::vector<QLineEdit*> outputs_;  // in writing order
+    Record record_;
+    bool pressed_ = false;
 };
 
 }  // namespace lintavo

@@ -8,7 +8,7 @@
 #include <span>
 #include <string_view>
 
-#include "shell/form_table.h"
+#include "calculators/form_table.h"
 
 namespace lintavo {
 

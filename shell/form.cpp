@@ -42,20 +42,6 @@ QColor colourOf(Ink ink) {
     return {};
 }
 
-// The palette role a control draws its text in.
-QPalette::ColorRole textRole(ControlKind kind) {
-    switch (kind) {
-        case ControlKind::Field:
-            return QPalette::Text;
-        case ControlKind::Button:
-            return QPalette::ButtonText;
-        case ControlKind::Label:
-        case ControlKind::Picture:
-            break;
-    }
-    return QPalette::WindowText;
-}
-
 // A substitute face can set a caption wider than the face it stands in for: its Latin
 // letters beside the ideographs are wider than half an em. Such a one-line caption is set
 // a little narrower until its ink fits the box; it is never cut off.
@@ -134,6 +120,12 @@ QString wrapAtBlanks(const QString& caption, const QFontMetrics& metrics, int wi
 
 }  // namespace
 
+QPalette::ColorRole textRoleOf(const QWidget* control) {
+    if (qobject_cast<const QLineEdit*>(control) != nullptr) return QPalette::Text;
+    if (qobject_cast<const QPushButton*>(control) != nullptr) return QPalette::ButtonText;
+    return QPalette::WindowText;
+}
+
 FormButton::FormButton(const QString& caption, bool wrap, QWidget* parent)
     : QPushButton(caption, parent), wrap_(wrap) {}
 
@@ -205,7 +197,7 @@ Form::Form(const FormTable& table, QWidget* parent) : QWidget(parent) {
         if (row->kind == ControlKind::Label) narrowToFit(static_cast<QLabel*>(widget));
         if (row->ink != Ink::Default) {
             QPalette palette = widget->palette();
-            palette.setColor(textRole(row->kind), colourOf(row->ink));
+            palette.setColor(textRoleOf(widget), colourOf(row->ink));
             widget->setPalette(palette);
         }
         if (row->tab == NoTab) {

@@ -3,11 +3,12 @@
 // A window built from its table: every control created, placed, styled and put in the Tab
 // order by one loop, so that a window's code holds nothing but its table and its actions.
 
+#include <QPalette>
 #include <QPushButton>
 #include <QWidget>
 #include <string_view>
 
-#include "shell/form_table.h"
+#include "calculators/form_table.h"
 
 class QLineEdit;
 
@@ -30,6 +31,10 @@ class FormButton : public QPushButton {
 // The dynamic property that holds a control's place in its form's Tab order (its tab index
 // as the form numbers it; controls that take no focus have none).
 inline constexpr const char* tabIndexProperty = "tabIndex";
+
+// The palette role a control draws its text in: a field's text, a button's caption, a
+// label's text.
+QPalette::ColorRole textRoleOf(const QWidget* control);
 
 class Form : public QWidget {
   public:

@@ -1,28 +1,26 @@
 #pragma once
 
 // The main window `Lintavo`: a picture, a note, two labels and the menu, one button per
-// calculator window and "结  束", which closes it.
+// calculator table (the table names its button) and "结  束", which closes it.
 
 #include <QObject>
-#include <QString>
+#include <cstddef>
+#include <span>
 
+#include "calculators/table.h"
 #include "shell/form.h"
 
 namespace lintavo {
-
-struct MenuEntry {
-    std::string_view button;  // on the main window
-    std::string_view window;  // the calculator window it opens
-};
 
 class MainWindow : public Form {
     Q_OBJECT
 
   public:
-    explicit MainWindow(QWidget* parent = nullptr);
+    explicit MainWindow(std::span<const CalculatorTable> calculators, QWidget* parent = nullptr);
 
   Q_SIGNALS:
-    void openRequested(const QString& window);
+    // The calculator at this place of the table list is to be opened.
+    void openRequested(std::size_t calculator);
     void closed();
 
   protected:

@@ -1,13 +1,11 @@
 #include "shell/shell.h"
 
-#include "shell/qt_text.h"
-
 namespace lintavo {
 
 Shell::Shell(std::span<const CalculatorTable> calculators, QObject* parent)
     : QObject(parent),
       tables_(calculators),
-      menu_(new MainWindow),
+      menu_(new MainWindow(calculators)),
       calculators_(calculators.size()) {
     connect(menu_, &MainWindow::openRequested, this, &Shell::open);
     connect(menu_, &MainWindow::closed, this, &Shell::ended);
@@ -32,24 +30,20 @@ std::vector<Form*> Shell::windows() const {
     return all;
 }
 
-void Shell::open(const QString& name) {
-    for (std::size_t k = 0; k < tables_.size(); ++k) {
-        if (qstr(tables_[k].window.name) != name) continue;
-        auto& window = calculators_[k];
-        if (!window) {
-            window = new CalculatorWindow(tables_[k]);
-            CalculatorWindow* created = window;
-            connect(created, &CalculatorWindow::returnRequested, this,
-                    [this, created] { returnToMenu(created); });
-            connect(created, &CalculatorWindow::endRequested, this, &Shell::ended);
-            connect(created, &CalculatorWindow::closedFromTitleBar, this,
-                    [this, created] { discard(created); });
-        }
-        menu_->hide();
-        window->show();
-        window->activateWindow();
-        return;
+void Shell::open(std::size_t calculator) {
+    auto& window = calculators_.at(calculator);
+    if (!window) {
+        window = new CalculatorWindow(tables_[calculator]);
+        CalculatorWindow* created = window;
+        connect(created, &CalculatorWindow::returnRequested, this,
+                [this, created] { returnToMenu(created); });
+        connect(created, &CalculatorWindow::endRequested, this, &Shell::ended);
+        connect(created, &CalculatorWindow::closedFromTitleBar, this,
+                [this, created] { discard(created); });
     }
+    menu_->hide();
+    window->show();
+    window->activateWindow();
 }
 
 void Shell::returnToMenu(CalculatorWindow* window) {

@@ -16,6 +16,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <cstddef>
 #include <span>
 #include <vector>
 
@@ -45,7 +46,7 @@ class Shell : public QObject {
     void ended();
 
   private:
-    void open(const QString& name);
+    void open(std::size_t calculator);
     void returnToMenu(CalculatorWindow* window);
     void discard(CalculatorWindow* window);
 

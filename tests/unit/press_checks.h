@@ -5,8 +5,8 @@
 #include <QTest>
 
 #include "calculators/press.h"
+#include "tests/unit/failure_check.h"
 
-Q_DECLARE_METATYPE(lintavo::FailureKind)
 Q_DECLARE_METATYPE(lintavo::Texts)
 
 namespace lintavo::testing {
@@ -15,14 +15,10 @@ inline Value s(float v) {
     return Value::single(v);
 }
 
-// Fails the current test unless the press fails with `kind`.
-inline void expectFailure(Press press, const Texts& inputs, FailureKind kind) {
-    try {
-        const Texts results = press(inputs);
-        QFAIL(qPrintable(QStringLiteral("no failure: %1").arg(QString::fromStdString(results[0]))));
-    } catch (const CalculationFailure& f) {
-        QCOMPARE(f.kind(), kind);
-    }
+// Fails the current test unless the press fails with `kind` (at `input`, when given).
+inline void expectFailure(Press press, const Texts& inputs, FailureKind kind,
+                          std::optional<std::optional<std::size_t>> input = std::nullopt) {
+    expectFailureOf([&] { return press(inputs, nullptr); }, kind, input);
 }
 
 }  // namespace lintavo::testing

@@ -28,14 +28,11 @@ namespace {
 // through its own 返回.
 std::vector<Form*> openEveryWindow(Shell& shell) {
     Form* menu = shell.windows().front();
-    for (const char* button :
-         {"流量Q的计算", "水深h的计算", "底宽b的计算", "底坡i的计算", "渠道断面尺寸的计算"}) {
-        menu->findChild<QPushButton*>(QString::fromUtf8(button))->click();
+    for (const CalculatorTable& table : calculatorWindows()) {
+        menu->button(table.opener)->click();
         for (Form* w : shell.windows()) {
-            if (w == menu || !w->isVisible()) continue;
-            for (auto* b : w->findChildren<QPushButton*>()) {
-                if (b->objectName().startsWith(QStringLiteral("返回"))) b->click();
-            }
+            if (w != menu && w->isVisible())
+                w->button(rowWith(table.window, returnButton)->name)->click();
         }
     }
     return shell.windows();

@@ -44,6 +44,28 @@ struct FaceStyle {
 };
 
 enum class ControlKind { Label, Field, Button, Picture };
+
+// What a control does in its calculator window. Inputs are numbered in the order the press
+// reads them, outputs in the order it writes them; the three buttons are the frame's row.
+// The window's code finds its fields and buttons by these roles, so no name is written twice.
+struct Role {
+    enum Kind : unsigned char { None, Input, Output, Compute, Return, End };
+    Kind kind = None;
+    int order = 0;  // an input's or output's place, from 0
+
+    friend constexpr bool operator==(Role, Role) = default;
+};
+
+constexpr Role input(int order) {
+    return {Role::Input, order};
+}
+constexpr Role output(int order) {
+    return {Role::Output, order};
+}
+inline constexpr Role computeButton{Role::Compute};
+inline constexpr Role returnButton{Role::Return};
+inline constexpr Role endButton{Role::End};
+
 enum class Ink { Default, Red, Blue };
 enum class Align { Left, Centre };
 
@@ -57,6 +79,7 @@ struct ControlRow {
     std::optional<FaceStyle> font;  // none: the window's font
     Ink ink = Ink::Default;
     int tab = NoTab;  // place in the window's Tab order, from 0; NoTab takes no focus
+    Role role{};      // in a calculator window: input, output or one of the button row
     Align align = Align::Left;
     bool wrap = false;  // caption wraps onto further lines inside the box
 };

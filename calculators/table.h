@@ -1,0 +1,39 @@
+#pragma once
+
+// A calculator is one table: its window as a form (every control with its role, see
+// calculators/form_table.h), the main-window button that opens it, and its press. The
+// shell builds the window from the table and finds the fields a press reads and writes by
+// their roles, so adding a calculator means writing one table and one pure function.
+
+#include <string_view>
+#include <vector>
+
+#include "calculators/form_table.h"
+#include "calculators/press.h"
+
+namespace lintavo {
+
+// The frame every calculator window shares.
+namespace frame {
+inline constexpr std::string_view title = "  请输入计算参数";  // centred, 2652 × 336
+inline constexpr FaceStyle titleFont{"宋体", 15, false, true};
+inline constexpr FaceStyle labelFont{"宋体", 13.5, false, true};
+inline constexpr FaceStyle resultFont{"宋体", 16.5, false, true};  // result labels, in blue
+inline constexpr FaceStyle inputFont{"宋体", 15, false, true};     // the discharge window's fields
+}  // namespace frame
+
+struct CalculatorTable {
+    FormTable window;
+    std::string_view opener;  // objectName of the main window's button that opens it
+    Press press;
+    std::string_view sought;  // what the calculation looks for, to say that none was found
+};
+
+// The rows of one kind of role, in their order: the inputs in reading order, the outputs in
+// writing order.
+std::vector<const ControlRow*> rowsWith(const FormTable& form, Role::Kind kind);
+
+// The one row of a button role; null when the form has none.
+const ControlRow* rowWith(const FormTable& form, Role role);
+
+}  // namespace lintavo
