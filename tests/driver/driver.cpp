@@ -24,6 +24,7 @@
 #include <QFontInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -32,11 +33,13 @@
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 
 #include "calculators/windows.h"
 #include "shell/application.h"
 #include "shell/shell.h"
+#include "tests/support/process_status.h"
 
 namespace lintavo {
 namespace {
@@ -51,45 +54,14 @@ void writeLine(const QString& line) {
     std::fflush(stdout);
 }
 
+// A string as a JSON literal, for the messages of failed expectations.
 QString jsonString(const QString& s) {
-    QString out = QStringLiteral("\"");
-    for (QChar c : s) {
-        switch (c.unicode()) {
-            case '"':
-                out += QStringLiteral("\\\"");
-                break;
-            case '\\':
-                out += QStringLiteral("\\\\");
-                break;
-            case '\n':
-                out += QStringLiteral("\\n");
-                break;
-            case '\r':
-                out += QStringLiteral("\\r");
-                break;
-            case '\t':
-                out += QStringLiteral("\\t");
-                break;
-            default:
-                if (c.unicode() < 0x20) {
-                    out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-                } else {
-                    out += c;
-                }
-        }
-    }
-    return out + QLatin1Char('"');
+    const QByteArray array = QJsonDocument(QJsonArray{s}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(array.mid(1, array.size() - 2));
 }
 
-QString jsonRect(const QRect& r) {
-    return QStringLiteral("[%1,%2,%3,%4]").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
-}
-
-// 15 → "15.0", 13.5 → "13.5": a point size always reads as a number with a fraction.
-QString jsonPoints(double points) {
-    QString text = QString::number(points, 'g', 10);
-    if (!text.contains(QLatin1Char('.'))) text += QStringLiteral(".0");
-    return text;
+QJsonArray jsonRect(const QRect& r) {
+    return {r.x(), r.y(), r.width(), r.height()};
 }
 
 // A TEXT argument: the rest of the line verbatim, or a JSON string literal.
@@ -122,22 +94,6 @@ QString textOf(const QWidget* w) {
     return {};
 }
 
-QPalette::ColorRole textRoleOf(const QWidget* w) {
-    if (qobject_cast<const QLineEdit*>(w)) return QPalette::Text;
-    if (qobject_cast<const QPushButton*>(w)) return QPalette::ButtonText;
-    return QPalette::WindowText;
-}
-
-// VmRSS from /proc/self/status, in KiB.
-long residentKiB() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
-
 class Driver {
   public:
     Driver() : shell_(calculatorWindows()) {
@@ -150,63 +106,77 @@ class Driver {
 
     bool ended() const { return ended_; }
 
-    void run(const QString& line) {
-        const QString command = line.section(QLatin1Char(' '), 0, 0);
-        const QString rest = line.section(QLatin1Char(' '), 1);
-        if (command == QLatin1String("click")) {
-            click(rest);
-        } else if (command == QLatin1String("type")) {
-            const QString name = rest.section(QLatin1Char(' '), 0, 0);
-            if (name.isEmpty()) throw ScriptError{QStringLiteral("type needs a field name")};
-            type(name, textArgument(rest.section(QLatin1Char(' '), 1)));
-        } else if (command == QLatin1String("paste")) {
-            const QString name = rest.section(QLatin1Char(' '), 0, 0);
-            if (name.isEmpty()) throw ScriptError{QStringLiteral("paste needs a field name")};
-            paste(name, textArgument(rest.section(QLatin1Char(' '), 1)));
-        } else if (command == QLatin1String("key")) {
-            key(rest);
-        } else if (command == QLatin1String("close")) {
-            window(rest)->close();
-        } else if (command == QLatin1String("print")) {
-            writeLine(rest + QLatin1Char('\t') + field(rest, false)->text());
-        } else if (command == QLatin1String("expect")) {
-            const QString name = rest.section(QLatin1Char(' '), 0, 0);
-            const QString expected = textArgument(rest.section(QLatin1Char(' '), 1));
-            const QString found = field(name, false)->text();
-            if (found != expected) {
-                throw ScriptError{QStringLiteral("expected %1 to hold %2, found %3")
-                                      .arg(name, jsonString(expected), jsonString(found))};
-            }
-        } else if (command == QLatin1String("expect-failure")) {
-            if (lastFailure_ != rest) {
-                throw ScriptError{
-                    QStringLiteral("expected the failure %1, found %2")
-                        .arg(rest, lastFailure_.isEmpty() ? QStringLiteral("none") : lastFailure_)};
-            }
-        } else if (command == QLatin1String("expect-no-failure")) {
-            if (!lastFailure_.isEmpty()) {
-                throw ScriptError{
-                    QStringLiteral("expected no failure, found %1").arg(lastFailure_)};
-            }
-        } else if (command == QLatin1String("expect-visible")) {
-            expectVisible(rest.split(QLatin1Char(' '), Qt::SkipEmptyParts));
-        } else if (command == QLatin1String("expect-focus")) {
-            const QWidget* focus = QApplication::focusWidget();
-            const QString found = focus ? focus->objectName() : QStringLiteral("nothing");
-            if (found != rest)
-                throw ScriptError{
-                    QStringLiteral("expected the focus on %1, found it on %2").arg(rest, found)};
-        } else if (command == QLatin1String("dump")) {
-            dump();
-        } else if (command == QLatin1String("memory")) {
-            writeLine(QStringLiteral("memory\t%1").arg(residentKiB()));
-        } else if (command == QLatin1String("screenshot")) {
-            screenshot(rest);
-        } else {
-            throw ScriptError{
-                QStringLiteral("a command was expected, found %1").arg(jsonString(line))};
+    // Carries out one line of a script.
+    void run(const QString& line);
+
+  private:
+    struct Command {
+        QLatin1StringView name;
+        void (Driver::*run)(const QString& rest);
+    };
+    // Every command of a script, and the member that carries it out on the rest of the line.
+    static const Command commands[];
+
+    // NAME TEXT: the first word, and the rest as a TEXT argument.
+    static std::pair<QString, QString> nameAndText(const QString& rest, const char* command) {
+        const QString name = rest.section(QLatin1Char(' '), 0, 0);
+        if (name.isEmpty())
+            throw ScriptError{QStringLiteral("%1 needs a field name").arg(QLatin1String(command))};
+        return {name, textArgument(rest.section(QLatin1Char(' '), 1))};
+    }
+
+    void typeCommand(const QString& rest) {
+        const auto [name, text] = nameAndText(rest, "type");
+        type(name, text);
+    }
+
+    void pasteCommand(const QString& rest) {
+        const auto [name, text] = nameAndText(rest, "paste");
+        paste(name, text);
+    }
+
+    void closeCommand(const QString& rest) { window(rest)->close(); }
+
+    void printCommand(const QString& rest) {
+        writeLine(rest + QLatin1Char('\t') + field(rest, false)->text());
+    }
+
+    void expectCommand(const QString& rest) {
+        const auto [name, expected] = nameAndText(rest, "expect");
+        const QString found = field(name, false)->text();
+        if (found != expected) {
+            throw ScriptError{QStringLiteral("expected %1 to hold %2, found %3")
+                                  .arg(name, jsonString(expected), jsonString(found))};
         }
-        settle();
+    }
+
+    void expectFailure(const QString& rest) {
+        if (lastFailure_ != rest) {
+            throw ScriptError{
+                QStringLiteral("expected the failure %1, found %2")
+                    .arg(rest, lastFailure_.isEmpty() ? QStringLiteral("none") : lastFailure_)};
+        }
+    }
+
+    void expectNoFailure(const QString& /*rest*/) {
+        if (!lastFailure_.isEmpty())
+            throw ScriptError{QStringLiteral("expected no failure, found %1").arg(lastFailure_)};
+    }
+
+    void expectVisibleCommand(const QString& rest) {
+        expectVisible(rest.split(QLatin1Char(' '), Qt::SkipEmptyParts));
+    }
+
+    void expectFocus(const QString& rest) {
+        const QWidget* focus = QApplication::focusWidget();
+        const QString found = focus ? focus->objectName() : QStringLiteral("nothing");
+        if (found != rest)
+            throw ScriptError{
+                QStringLiteral("expected the focus on %1, found it on %2").arg(rest, found)};
+    }
+
+    void memory(const QString& /*rest*/) {
+        writeLine(QStringLiteral("memory\t%1").arg(testing::processStatusKiB("VmRSS")));
     }
 
   private:
@@ -346,43 +316,45 @@ class Driver {
         }
     }
 
-    void dump() const {
-        QStringList windows;
+    void dump(const QString& /*rest*/) {
+        QJsonArray windows;
         for (Form* w : shell_.windows()) {
-            QStringList controls;
+            QJsonArray controls;
             for (QObject* child : w->children()) {
                 auto* c = qobject_cast<QWidget*>(child);
                 if (c == nullptr || c->objectName().isEmpty() || c->isWindow()) continue;
                 const QFont font = c->font();
                 const QVariant tab = c->property(tabIndexProperty);
-                controls.append(
-                    QStringLiteral("{\"name\":%1,\"kind\":\"%2\",\"text\":%3,\"rect\":%4,"
-                                   "\"font\":{\"family\":%5,\"resolved\":%6,\"pointSize\":%7,"
-                                   "\"bold\":%8,\"italic\":%9},"
-                                   "\"color\":\"%10\",\"tab\":%11}")
-                        .arg(jsonString(c->objectName()), QLatin1String(kindOf(c)),
-                             jsonString(textOf(c)), jsonRect(c->geometry()),
-                             jsonString(font.family()), jsonString(QFontInfo(font).family()),
-                             jsonPoints(font.pointSizeF()),
-                             QLatin1String(font.bold() ? "true" : "false"),
-                             QLatin1String(font.italic() ? "true" : "false"))
-                        .arg(
-                            c->palette().color(textRoleOf(c)).name(),
-                            tab.isValid() ? QString::number(tab.toInt()) : QStringLiteral("null")));
+                controls.append(QJsonObject{
+                    {QStringLiteral("name"), c->objectName()},
+                    {QStringLiteral("kind"), QLatin1String(kindOf(c))},
+                    {QStringLiteral("text"), textOf(c)},
+                    {QStringLiteral("rect"), jsonRect(c->geometry())},
+                    {QStringLiteral("font"),
+                     QJsonObject{{QStringLiteral("family"), font.family()},
+                                 {QStringLiteral("resolved"), QFontInfo(font).family()},
+                                 {QStringLiteral("pointSize"), font.pointSizeF()},
+                                 {QStringLiteral("bold"), font.bold()},
+                                 {QStringLiteral("italic"), font.italic()}}},
+                    {QStringLiteral("color"), c->palette().color(textRoleOf(c)).name()},
+                    {QStringLiteral("tab"), tab.isValid() ? QJsonValue(tab.toInt()) : QJsonValue()},
+                });
             }
-            windows.append(
-                QStringLiteral(
-                    "{\"name\":%1,\"title\":%2,\"visible\":%3,\"client\":%4,\"controls\":[%5]}")
-                    .arg(jsonString(w->objectName()), jsonString(w->windowTitle()),
-                         QLatin1String(w->isVisible() ? "true" : "false"), jsonRect(w->geometry()),
-                         controls.join(QLatin1Char(','))));
+            windows.append(QJsonObject{
+                {QStringLiteral("name"), w->objectName()},
+                {QStringLiteral("title"), w->windowTitle()},
+                {QStringLiteral("visible"), w->isVisible()},
+                {QStringLiteral("client"), jsonRect(w->geometry())},
+                {QStringLiteral("controls"), controls},
+            });
         }
-        writeLine(QStringLiteral("{\"windows\":[%1]}").arg(windows.join(QLatin1Char(','))));
+        writeLine(QString::fromUtf8(QJsonDocument(QJsonObject{{QStringLiteral("windows"), windows}})
+                                        .toJson(QJsonDocument::Compact)));
     }
 
     // From the screen itself where there is one (frame and all, as the user sees it), and
     // from the widget's own rendering on the offscreen platform.
-    void screenshot(const QString& file) const {
+    void screenshot(const QString& file) {
         const auto visible = visibleWindows();
         if (visible.size() != 1)
             throw ScriptError{QStringLiteral("expected one visible window to photograph, found %1")
@@ -406,6 +378,36 @@ class Driver {
     QString lastFailure_;
     bool ended_ = false;
 };
+
+// clang-format off
+const Driver::Command Driver::commands[] = {
+    {QLatin1StringView("click"),             &Driver::click},
+    {QLatin1StringView("type"),              &Driver::typeCommand},
+    {QLatin1StringView("paste"),             &Driver::pasteCommand},
+    {QLatin1StringView("key"),               &Driver::key},
+    {QLatin1StringView("close"),             &Driver::closeCommand},
+    {QLatin1StringView("print"),             &Driver::printCommand},
+    {QLatin1StringView("expect"),            &Driver::expectCommand},
+    {QLatin1StringView("expect-failure"),    &Driver::expectFailure},
+    {QLatin1StringView("expect-no-failure"), &Driver::expectNoFailure},
+    {QLatin1StringView("expect-visible"),    &Driver::expectVisibleCommand},
+    {QLatin1StringView("expect-focus"),      &Driver::expectFocus},
+    {QLatin1StringView("dump"),              &Driver::dump},
+    {QLatin1StringView("memory"),            &Driver::memory},
+    {QLatin1StringView("screenshot"),        &Driver::screenshot},
+};
+// clang-format on
+
+void Driver::run(const QString& line) {
+    const QString name = line.section(QLatin1Char(' '), 0, 0);
+    const QString rest = line.section(QLatin1Char(' '), 1);
+    const auto command = std::find_if(std::begin(commands), std::end(commands),
+                                      [&](const Command& c) { return name == c.name; });
+    if (command == std::end(commands))
+        throw ScriptError{QStringLiteral("a command was expected, found %1").arg(jsonString(line))};
+    (this->*command->run)(rest);
+    settle();
+}
 
 }  // namespace
 }  // namespace lintavo
