@@ -16,7 +16,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     xvfb xauth xdotool desktop-file-utils appstream
     dbus at-spi2-core python3 python3-pyatspi
-    clang libclang-rt-14-dev libbenchmark-dev libxcb1-dev
+    clang clang-format libclang-rt-14-dev libbenchmark-dev libxcb1-dev git
     fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei fonts-wqy-microhei
 )
 
@@ -59,6 +59,8 @@ case "${1:-}" in
         ;;
     test)
         install_missing
+        # Every tracked C++ file as .clang-format lays it out.
+        git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
         build
         ctest --preset default
         # The same suite with the sanitizers; installing the package is done once, above.

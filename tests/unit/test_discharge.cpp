@@ -106,15 +106,8 @@ class DischargeTest : public QObject {
         QFETCH(Texts, inputs);
         QFETCH(FailureKind, failure);
         QFETCH(int, input);
-        try {
-            const Texts results = pressDischarge(inputs);
-            QFAIL(qPrintable(
-                QStringLiteral("no failure: %1 %2")
-                    .arg(QString::fromStdString(results[0]), QString::fromStdString(results[1]))));
-        } catch (const CalculationFailure& f) {
-            QCOMPARE(f.kind(), failure);
-            QCOMPARE(f.input().has_value() ? static_cast<int>(*f.input()) : -1, input);
-        }
+        testing::expectFailure(pressDischarge, inputs, failure,
+                               input < 0 ? std::optional<std::size_t>() : std::size_t(input));
     }
 
     // Every intermediate kind, checked through the unrounded results: Q to the last bit
@@ -125,7 +118,6 @@ class DischargeTest : public QObject {
         const std::vector<float> slopes{0.0F, 0.5F, 1.0F, 1.5F, 3.0F};
         const std::vector<float> falls{0.0001F, 0.0005F, 0.001F, 0.03F};
         const std::vector<float> roughness{0.011F, 0.014F, 0.025F, 0.04F};
-        int cases = 0;
         for (float b : widths) {
             for (float h : depths) {
                 for (float m : slopes) {
@@ -146,13 +138,11 @@ class DischargeTest : public QObject {
                             QCOMPARE(
                                 shown[0],
                                 formatResult(Value::dbl(std::floor(expected.Q * 1000.0) / 1000.0)));
-                            ++cases;
                         }
                     }
                 }
             }
         }
-        QVERIFY(cases > 2000);
     }
 };
 
