@@ -91,30 +91,38 @@ class ReportFiguresTest : public QObject {
         QTest::addColumn<double>("b");
         QTest::addColumn<double>("h");
         QTest::addColumn<double>("m");
+        QTest::addColumn<bool>("drawn");  // else a note says why not
 
-        QTest::newRow("trapezoid b 2, h 1, m 1") << 2.0 << 1.0 << 1.0;
-        QTest::newRow("rectangle b 2, h 1") << 2.0 << 1.0 << 0.0;
-        QTest::newRow("wide and flat b 5, h 0.5, m 2") << 5.0 << 0.5 << 2.0;
-        QTest::newRow("deep and narrow b 0.5, h 3, m 0.25") << 0.5 << 3.0 << 0.25;
-        QTest::newRow("triangle h 1, m 1.5") << 0.0 << 1.0 << 1.5;
+        QTest::newRow("trapezoid b 2, h 1, m 1") << 2.0 << 1.0 << 1.0 << true;
+        QTest::newRow("rectangle b 2, h 1") << 2.0 << 1.0 << 0.0 << true;
+        QTest::newRow("wide and flat b 5, h 0.5, m 2") << 5.0 << 0.5 << 2.0 << true;
+        QTest::newRow("deep and narrow b 0.5, h 3, m 0.25") << 0.5 << 3.0 << 0.25 << true;
+        QTest::newRow("triangle h 1, m 1.5") << 0.0 << 1.0 << 1.5 << true;
+        QTest::newRow("no depth") << 2.0 << 0.0 << 1.0 << false;
+        QTest::newRow("negative width") << -1.0 << 1.0 << 1.0 << false;
+        QTest::newRow("no width at all") << 0.0 << 1.0 << 0.0 << false;
+        QTest::newRow("not a number") << 2.0 << std::nan("") << 1.0 << false;
     }
     void section() {
         QFETCH(double, b);
         QFETCH(double, h);
         QFETCH(double, m);
+        QFETCH(bool, drawn);
         QImage image = blank();
         QPainter painter(&image);
         drawSection(painter, area, b, h, m);
         painter.end();
 
         QVERIFY(blankOutside(image, area));
+        QVERIFY(image != blank());
         int top = -1, bottom = -1;
         for (int y = 0; y < image.height(); ++y) {
             if (waterIn(image, y) == 0) continue;
             if (top < 0) top = y;
             bottom = y;
         }
-        QVERIFY(top >= 0);
+        QCOMPARE(top >= 0, drawn);
+        if (!drawn) return;
         const double depth = bottom - top + 1;           // pixels for h
         const double surface = waterIn(image, top + 1);  // about B wide
         QVERIFY2(surface > 0.5 * area.width() || depth > 0.5 * area.height(),
@@ -133,29 +141,6 @@ class ReportFiguresTest : public QObject {
         QVERIFY2(
             std::abs(widening - 2 * m * (lowerRow - upperRow)) <= 3,
             qPrintable(QStringLiteral("%1 over %2 rows").arg(widening).arg(lowerRow - upperRow)));
-    }
-
-    void sectionThatIsNone_data() {
-        QTest::addColumn<double>("b");
-        QTest::addColumn<double>("h");
-        QTest::addColumn<double>("m");
-        QTest::newRow("no depth") << 2.0 << 0.0 << 1.0;
-        QTest::newRow("negative width") << -1.0 << 1.0 << 1.0;
-        QTest::newRow("no width at all") << 0.0 << 1.0 << 0.0;
-        QTest::newRow("not a number") << 2.0 << std::nan("") << 1.0;
-    }
-    void sectionThatIsNone() {
-        QFETCH(double, b);
-        QFETCH(double, h);
-        QFETCH(double, m);
-        QImage image = blank();
-        QPainter painter(&image);
-        drawSection(painter, area, b, h, m);
-        painter.end();
-        QVERIFY(blankOutside(image, area));
-        for (int y = 0; y < image.height(); ++y)
-            QCOMPARE(waterIn(image, y), 0);
-        QVERIFY2(image != blank(), "a note says why there is no drawing");
     }
 
     void ratingMark_data() {
