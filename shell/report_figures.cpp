@@ -1,0 +1,367 @@
+#include "shell/report_figures.h"
+
+#include <QFontMetricsF>
+#include <QPaintDevice>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPolygonF>
+#include <algorithm>
+#include <cmath>
+
+#include "shell/fonts.h"
+
+namespace lintavo {
+
+namespace {
+
+// Sizes on the device: a "point" is 1/72 inch at the device's resolution, so a line or an
+// arrow has the same size on the screen, in an image and on a 1200-dpi page.
+struct Pens {
+    double pt;          // device units per point
+    QFont font;         // labels
+    double textHeight;  // of one line of labels
+
+    QPen line(double points, const QColor& colour = Qt::black,
+              Qt::PenStyle style = Qt::SolidLine) const {
+        QPen pen(colour, points * pt, style, Qt::FlatCap, Qt::MiterJoin);
+        pen.setCosmetic(false);
+        return pen;
+    }
+};
+
+// 9-point Hei, made smaller where the area is too small for a dozen lines of it.
+Pens pensFor(QPainter& painter, const QRectF& area) {
+    const QPaintDevice* device = painter.device();
+    const double dpi = device != nullptr ? device->logicalDpiY() : 96.0;
+    Pens pens{dpi / 72.0, fontFor(FaceStyle{"黑体", 9}), 0};
+    const double fitting = area.height() / 14.0 / pens.pt;  // points
+    if (fitting < 9.0) pens.font.setPointSizeF(std::max(fitting, 4.0));
+    painter.setFont(pens.font);
+    pens.textHeight = QFontMetricsF(pens.font, device).height();
+    return pens;
+}
+
+// 2 → "2", 0.52801 → "0.528", 12.345 → "12.35": a few significant digits, never an exponent.
+QString number(double x) {
+    if (std::abs(x) >= 1e4) return QString::number(x, 'f', 0);
+    return QString::number(x, 'g', 4);
+}
+
+QString metres(const char* symbol, double x) {
+    return QString::fromUtf8(symbol) + QStringLiteral(" = ") + number(x) + QStringLiteral(" m");
+}
+
+// A filled arrowhead at `tip`, pointing away from `from`.
+void arrowhead(QPainter& painter, QPointF tip, QPointF from, const Pens& pens) {
+    const QPointF d = tip - from;
+    const double length = std::hypot(d.x(), d.y());
+    if (length <= 0) return;
+    const QPointF u = d / length;
+    const QPointF n(-u.y(), u.x());
+    const double size = 5.0 * pens.pt;
+    const QPolygonF head{tip, tip - u * size + n * size * 0.3, tip - u * size - n * size * 0.3};
+    painter.save();
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Qt::black);
+    painter.drawPolygon(head);
+    painter.restore();
+}
+
+// A dimension line from a to b with arrows at both ends and its text centred beside it:
+// above a horizontal line (below it with `under`), left of a vertical one.
+void dimension(QPainter& painter, QPointF a, QPointF b, const QString& label, const Pens& pens,
+               bool under = false) {
+    painter.setPen(pens.line(0.5));
+    painter.drawLine(a, b);
+    arrowhead(painter, a, b, pens);
+    arrowhead(painter, b, a, pens);
+    const QFontMetricsF metrics(pens.font, painter.device());
+    const double w = metrics.horizontalAdvance(label);
+    const QPointF mid = (a + b) / 2;
+    QRectF box;
+    if (std::abs(b.y() - a.y()) < std::abs(b.x() - a.x())) {
+        const double y =
+            under ? mid.y() + 1.0 * pens.pt : mid.y() - pens.textHeight - 1.0 * pens.pt;
+        box = QRectF(mid.x() - w / 2, y, w, pens.textHeight);
+    } else {
+        box =
+            QRectF(mid.x() - w - 3.0 * pens.pt, mid.y() - pens.textHeight / 2, w, pens.textHeight);
+    }
+    // A white ground keeps the text readable where it crosses a line.
+    painter.fillRect(box, Qt::white);
+    painter.drawText(box, Qt::AlignCenter, label);
+}
+
+// Short strokes on the earth side of a boundary from p to q, the side to the right of p→q.
+void hatch(QPainter& painter, QPointF p, QPointF q, const Pens& pens) {
+    const QPointF d = q - p;
+    const double length = std::hypot(d.x(), d.y());
+    if (length <= 0) return;
+    const QPointF u = d / length;
+    const QPointF outward(-u.y(), u.x());  // right of p→q in device coordinates (y down)
+    const double gap = 5.0 * pens.pt;
+    const double stroke = 4.0 * pens.pt;
+    painter.setPen(pens.line(0.4));
+    // Strokes lean 45° back along the boundary, the usual mark for earth.
+    const QPointF lean = (outward - u) / std::sqrt(2.0) * stroke;
+    for (double s = gap / 2; s < length; s += gap) {
+        const QPointF at = p + u * s;
+        painter.drawLine(at, at + lean);
+    }
+}
+
+QColor waterFill() {
+    return QColor(0xbf, 0xdf, 0xff);
+}
+QColor waterLine() {
+    return QColor(0x1f, 0x5f, 0xbf);
+}
+
+void note(QPainter& painter, const QRectF& area, const Pens& pens, const char* text) {
+    painter.setPen(pens.line(0.5));
+    painter.drawText(area, Qt::AlignCenter, QString::fromUtf8(text));
+}
+
+}  // namespace
+
+void drawSection(QPainter& painter, const QRectF& area, double b, double h, double m) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setClipRect(area);
+    const Pens pens = pensFor(painter, area);
+    const double B = b + 2 * m * h;
+    if (!std::isfinite(b) || !std::isfinite(h) || !std::isfinite(m) || !std::isfinite(B) || b < 0 ||
+        m < 0 || !(h > 0) || !(b + m * h > 0)) {
+        note(painter, area, pens, "此断面无法绘制");
+        painter.restore();
+        return;
+    }
+    const QFontMetricsF metrics(pens.font, painter.device());
+    const double top = 1.2 * h;            // the walls rise a fifth of h above the water
+    const double width = b + 2 * m * top;  // at the top of the walls, m
+    const QString slopeText = QStringLiteral("1:") + number(m);
+    const QString hText = metres("h", h);
+
+    // Room around the section for the dimensions: b below, B above, h at the left, the slope
+    // mark at the right.
+    const double gap = 4.0 * pens.pt;
+    const double margin = 2.0 * pens.pt;
+    const double left = margin + metrics.horizontalAdvance(hText) + 3 * gap;
+    const double right = margin + (m > 0 ? metrics.horizontalAdvance(slopeText) + 2 * gap : gap);
+    const double above = margin + pens.textHeight + 3 * gap;
+    const double below = margin + pens.textHeight + 3 * gap + 1.0 * pens.pt;
+    const QRectF room = area.adjusted(left, above, -right, -below);
+    if (room.width() <= 0 || room.height() <= 0) {
+        note(painter, area, pens, "图幅太小");
+        painter.restore();
+        return;
+    }
+    const double scale = std::min(room.width() / std::max(width, 1e-300), room.height() / top);
+    // Centred in the room; x = 0 at the left end of the bed, y = 0 at the bed, upwards.
+    const double x0 = room.center().x() - scale * (width / 2 - m * top);
+    const double y0 = room.center().y() + scale * top / 2;
+    const auto at = [&](double x, double y) { return QPointF(x0 + scale * x, y0 - scale * y); };
+
+    const QPointF bedLeft = at(0, 0), bedRight = at(b, 0);
+    const QPointF wallLeft = at(-m * top, top), wallRight = at(b + m * top, top);
+    const QPointF waterLeft = at(-m * h, h), waterRight = at(b + m * h, h);
+
+    // The water.
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(waterFill());
+    painter.drawPolygon(QPolygonF{bedLeft, bedRight, waterRight, waterLeft});
+    painter.setPen(pens.line(0.8, waterLine()));
+    painter.drawLine(waterLeft, waterRight);
+    // The water-level mark ▽ on the surface, a third of the way across.
+    {
+        const QPointF tip = waterLeft + (waterRight - waterLeft) / 3.0;
+        const double s = 3.0 * pens.pt;
+        painter.setPen(pens.line(0.5, waterLine()));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPolygon(
+            QPolygonF{tip, tip + QPointF(-s, -1.6 * s), tip + QPointF(s, -1.6 * s)});
+        painter.drawLine(tip + QPointF(-0.7 * s, 0.6 * s), tip + QPointF(0.7 * s, 0.6 * s));
+        painter.drawLine(tip + QPointF(-0.35 * s, 1.2 * s), tip + QPointF(0.35 * s, 1.2 * s));
+    }
+
+    // The channel: bed and walls, with the earth hatched outside.
+    hatch(painter, wallLeft, bedLeft, pens);
+    if (b > 0) hatch(painter, bedLeft, bedRight, pens);
+    hatch(painter, bedRight, wallRight, pens);
+    painter.setPen(pens.line(1.4));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPolyline(QPolygonF{wallLeft, bedLeft, bedRight, wallRight});
+
+    // Dimensions, each with thin extension lines from the section.
+    painter.setPen(pens.line(0.4));
+    const double reach = 2 * gap;
+    if (b > 0) {
+        const double y = bedLeft.y() + reach;
+        painter.drawLine(bedLeft, QPointF(bedLeft.x(), y + gap / 2));
+        painter.drawLine(bedRight, QPointF(bedRight.x(), y + gap / 2));
+        dimension(painter, QPointF(bedLeft.x(), y), QPointF(bedRight.x(), y), metres("b", b), pens,
+                  true);
+    }
+    {
+        const double y = wallLeft.y() - reach;
+        painter.setPen(pens.line(0.4));
+        painter.drawLine(waterLeft, QPointF(waterLeft.x(), y - gap / 2));
+        painter.drawLine(waterRight, QPointF(waterRight.x(), y - gap / 2));
+        dimension(painter, QPointF(waterLeft.x(), y), QPointF(waterRight.x(), y), metres("B", B),
+                  pens);
+    }
+    {
+        const double x = std::min(wallLeft.x(), bedLeft.x()) - reach;
+        painter.setPen(pens.line(0.4));
+        painter.drawLine(bedLeft, QPointF(x - gap / 2, bedLeft.y()));
+        painter.drawLine(waterLeft, QPointF(x - gap / 2, waterLeft.y()));
+        dimension(painter, QPointF(x, waterLeft.y()), QPointF(x, bedLeft.y()), hText, pens);
+    }
+    // The slope, written beside the middle of the right wall.
+    if (m > 0) {
+        const QPointF mid = (bedRight + wallRight) / 2;
+        // Clear of the wall and its hatching; the wall leans out by m for every unit up.
+        const QRectF box(mid.x() + 2 * gap + m * pens.textHeight / 2, mid.y() - pens.textHeight / 2,
+                         metrics.horizontalAdvance(slopeText), pens.textHeight);
+        painter.setPen(pens.line(0.5));
+        painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, slopeText);
+    }
+    painter.restore();
+}
+
+namespace {
+
+// A tick step of 1, 2 or 5 times a power of ten giving about `count` intervals up to `top`.
+double tickStep(double top, int count) {
+    const double raw = top / count;
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    for (double f : {1.0, 2.0, 5.0, 10.0}) {
+        if (f * power >= raw) return f * power;
+    }
+    return 10 * power;
+}
+
+}  // namespace
+
+void drawRatingCurve(QPainter& painter, const QRectF& area, const std::vector<RatingPoint>& curve,
+                     double h, double Q) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setClipRect(area);
+    const Pens pens = pensFor(painter, area);
+    double hMax = 0, QMax = 0;
+    for (const RatingPoint& p : curve) {
+        if (!std::isfinite(p.h) || !std::isfinite(p.Q)) continue;
+        hMax = std::max(hMax, p.h);
+        QMax = std::max(QMax, p.Q);
+    }
+    const bool marked = std::isfinite(h) && std::isfinite(Q) && h >= 0 && Q >= 0;
+    if (marked) {
+        hMax = std::max(hMax, h);
+        QMax = std::max(QMax, Q);
+    }
+    if (curve.size() < 2 || !(hMax > 0) || !(QMax > 0)) {
+        note(painter, area, pens, "无水位流量关系曲线");
+        painter.restore();
+        return;
+    }
+    const double hStep = tickStep(hMax, 6), QStep = tickStep(QMax, 6);
+    const double hTop = std::ceil(hMax / hStep - 1e-9) * hStep;
+    const double QTop = std::ceil(QMax / QStep - 1e-9) * QStep;
+
+    // Discharge across, depth up, as a stage–discharge curve is read.
+    const QFontMetricsF metrics(pens.font, painter.device());
+    const double gap = 4.0 * pens.pt;
+    double labelWidth = 0;
+    for (double v = 0; v <= hTop * (1 + 1e-9); v += hStep) {
+        labelWidth = std::max(labelWidth, metrics.horizontalAdvance(number(v)));
+    }
+    const QRectF plot = area.adjusted(
+        2 * gap + pens.textHeight + labelWidth + gap, pens.textHeight / 2 + gap,
+        -gap - metrics.horizontalAdvance(number(QTop)) / 2, -(2 * gap + 2 * pens.textHeight + gap));
+    if (plot.width() <= 0 || plot.height() <= 0) {
+        note(painter, area, pens, "图幅太小");
+        painter.restore();
+        return;
+    }
+    const auto at = [&](double q, double depth) {
+        return QPointF(plot.left() + plot.width() * q / QTop,
+                       plot.bottom() - plot.height() * depth / hTop);
+    };
+
+    // Grid, ticks and numbers.
+    const double tick = 3.0 * pens.pt;
+    for (int k = 0; k * hStep <= hTop * (1 + 1e-9); ++k) {
+        const double v = k * hStep;
+        const QPointF p = at(0, v);
+        painter.setPen(pens.line(0.3, QColor(0xd0, 0xd0, 0xd0)));
+        if (k > 0) painter.drawLine(p, at(QTop, v));
+        painter.setPen(pens.line(0.6));
+        painter.drawLine(p, p - QPointF(tick, 0));
+        painter.drawText(QRectF(p.x() - tick - gap - labelWidth, p.y() - pens.textHeight / 2,
+                                labelWidth, pens.textHeight),
+                         Qt::AlignRight | Qt::AlignVCenter, number(v));
+    }
+    for (int k = 0; k * QStep <= QTop * (1 + 1e-9); ++k) {
+        const double v = k * QStep;
+        const QPointF p = at(v, 0);
+        painter.setPen(pens.line(0.3, QColor(0xd0, 0xd0, 0xd0)));
+        if (k > 0) painter.drawLine(p, at(v, hTop));
+        painter.setPen(pens.line(0.6));
+        painter.drawLine(p, p + QPointF(0, tick));
+        const double w = metrics.horizontalAdvance(number(v));
+        painter.drawText(QRectF(p.x() - w / 2, p.y() + tick + gap / 2, w, pens.textHeight),
+                         Qt::AlignCenter, number(v));
+    }
+    painter.setPen(pens.line(0.8));
+    painter.drawLine(plot.bottomLeft(), plot.topLeft());
+    painter.drawLine(plot.bottomLeft(), plot.bottomRight());
+
+    // Axis titles: discharge centred under its numbers, depth turned up the left edge.
+    const QString QTitle = QStringLiteral("流量 Q (m³/s)");
+    painter.drawText(QRectF(plot.left(), plot.bottom() + tick + gap + pens.textHeight + gap / 2,
+                            plot.width(), pens.textHeight),
+                     Qt::AlignCenter, QTitle);
+    painter.save();
+    painter.translate(area.left() + gap + pens.textHeight / 2, plot.center().y());
+    painter.rotate(-90);
+    painter.drawText(
+        QRectF(-plot.height() / 2, -pens.textHeight / 2, plot.height(), pens.textHeight),
+        Qt::AlignCenter, QStringLiteral("水深 h (m)"));
+    painter.restore();
+
+    // The curve.
+    QPolygonF line;
+    for (const RatingPoint& p : curve) {
+        if (std::isfinite(p.h) && std::isfinite(p.Q)) line << at(p.Q, p.h);
+    }
+    painter.setPen(pens.line(1.2, waterLine()));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPolyline(line);
+
+    // The press's point, with dashed guides to both axes and its figures beside it.
+    if (marked) {
+        const QPointF p = at(Q, h);
+        painter.setPen(pens.line(0.6, QColor(0x60, 0x60, 0x60), Qt::DashLine));
+        painter.drawLine(p, at(0, h));
+        painter.drawLine(p, at(Q, 0));
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Qt::red);
+        const double r = 2.2 * pens.pt;
+        painter.drawEllipse(p, r, r);
+        const QString label = QStringLiteral("Q = ") + number(Q) + QStringLiteral(" m³/s, h = ") +
+                              number(h) + QStringLiteral(" m");
+        const double w = metrics.horizontalAdvance(label);
+        // Right of the point and below the curve where that fits, else left of it.
+        double x = p.x() + 2 * r + gap;
+        if (x + w > plot.right()) x = p.x() - 2 * r - gap - w;
+        x = std::max(x, plot.left() + gap);
+        const QRectF box(x, p.y() + gap, w, pens.textHeight);
+        painter.setPen(pens.line(0.5));
+        painter.fillRect(box, Qt::white);
+        painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, label);
+    }
+    painter.restore();
+}
+
+}  // namespace lintavo

@@ -1,0 +1,32 @@
+#pragma once
+
+// The calculation report's two drawings, each a function of the channel drawn with QPainter
+// inside a given rectangle: the cross-section to scale and the rating curve. Sizes of lines,
+// text and arrows follow the rectangle and the device's dots per inch, so that one function
+// draws on the screen, into an image and onto a 1200-dpi PDF page alike.
+//   QImage image(600, 300, QImage::Format_ARGB32);
+//   image.fill(Qt::white);
+//   QPainter painter(&image);
+//   drawSection(painter, image.rect(), 2, 1, 1);  // b = 2 m, h = 1 m, 1:1 walls
+
+#include <QRectF>
+#include <vector>
+
+#include "hydraulics/channel.h"
+
+class QPainter;
+
+namespace lintavo {
+
+// The section of bottom width b and side slope 1:m filled to depth h, equal scale across and
+// down: bed, walls rising a fifth of h above the water, the water in light blue, b, h and the
+// top width B dimensioned and the slope marked. Nothing but a note is drawn for a section
+// that is not one (b < 0, m < 0, h ≤ 0, b + m·h ≤ 0, or not finite).
+void drawSection(QPainter& painter, const QRectF& area, double b, double h, double m);
+
+// Q against h: axes with ticks and numbers, the curve, and the press's depth h and discharge
+// Q marked with a dot and dashed guides to the axes. Nothing but a note for an empty curve.
+void drawRatingCurve(QPainter& painter, const QRectF& area, const std::vector<RatingPoint>& curve,
+                     double h, double Q);
+
+}  // namespace lintavo

@@ -1,0 +1,263 @@
+// The report's drawings on the offscreen platform, measured in the image rather than compared
+// with a snapshot: the water of the section has the shape of its b, h and m at one scale
+// across and down, nothing is drawn outside the given rectangle, and the rating curve's mark
+// sits where its Q and h put it.
+//
+// With LINTAVO_FIGURES_DIR set, saveExamples also writes the worked examples there as PNG
+// and PDF, to be looked at.
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QTest>
+#include <cmath>
+#include <optional>
+
+#include "shell/fonts.h"
+#include "shell/report_figures.h"
+
+using namespace lintavo;
+
+namespace {
+
+const QRect canvas(0, 0, 900, 600);
+const QRectF area(60, 40, 780, 520);  // with a white border round it
+
+QImage blank() {
+    QImage image(canvas.size(), QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    return image;
+}
+
+bool isWater(QRgb c) {  // the light blue fill
+    return std::abs(qRed(c) - 0xbf) < 8 && std::abs(qGreen(c) - 0xdf) < 8 &&
+           std::abs(qBlue(c) - 0xff) < 8;
+}
+bool isMark(QRgb c) {
+    return qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60;
+}
+
+// The number of water pixels in row y.
+int waterIn(const QImage& image, int y) {
+    int n = 0;
+    for (int x = 0; x < image.width(); ++x)
+        n += isWater(image.pixel(x, y)) ? 1 : 0;
+    return n;
+}
+
+bool blankOutside(const QImage& image, const QRectF& inside) {
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (inside.contains(x + 0.5, y + 0.5)) continue;
+            if (image.pixel(x, y) != qRgb(255, 255, 255)) return false;
+        }
+    }
+    return true;
+}
+
+std::optional<QPointF> markCentre(const QImage& image) {
+    double sx = 0, sy = 0;
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (!isMark(image.pixel(x, y))) continue;
+            sx += x;
+            sy += y;
+            ++n;
+        }
+    }
+    if (n == 0) return std::nullopt;
+    return QPointF(sx / n, sy / n);
+}
+
+std::optional<QPointF> markAt(const std::vector<RatingPoint>& curve, double h, double Q) {
+    QImage image = blank();
+    QPainter painter(&image);
+    drawRatingCurve(painter, area, curve, h, Q);
+    painter.end();
+    return markCentre(image);
+}
+
+}  // namespace
+
+class ReportFiguresTest : public QObject {
+    Q_OBJECT
+
+  private Q_SLOTS:
+    void initTestCase() { installFontSubstitutes(); }
+
+    void section_data() {
+        QTest::addColumn<double>("b");
+        QTest::addColumn<double>("h");
+        QTest::addColumn<double>("m");
+        QTest::addColumn<bool>("drawn");  // else a note says why not
+
+        QTest::newRow("trapezoid b 2, h 1, m 1") << 2.0 << 1.0 << 1.0 << true;
+        QTest::newRow("rectangle b 2, h 1") << 2.0 << 1.0 << 0.0 << true;
+        QTest::newRow("wide and flat b 5, h 0.5, m 2") << 5.0 << 0.5 << 2.0 << true;
+        QTest::newRow("deep and narrow b 0.5, h 3, m 0.25") << 0.5 << 3.0 << 0.25 << true;
+        QTest::newRow("triangle h 1, m 1.5") << 0.0 << 1.0 << 1.5 << true;
+        QTest::newRow("no depth") << 2.0 << 0.0 << 1.0 << false;
+        QTest::newRow("negative width") << -1.0 << 1.0 << 1.0 << false;
+        QTest::newRow("no width at all") << 0.0 << 1.0 << 0.0 << false;
+        QTest::newRow("not a number") << 2.0 << std::nan("") << 1.0 << false;
+    }
+    void section() {
+        QFETCH(double, b);
+        QFETCH(double, h);
+        QFETCH(double, m);
+        QFETCH(bool, drawn);
+        QImage image = blank();
+        QPainter painter(&image);
+        drawSection(painter, area, b, h, m);
+        painter.end();
+
+        QVERIFY(blankOutside(image, area));
+        QVERIFY(image != blank());
+        int top = -1, bottom = -1;
+        for (int y = 0; y < image.height(); ++y) {
+            if (waterIn(image, y) == 0) continue;
+            if (top < 0) top = y;
+            bottom = y;
+        }
+        QCOMPARE(top >= 0, drawn);
+        if (!drawn) return;
+        const double depth = bottom - top + 1;           // pixels for h
+        const double surface = waterIn(image, top + 1);  // about B wide
+        QVERIFY2(surface > 0.5 * area.width() || depth > 0.5 * area.height(),
+                 "the section should fill its area one way or the other");
+        // At mid-depth the water is (b + m·h)/h depths wide. The lines of the surface and the
+        // bed cover a pixel or two of the depth, an error that the ratio multiplies.
+        const double ratio = (b + m * h) / h;
+        const double mid = waterIn(image, (top + bottom) / 2);
+        QVERIFY2(std::abs(mid - ratio * depth) <= 3 + 2.5 * ratio,
+                 qPrintable(QStringLiteral("%1 wide, %2 deep").arg(mid).arg(depth)));
+        // The walls lean 1:m on the image itself, which holds only at one scale across and
+        // down: between two rows the water widens by 2·m times their distance.
+        const int upperRow = top + (bottom - top) / 4;
+        const int lowerRow = bottom - (bottom - top) / 4;
+        const double widening = waterIn(image, upperRow) - waterIn(image, lowerRow);
+        QVERIFY2(
+            std::abs(widening - 2 * m * (lowerRow - upperRow)) <= 3,
+            qPrintable(QStringLiteral("%1 over %2 rows").arg(widening).arg(lowerRow - upperRow)));
+    }
+
+    void ratingMark_data() {
+        QTest::addColumn<double>("b");
+        QTest::addColumn<double>("m");
+        QTest::addColumn<double>("h");
+        QTest::addColumn<double>("n");
+
+        QTest::newRow("worked example") << 2.0 << 1.0 << 1.0 << 0.025;
+        QTest::newRow("rectangle") << 2.0 << 0.0 << 1.0 << 0.025;
+        QTest::newRow("large river") << 40.0 << 2.0 << 6.0 << 0.035;
+    }
+    // The axes are linear from 0: the mark for (Q/2, h/2) lies halfway between those for
+    // (0, 0) and (Q, h); more Q goes right, more h goes up; and the mark on the curve's own
+    // point lies on the drawn curve.
+    void ratingMark() {
+        QFETCH(double, b);
+        QFETCH(double, m);
+        QFETCH(double, h);
+        QFETCH(double, n);
+        const std::vector<RatingPoint> curve = ratingCurve({0, b, h, m, 0.001, n}, 61);
+        QCOMPARE(curve.size(), std::size_t{61});
+        const RatingPoint at = curve[40];  // the channel's depth
+        QCOMPARE(at.h, h);
+
+        QImage image = blank();
+        QPainter painter(&image);
+        drawRatingCurve(painter, area, curve, at.h, at.Q);
+        painter.end();
+        QVERIFY(blankOutside(image, area));
+
+        const auto origin = markAt(curve, 0, 0);
+        const auto full = markAt(curve, at.h, at.Q);
+        const auto half = markAt(curve, at.h / 2, at.Q / 2);
+        const auto wider = markAt(curve, at.h, at.Q * 1.2);
+        QVERIFY(origin && full && half && wider);
+        const QPointF expected = (*origin + *full) / 2;
+        QVERIFY2(std::hypot(half->x() - expected.x(), half->y() - expected.y()) < 1.5,
+                 qPrintable(QStringLiteral("%1,%2").arg(half->x()).arg(half->y())));
+        QVERIFY(full->x() > origin->x() + 0.3 * area.width());
+        QVERIFY(full->y() < origin->y() - 0.3 * area.height());
+        QVERIFY(wider->x() > full->x() + 10);
+        QVERIFY(std::abs(wider->y() - full->y()) < 1);
+
+        // The curve through the same point: drawn without a mark, its line passes within a
+        // pixel or two of where the mark was.
+        QImage plain = blank();
+        QPainter p2(&plain);
+        drawRatingCurve(p2, area, curve, std::nan(""), std::nan(""));
+        p2.end();
+        QVERIFY(!markCentre(plain));
+        bool onCurve = false;
+        for (int dy = -2; dy <= 2 && !onCurve; ++dy) {
+            for (int dx = -2; dx <= 2 && !onCurve; ++dx) {
+                const QRgb c = plain.pixel(qRound(full->x()) + dx, qRound(full->y()) + dy);
+                onCurve = qBlue(c) > qRed(c) + 60;  // the curve's dark blue
+            }
+        }
+        QVERIFY(onCurve);
+    }
+
+    void ratingCurveThatIsNone() {
+        QImage image = blank();
+        QPainter painter(&image);
+        drawRatingCurve(painter, area, {}, 1, 2);
+        painter.end();
+        QVERIFY(blankOutside(image, area));
+        QVERIFY(!markCentre(image));
+    }
+
+    void saveExamples() {
+        const QString dir = qEnvironmentVariable("LINTAVO_FIGURES_DIR");
+        if (dir.isEmpty()) QSKIP("LINTAVO_FIGURES_DIR is not set");
+        struct Example {
+            const char* name;
+            Channel channel;
+        };
+        // Q = 0 here: the mark takes the discharge of the curve at the channel's depth.
+        const Example examples[] = {{"trapezoid", {0, 2, 1, 1, 0.001, 0.025}},
+                                    {"rectangle", {0, 2, 1, 0, 0.001, 0.025}},
+                                    {"triangle", {0, 0, 0.6, 1.5, 0.002, 0.015}},
+                                    {"river", {0, 40, 6, 2, 0.0002, 0.035}}};
+        QPdfWriter pdf(dir + QStringLiteral("/figures.pdf"));
+        pdf.setResolution(1200);
+        pdf.setPageSize(QPageSize(QPageSize::A4));
+        QPainter page(&pdf);
+        const double inch = pdf.resolution();
+        double y = inch;
+        for (const Example& e : examples) {
+            Channel c = e.channel;
+            const std::vector<RatingPoint> curve = ratingCurve(c, 61);
+            QCOMPARE(curve.size(), std::size_t{61});
+            c.Q = curve[40].Q;
+            QImage section(600, 320, QImage::Format_ARGB32);
+            section.fill(Qt::white);
+            QPainter p1(&section);
+            drawSection(p1, section.rect(), c.b, c.h, c.m);
+            p1.end();
+            QVERIFY(
+                section.save(dir + QStringLiteral("/section-%1.png").arg(QLatin1String(e.name))));
+            QImage rating(600, 400, QImage::Format_ARGB32);
+            rating.fill(Qt::white);
+            QPainter p2(&rating);
+            drawRatingCurve(p2, rating.rect(), curve, c.h, c.Q);
+            p2.end();
+            QVERIFY(rating.save(dir + QStringLiteral("/rating-%1.png").arg(QLatin1String(e.name))));
+            drawSection(page, QRectF(inch, y, 4 * inch, 2.1 * inch), c.b, c.h, c.m);
+            drawRatingCurve(page, QRectF(inch, y + 2.3 * inch, 4 * inch, 2.6 * inch), curve, c.h,
+                            c.Q);
+            y += 5.2 * inch;
+            if (y + 5 * inch > pdf.height()) {
+                pdf.newPage();
+                y = inch;
+            }
+        }
+    }
+};
+
+QTEST_MAIN(ReportFiguresTest)
+#include "test_report_figures.moc"
