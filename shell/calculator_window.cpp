@@ -22,7 +22,13 @@ CalculatorWindow::CalculatorWindow(const CalculatorTable& table, QWidget* parent
         outputs_.push_back(result);
     }
     const auto buttonWith = [&](Role role) { return button(rowWith(table.window, role)->name); };
-    connect(buttonWith(computeButton), &QPushButton::clicked, this, &CalculatorWindow::compute);
+    QPushButton* computing = buttonWith(computeButton);
+    connect(computing, &QPushButton::clicked, this, &CalculatorWindow::compute);
+    // Return or Enter in any field is a click on 计算, failure report and all.
+    for (const ControlRow& row : table.window.controls) {
+        if (row.kind == ControlKind::Field)
+            connect(field(row.name), &QLineEdit::returnPressed, computing, &QPushButton::click);
+    }
     connect(buttonWith(returnButton), &QPushButton::clicked, this,
             &CalculatorWindow::returnRequested);
     connect(buttonWith(endButton), &QPushButton::clicked, this, &CalculatorWindow::endRequested);
@@ -34,8 +40,11 @@ void CalculatorWindow::compute() {
         inputs.push_back(utf8(input->text()));
     pressed_ = true;
     if (const auto results = runPress(calculator_.press, inputs, record_)) {
-        for (std::size_t k = 0; k < results->size(); ++k)
+        for (std::size_t k = 0; k < results->size(); ++k) {
             outputs_[k]->setText(qstr((*results)[k]));
+            // A number wider than its field shows its start, not its last digits.
+            outputs_[k]->setCursorPosition(0);
+        }
         return;
     }
     const RecordedFailure& failure = *record_.failure;

@@ -19,6 +19,7 @@
 
 #include "hydraulics/quantities.h"
 #include "shell/fonts.h"
+#include "shell/number_field.h"
 #include "shell/qt_text.h"
 
 namespace lintavo {
@@ -80,7 +81,7 @@ QWidget* makeControl(const ControlRow& row, QWidget* parent) {
             return label;
         }
         case ControlKind::Field:
-            return new QLineEdit(text, parent);
+            return new NumberField(text, parent);
         case ControlKind::Button:
             return new FormButton(text, row.wrap, parent);
         case ControlKind::Picture: {

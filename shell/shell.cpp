@@ -39,7 +39,7 @@ void Shell::open(std::size_t calculator) {
                 [this, created] { returnToMenu(created); });
         connect(created, &CalculatorWindow::endRequested, this, &Shell::ended);
         connect(created, &CalculatorWindow::closedFromTitleBar, this,
-                [this, created] { discard(created); });
+                [this, created] { returnToMenu(created); });
     }
     menu_->hide();
     window->show();
@@ -47,20 +47,12 @@ void Shell::open(std::size_t calculator) {
 }
 
 void Shell::returnToMenu(CalculatorWindow* window) {
+    // A window closed while hidden (by the session ending, say) brings nothing back; and
+    // once the menu is gone the program is ending.
+    if (!window->isVisible() || !menu_) return;
     menu_->show();
     menu_->activateWindow();
     window->hide();
-}
-
-void Shell::discard(CalculatorWindow* window) {
-    for (auto& slot : calculators_) {
-        if (slot == window) slot = nullptr;
-    }
-    window->deleteLater();
-    if (menu_) {
-        menu_->show();
-        menu_->activateWindow();
-    }
 }
 
 }  // namespace lintavo

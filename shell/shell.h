@@ -7,12 +7,12 @@
 //                  └──── ended() ──▶ the event loop quits
 //
 // A calculator window's table and its press come from calculators/; the shell only shows,
-// hides and destroys windows. While the user works with the buttons exactly one window is
-// visible: a menu button hides the menu and shows its calculator window, 返回 shows the menu
-// and hides the calculator window, which keeps every text. 结束 ends the program at once.
-// Closing the menu ends the program too: hidden calculator windows would otherwise keep a
-// process running with no window. Closing a calculator window from its title bar destroys
-// it, so that it starts again from its initial texts, and brings the menu back.
+// hides and destroys windows. Exactly one window is visible: a menu button hides the menu
+// and shows its calculator window, 返回 shows the menu and hides the calculator window, which
+// keeps every text. Closing a calculator window from its title bar (or with Alt+F4) is
+// 返回: a stray click on the frame's cross must not lose what the user typed. 结束 ends the
+// program at once. Closing the menu ends the program too: hidden calculator windows would
+// otherwise keep a process running with no window.
 
 #include <QObject>
 #include <QPointer>
@@ -48,7 +48,6 @@ class Shell : public QObject {
   private:
     void open(std::size_t calculator);
     void returnToMenu(CalculatorWindow* window);
-    void discard(CalculatorWindow* window);
 
     std::span<const CalculatorTable> tables_;
     QPointer<MainWindow> menu_;

@@ -1,0 +1,44 @@
+#pragma once
+
+// The field every form has for a number: a line edit that behaves as an engineer using it
+// expects. A paste drops the line breaks a spreadsheet or a terminal adds, which the field
+// would otherwise hide; a double-click selects the whole number under the pointer, sign,
+// point and exponent included (in "0.781或6.999" the candidate clicked); Return or Enter is
+// answered once, never by auto-repeat; and a text wider than the field shows its start
+// when the field loses the focus, with the whole text in the tooltip.
+
+#include <QLineEdit>
+#include <utility>
+
+namespace lintavo {
+
+class NumberField : public QLineEdit {
+  public:
+    NumberField(const QString& text, QWidget* parent);
+
+    // The text with the line breaks that would hide in a one-line field dropped: those at
+    // either end go, a run of them inside becomes one blank (so "1\n2" reads as the two
+    // numbers it was, not as 12).
+    static QString withoutLineBreaks(const QString& text);
+
+    // The number in `text` that holds the character at `index`: its first character and its
+    // length, or length 0 when that character belongs to no number.
+    static std::pair<int, int> numberAt(const QString& text, int index);
+
+    // Whether the whole text fits between the field's margins.
+    bool textFits() const;
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void pasteClipboard();
+    void dropHiddenLineBreaks(const QString& edited);
+    void updateToolTip();
+};
+
+}  // namespace lintavo
