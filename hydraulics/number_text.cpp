@@ -43,11 +43,38 @@ std::optional<char32_t> nextCodePoint(std::string_view s, std::size_t& pos) {
     return cp;
 }
 
+// Unicode's white space, and the byte-order mark an editor may leave at the start of a
+// text: a number pasted from a spreadsheet or a terminal brings a line break, a tab or a
+// no-break space with it, none of which the user can see in a field.
+bool isBlank(char32_t cp) {
+    switch (cp) {
+        case U' ':
+        case U'\t':
+        case U'\n':
+        case U'\v':
+        case U'\f':
+        case U'\r':
+        case U'\u0085':
+        case U'\u00A0':
+        case U'\u1680':
+        case U'\u2028':
+        case U'\u2029':
+        case U'\u202F':
+        case U'\u205F':
+        case U'\u3000':
+        case U'\uFEFF':
+            return true;
+        default:
+            return cp >= U'\u2000' && cp <= U'\u200A';
+    }
+}
+
 // The ASCII character a code point stands for in a number, or 0 when it has no place in
 // one. A Chinese input method in full-width mode types U+FF10…U+FF19 for the digits and
-// U+3000 for the blank; those count as what they look like.
+// U+3000 for the blank; those count as what they look like. Every blank is a space, which
+// is allowed around the number and nowhere inside it.
 char asciiTwin(char32_t cp) {
-    if (cp == U' ' || cp == U'\t' || cp == U'\u3000') return ' ';
+    if (isBlank(cp)) return ' ';
     if (cp >= U'０' && cp <= U'９') return static_cast<char>('0' + (cp - U'０'));
     switch (cp) {
         case U'．':

@@ -10,9 +10,10 @@
 namespace lintavo {
 
 // The single nearest to the decimal number in `text` (UTF-8), parsed straight to single.
-// Accepted: blanks (also the full-width U+3000) around an optional sign, digits with at
-// most one ".", and an optional exponent; full-width digits, point, signs and e count as
-// their ASCII twins.
+// Accepted: blanks around an optional sign, digits with at most one ".", and an optional
+// exponent; full-width digits, point, signs and e count as their ASCII twins. A blank is any
+// Unicode white space (line breaks, tabs, the no-break and full-width spaces…) or a
+// byte-order mark; blanks inside the number are not allowed ("1 5").
 //   parseInput(" 0.025") → 0.0250000004 (single)     parseInput("２．５") → 2.5
 //   parseInput("2.5E+2") → 250                       parseInput("1e-50")  → 0
 // Throws TypeMismatch for anything else ("", "  ", "1,000", "inf", "0x10", "1.2.3") and

@@ -91,12 +91,17 @@ QString NumberField::withoutLineBreaks(const QString& text) {
 }
 
 std::pair<int, int> NumberField::numberAt(const QString& text, int index) {
-    if (index < 0 || index >= text.size() || !inNumber(text.at(index))) return {index, 0};
+    if (index < 0 || index >= text.size() || text.at(index).isSpace()) return {index, 0};
+    // A run of the characters of numbers, or of whatever stands between numbers ("或").
+    const bool number = inNumber(text.at(index));
+    const auto same = [&](int k) {
+        return inNumber(text.at(k)) == number && !text.at(k).isSpace();
+    };
     int first = index;
     int end = index + 1;
-    while (first > 0 && inNumber(text.at(first - 1)))
+    while (first > 0 && same(first - 1))
         --first;
-    while (end < text.size() && inNumber(text.at(end)))
+    while (end < text.size() && same(end))
         ++end;
     return {first, end - first};
 }

@@ -21,8 +21,9 @@ class NumberField : public QLineEdit {
     // numbers it was, not as 12).
     static QString withoutLineBreaks(const QString& text);
 
-    // The number in `text` that holds the character at `index`: its first character and its
-    // length, or length 0 when that character belongs to no number.
+    // What a double-click on the character at `index` of `text` selects: the number that
+    // holds it, or the run of other characters between numbers ("或"); its first character
+    // and its length, or length 0 on a blank.
     static std::pair<int, int> numberAt(const QString& text, int index);
 
     // Whether the whole text fits between the field's margins.

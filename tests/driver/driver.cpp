@@ -9,6 +9,9 @@
 //   key KEY             Tab, Backtab, Return, Enter, Space or Escape to the focused widget
 //   close WINDOW        close WINDOW as its title bar would
 //   print NAME          print  NAME<TAB>TEXT  for a field
+//   double-click NAME K double-click, as a mouse would, on the K-th character (from 0) of
+//                       field NAME in the visible window
+//   selection NAME      print  NAME<TAB>TEXT  with the field's selected text
 //   expect NAME TEXT    expect-failure KIND    expect-no-failure
 //   expect-visible WINDOW…    expect-focus NAME
 //   dump                one line of JSON describing every existing window
@@ -139,6 +142,33 @@ class Driver {
 
     void printCommand(const QString& rest) {
         writeLine(rest + QLatin1Char('\t') + field(rest, false)->text());
+    }
+
+    // The middle of the K-th character, where the field itself draws it: between the
+    // cursor's places before and after it.
+    void doubleClick(const QString& rest) {
+        const QString name = rest.section(QLatin1Char(' '), 0, 0);
+        bool isNumber = false;
+        const int k = rest.section(QLatin1Char(' '), 1).toInt(&isNumber);
+        QLineEdit* target = field(name, true);
+        if (!isNumber || k < 0 || k >= target->text().size())
+            throw ScriptError{
+                QStringLiteral("double-click needs a character of %1, found %2").arg(name, rest)};
+        const int kept = target->cursorPosition();
+        const auto cursorX = [target](int position) {
+            target->setCursorPosition(position);
+            return target->inputMethodQuery(Qt::ImCursorRectangle).toRectF().center().x();
+        };
+        const qreal before = cursorX(k);
+        const qreal after = cursorX(k + 1);
+        target->setCursorPosition(kept);
+        const QPoint at(qRound((before + after) / 2), target->height() / 2);
+        target->window()->activateWindow();
+        QTest::mouseDClick(target, Qt::LeftButton, Qt::NoModifier, at);
+    }
+
+    void selectionCommand(const QString& rest) {
+        writeLine(rest + QLatin1Char('\t') + field(rest, false)->selectedText());
     }
 
     void expectCommand(const QString& rest) {
@@ -395,6 +425,8 @@ const Driver::Command Driver::commands[] = {
     {QLatin1StringView("dump"),              &Driver::dump},
     {QLatin1StringView("memory"),            &Driver::memory},
     {QLatin1StringView("screenshot"),        &Driver::screenshot},
+    {QLatin1StringView("double-click"),      &Driver::doubleClick},
+    {QLatin1StringView("selection"),         &Driver::selectionCommand},
 };
 // clang-format on
 

@@ -16,9 +16,9 @@ using namespace lintavo;
 namespace {
 
 std::string trimmed(const std::string& s) {
-    const auto first = s.find_first_not_of(" \t");
+    const auto first = s.find_first_not_of(" \t\n\v\f\r");
     if (first == std::string::npos) return {};
-    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
+    return s.substr(first, s.find_last_not_of(" \t\n\v\f\r") - first + 1);
 }
 
 }  // namespace
@@ -29,8 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text(reinterpret_cast<const char*>(data), size);
     static const std::regex decimal(R"([+-]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][+-]?[0-9]+)?)");
     const std::string ascii = trimmed(text);
-    const bool plainDecimal = text.find_first_not_of("0123456789+-.eE \t") == std::string::npos &&
-                              std::regex_match(ascii, decimal);
+    const bool plainDecimal =
+        text.find_first_not_of("0123456789+-.eE \t\n\v\f\r") == std::string::npos &&
+        std::regex_match(ascii, decimal);
     try {
         const Value v = parseInput(text);
         if (v.kind() != Kind::Single || !std::isfinite(v.number()))
@@ -44,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const CalculationFailure& f) {
         if (f.kind() == FailureKind::Overflow) {
             if (!plainDecimal &&
-                text.find_first_not_of("0123456789+-.eE \t") == std::string::npos) {
+                text.find_first_not_of("0123456789+-.eE \t\n\v\f\r") == std::string::npos) {
                 fuzz::broken("overflow for a text that is no number", text);
             }
         } else if (f.kind() != FailureKind::TypeMismatch) {

@@ -50,6 +50,22 @@ class NumberTextTest : public QObject {
             << std::string("2 ") << 2.0F;
         QTest::newRow("tabs and blanks") << std::string("\t 1.5  ") << 1.5F;
         QTest::newRow("full-width blank around") << std::string("\u30001.5\u3000") << 1.5F;
+        // Pasted from a spreadsheet or a terminal, or typed with an input method.
+        QTest::newRow("line feed after") << std::string("2.5\n") << 2.5F;
+        QTest::newRow("CR LF after") << std::string("2.5\r\n") << 2.5F;
+        QTest::newRow("line breaks before") << std::string("\n\r\n-2.5") << -2.5F;
+        QTest::newRow("vertical tab and form feed") << std::string("\v3\f") << 3.0F;
+        QTest::newRow("next line U+0085") << std::string("\u00853\u0085") << 3.0F;
+        QTest::newRow("line and paragraph separators") << std::string("\u20283\u2029") << 3.0F;
+        QTest::newRow("no-break space") << std::string("\u00A00.5\u00A0") << 0.5F;
+        QTest::newRow("ogham space mark") << std::string("\u16800.5") << 0.5F;
+        QTest::newRow("en quad U+2000") << std::string("\u20000.5") << 0.5F;
+        QTest::newRow("hair space U+200A") << std::string("0.5\u200A") << 0.5F;
+        QTest::newRow("narrow no-break space") << std::string("\u202F1e2") << 100.0F;
+        QTest::newRow("medium mathematical space") << std::string("1e2\u205F") << 100.0F;
+        QTest::newRow("byte-order mark at the start") << std::string("\uFEFF7") << 7.0F;
+        QTest::newRow("mixed blanks both sides")
+            << std::string("\t\u3000\u00A0 ４\r\n\u2003") << 4.0F;
         QTest::newRow("leading plus") << std::string("+3") << 3.0F;
         QTest::newRow("leading minus") << std::string("-0.025") << -0.025F;
         QTest::newRow("no digit before the point") << std::string(".5") << 0.5F;
@@ -104,6 +120,13 @@ class NumberTextTest : public QObject {
         QTest::newRow("point alone") << std::string(".") << mismatch;
         QTest::newRow("sign alone") << std::string("-") << mismatch;
         QTest::newRow("blank inside") << std::string("1 000") << mismatch;
+        QTest::newRow("blank inside, two digits") << std::string("1 5") << mismatch;
+        QTest::newRow("line break inside") << std::string("1\n5") << mismatch;
+        QTest::newRow("no-break space inside") << std::string("1\u00A0000") << mismatch;
+        QTest::newRow("tab after the sign") << std::string("-\t5") << mismatch;
+        QTest::newRow("blank before the exponent") << std::string("1 e5") << mismatch;
+        QTest::newRow("line breaks only") << std::string("\r\n\u2028") << mismatch;
+        QTest::newRow("zero-width space is no blank") << std::string("\u200B1") << mismatch;
         QTest::newRow("NUL inside") << std::string(
                                            "1\0"
                                            "2",
