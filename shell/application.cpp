@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QWidget>
 #include <cstdlib>
 
 #include "shell/fonts.h"
@@ -23,6 +24,24 @@ QAccessibleInterface* formAccessible(const QString& /*className*/, QObject* obje
     return new QAccessibleWidget(form, QAccessible::Window);
 }
 
+// Qt's styles draw a button's focus only once the keyboard has moved it, so at start-up
+// the focus sat unseen on "结  束" and a Space ended the program with no warning. Every
+// window shows its focus from its first showing, as the keyboard user needs it; the
+// filter sees each window (forms, message boxes, any other) as it is first shown.
+class ShowFocus : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && watched->isWidgetType()) {
+            auto* widget = static_cast<QWidget*>(watched);
+            if (widget->isWindow()) widget->setAttribute(Qt::WA_KeyboardFocusChange);
+        }
+        return false;
+    }
+};
+
 bool isSet(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr && *value != '\0';
@@ -39,6 +58,7 @@ void prepareApplication(QApplication& app) {
         QApplication::setStyle(fusion);
         QApplication::setPalette(fusion->standardPalette());
     }
+    app.installEventFilter(new ShowFocus(&app));
     installFontSubstitutes();
     QAccessible::installFactory(formAccessible);
     // Message boxes and anything else without a form font of its own: a Hei face, which

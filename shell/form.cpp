@@ -6,7 +6,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPalette>
+#include <QPen>
 #include <QPixmap>
 #include <QRegularExpression>
 #include <QStringList>
@@ -69,6 +71,22 @@ QPixmap pictureFor(const QString& file, qreal ratio) {
     return QPixmap(file);
 }
 
+// A picture that can take the focus shows that it has it, as a button does: a frame in the
+// highlight colour just inside its edge (Qt's labels draw no focus at all).
+class FormPicture : public QLabel {
+  public:
+    using QLabel::QLabel;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override {
+        QLabel::paintEvent(event);
+        if (!hasFocus()) return;
+        QPainter painter(this);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+    }
+};
+
 QWidget* makeControl(const ControlRow& row, QWidget* parent) {
     const QString text = qstr(row.text);
     switch (row.kind) {
@@ -87,7 +105,7 @@ QWidget* makeControl(const ControlRow& row, QWidget* parent) {
         case ControlKind::Picture: {
             // A picture's text names its image; the image sits at the area's top-left
             // corner, over the area's own background.
-            auto* picture = new QLabel(parent);
+            auto* picture = new FormPicture(parent);
             picture->setPixmap(pictureFor(text, qApp->devicePixelRatio()));
             picture->setAlignment(Qt::AlignTop | Qt::AlignLeft);
             picture->setAutoFillBackground(true);
@@ -142,8 +160,19 @@ void FormButton::keyPressEvent(QKeyEvent* event) {
 void FormButton::paintEvent(QPaintEvent* event) {
     if (!wrap_) {
         QPushButton::paintEvent(event);
-        return;
+    } else {
+        paintWrapped();
     }
+    // The style's own sign of the focus is a faintly tinted edge; a ring in the highlight
+    // colour inside the edge tells at a glance which button Space or Return will press.
+    if (hasFocus()) {
+        QPainter painter(this);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 1));
+        painter.drawRect(QRectF(rect()).adjusted(3.5, 3.5, -3.5, -3.5));
+    }
+}
+
+void FormButton::paintWrapped() {
     QStylePainter painter(this);
     QStyleOptionButton option;
     initStyleOption(&option);

@@ -25,6 +25,8 @@ class FormButton : public QPushButton {
     void paintEvent(QPaintEvent* event) override;
 
   private:
+    void paintWrapped();
+
     bool wrap_;
 };
 
