@@ -4,6 +4,7 @@
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QIcon>
+#include <QPalette>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QWidget>
@@ -42,6 +43,48 @@ class ShowFocus : public QObject {
     }
 };
 
+}  // namespace
+
+QPalette lightPalette() {
+    // Fusion's light palette, which Qt's Fusion style gives when the desktop asks for no
+    // dark scheme; on a dark desktop the style would give its dark one instead.
+    const QColor background(239, 239, 239);
+    const QColor light = background.lighter(150);
+    const QColor mid = background.darker(130);
+    const QColor dark = background.darker(150);
+    const QColor shadow = dark.darker(135);
+    QColor placeholder(Qt::black);
+    placeholder.setAlpha(128);
+    QPalette palette(Qt::black, background, light, dark, mid, Qt::black, Qt::white);
+    palette.setBrush(QPalette::Midlight, mid.lighter(110));
+    palette.setBrush(QPalette::Button, background);
+    palette.setBrush(QPalette::Shadow, shadow);
+    palette.setBrush(QPalette::HighlightedText, Qt::white);
+    const QColor disabledText(190, 190, 190);
+    palette.setBrush(QPalette::Disabled, QPalette::Text, disabledText);
+    palette.setBrush(QPalette::Disabled, QPalette::WindowText, disabledText);
+    palette.setBrush(QPalette::Disabled, QPalette::ButtonText, disabledText);
+    palette.setBrush(QPalette::Disabled, QPalette::Base, background);
+    palette.setBrush(QPalette::Disabled, QPalette::Dark, QColor(209, 209, 209).darker(110));
+    palette.setBrush(QPalette::Disabled, QPalette::Shadow, shadow.lighter(150));
+    palette.setBrush(QPalette::Active, QPalette::Highlight, QColor(48, 140, 198));
+    palette.setBrush(QPalette::Inactive, QPalette::Highlight, QColor(48, 140, 198));
+    palette.setBrush(QPalette::Disabled, QPalette::Highlight, QColor(145, 145, 145));
+    palette.setBrush(QPalette::PlaceholderText, placeholder);
+    // Every colour marked as the program's own: Qt keeps of an application palette only
+    // the colours marked so and takes the rest from the desktop's theme.
+    for (int group = 0; group < QPalette::NColorGroups; ++group) {
+        for (int role = 0; role < QPalette::NColorRoles; ++role) {
+            const auto g = static_cast<QPalette::ColorGroup>(group);
+            const auto r = static_cast<QPalette::ColorRole>(role);
+            if (r != QPalette::NoRole) palette.setBrush(g, r, palette.brush(g, r));
+        }
+    }
+    return palette;
+}
+
+namespace {
+
 bool isSet(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr && *value != '\0';
@@ -52,11 +95,12 @@ bool isSet(const char* name) {
 void prepareApplication(QApplication& app) {
     QApplication::setApplicationName(QStringLiteral("Lintavo"));
     QApplication::setDesktopFileName(QStringLiteral("org.lintavo.Lintavo"));
-    // The forms fix their text colours (red results, blue labels); a dark desktop palette
-    // would leave them unreadable, so every window uses the light standard palette.
+    // The forms fix their colours: red results and blue labels on light grey, a black
+    // "编制" on the menu's silver. A dark desktop palette would leave them unreadable, so
+    // every window keeps the light palette on any desktop.
     if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"))) {
         QApplication::setStyle(fusion);
-        QApplication::setPalette(fusion->standardPalette());
+        QApplication::setPalette(lightPalette());
     }
     app.installEventFilter(new ShowFocus(&app));
     installFontSubstitutes();

@@ -3,6 +3,7 @@
 // What the program and the driver both do to the application object before any window
 // exists: the same style, palette, faces and icon wherever they run.
 
+#include <QPalette>
 #include <QString>
 
 class QApplication;
@@ -10,6 +11,10 @@ class QApplication;
 namespace lintavo {
 
 void prepareApplication(QApplication& app);
+
+// The palette of every window on every desktop, light or dark: Fusion's light palette,
+// every colour of it fixed.
+QPalette lightPalette();
 
 // Whether a window system can be reached: an explicit Qt platform, or an X11 or Wayland
 // display. Without one, Qt would abort with a backtrace instead of a sentence.
