@@ -1,12 +1,15 @@
 // The focus is seen from a window's first showing, before any key has moved it: the
 // focused button wears a ring in the highlight colour, the picture a frame, a field the
 // style's focus frame. Measured in the widgets' own rendering on the offscreen platform.
+// And the light palette every window keeps is Fusion's own on the default desktop.
 
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTest>
 #include <memory>
 
@@ -102,6 +105,36 @@ class FocusTest : public QObject {
         QCOMPARE(focused.size(), unfocused.size());
         QVERIFY(focused.pixelColor(0, focused.height() / 2) !=
                 unfocused.pixelColor(0, unfocused.height() / 2));
+    }
+
+    // On a desktop that asks for no dark scheme, the palette the program fixes is the one
+    // Fusion gives there, colour for colour: fixing it changes nothing on the default
+    // desktop.
+    void lightPaletteIsFusions_data() {
+        QTest::addColumn<int>("group");
+        QTest::newRow("active") << int(QPalette::Active);
+        QTest::newRow("inactive") << int(QPalette::Inactive);
+        QTest::newRow("disabled") << int(QPalette::Disabled);
+    }
+
+    void lightPaletteIsFusions() {
+        QFETCH(int, group);
+        std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("Fusion")));
+        const QPalette standard = fusion->standardPalette();
+        QCOMPARE(standard.color(QPalette::Window).lightness() > 128, true);
+        const QPalette fixed = lightPalette();
+        const auto g = static_cast<QPalette::ColorGroup>(group);
+        for (int role = 0; role < QPalette::NColorRoles; ++role) {
+            const auto r = static_cast<QPalette::ColorRole>(role);
+            if (r == QPalette::NoRole) continue;
+            QVERIFY2(fixed.color(g, r) == standard.color(g, r),
+                     qPrintable(QStringLiteral("role %1: %2, Fusion %3")
+                                    .arg(role)
+                                    .arg(fixed.color(g, r).name(QColor::HexArgb),
+                                         standard.color(g, r).name(QColor::HexArgb))));
+            // Fixed: no desktop theme replaces it.
+            QVERIFY(fixed.isBrushSet(g, r));
+        }
     }
 
   private:
