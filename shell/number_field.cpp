@@ -158,6 +158,16 @@ void NumberField::mouseDoubleClickEvent(QMouseEvent* event) {
     }
 }
 
+void NumberField::focusInEvent(QFocusEvent* event) {
+    QLineEdit::focusInEvent(event);
+    // Tabbed into, the field selects all its text with the cursor at the end, which shows
+    // the end of a long number; the same selection made backwards shows its start.
+    if (!text().isEmpty() && selectedText() == text()) {
+        const int length = static_cast<int>(text().size());
+        setSelection(length, -length);
+    }
+}
+
 void NumberField::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
     // A selection kept while a menu or another window has the focus stays as it was.

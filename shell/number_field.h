@@ -5,7 +5,7 @@
 // would otherwise hide; a double-click selects the whole number under the pointer, sign,
 // point and exponent included (in "0.781或6.999" the candidate clicked); Return or Enter is
 // answered once, never by auto-repeat; and a text wider than the field shows its start
-// when the field loses the focus, with the whole text in the tooltip.
+// when the field is tabbed into or loses the focus, with the whole text in the tooltip.
 
 #include <QLineEdit>
 #include <utility>
@@ -33,6 +33,7 @@ class NumberField : public QLineEdit {
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 

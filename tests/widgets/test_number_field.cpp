@@ -112,6 +112,12 @@ class NumberFieldTest : public QObject {
         // Leaving the field shows the start of its text.
         other.setFocus();
         QCOMPARE(field.cursorPosition(), 0);
+        // Tabbed into, the whole text is selected and its start shown.
+        QTest::keyClick(&other, Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), &field);
+        QCOMPARE(field.selectedText(), text);
+        QCOMPARE(field.cursorPosition(), 0);
+        other.setFocus();
         // Wide enough, nothing is hidden any more.
         field.resize(field.fontMetrics().horizontalAdvance(text) + 40, field.height());
         QVERIFY(field.textFits());
