@@ -6,8 +6,9 @@
 //                  │  └──▶ CalculatorWindow  (one per CalculatorTable, made on first opening)
 //                  └──── ended() ──▶ the event loop quits
 //
-// A calculator window's table and its press come from calculators/; the shell only shows,
-// hides and destroys windows. Exactly one window is visible: a menu button hides the menu
+// A calculator window's table and its press come from calculators/; the shell only shows
+// and hides windows, and destroys them when the program ends. Exactly one window is
+// visible: a menu button hides the menu
 // and shows its calculator window, 返回 shows the menu and hides the calculator window, which
 // keeps every text. Closing a calculator window from its title bar (or with Alt+F4) is
 // 返回: a stray click on the frame's cross must not lose what the user typed. 结束 ends the
