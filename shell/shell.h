@@ -8,12 +8,12 @@
 //
 // A calculator window's table and its press come from calculators/; the shell only shows
 // and hides windows, and destroys them when the program ends. Exactly one window is
-// visible: a menu button hides the menu
-// and shows its calculator window, 返回 shows the menu and hides the calculator window, which
-// keeps every text. Closing a calculator window from its title bar (or with Alt+F4) is
-// 返回: a stray click on the frame's cross must not lose what the user typed. 结束 ends the
-// program at once. Closing the menu ends the program too: hidden calculator windows would
-// otherwise keep a process running with no window.
+// visible: a menu button hides the menu and shows its calculator window, 返回 shows the
+// menu and hides the calculator window, which keeps every text. Closing a calculator
+// window from its title bar (or with Alt+F4) is 返回: a stray click on the frame's cross
+// must not lose what the user typed. 结束 ends the program at once. Closing the menu ends
+// the program too: hidden calculator windows would otherwise keep a process running with
+// no window.
 
 #include <QObject>
 #include <QPointer>
