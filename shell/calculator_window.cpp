@@ -1,12 +1,15 @@
 #include "shell/calculator_window.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 
 #include "hydraulics/quantities.h"
 #include "shell/failure_report.h"
 #include "shell/qt_text.h"
+#include "shell/report_window.h"
 
 namespace lintavo {
 
@@ -26,6 +29,54 @@ CalculatorWindow::CalculatorWindow(const CalculatorTable& table, QWidget* parent
     connect(buttonWith(returnButton), &QPushButton::clicked, this,
             &CalculatorWindow::returnRequested);
     connect(buttonWith(endButton), &QPushButton::clicked, this, &CalculatorWindow::endRequested);
+    offerReport();
+}
+
+// The calculation book is reached without a control of its own: from the context menu of
+// the window and of each field, and by F9.
+void CalculatorWindow::offerReport() {
+    const QString entry = QStringLiteral("计算书…");
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this, [this, entry](const QPoint& at) {
+        QMenu menu(this);
+        menu.addAction(entry, this, &CalculatorWindow::openReport);
+        menu.exec(mapToGlobal(at));
+    });
+    for (QLineEdit* f : findChildren<QLineEdit*>()) {
+        f->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(f, &QWidget::customContextMenuRequested, this, [this, f, entry](const QPoint& at) {
+            QMenu* menu = f->createStandardContextMenu();
+            menu->addSeparator();
+            menu->addAction(entry, this, &CalculatorWindow::openReport);
+            menu->exec(f->mapToGlobal(at));
+            delete menu;
+        });
+    }
+    auto* shortcut = new QAction(entry, this);
+    shortcut->setShortcut(QKeySequence(reportShortcut));
+    shortcut->setShortcutContext(Qt::WindowShortcut);
+    connect(shortcut, &QAction::triggered, this, &CalculatorWindow::openReport);
+    addAction(shortcut);
+    const QString how = QStringLiteral("右键或按 F9 打开计算书");
+    for (QLineEdit* result : outputs_) {
+        if (result->toolTip().isEmpty()) result->setToolTip(how);
+    }
+}
+
+void CalculatorWindow::openReport() {
+    if (report_ == nullptr) {
+        report_ = new ReportWindow(*this);
+    } else {
+        report_->refresh();
+    }
+    report_->show();
+    report_->raise();
+    report_->activateWindow();
+}
+
+void CalculatorWindow::hideEvent(QHideEvent* event) {
+    Form::hideEvent(event);
+    if (report_ != nullptr) report_->hide();
 }
 
 void CalculatorWindow::compute() {
@@ -33,7 +84,9 @@ void CalculatorWindow::compute() {
     for (const QLineEdit* input : inputs_)
         inputs.push_back(utf8(input->text()));
     pressed_ = true;
-    if (const auto results = runPress(calculator_.press, inputs, record_)) {
+    const auto results = runPress(calculator_.press, inputs, record_);
+    if (report_ != nullptr && report_->isVisible()) report_->refresh();
+    if (results) {
         for (std::size_t k = 0; k < results->size(); ++k)
             outputs_[k]->setText(qstr((*results)[k]));
         return;

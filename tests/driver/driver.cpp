@@ -14,6 +14,10 @@
 //   dump                one line of JSON describing every existing window
 //   screenshot FILE     save the visible window as a PNG, as the screen shows it
 //   memory              print  memory<TAB>KiB  : the process's resident set size now
+//   report              one line of JSON about the visible calculator window's last press:
+//                       its outcome, its values or its failure's kind and fields
+//   export-report FILE  write the visible calculator window's calculation book to FILE as PDF
+//   open-report         open the visible calculator window's calculation book (F9)
 //
 // Lines starting with # and empty lines are skipped. When the program ends the driver
 // prints "ended" and exits 0; a failed expectation or a malformed line exits 1.
@@ -32,12 +36,18 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QTextBrowser>
+#include <QTextDocument>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
 
+#include "calculators/explain.h"
 #include "calculators/windows.h"
 #include "shell/application.h"
+#include "shell/qt_text.h"
+#include "shell/report_document.h"
+#include "shell/report_window.h"
 #include "shell/shell.h"
 #include "tests/support/process_status.h"
 
@@ -179,7 +189,90 @@ class Driver {
         writeLine(QStringLiteral("memory\t%1").arg(testing::processStatusKiB("VmRSS")));
     }
 
+    void report(const QString& /*rest*/) {
+        const CalculatorWindow& w = visibleCalculator();
+        const CalculatorTable& table = w.table();
+        const Record& record = w.lastPress();
+        const auto json = [](std::string_view s) { return jsonString(qstr(s)); };
+        QString line = QStringLiteral("{\"window\":") + jsonString(w.objectName());
+        if (!w.pressed()) {
+            writeLine(line + QStringLiteral(",\"outcome\":\"none\"}"));
+            return;
+        }
+        if (record.failure) {
+            QStringList fields;
+            for (std::string_view name : fieldsFor(table, explainFailure(table, record).fields))
+                fields.append(json(name));
+            writeLine(line + QStringLiteral(",\"outcome\":\"failure\",\"kind\":") +
+                      json(failureKindName(record.failure->kind)) +
+                      QStringLiteral(",\"fields\":[") + fields.join(QLatin1Char(',')) +
+                      QStringLiteral("]}"));
+            return;
+        }
+        // Written by hand, so that the values keep their order.
+        QStringList values;
+        for (const auto& [key, value] : reportValues(table, record))
+            values.append(json(key) + QLatin1Char(':') + json(value));
+        line += QStringLiteral(",\"outcome\":\"ok\",\"values\":{") + values.join(QLatin1Char(',')) +
+                QLatin1Char('}');
+        if (table.window.name == sectionWindow.window.name) {
+            QStringList candidates;
+            for (const Channel& c : candidateChannels(record)) {
+                const ChannelHydraulics hy = hydraulicsOf(c);
+                QStringList entries{QStringLiteral("\"h\":") + json(recordNumber(c.h)),
+                                    QStringLiteral("\"b\":") + json(recordNumber(c.b))};
+                const auto add = [&](const char* key, const Computed<double>& q) {
+                    if (q.exists())
+                        entries.append(json(key) + QLatin1Char(':') +
+                                       json(recordNumber(q.value())));
+                };
+                add("B", hy.B);
+                add("Fr", hy.Fr);
+                if (hy.regime.exists())
+                    entries.append(QStringLiteral("\"regime\":") +
+                                   json(flowRegimeName(hy.regime.value())));
+                add("hc", hy.hc);
+                add("ik", hy.ik);
+                candidates.append(QLatin1Char('{') + entries.join(QLatin1Char(',')) +
+                                  QLatin1Char('}'));
+            }
+            line += QStringLiteral(",\"candidates\":[") + candidates.join(QLatin1Char(',')) +
+                    QLatin1Char(']');
+        }
+        writeLine(line + QLatin1Char('}'));
+    }
+
+    void exportReport(const QString& file) {
+        if (file.isEmpty()) throw ScriptError{QStringLiteral("export-report needs a file name")};
+        const CalculatorWindow& w = visibleCalculator();
+        QTextDocument document;
+        if (w.pressed()) {
+            layOutReport(document, reportOf(w));
+        } else {
+            document.setPlainText(qstr(w.table().window.title) +
+                                  QStringLiteral(" 计算书：尚未计算"));
+        }
+        if (!exportReportPdf(document, file))
+            throw ScriptError{QStringLiteral("could not write %1").arg(file)};
+    }
+
+    void openReport(const QString& /*rest*/) {
+        CalculatorWindow& w = visibleCalculator();
+        w.activateWindow();
+        QTest::keyClick(&w, reportShortcut);
+        if (w.reportWindow() == nullptr || !w.reportWindow()->isVisible())
+            throw ScriptError{
+                QStringLiteral("expected the calculation book to open, found it closed")};
+    }
+
   private:
+    CalculatorWindow& visibleCalculator() const {
+        for (Form* w : visibleWindows()) {
+            if (auto* c = qobject_cast<CalculatorWindow*>(w)) return *c;
+        }
+        throw ScriptError{QStringLiteral("expected a visible calculator window, found none")};
+    }
+
     void settle() {
         QApplication::processEvents();
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -395,6 +488,9 @@ const Driver::Command Driver::commands[] = {
     {QLatin1StringView("dump"),              &Driver::dump},
     {QLatin1StringView("memory"),            &Driver::memory},
     {QLatin1StringView("screenshot"),        &Driver::screenshot},
+    {QLatin1StringView("report"),            &Driver::report},
+    {QLatin1StringView("export-report"),     &Driver::exportReport},
+    {QLatin1StringView("open-report"),       &Driver::openReport},
 };
 // clang-format on
 
