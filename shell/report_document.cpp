@@ -57,15 +57,21 @@ void paragraph(QTextCursor& cursor, const QString& text, const QTextCharFormat& 
 }
 
 // A table with a header row in Hei and thin borders; the cursor ends after it.
-void table(QTextCursor& cursor, const QStringList& header, const std::vector<QStringList>& rows) {
+void table(QTextCursor& cursor, const QStringList& header, const std::vector<QStringList>& rows,
+           std::initializer_list<double> percents) {
     QTextTableFormat format;
-    format.setBorder(0.5);
+    format.setBorder(1);
+    format.setBorderBrush(QColor(0x80, 0x80, 0x80));
     format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
     format.setBorderCollapse(true);
     format.setCellPadding(3);
     format.setCellSpacing(0);
     format.setWidth(QTextLength(QTextLength::PercentageLength, 100));
     format.setHeaderRowCount(1);
+    QList<QTextLength> widths;
+    for (const double p : percents)
+        widths.append(QTextLength(QTextLength::PercentageLength, p));
+    format.setColumnWidthConstraints(widths);
     const int columns = static_cast<int>(header.size());
     QTextTable* t = cursor.insertTable(static_cast<int>(rows.size()) + 1, columns, format);
     const QTextCharFormat head = textFormat("黑体", 10);
@@ -131,7 +137,7 @@ void writeKnown(QTextCursor& cursor, const CalculationReport& report) {
     table(cursor,
           {QStringLiteral("名称"), QStringLiteral("符号"), QStringLiteral("输入值"),
            QStringLiteral("单位"), QStringLiteral("说明")},
-          rows);
+          rows, {18, 10, 22, 12, 38});
 }
 
 void writeSteps(QTextCursor& cursor, const CalculationReport& report) {
@@ -154,7 +160,7 @@ void writeSteps(QTextCursor& cursor, const CalculationReport& report) {
         table(cursor,
               {QStringLiteral("项目"), QStringLiteral("公式"), QStringLiteral("代入数值"),
                QStringLiteral("结果")},
-              rows);
+              rows, {15, 25, 36, 24});
     }
     for (const std::string& line : report.bisection)
         paragraph(cursor, qstr(line));
@@ -177,7 +183,7 @@ void writeResults(QTextCursor& cursor, const CalculationReport& report) {
     table(cursor,
           {QStringLiteral("名称"), QStringLiteral("计算值（截取前）"),
            QStringLiteral("结果（写入值）"), QStringLiteral("截取规则")},
-          rows);
+          rows, {14, 26, 18, 42});
 }
 
 void writeChannel(QTextDocument& document, QTextCursor& cursor, const ReportChannel& channel,
@@ -190,7 +196,7 @@ void writeChannel(QTextDocument& document, QTextCursor& cursor, const ReportChan
     table(cursor,
           {QStringLiteral("名称"), QStringLiteral("符号"), QStringLiteral("数值"),
            QStringLiteral("说明")},
-          rows);
+          rows, {22, 10, 40, 28});
     const Channel c = channel.channel;
     QTextBlockFormat centred;
     centred.setAlignment(Qt::AlignHCenter);
