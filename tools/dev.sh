@@ -18,6 +18,7 @@ packages=(
     dbus at-spi2-core python3 python3-pyatspi
     clang clang-format libclang-rt-14-dev libbenchmark-dev libxcb1-dev git
     fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei fonts-wqy-microhei
+    poppler-utils
 )
 
 install_missing() {
