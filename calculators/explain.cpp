@@ -18,8 +18,18 @@ FailureCause explainFailure(const CalculatorTable& /*table*/, const Record& reco
         cause.sentence = "输入的数值无法读取。";
         return cause;
     }
-    for (const RecordedInput& in : record.inputs)
-        cause.fields += in.symbol;
+    const auto zero = [&](char symbol) {
+        const auto v = record.valueOf(std::string_view(&symbol, 1));
+        return v && v->number() == 0;
+    };
+    if (failure.kind == FailureKind::DivisionByZero && zero('b') && zero('h')) {
+        cause.fields = "bh";
+    } else if (failure.kind == FailureKind::DivisionByZero && zero('n')) {
+        cause.fields = "n";
+    } else {
+        for (const RecordedInput& in : record.inputs)
+            cause.fields += in.symbol;
+    }
     cause.sentence = "计算无法完成。请检查输入的数值。";
     return cause;
 }
