@@ -11,6 +11,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include "shell/calculator_window.h"
@@ -66,7 +67,14 @@ void ReportWindow::refresh() {
         return;
     }
     report_ = reportOf(calculator_);
-    layOutReport(*view_->document(), report_);
+    // Laid out away from the view, which would otherwise follow every insertion.
+    auto* document = new QTextDocument(view_);
+    layOutReport(*document, report_);
+    // The view deletes its first document itself; the later ones are ours.
+    QTextDocument* old = view_->document();
+    const bool ours = old->parent() == view_;
+    view_->setDocument(document);
+    if (ours) delete old;
 }
 
 void ReportWindow::copy() {
