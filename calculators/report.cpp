@@ -24,7 +24,7 @@ constexpr StepForm channelSteps[] = {
     {"A", "过水断面面积", "({b} + {m}·{h})·{h}", "m²"},
     {"P", "湿周", "{b} + 2·{h}·√(1 + {m}²)", "m"},
     {"R", "水力半径", "{A} / {P}", "m"},
-    {"C", "谢才系数", "(1 / {n})·{R}^(1/6)", "m^½/s"},
+    {"C", "谢才系数", "(1 / {n})·{R}^(1/6)", "m½/s"},
     {"Q", "流量", "{A}·{C}·√({R}·{i})", "m³/s"},
     {"v", "流速（取单精度）", "{Q} / {A}", "m/s"},
     {"C²", "谢才系数的平方", "{C}²", "m/s²"},
@@ -148,8 +148,8 @@ std::vector<ReportRow> hydraulicRows(const Channel& channel, const Record* own) 
     add("过水断面面积", "A", hy.A, "m²");
     add("湿周 χ", "P", hy.P, "m");
     add("水力半径", "R", hy.R, "m");
-    add("谢才系数", "C", hy.C, "m^½/s");
-    rows.push_back(quantityRow("断面平均流速", "v", hy.v, "m/s"));
+    add("谢才系数", "C", hy.C, "m½/s");
+    add("断面平均流速", "v", hy.v, "m/s");
     rows.push_back(quantityRow("水面宽度", "B", hy.B, "m"));
     rows.push_back(quantityRow("弗劳德数", "Fr", hy.Fr, ""));
     rows.push_back({"流态", "", flowRegimeText(hy.regime), "",
@@ -185,7 +185,7 @@ std::vector<ReportRow> hydraulicRows(const Channel& channel, const Record* own) 
 }
 
 std::string ruleFor(char symbol, bool candidates) {
-    if (candidates) return "每个正根向下截取到 3 位小数，两个时以“或”相连，没有时写“无解”";
+    if (candidates) return "正根各向下截取到 3 位小数，以“或”相连；无正根时写“无解”";
     if (symbol == 'v') return "取单精度，向下截取到 3 位小数";
     if (symbol == 'i') return "向下截取到 5 位小数";
     return "向下截取到 3 位小数";
@@ -273,8 +273,23 @@ CalculationReport buildReport(const CalculatorTable& table, const Record& record
     }
 
     for (const RecordedResult& r : record.results) {
-        report.results.push_back({captionOf(r.symbol), std::string(1, r.symbol),
-                                  r.exact ? recordNumber(r.exact->number()) : "—", r.text,
+        std::string exact = "—";
+        if (r.exact) {
+            exact = recordNumber(r.exact->number());
+        } else {
+            // The candidates of 断面尺寸: the positive roots before they were cut.
+            std::vector<std::string> roots;
+            for (const char* k : {"1", "2"}) {
+                const auto x = record.valueOf(std::string(1, r.symbol) + k);
+                if (x && x->number() > 0) roots.push_back(recordNumber(x->number()));
+            }
+            if (!roots.empty()) {
+                exact = roots.front();
+                for (std::size_t k = 1; k < roots.size(); ++k)
+                    exact += " 或 " + roots[k];
+            }
+        }
+        report.results.push_back({captionOf(r.symbol), std::string(1, r.symbol), exact, r.text,
                                   unitOf(r.symbol), ruleFor(r.symbol, !r.exact)});
     }
 

@@ -18,6 +18,7 @@
 //                       its outcome, its values or its failure's kind and fields
 //   export-report FILE  write the visible calculator window's calculation book to FILE as PDF
 //   open-report         open the visible calculator window's calculation book (F9)
+//   screenshot-report FILE   save the open calculation book's window as a PNG
 //
 // Lines starting with # and empty lines are skipped. When the program ends the driver
 // prints "ended" and exits 0; a failed expectation or a malformed line exits 1.
@@ -265,6 +266,15 @@ class Driver {
                 QStringLiteral("expected the calculation book to open, found it closed")};
     }
 
+    void screenshotReport(const QString& file) {
+        ReportWindow* report = visibleCalculator().reportWindow();
+        if (report == nullptr || !report->isVisible())
+            throw ScriptError{QStringLiteral("expected an open calculation book, found none")};
+        QApplication::processEvents();
+        if (!report->grab().save(file, "PNG"))
+            throw ScriptError{QStringLiteral("could not write %1").arg(file)};
+    }
+
   private:
     CalculatorWindow& visibleCalculator() const {
         for (Form* w : visibleWindows()) {
@@ -491,6 +501,7 @@ const Driver::Command Driver::commands[] = {
     {QLatin1StringView("report"),            &Driver::report},
     {QLatin1StringView("export-report"),     &Driver::exportReport},
     {QLatin1StringView("open-report"),       &Driver::openReport},
+    {QLatin1StringView("screenshot-report"), &Driver::screenshotReport},
 };
 // clang-format on
 
