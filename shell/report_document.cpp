@@ -188,8 +188,13 @@ void writeResults(QTextCursor& cursor, const CalculationReport& report) {
 
 void writeChannel(QTextDocument& document, QTextCursor& cursor, const ReportChannel& channel,
                   int index) {
-    if (!channel.heading.empty())
-        paragraph(cursor, qstr(channel.heading), textFormat("黑体", 10.5));
+    if (!channel.heading.empty()) {
+        QTextBlockFormat block;
+        block.setTopMargin(10);
+        block.setBottomMargin(4);
+        cursor.insertBlock(block, textFormat("黑体", 10.5));
+        cursor.insertText(qstr(channel.heading));
+    }
     std::vector<QStringList> rows;
     for (const ReportRow& r : channel.rows)
         rows.push_back({qstr(r.name), qstr(r.symbol), withUnit(r.value, r.unit), qstr(r.note)});
