@@ -3,10 +3,12 @@
 // press while it is open and goes away with its window.
 
 #include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTest>
 #include <QTextBrowser>
@@ -190,6 +192,51 @@ class ReportWindowTest : public QObject {
         // It leaves with its window, as on 返回, which hides the window.
         w.hide();
         QVERIFY(!w.reportWindow()->isVisible());
+    }
+
+    void copies_data() {
+        QTest::addColumn<int>("calculator");
+        QTest::addColumn<QStringList>("inputs");
+        QTest::addColumn<int>("drawings");  // images the HTML carries inside it
+        QTest::newRow("discharge: section and rating curve")
+            << 0
+            << QStringList{QStringLiteral("2"), QStringLiteral("1"), QStringLiteral("1"),
+                           QStringLiteral("0.001"), QStringLiteral("0.025")}
+            << 2;
+        QTest::newRow("discharge, level bed: a curve of no discharge")
+            << 0
+            << QStringList{QStringLiteral("2"), QStringLiteral("1"), QStringLiteral("1"),
+                           QStringLiteral("0"), QStringLiteral("0.025")}
+            << 2;
+        QTest::newRow("section: one candidate")
+            << 4
+            << QStringList{QStringLiteral("10"), QStringLiteral("0.5"), QStringLiteral("1.5"),
+                           QStringLiteral("0.0004"), QStringLiteral("0.025")}
+            << 2;
+    }
+
+    // 复制 puts HTML with the drawings inside it, for a word processor, and the plain text
+    // with the written results, for a text editor.
+    void copies() {
+        QFETCH(int, calculator);
+        QFETCH(QStringList, inputs);
+        QFETCH(int, drawings);
+        CalculatorWindow w(calculatorWindows()[static_cast<std::size_t>(calculator)]);
+        type(w, inputs);
+        w.compute();
+        w.openReport();
+        QGuiApplication::clipboard()->clear();
+        w.reportWindow()->copy();
+        const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+        QVERIFY(mime != nullptr);
+        QVERIFY(mime->hasHtml());
+        QCOMPARE(mime->html().count(QStringLiteral("src=\"data:image/png;base64,")), drawings);
+        QVERIFY(mime->html().contains(QStringLiteral("<table")));
+        for (const ControlRow* row : rowsWith(w.table().window, Role::Output)) {
+            const QString written = w.field(row->name)->text();
+            QVERIFY2(mime->text().contains(written), qPrintable(mime->text()));
+            QVERIFY(mime->html().contains(written));
+        }
     }
 };
 
