@@ -1,5 +1,6 @@
 #include "shell/report_window.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QDateTime>
@@ -50,6 +51,10 @@ ReportWindow::ReportWindow(CalculatorWindow& calculator)
     row->addWidget(button(QStringLiteral("导出 PDF…"), "exportPdf", &ReportWindow::exportPdf));
     row->addStretch();
     row->addWidget(button(QStringLiteral("关闭"), "close", &QWidget::close));
+    auto* escape = new QAction(this);
+    escape->setShortcut(QKeySequence(Qt::Key_Escape));
+    connect(escape, &QAction::triggered, this, &QWidget::close);
+    addAction(escape);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(view_);
     layout->addLayout(row);
