@@ -5,6 +5,11 @@
 // moves lo, anything else (a negative product, or exactly 0) moves hi. An end that moves
 // takes the midpoint's value, a double; an end that never moves stays an integer.
 
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <string>
+
 #include "calculators/record.h"
 #include "hydraulics/value.h"
 
@@ -42,5 +47,42 @@ struct Bracket {
         return (lo + hi) / Value::integer(2);
     }
 };
+
+// The discharge of a section in plain double, for saying where an answer outside the bracket
+// lies; the calculation itself never uses it.
+inline double plainManning(double b, double m, double h, double i, double n) {
+    const double A = (b + m * h) * h;
+    const double R = A / (b + 2 * h * std::sqrt(1 + m * m));
+    return A / n * std::pow(R, 2.0 / 3.0) * std::sqrt(i);
+}
+
+// Where a discharge that grows with x reaches Q past the bracket's 10 m: the search carried on
+// by doubling up to 100 km, then halved to a centimetre. Empty when it never gets there.
+template <typename Discharge>
+std::optional<double> beyondBracket(Discharge discharge, double Q) {
+    double lo = 10.0;
+    double hi = 20.0;
+    while (!(discharge(hi) >= Q)) {
+        if (hi > 1e5) return std::nullopt;
+        lo = hi;
+        hi *= 2;
+    }
+    while (hi - lo > 0.005) {
+        const double mid = (lo + hi) / 2;
+        (discharge(mid) >= Q ? hi : lo) = mid;
+    }
+    return (lo + hi) / 2;
+}
+
+// A magnitude as a person would say it roughly: three significant digits, whole numbers from
+// 100 on: 23.4, 0.0312, 1234.
+inline std::string roughly(double x) {
+    char buffer[32];
+    const auto end =
+        x >= 100 ? std::to_chars(buffer, buffer + sizeof buffer, std::round(x),
+                                 std::chars_format::fixed, 0)
+                 : std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::general, 3);
+    return "约 " + std::string(buffer, end.ptr);
+}
 
 }  // namespace lintavo

@@ -39,7 +39,7 @@ constinit const CalculatorTable bottomSlopeWindow{
     .window    = {"底坡i计算", "底坡i计算", TwipPoint{2010, 2160}, {8160, 4785}, labelFont, controls},
     .opener    = "底坡i的计算",
     .press     = pressBottomSlope,
-    .sought    = "底坡",
+    .explain   = explainBottomSlopeFailure,
 };
 // clang-format on
 

@@ -3,6 +3,7 @@
 // Bottom width: the width between 0 and 10 m at which the section of depth h carries Q, by
 // bisection on f(x) = Q − ((A(x)/n) · R(x)^(1/6 + 1/2)) · √i with x the bottom width.
 
+#include "calculators/explain.h"
 #include "calculators/press.h"
 
 namespace lintavo {
@@ -16,5 +17,8 @@ Value solveBottomWidth(Value Q, Value h, Value m, Value i, Value n, Record* reco
 // Inputs Q, h, m, i, n; output b cut to three decimals: {"2", "0.5", "0", "0.001", "0.014"}
 // → {"3.346"}.
 Texts pressBottomWidth(std::span<const std::string> inputs, Record* record = nullptr);
+
+// Why a press failed, in the channel's terms (the reading of the inputs aside).
+FailureCause explainBottomWidthFailure(const Record& record);
 
 }  // namespace lintavo

@@ -39,7 +39,7 @@ constinit const CalculatorTable bottomWidthWindow{
     .window    = {"计算渠道底宽b", "渠道底宽b计算", TwipPoint{1410, 1410}, {8580, 5550}, labelFont, controls},
     .opener    = "底宽b的计算",
     .press     = pressBottomWidth,
-    .sought    = "底宽",
+    .explain   = explainBottomWidthFailure,
 };
 // clang-format on
 

@@ -3,6 +3,7 @@
 // Discharge and mean velocity of uniform flow, from the Chézy form of Manning's relation:
 // Q = (A·C)·√(R·i), v = Q / A.
 
+#include "calculators/explain.h"
 #include "calculators/press.h"
 
 namespace lintavo {
@@ -18,5 +19,8 @@ Discharge computeDischarge(Value b, Value h, Value m, Value i, Value n, Record* 
 // Inputs b, h, m, i, n; outputs Q and v cut to three decimals: {"2", "1", "1", "0.001",
 // "0.025"} → {"2.763", "0.921"}.
 Texts pressDischarge(std::span<const std::string> inputs, Record* record = nullptr);
+
+// Why a press failed, in the channel's terms (the reading of the inputs aside).
+FailureCause explainDischargeFailure(const Record& record);
 
 }  // namespace lintavo

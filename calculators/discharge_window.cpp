@@ -42,7 +42,7 @@ constinit const CalculatorTable dischargeWindow{
     .window    = {"流量Q计算", "流量Q计算", std::nullopt, {8475, 5820}, labelFont, controls},
     .opener    = "流量Q的计算",
     .press     = pressDischarge,
-    .sought    = "流量",
+    .explain   = explainDischargeFailure,
 };
 // clang-format on
 

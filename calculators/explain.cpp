@@ -1,124 +1,143 @@
-// TEMP: a stand-in for the report's reading of a record until the real one lands.
-
 #include "calculators/explain.h"
 
-#include <cstdio>
+#include <charconv>
 
 #include "calculators/table.h"
 #include "hydraulics/quantities.h"
 
 namespace lintavo {
 
-FailureCause explainFailure(const CalculatorTable& /*table*/, const Record& record) {
-    FailureCause cause;
-    const RecordedFailure& failure = *record.failure;
-    cause.step = failure.step;
-    if (failure.input && *failure.input < record.inputs.size()) {
-        cause.fields = std::string(1, record.inputs[*failure.input].symbol);
-        cause.sentence = "输入的数值无法读取。";
-        return cause;
-    }
-    const auto zero = [&](char symbol) {
-        const auto v = record.valueOf(std::string_view(&symbol, 1));
-        return v && v->number() == 0;
-    };
-    if (failure.kind == FailureKind::DivisionByZero && zero('b') && zero('h')) {
-        cause.fields = "bh";
-    } else if (failure.kind == FailureKind::DivisionByZero && zero('n')) {
-        cause.fields = "n";
-    } else {
-        for (const RecordedInput& in : record.inputs)
-            cause.fields += in.symbol;
-    }
-    cause.sentence = "计算无法完成。请检查输入的数值。";
-    return cause;
-}
-
-std::vector<std::string_view> fieldsFor(const CalculatorTable& table, std::string_view symbols) {
-    std::vector<std::string_view> names;
-    for (const char symbol : symbols) {
-        for (const ControlRow* row : rowsWith(table.window, Role::Input)) {
-            for (const Quantity& q : quantities) {
-                if (q.symbol == symbol && row->name.substr(0, q.prefix.size()) == q.prefix)
-                    names.push_back(row->name);
-            }
-        }
-    }
-    return names;
-}
-
 namespace {
 
-double numberOf(const Record& record, char symbol) {
-    for (const RecordedResult& r : record.results) {
-        if (r.symbol == symbol && r.exact) return r.exact->number();
+// An input's label caption by its symbol: 'b' → "底宽b".
+std::string_view captionOf(char symbol) {
+    for (const Quantity& q : quantities) {
+        if (q.symbol == symbol) return q.caption;
     }
-    const auto v = record.valueOf(std::string_view(&symbol, 1));
-    return v ? v->number() : 0.0;
+    return {};
+}
+
+// The cause of a failure while the inputs were read; the same in every calculation.
+FailureCause readingCause(const Record& record) {
+    const RecordedInput& input = record.inputs.at(*record.failure->input);
+    const std::string field = "“" + std::string(captionOf(input.symbol)) + "”";
+    if (record.failure->kind == FailureKind::Overflow) {
+        return {"", field + "的数值超出了单精度数的范围（约 ±3.4×10³⁸），请输入较小的数值。",
+                std::string(1, input.symbol)};
+    }
+    return {"", field + "不是有效的数字，请输入一个数，例如 2 或 0.025。",
+            std::string(1, input.symbol)};
+}
+
+// The symbols a record read, in reading order: "bhmin".
+std::string inputSymbols(const Record& record) {
+    std::string symbols;
+    for (const RecordedInput& input : record.inputs)
+        symbols += input.symbol;
+    return symbols;
+}
+
+bool isKey(std::string_view step) {
+    for (std::string_view key :
+         {"A", "P", "R", "C", "Q", "v", "i", "s", "D", "h1", "h2", "b1", "b2"}) {
+        if (step == key) return true;
+    }
+    return false;
 }
 
 }  // namespace
 
+FailureCause explainFailure(const CalculatorTable& table, const Record& record) {
+    if (record.failure->input) return readingCause(record);
+    FailureCause cause = table.explain(record);
+    if (cause.sentence.empty()) {
+        // An operation beyond the double range: only extreme inputs get there, and any of them
+        // may be the one.
+        cause.sentence = "计算过程中的数值超出了双精度数的范围（溢出），请检查输入是否过大或过小。";
+        cause.fields = inputSymbols(record);
+    }
+    return cause;
+}
+
+std::vector<std::string_view> fieldsFor(const CalculatorTable& table, std::string_view symbols) {
+    std::vector<std::string_view> fields;
+    const auto inputs = rowsWith(table.window, Role::Input);
+    for (char symbol : symbols) {
+        for (const ControlRow* row : inputs) {
+            for (const Quantity& q : quantities) {
+                if (q.symbol == symbol && row->name.substr(0, q.prefix.size()) == q.prefix)
+                    fields.push_back(row->name);
+            }
+        }
+    }
+    return fields;
+}
+
 Channel channelOf(const Record& record) {
-    return {numberOf(record, 'Q'), numberOf(record, 'b'), numberOf(record, 'h'),
-            numberOf(record, 'm'), numberOf(record, 'i'), numberOf(record, 'n')};
+    const auto value = [&record](char symbol) {
+        for (const RecordedResult& result : record.results) {
+            if (result.symbol == symbol && result.exact) return result.exact->number();
+        }
+        const auto found = record.valueOf(std::string_view(&symbol, 1));
+        return found ? found->number() : 0.0;
+    };
+    return {value('Q'), value('b'), value('h'), value('m'), value('i'), value('n')};
 }
 
 std::vector<Channel> candidateChannels(const Record& record) {
-    std::vector<Channel> channels;
-    const Channel base = channelOf(record);
-    for (const auto& [hs, bs] : {std::pair{"h1", "b1"}, std::pair{"h2", "b2"}}) {
-        const auto h = record.valueOf(hs);
-        const auto b = record.valueOf(bs);
+    std::vector<Channel> candidates;
+    const auto number = [&record](std::string_view symbol) { return record.valueOf(symbol); };
+    for (const auto& [depth, width] : {std::pair{"h1", "b1"}, std::pair{"h2", "b2"}}) {
+        const auto h = number(depth);
+        const auto b = number(width);
         if (!h || !b || !(h->number() > 0) || !(b->number() > 0)) continue;
-        Channel c = base;
-        c.h = h->number();
-        c.b = b->number();
-        channels.push_back(c);
+        candidates.push_back({number("Q")->number(), b->number(), h->number(),
+                              number("m")->number(), number("i")->number(), number("n")->number()});
     }
-    return channels;
+    return candidates;
 }
 
 std::string recordNumber(double x) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%.9g", x);
-    return text;
+    char buffer[48];
+    const auto end =
+        std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::general, 9);
+    return {buffer, end.ptr};
 }
 
-std::vector<std::pair<std::string, std::string>> reportValues(const CalculatorTable& /*table*/,
+std::vector<std::pair<std::string, std::string>> reportValues(const CalculatorTable& table,
                                                               const Record& record) {
     std::vector<std::pair<std::string, std::string>> values;
-    const auto put = [&](std::string key, double x) {
-        for (const auto& [k, v] : values) {
-            if (k == key) return;
+    const auto add = [&values](std::string key, std::string text) {
+        for (const auto& kept : values) {
+            if (kept.first == key) return;  // the calculation's own value stands
         }
-        values.emplace_back(std::move(key), recordNumber(x));
+        values.emplace_back(std::move(key), std::move(text));
     };
-    for (const RecordedInput& in : record.inputs) {
-        if (in.value) put(std::string(1, in.symbol), in.value->number());
+    for (const RecordedInput& input : record.inputs) {
+        if (input.value) add(std::string(1, input.symbol), recordNumber(input.value->number()));
     }
     for (const RecordedStep& step : record.steps) {
-        if (step.symbol.find_first_of("\xC2\xB7") == std::string_view::npos)
-            put(std::string(step.symbol), step.value.number());
+        if (isKey(step.symbol)) add(std::string(step.symbol), recordNumber(step.value.number()));
     }
-    for (const RecordedResult& r : record.results) {
-        if (r.exact) put(std::string(1, r.symbol), r.exact->number());
+    for (const RecordedResult& result : record.results) {
+        if (result.exact) add(std::string(1, result.symbol), recordNumber(result.exact->number()));
     }
-    if (record.failure || record.valueOf("h1")) return values;
-    const ChannelHydraulics hy = hydraulicsOf(channelOf(record));
-    const auto quantity = [&](const char* key, const Computed<double>& q) {
-        if (q.exists()) put(key, q.value());
+    if (record.failure || !table.channelResult) return values;
+
+    const ChannelHydraulics channel = hydraulicsOf(channelOf(record));
+    const auto addComputed = [&add](const char* key, const Computed<double>& quantity) {
+        if (quantity.exists()) add(key, recordNumber(quantity.value()));
     };
-    quantity("A", hy.A);
-    quantity("P", hy.P);
-    quantity("R", hy.R);
-    quantity("C", hy.C);
-    quantity("v", hy.v);
-    quantity("B", hy.B);
-    quantity("Fr", hy.Fr);
-    if (hy.regime.exists()) values.emplace_back("regime", flowRegimeName(hy.regime.value()));
-    quantity("hc", hy.hc);
-    quantity("ik", hy.ik);
+    addComputed("A", channel.A);
+    addComputed("P", channel.P);
+    addComputed("R", channel.R);
+    addComputed("C", channel.C);
+    addComputed("v", channel.v);
+    addComputed("B", channel.B);
+    addComputed("Fr", channel.Fr);
+    if (channel.regime.exists()) add("regime", std::string(flowRegimeName(channel.regime.value())));
+    addComputed("hc", channel.hc);
+    addComputed("ik", channel.ik);
     return values;
 }
 

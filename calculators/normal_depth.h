@@ -3,6 +3,7 @@
 // Normal depth: the depth between 0 and 10 m at which the section carries Q, by bisection
 // on f(x) = Q − ((A(x)/n) · R(x)^(1/6 + 1/2)) · √i.
 
+#include "calculators/explain.h"
 #include "calculators/press.h"
 
 namespace lintavo {
@@ -16,5 +17,8 @@ Value solveNormalDepth(Value Q, Value b, Value m, Value i, Value n, Record* reco
 // Inputs Q, b, m, i, n; output h cut to three decimals: {"2", "1", "0", "0.001", "0.014"}
 // → {"1.673"}.
 Texts pressNormalDepth(std::span<const std::string> inputs, Record* record = nullptr);
+
+// Why a press failed, in the channel's terms (the reading of the inputs aside).
+FailureCause explainNormalDepthFailure(const Record& record);
 
 }  // namespace lintavo

@@ -39,7 +39,7 @@ constinit const CalculatorTable normalDepthWindow{
     .window    = {"水深h计算", "明渠均匀流水深计算", TwipPoint{1965, 1980}, {8400, 5220}, {"宋体", 12, false, true}, controls},
     .opener    = "水深h的计算",
     .press     = pressNormalDepth,
-    .sought    = "水深",
+    .explain   = explainNormalDepthFailure,
 };
 // clang-format on
 

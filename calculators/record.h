@@ -9,6 +9,7 @@
 // Every calculation takes a `Record*` that may be null: with no record it computes exactly
 // the same, only nothing is kept.
 
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -57,6 +58,12 @@ struct Record {
 
     // The value of an input or a step by its symbol, the last one kept under that name.
     std::optional<Value> valueOf(std::string_view symbol) const;
+    // The number an input was read as; 0 when it was not read.
+    double input(char symbol) const;
+
+    // The step a failure stopped at: the first of the calculation's steps, in the order it
+    // computes them, that the record does not hold.
+    std::string_view nextStep(std::initializer_list<std::string_view> order) const;
 };
 
 // Keeps `value` under `symbol` when there is a record, and passes it on either way:

@@ -238,8 +238,11 @@ CalculationReport buildReport(const CalculatorTable& table, const Record& record
     }
 
     if (record.bisection) {
-        const char x = record.results.empty() ? (table.sought == "底宽" ? 'b' : 'h')
-                                              : record.results.front().symbol;
+        // The bisection looks for the one of h and b that is not an input.
+        const bool depthGiven =
+            std::any_of(record.inputs.begin(), record.inputs.end(),
+                        [](const RecordedInput& in) { return in.symbol == 'h'; });
+        const char x = depthGiven ? 'b' : 'h';
         const std::string xs(1, x);
         report.bisection.push_back("f(" + xs + ") = Q − (1/n)·A·R^(2/3)·√i，A、R 按 " + xs +
                                    " 计算；求 f(" + xs + ") = 0 的根");

@@ -49,3 +49,39 @@ Texts pressSectionDimensions(std::span<const std::string> inputs, Record* record
 }
 
 }  // namespace lintavo
+
+namespace lintavo {
+
+FailureCause explainSectionFailure(const Record& record) {
+    const std::string_view step = record.nextStep({"A", "R", "P", "s", "D"});
+    const FailureKind kind = record.failure->kind;
+    if (step == "A" && kind == FailureKind::DivisionByZero)
+        return {step, "流速 v 为 0：过水断面面积 A = Q/v 是除以零。流速应为正数，例如 1。", "v"};
+    if (step == "R" && kind == FailureKind::DivisionByZero) {
+        return {
+            step,
+            "底坡 i 为 0：所需水力半径 R = (n·v/i^0.5)^1.5 中除以零。底坡应为正数，例如 0.001。",
+            "i"};
+    }
+    if (step == "R" && kind == FailureKind::InvalidArgument) {
+        if (record.input('i') < 0) {
+            return {step, "底坡 i 为负：i^0.5 是负数的分数次幂。底坡应为正数，例如 0.001。", "i"};
+        }
+        return {step, "糙率 n 与流速 v 一正一负：(n·v/i^0.5)^1.5 是负数的分数次幂。", "nv"};
+    }
+    if (step == "P" && kind == FailureKind::DivisionByZero) {
+        return {
+            step,
+            "糙率 n 为 0：所需水力半径 R = 0，湿周 P = A/R 是除以零。糙率应为正数，例如 0.025。",
+            "n"};
+    }
+    if (step == "D" && kind == FailureKind::InvalidArgument) {
+        return {step,
+                "在这一边坡系数下，没有断面能在这一底坡上以流速 v 通过流量 Q（判别式为负）。"
+                "请减小流速 v，或改变边坡系数 m。",
+                "vm"};
+    }
+    return {step, {}, {}};
+}
+
+}  // namespace lintavo

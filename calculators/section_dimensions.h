@@ -7,6 +7,7 @@
 
 #include <optional>
 
+#include "calculators/explain.h"
 #include "calculators/press.h"
 
 namespace lintavo {
@@ -31,5 +32,8 @@ std::string formatCandidates(std::optional<Value> x1, std::optional<Value> x2);
 
 // Inputs Q, v, m, i, n; outputs the depth field's text and then the width field's.
 Texts pressSectionDimensions(std::span<const std::string> inputs, Record* record = nullptr);
+
+// Why a press failed, in the channel's terms (the reading of the inputs aside).
+FailureCause explainSectionFailure(const Record& record);
 
 }  // namespace lintavo

@@ -41,7 +41,8 @@ constinit const CalculatorTable sectionWindow{
     .window    = {"断面尺寸", "渠道断面尺寸计算", TwipPoint{1875, 1710}, {8430, 5430}, labelFont, controls},
     .opener    = "渠道断面尺寸的计算",
     .press     = pressSectionDimensions,
-    .sought    = "断面尺寸",
+    .explain   = explainSectionFailure,
+    .channelResult = false,
 };
 // clang-format on
 

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "calculators/explain.h"
 #include "calculators/form_table.h"
 #include "calculators/press.h"
 
@@ -26,7 +27,10 @@ struct CalculatorTable {
     FormTable window;
     std::string_view opener;  // objectName of the main window's button that opens it
     Press press;
-    std::string_view sought;  // what the calculation looks for, to say that none was found
+    Explain explain;  // why a press failed, from its record
+    // Whether a completed press describes one channel, whose hydraulics the report gives
+    // (断面尺寸 describes up to two candidates instead).
+    bool channelResult = true;
 };
 
 // The rows of one kind of role, in their order: the inputs in reading order, the outputs in

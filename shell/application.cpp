@@ -4,8 +4,10 @@
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QTranslator>
 #include <cstdlib>
 
 #include "shell/fonts.h"
@@ -23,6 +25,38 @@ QAccessibleInterface* formAccessible(const QString& /*className*/, QObject* obje
     return new QAccessibleWidget(form, QAccessible::Window);
 }
 
+// Qt's Simplified Chinese catalogue, for Qt's own texts: the button of a message box, the
+// context menu of a field, any standard dialog. It writes Undo as 撤消, a form that today's
+// dictionaries have given up for 撤销; the program writes the current one.
+class QtChinese : public QTranslator {
+  public:
+    using QTranslator::QTranslator;
+
+    QString translate(const char* context, const char* sourceText, const char* disambiguation,
+                      int n) const override {
+        QString text = QTranslator::translate(context, sourceText, disambiguation, n);
+        text.replace(QStringLiteral("撤消"), QStringLiteral("撤销"));
+        return text;
+    }
+};
+
+// Every text of the program is Chinese, so Qt's are too, whatever the locale says. The
+// catalogue is where Qt keeps its translations (qt6-translations-l10n on Debian), or in
+// translations/ beside the program where a Windows installer puts it; without it Qt's few
+// texts stay English and nothing else changes.
+void installQtChinese(QApplication& app) {
+    auto* translator = new QtChinese(&app);
+    for (const QString& folder :
+         {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+          QApplication::applicationDirPath() + QStringLiteral("/translations")}) {
+        if (translator->load(QStringLiteral("qtbase_zh_CN"), folder)) {
+            QApplication::installTranslator(translator);
+            return;
+        }
+    }
+    delete translator;
+}
+
 bool isSet(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr && *value != '\0';
@@ -33,6 +67,7 @@ bool isSet(const char* name) {
 void prepareApplication(QApplication& app) {
     QApplication::setApplicationName(QStringLiteral("Lintavo"));
     QApplication::setDesktopFileName(QStringLiteral("org.lintavo.Lintavo"));
+    installQtChinese(app);
     // The forms fix their text colours (red results, blue labels); a dark desktop palette
     // would leave them unreadable, so every window uses the light standard palette.
     if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"))) {

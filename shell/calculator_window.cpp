@@ -102,13 +102,11 @@ void CalculatorWindow::compute() {
             outputs_[k]->setText(qstr((*results)[k]));
         return;
     }
-    const RecordedFailure& failure = *record_.failure;
-    const std::string_view failedField =
-        failure.input
-            ? quantityCaption(rowsWith(calculator_.window, Role::Input)[*failure.input]->name)
-            : std::string_view();
-    showFailureReport(this, failure.kind,
-                      failureMessage(failure.kind, failedField, calculator_.sought));
+    const FailureCause cause = explainFailure(calculator_, record_);
+    showFailureReport(this, record_.failure->kind, qstr(cause.sentence));
+    // The keyboard goes to the first field the report names, to mend it there.
+    const auto fields = fieldsFor(calculator_, cause.fields);
+    if (!fields.empty()) field(fields.front())->setFocus(Qt::OtherFocusReason);
 }
 
 void CalculatorWindow::closeEvent(QCloseEvent* event) {

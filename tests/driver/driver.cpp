@@ -19,6 +19,12 @@
 //   export-report FILE  write the visible calculator window's calculation book to FILE as PDF
 //   open-report         open the visible calculator window's calculation book (F9)
 //   screenshot-report FILE   save the open calculation book's window as a PNG
+//   menu NAME           print, as one JSON array of strings, the entries of the context menu
+//                       a right-click on field NAME shows, without separators, accelerator
+//                       marks or shortcut texts
+//   describe-failure    print the last failure report dismissed as one line of JSON:
+//                       {"title":…,"text":…,"buttons":[…]}, button texts as shown without
+//                       accelerator marks
 //
 // Lines starting with # and empty lines are skipped. When the program ends the driver
 // prints "ended" and exits 0; a failed expectation or a malformed line exits 1.
@@ -32,6 +38,7 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
@@ -86,6 +93,42 @@ QString textArgument(const QString& rest) {
         throw ScriptError{QStringLiteral("a JSON string was expected, found %1").arg(rest)};
     }
     return doc.array().at(0).toString();
+}
+
+// A menu entry or button text as it reads: "撤销(&U)\tCtrl+Z" → "撤销", "&Copy" → "Copy",
+// "A&&B" → "A&B". The shortcut after a tab is not part of the entry's name.
+QString withoutAccelerators(const QString& text) {
+    const QString shown = text.section(QLatin1Char('\t'), 0, 0);
+    QString out;
+    for (qsizetype k = 0; k < shown.size(); ++k) {
+        if (shown.at(k) != QLatin1Char('&') || k + 1 == shown.size()) {
+            out += shown.at(k);
+            continue;
+        }
+        ++k;
+        if (shown.at(k) == QLatin1Char('&')) {
+            out += QLatin1Char('&');
+        } else if (out.endsWith(QLatin1Char('(')) && k + 1 < shown.size() &&
+                   shown.at(k + 1) == QLatin1Char(')')) {
+            // "(&U)" after a translated text names a Latin key the text itself lacks.
+            out.chop(1);
+            ++k;
+        } else {
+            out += shown.at(k);
+        }
+    }
+    return out.trimmed();
+}
+
+QJsonArray withoutAccelerators(const QStringList& texts) {
+    QJsonArray shown;
+    for (const QString& text : texts)
+        shown.append(withoutAccelerators(text));
+    return shown;
+}
+
+QString compact(const QJsonDocument& document) {
+    return QString::fromUtf8(document.toJson(QJsonDocument::Compact));
 }
 
 const char* kindOf(const QWidget* w) {
@@ -275,6 +318,44 @@ class Driver {
             throw ScriptError{QStringLiteral("could not write %1").arg(file)};
     }
 
+    // The context menu as a right-click brings it up: the field gets the context-menu event
+    // the window system sends for it. Whether the field pops the menu up (returning at once)
+    // or runs it (returning when it closes), the watch reads and closes it once it is there.
+    void menu(const QString& name) {
+        QLineEdit* target = field(name, true);
+        QStringList entries;
+        bool seen = false;
+        QTimer watch;
+        watch.setInterval(0);
+        QObject::connect(&watch, &QTimer::timeout, &watch, [&entries, &seen] {
+            auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (popup == nullptr || seen) return;
+            for (const QAction* action : popup->actions()) {
+                if (!action->isSeparator() && action->isVisible()) entries.append(action->text());
+            }
+            seen = true;
+            popup->close();
+        });
+        watch.start();
+        const QPoint at = target->rect().center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, target->mapToGlobal(at));
+        QApplication::sendEvent(target, &event);
+        for (int round = 0; round < 100 && !seen; ++round)
+            QApplication::processEvents();
+        watch.stop();
+        if (!seen)
+            throw ScriptError{
+                QStringLiteral("expected a context menu on %1, found none").arg(name)};
+        writeLine(compact(QJsonDocument(withoutAccelerators(entries))));
+    }
+
+    void describeFailure(const QString& /*rest*/) {
+        if (lastReport_.isEmpty())
+            throw ScriptError{
+                QStringLiteral("expected a failure report dismissed before, found none")};
+        writeLine(lastReport_);
+    }
+
   private:
     CalculatorWindow& visibleCalculator() const {
         for (Form* w : visibleWindows()) {
@@ -338,6 +419,19 @@ class Driver {
         }
         lastFailure_ = box->property("failureKind").toString();
         writeLine(QStringLiteral("failure\t%1\t%2").arg(lastFailure_, box->text()));
+        // The buttons left to right, as the user reads them.
+        QList<QAbstractButton*> buttons = box->buttons();
+        std::stable_sort(buttons.begin(), buttons.end(),
+                         [box](const QAbstractButton* a, const QAbstractButton* b) {
+                             return a->mapTo(box, QPoint()).x() < b->mapTo(box, QPoint()).x();
+                         });
+        QStringList texts;
+        for (const QAbstractButton* button : buttons)
+            texts.append(button->text());
+        // Written by hand: a QJsonObject would sort its keys, and the line reads title first.
+        lastReport_ = QStringLiteral("{\"title\":%1,\"text\":%2,\"buttons\":%3}")
+                          .arg(jsonString(box->windowTitle()), jsonString(box->text()),
+                               compact(QJsonDocument(withoutAccelerators(texts))));
         box->button(QMessageBox::Ok)->click();
     }
 
@@ -479,6 +573,7 @@ class Driver {
     Shell shell_;
     QTimer modalWatch_;
     QString lastFailure_;
+    QString lastReport_;  // describe-failure's line for the last report dismissed
     bool ended_ = false;
 };
 
@@ -502,6 +597,8 @@ const Driver::Command Driver::commands[] = {
     {QLatin1StringView("export-report"),     &Driver::exportReport},
     {QLatin1StringView("open-report"),       &Driver::openReport},
     {QLatin1StringView("screenshot-report"), &Driver::screenshotReport},
+    {QLatin1StringView("menu"),              &Driver::menu},
+    {QLatin1StringView("describe-failure"),  &Driver::describeFailure},
 };
 // clang-format on
 

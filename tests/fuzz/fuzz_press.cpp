@@ -61,14 +61,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         from = end + 1;
     }
     checkBook(inputs, all);
+    // The same press with its record, as the window runs it: the same texts, and a record
+    // whose every view holds numbers only, and a cause for every failure.
+    const CalculatorTable* table = nullptr;
+    for (const CalculatorTable& t : calculatorWindows()) {
+        if (t.press == PRESS) table = &t;
+    }
+    Record record;
+    const auto recorded = runPress(PRESS, inputs, record);
+    if (recorded) {
+        for (const auto& [key, text] : reportValues(*table, record)) {
+            if (text.find("nan") != std::string::npos || text.find("inf") != std::string::npos)
+                fuzz::broken((key + ": a report value that is no number").c_str(), all);
+        }
+    } else if (explainFailure(*table, record).sentence.empty()) {
+        fuzz::broken("a failure with no cause", all);
+    }
+
     Texts results;
     try {
         results = PRESS(inputs);
     } catch (const CalculationFailure& f) {
         if (f.input() && *f.input() >= 5)
             fuzz::broken("a failure at an input that does not exist", all);
+        if (recorded) fuzz::broken("the recorded press did not fail", all);
         return 0;
     }
+    if (recorded != results) fuzz::broken("the recorded press wrote other texts", all);
     // The same inputs give the same texts, every time.
     if (PRESS(inputs) != results) fuzz::broken("a second press differs", all);
     const bool section = PRESS == pressSectionDimensions;

@@ -41,6 +41,33 @@ for size in 16 22 32 48 64 128 256; do
         { echo "missing the ${size} px icon"; exit 1; }
 done
 
+# The copyright file and the changelog where Debian keeps them, and the manual page as man
+# finds it, in English and in Chinese. A minimal image may tell dpkg not to unpack manual
+# pages and documentation (path-exclude); there they cannot be found, which is not ours.
+excluded() { grep -qs "^path-exclude=$1" /etc/dpkg/dpkg.cfg.d/*; }
+[ -s /usr/share/doc/lintavo/copyright ] || { echo "missing after install: the copyright file"; exit 1; }
+grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
+    /usr/share/doc/lintavo/copyright || { echo "the copyright file is not machine-readable"; exit 1; }
+if excluded /usr/share/doc/; then
+    echo "dpkg is told to leave out /usr/share/doc; the changelog is not checked"
+else
+    zcat /usr/share/doc/lintavo/changelog.Debian.gz | head -1 |
+        grep -q "^lintavo ($(dpkg-query -W -f='${Version}' lintavo)) " ||
+        { echo "the installed changelog does not start with the installed version"; exit 1; }
+fi
+if excluded /usr/share/man/; then
+    echo "dpkg is told to leave out /usr/share/man; the manual pages are not checked"
+else
+    [ "$(man -w lintavo)" = /usr/share/man/man1/lintavo.1.gz ] ||
+        { echo "man finds no lintavo(1) of the package: $(man -w lintavo 2>&1)"; exit 1; }
+    [ "$(man -L zh_CN.UTF-8 -w lintavo)" = /usr/share/man/zh_CN/man1/lintavo.1.gz ] ||
+        { echo "man finds no Chinese lintavo(1): $(man -L zh_CN.UTF-8 -w lintavo 2>&1)"; exit 1; }
+    MANPAGER=cat MANWIDTH=80 man lintavo 2>&1 | grep -q '^OPTIONS' ||
+        { echo "man lintavo shows no page with its OPTIONS"; exit 1; }
+    MANPAGER=cat MANWIDTH=80 man -L zh_CN.UTF-8 lintavo 2>&1 | grep -q '^选项' ||
+        { echo "the Chinese man lintavo shows no page with its 选项"; exit 1; }
+fi
+
 # The installed program, not the one in the build folder, shows its main window.
 log=$(mktemp)
 xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
