@@ -154,8 +154,9 @@ void writeSteps(QTextCursor& cursor, const CalculationReport& report) {
                 {qstr(s.name),
                  s.formula.empty() ? symbol : symbol + QStringLiteral(" = ") + qstr(s.formula),
                  s.substituted.empty() ? QString() : QStringLiteral("= ") + qstr(s.substituted),
-                 QStringLiteral("= ") +
-                     (s.value == "无法计算" ? qstr(s.value) : withUnit(s.value, s.unit))});
+                 // The step that failed has no value to equate.
+                 s.value == "无法计算" ? qstr(s.value)
+                                       : QStringLiteral("= ") + withUnit(s.value, s.unit)});
         }
         table(cursor,
               {QStringLiteral("项目"), QStringLiteral("公式"), QStringLiteral("代入数值"),
