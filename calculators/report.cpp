@@ -116,7 +116,25 @@ void writeFormula(ReportStep& step, std::string_view form,
         }
         at = close + 1;
     }
-    if (!complete) step.substituted.clear();
+    if (!complete) {
+        step.substituted.clear();
+        return;
+    }
+    // Brackets that held a name and now hold one positive number say nothing:
+    // "Q² / (C²·A²·R)" becomes "7.634 / 7634.5".
+    std::string& text = step.substituted;
+    for (std::size_t open = text.find('('); open != std::string::npos;
+         open = text.find('(', open + 1)) {
+        const std::size_t close = text.find(')', open);
+        if (close == std::string::npos) break;
+        const std::string inside = text.substr(open + 1, close - open - 1);
+        const bool number =
+            !inside.empty() && inside.find_first_not_of("0123456789.e+") == std::string::npos;
+        const bool named = form.find("({") != std::string_view::npos;
+        if (number && named && (open == 0 || text[open - 1] == ' ')) {
+            text.replace(open, close - open + 1, inside);
+        }
+    }
 }
 
 std::string flowRegimeText(const Computed<FlowRegime>& regime) {
@@ -232,6 +250,7 @@ CalculationReport buildReport(const CalculatorTable& table, const Record& record
             step.name = form->name;
             step.unit = form->unit;
             writeFormula(step, form->formula, known);
+            if (step.formula == step.symbol) step.formula.clear();  // C² = C² says nothing
         }
         known[std::string(recorded.symbol)] = recorded.value.number();
         report.steps.push_back(std::move(step));
