@@ -161,7 +161,7 @@ void writeSteps(QTextCursor& cursor, const CalculationReport& report) {
         table(cursor,
               {QStringLiteral("项目"), QStringLiteral("公式"), QStringLiteral("代入数值"),
                QStringLiteral("结果")},
-              rows, {15, 25, 36, 24});
+              rows, {16, 27, 35, 22});
     }
     for (const std::string& line : report.bisection)
         paragraph(cursor, qstr(line));
