@@ -1,15 +1,19 @@
 // Inside the program's own code: how long each calculator window takes to be shown the
-// first time it is opened from the menu, and the peak resident memory after start-up and
-// after all five have been opened. Under xvfb-run.
+// first time it is opened from the menu, how long its calculation book takes to be shown
+// the first time after a worked example's press (F9), and how long the open book takes to
+// follow a new press; the peak resident memory after start-up, after all five windows
+// and after all five books. Under xvfb-run.
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QWindow>
 #include <cstdio>
 
 #include "calculators/windows.h"
 #include "shell/application.h"
+#include "shell/report_window.h"
 #include "shell/shell.h"
 #include "tests/support/process_status.h"
 
@@ -56,5 +60,40 @@ int main(int argc, char* argv[]) {
         QApplication::processEvents();
     }
     std::printf("peak RSS after opening all five windows: %ld KiB\n", peakKiB());
+
+    // A worked example for each window, in its reading order.
+    const char* examples[][5] = {
+        {"2", "1", "1", "0.001", "0.025"},       {"2.763", "2", "1", "0.001", "0.025"},
+        {"2.763", "1", "1", "0.001", "0.025"},   {"2.763", "2", "1", "1", "0.025"},
+        {"10", "0.5", "1.5", "0.0004", "0.025"},
+    };
+    std::size_t k = 0;
+    for (const CalculatorTable& table : calculatorWindows()) {
+        menu->button(table.opener)->click();
+        CalculatorWindow* shown = nullptr;
+        for (Form* w : shell.windows()) {
+            if (w != menu && w->isVisible()) shown = qobject_cast<CalculatorWindow*>(w);
+        }
+        if (shown == nullptr || !waitExposed(shown)) return 1;
+        const auto inputs = rowsWith(table.window, Role::Input);
+        for (std::size_t f = 0; f < inputs.size(); ++f)
+            shown->field(inputs[f]->name)->setText(QString::fromUtf8(examples[k][f]));
+        shown->compute();
+        QElapsedTimer timer;
+        timer.start();
+        shown->openReport();
+        if (!waitExposed(shown->reportWindow())) return 1;
+        const double opening = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+        timer.restart();
+        shown->compute();  // the open book follows
+        QApplication::processEvents();
+        const double following = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+        std::printf("first opening of the book of %-14s %7.2f ms, following a press %7.2f ms\n",
+                    qUtf8Printable(shown->objectName()), opening, following);
+        shown->button(rowWith(table.window, returnButton)->name)->click();
+        QApplication::processEvents();
+        ++k;
+    }
+    std::printf("peak RSS after opening all five books: %ld KiB\n", peakKiB());
     return 0;
 }

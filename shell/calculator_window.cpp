@@ -1,12 +1,18 @@
 #include "shell/calculator_window.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
+#include <QScreen>
+#include <algorithm>
 
 #include "hydraulics/quantities.h"
 #include "shell/failure_report.h"
+#include "shell/number_field.h"
 #include "shell/qt_text.h"
+#include "shell/report_window.h"
 
 namespace lintavo {
 
@@ -32,6 +38,54 @@ CalculatorWindow::CalculatorWindow(const CalculatorTable& table, QWidget* parent
     connect(buttonWith(returnButton), &QPushButton::clicked, this,
             &CalculatorWindow::returnRequested);
     connect(buttonWith(endButton), &QPushButton::clicked, this, &CalculatorWindow::endRequested);
+    offerReport();
+}
+
+// The calculation book is reached without a control of its own: from the context menu of
+// the window and of each field, and by F9.
+void CalculatorWindow::offerReport() {
+    auto* entry = new QAction(QStringLiteral("计算书…"), this);
+    entry->setShortcut(QKeySequence(reportShortcut));
+    entry->setShortcutContext(Qt::WindowShortcut);
+    connect(entry, &QAction::triggered, this, &CalculatorWindow::openReport);
+    addAction(entry);
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this, [this, entry](const QPoint& at) {
+        QMenu menu(this);
+        menu.addAction(entry);
+        menu.exec(mapToGlobal(at));
+    });
+    for (auto* f : findChildren<NumberField*>())
+        f->addMenuEntry(entry);
+    const QString how = QStringLiteral("右键或按 F9 打开计算书");
+    for (QLineEdit* result : outputs_) {
+        if (auto* number = dynamic_cast<NumberField*>(result)) number->setHint(how);
+    }
+}
+
+void CalculatorWindow::openReport() {
+    if (report_ == nullptr) {
+        report_ = new ReportWindow(*this);
+        // Beside the calculator window where the screen has room, so that both stay in view.
+        if (const QScreen* screen = this->screen()) {
+            const QRect room = screen->availableGeometry();
+            QPoint at = frameGeometry().topRight() + QPoint(8, 0);
+            at.setX(std::min(at.x(), room.right() - report_->width()));
+            at.setY(std::clamp(at.y(), room.top(),
+                               std::max(room.top(), room.bottom() - report_->height())));
+            report_->move(std::max(at.x(), room.left()), at.y());
+        }
+    } else {
+        report_->refresh();
+    }
+    report_->show();
+    report_->raise();
+    report_->activateWindow();
+}
+
+void CalculatorWindow::hideEvent(QHideEvent* event) {
+    Form::hideEvent(event);
+    if (report_ != nullptr) report_->hide();
 }
 
 void CalculatorWindow::compute() {
@@ -39,7 +93,9 @@ void CalculatorWindow::compute() {
     for (const QLineEdit* input : inputs_)
         inputs.push_back(utf8(input->text()));
     pressed_ = true;
-    if (const auto results = runPress(calculator_.press, inputs, record_)) {
+    const auto results = runPress(calculator_.press, inputs, record_);
+    if (report_ != nullptr && report_->isVisible()) report_->refresh();
+    if (results) {
         for (std::size_t k = 0; k < results->size(); ++k) {
             outputs_[k]->setText(qstr((*results)[k]));
             // A number wider than its field shows its start, not its last digits.

@@ -12,8 +12,14 @@
 #include "shell/form.h"
 
 class QLineEdit;
+class QMenu;
 
 namespace lintavo {
+
+class ReportWindow;
+
+// The key that opens the calculation book of a calculator window.
+inline constexpr auto reportShortcut = Qt::Key_F9;
 
 class CalculatorWindow : public Form {
     Q_OBJECT
@@ -30,6 +36,10 @@ class CalculatorWindow : public Form {
     const Record& lastPress() const { return record_; }
     bool pressed() const { return pressed_; }
 
+    // Shows the calculation book of the last press, made on first use; null until then.
+    void openReport();
+    ReportWindow* reportWindow() const { return report_; }
+
   Q_SIGNALS:
     void returnRequested();
     void endRequested();
@@ -37,6 +47,10 @@ class CalculatorWindow : public Form {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+  private:
+    void offerReport();
 
   private:
     const CalculatorTable& calculator_;
@@ -44,6 +58,7 @@ class CalculatorWindow : public Form {
     std::vector<QLineEdit*> outputs_;  // in writing order
     Record record_;
     bool pressed_ = false;
+    ReportWindow* report_ = nullptr;  // a child window, made when first opened
 };
 
 }  // namespace lintavo

@@ -136,8 +136,16 @@ void NumberField::contextMenuEvent(QContextMenuEvent* event) {
         disconnect(paste, &QAction::triggered, nullptr, nullptr);
         connect(paste, &QAction::triggered, this, &NumberField::pasteClipboard);
     }
+    if (!menuEntries_.isEmpty()) {
+        menu->addSeparator();
+        menu->addActions(menuEntries_);
+    }
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(event->globalPos());
+}
+
+void NumberField::addMenuEntry(QAction* action) {
+    menuEntries_.append(action);
 }
 
 void NumberField::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -192,8 +200,17 @@ void NumberField::dropHiddenLineBreaks(const QString& edited) {
     setCursorPosition(std::max(0, cursor - removed));
 }
 
+void NumberField::setHint(const QString& hint) {
+    hint_ = hint;
+    updateToolTip();
+}
+
 void NumberField::updateToolTip() {
-    setToolTip(textFits() ? QString() : text());
+    if (textFits()) {
+        setToolTip(hint_);
+    } else {
+        setToolTip(hint_.isEmpty() ? text() : text() + QLatin1Char('\n') + hint_);
+    }
 }
 
 }  // namespace lintavo

@@ -8,6 +8,7 @@
 // when the field is tabbed into or loses the focus, with the whole text in the tooltip.
 
 #include <QLineEdit>
+#include <QList>
 #include <utility>
 
 namespace lintavo {
@@ -29,6 +30,12 @@ class NumberField : public QLineEdit {
     // Whether the whole text fits between the field's margins.
     bool textFits() const;
 
+    // An entry its window adds at the end of the field's own context menu, after a separator.
+    void addMenuEntry(QAction* action);
+
+    // A line the tooltip always ends with, below the whole text when that does not fit.
+    void setHint(const QString& hint);
+
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -38,6 +45,9 @@ class NumberField : public QLineEdit {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
+    QList<QAction*> menuEntries_;
+    QString hint_;
+
     void pasteClipboard();
     void dropHiddenLineBreaks(const QString& edited);
     void updateToolTip();

@@ -20,6 +20,7 @@ packages=(
     clang clang-format libclang-rt-14-dev libbenchmark-dev libxcb1-dev git
     fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei fonts-wqy-microhei
     qt6-gtk-platformtheme gnome-themes-extra
+    poppler-utils
 )
 
 install_missing() {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Photographs each of the six windows in a real X server (Xvfb) into docs/screenshots/,
-# the calculator windows after a worked example. Build first (bash tools/dev.sh test).
+# Photographs each of the six windows in a real X server (Xvfb) into docs/screenshots/, the
+# calculator windows after a worked example, and the discharge window's calculation book.
+# Build first (bash tools/dev.sh test).
 #   bash tools/screenshots.sh [SCALE]     SCALE: Qt's scale factor, 1 unless given
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

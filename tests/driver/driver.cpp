@@ -17,6 +17,11 @@
 //   dump                one line of JSON describing every existing window
 //   screenshot FILE     save the visible window as a PNG, as the screen shows it
 //   memory              print  memory<TAB>KiB  : the process's resident set size now
+//   report              one line of JSON about the visible calculator window's last press:
+//                       its outcome, its values or its failure's kind and fields
+//   export-report FILE  write the visible calculator window's calculation book to FILE as PDF
+//   open-report         open the visible calculator window's calculation book (F9)
+//   screenshot-report FILE   save the open calculation book's window as a PNG
 //   menu NAME           print, as one JSON array of strings, the entries of the context menu
 //                       a right-click on field NAME shows, without separators, accelerator
 //                       marks or shortcut texts
@@ -42,12 +47,18 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QTextBrowser>
+#include <QTextDocument>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
 
+#include "calculators/explain.h"
 #include "calculators/windows.h"
 #include "shell/application.h"
+#include "shell/qt_text.h"
+#include "shell/report_document.h"
+#include "shell/report_window.h"
 #include "shell/shell.h"
 #include "tests/support/process_status.h"
 
@@ -252,6 +263,91 @@ class Driver {
         writeLine(QStringLiteral("memory\t%1").arg(testing::processStatusKiB("VmRSS")));
     }
 
+    void report(const QString& /*rest*/) {
+        const CalculatorWindow& w = visibleCalculator();
+        const CalculatorTable& table = w.table();
+        const Record& record = w.lastPress();
+        const auto json = [](std::string_view s) { return jsonString(qstr(s)); };
+        QString line = QStringLiteral("{\"window\":") + jsonString(w.objectName());
+        if (!w.pressed()) {
+            writeLine(line + QStringLiteral(",\"outcome\":\"none\"}"));
+            return;
+        }
+        if (record.failure) {
+            QStringList fields;
+            for (std::string_view name : fieldsFor(table, explainFailure(table, record).fields))
+                fields.append(json(name));
+            writeLine(line + QStringLiteral(",\"outcome\":\"failure\",\"kind\":") +
+                      json(failureKindName(record.failure->kind)) +
+                      QStringLiteral(",\"fields\":[") + fields.join(QLatin1Char(',')) +
+                      QStringLiteral("]}"));
+            return;
+        }
+        // Written by hand, so that the values keep their order.
+        QStringList values;
+        for (const auto& [key, value] : reportValues(table, record))
+            values.append(json(key) + QLatin1Char(':') + json(value));
+        line += QStringLiteral(",\"outcome\":\"ok\",\"values\":{") + values.join(QLatin1Char(',')) +
+                QLatin1Char('}');
+        if (table.window.name == sectionWindow.window.name) {
+            QStringList candidates;
+            for (const Channel& c : candidateChannels(record)) {
+                const ChannelHydraulics hy = hydraulicsOf(c);
+                QStringList entries{QStringLiteral("\"h\":") + json(recordNumber(c.h)),
+                                    QStringLiteral("\"b\":") + json(recordNumber(c.b))};
+                const auto add = [&](const char* key, const Computed<double>& q) {
+                    if (q.exists())
+                        entries.append(json(key) + QLatin1Char(':') +
+                                       json(recordNumber(q.value())));
+                };
+                add("B", hy.B);
+                add("Fr", hy.Fr);
+                if (hy.regime.exists())
+                    entries.append(QStringLiteral("\"regime\":") +
+                                   json(flowRegimeName(hy.regime.value())));
+                add("hc", hy.hc);
+                add("ik", hy.ik);
+                candidates.append(QLatin1Char('{') + entries.join(QLatin1Char(',')) +
+                                  QLatin1Char('}'));
+            }
+            line += QStringLiteral(",\"candidates\":[") + candidates.join(QLatin1Char(',')) +
+                    QLatin1Char(']');
+        }
+        writeLine(line + QLatin1Char('}'));
+    }
+
+    void exportReport(const QString& file) {
+        if (file.isEmpty()) throw ScriptError{QStringLiteral("export-report needs a file name")};
+        const CalculatorWindow& w = visibleCalculator();
+        QTextDocument document;
+        if (w.pressed()) {
+            layOutReport(document, reportOf(w));
+        } else {
+            document.setPlainText(qstr(w.table().window.title) +
+                                  QStringLiteral(" 计算书：尚未计算"));
+        }
+        if (!exportReportPdf(document, file))
+            throw ScriptError{QStringLiteral("could not write %1").arg(file)};
+    }
+
+    void openReport(const QString& /*rest*/) {
+        CalculatorWindow& w = visibleCalculator();
+        w.activateWindow();
+        QTest::keyClick(&w, reportShortcut);
+        if (w.reportWindow() == nullptr || !w.reportWindow()->isVisible())
+            throw ScriptError{
+                QStringLiteral("expected the calculation book to open, found it closed")};
+    }
+
+    void screenshotReport(const QString& file) {
+        ReportWindow* report = visibleCalculator().reportWindow();
+        if (report == nullptr || !report->isVisible())
+            throw ScriptError{QStringLiteral("expected an open calculation book, found none")};
+        QApplication::processEvents();
+        if (!report->grab().save(file, "PNG"))
+            throw ScriptError{QStringLiteral("could not write %1").arg(file)};
+    }
+
     // The context menu as a right-click brings it up: the field gets the context-menu event
     // the window system sends for it. Whether the field pops the menu up (returning at once)
     // or runs it (returning when it closes), the watch reads and closes it once it is there.
@@ -291,6 +387,13 @@ class Driver {
     }
 
   private:
+    CalculatorWindow& visibleCalculator() const {
+        for (Form* w : visibleWindows()) {
+            if (auto* c = qobject_cast<CalculatorWindow*>(w)) return *c;
+        }
+        throw ScriptError{QStringLiteral("expected a visible calculator window, found none")};
+    }
+
     void settle() {
         QApplication::processEvents();
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -520,6 +623,10 @@ const Driver::Command Driver::commands[] = {
     {QLatin1StringView("dump"),              &Driver::dump},
     {QLatin1StringView("memory"),            &Driver::memory},
     {QLatin1StringView("screenshot"),        &Driver::screenshot},
+    {QLatin1StringView("report"),            &Driver::report},
+    {QLatin1StringView("export-report"),     &Driver::exportReport},
+    {QLatin1StringView("open-report"),       &Driver::openReport},
+    {QLatin1StringView("screenshot-report"), &Driver::screenshotReport},
     {QLatin1StringView("menu"),              &Driver::menu},
     {QLatin1StringView("describe-failure"),  &Driver::describeFailure},
     {QLatin1StringView("double-click"),      &Driver::doubleClick},

@@ -10,11 +10,44 @@
 #include "calculators/bottom_width.h"
 #include "calculators/discharge.h"
 #include "calculators/normal_depth.h"
+#include "calculators/report.h"
 #include "calculators/section_dimensions.h"
 #include "calculators/windows.h"
 #include "tests/fuzz/written_text.h"
 
 using namespace lintavo;
+
+namespace {
+
+bool holdsNanOrInf(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return text.find("nan") != std::string::npos || text.find("inf") != std::string::npos;
+}
+
+// The press's calculation book as plain text holds every text the press wrote, and no NaN
+// or infinity unless the user typed one.
+void checkBook(const std::vector<std::string>& inputs, const std::string& all) {
+    const CalculatorTable* table = nullptr;
+    for (const CalculatorTable& t : calculatorWindows()) {
+        if (t.press == PRESS) table = &t;
+    }
+    Record record;
+    const auto written = runPress(PRESS, inputs, record);
+    const std::string text = plainText(buildReport(*table, record, "", ""));
+    if (written) {
+        for (const std::string& result : *written) {
+            if (text.find(result) == std::string::npos)
+                fuzz::broken("the book lacks a written text", all);
+        }
+    }
+    bool typed = false;
+    for (const std::string& input : inputs)
+        typed = typed || holdsNanOrInf(input);
+    if (!typed && holdsNanOrInf(text)) fuzz::broken("the book holds a nan or an inf", all);
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string all(reinterpret_cast<const char*>(data), size);
@@ -27,6 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (end == std::string::npos) break;
         from = end + 1;
     }
+    checkBook(inputs, all);
     // The same press with its record, as the window runs it: the same texts, and a record
     // whose every view holds numbers only, and a cause for every failure.
     const CalculatorTable* table = nullptr;

@@ -1,0 +1,79 @@
+#pragma once
+
+// The calculation book (计算书) of one press, as content: what the report window lays out,
+// what goes onto the clipboard as plain text and what is printed. Built from the press's
+// record alone; nothing is computed again but the channel's hydraulics, which explain the
+// result and are computed from the record's own values.
+//
+// Every number is either a text the press wrote or written with recordNumber, so no "nan"
+// or "inf" can appear.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "calculators/record.h"
+#include "hydraulics/channel.h"
+
+namespace lintavo {
+
+struct CalculatorTable;
+
+// One line of a table in the book: 底宽b | b | 2 | m.
+struct ReportRow {
+    std::string name;    // 底宽b, 过水断面面积 …
+    std::string symbol;  // b, A …
+    std::string value;   // as typed, as computed, or "—"
+    std::string unit;    // m, m², …; empty for a pure number
+    std::string note;    // why a value is absent, the rule that cut a result …
+};
+
+// One step of the calculation: A = (b + m·h)·h = (2 + 1 × 1) × 1 = 3 m².
+struct ReportStep {
+    std::string name;         // 过水断面面积
+    std::string symbol;       // A
+    std::string formula;      // (b + m·h)·h
+    std::string substituted;  // (2 + 1 × 1) × 1
+    std::string value;        // 3
+    std::string unit;         // m²
+};
+
+// The hydraulics of one channel: A P R C v B Fr, the regime, hc, ik and the comparisons.
+struct ReportChannel {
+    std::string heading;  // "" for the press's own channel, "方案一：h = …, b = …" for a candidate
+    Channel channel;
+    bool complete = false;  // the rating curve can be drawn
+    std::vector<ReportRow> rows;
+};
+
+// A result: before it was cut and as written, and the rule that cut it.
+struct ReportResult {
+    std::string name;     // 流量Q
+    std::string symbol;   // Q
+    std::string exact;    // 2.76306842; "—" for the candidates of 断面尺寸
+    std::string written;  // 2.763, as the field shows it
+    std::string unit;
+    std::string rule;  // 向下截取到 3 位小数
+};
+
+struct CalculationReport {
+    std::string calculation;  // 流量Q计算
+    std::string when;         // as passed in
+    std::string program;      // Lintavo 0.1.0
+    std::vector<ReportRow> known;
+    std::vector<ReportStep> steps;
+    std::vector<std::string> bisection;  // the residual, the bracket and its halvings
+    std::vector<ReportResult> results;
+    std::vector<ReportChannel> channels;  // the press's channel, or each candidate section
+    bool failed = false;
+    std::string failureKind;  // division-by-zero …
+    std::string failure;      // the cause, in one or two sentences
+};
+
+CalculationReport buildReport(const CalculatorTable& table, const Record& record, std::string when,
+                              std::string program);
+
+// The book as plain text, for the clipboard and for checks.
+std::string plainText(const CalculationReport& report);
+
+}  // namespace lintavo

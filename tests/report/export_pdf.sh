@@ -1,0 +1,56 @@
+#!/bin/bash
+# export-report writes the calculation book as a PDF whose text can be searched: for a worked
+# example of each calculator, the text holds "计算书", the calculation's name and every result
+# as the window wrote it, and every font is embedded. A failed press's book says why.
+#
+#   bash export_pdf.sh DRIVER
+set -euo pipefail
+driver=$1
+for tool in pdftotext pdffonts; do
+    command -v "$tool" >/dev/null || { echo "$tool is missing (poppler-utils)"; exit 77; }
+done
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+failures=0
+# name | opener | compute button | field=text … | result fields whose texts the PDF must hold
+check() {
+    local name=$1 opener=$2 compute=$3 inputs=$4 results=$5
+    local script=$work/$name.lts pdf=$work/$name.pdf
+    {
+        echo "click $opener"
+        for pair in $inputs; do echo "type ${pair%%=*} ${pair#*=}"; done
+        echo "click $compute"
+        for field in $results; do echo "print $field"; done
+        echo "export-report $pdf"
+    } >"$script"
+    local out
+    out=$("$driver" "$script")
+    pdftotext -enc UTF-8 "$pdf" "$work/$name.txt"
+    grep -q "计算书" "$work/$name.txt" || { echo "$name: no 计算书 in the PDF text"; failures=1; }
+    while IFS=$'\t' read -r field text; do
+        [[ -z $field ]] && continue
+        grep -qF -- "$text" "$work/$name.txt" ||
+            { echo "$name: the PDF text lacks $field's \"$text\""; failures=1; }
+    done < <(grep -v '^failure' <<<"$out")
+    if pdffonts "$pdf" | tail -n +3 | awk '{ if ($(NF-4) != "yes") bad = 1 } END { exit !bad }'; then
+        echo "$name: a font is not embedded"; pdffonts "$pdf"; failures=1
+    fi
+}
+
+check discharge 流量Q的计算 计算1 "dkb=2 ssh=1 bpm=1 dpi=0.001 cln=0.025" "llQ lsv"
+check normal_depth 水深h的计算 计算1 "llQ1=2.763 dkb1=2 bpm1=1 dpi1=0.001 cln1=0.025" "ssh1"
+check section 渠道断面尺寸的计算 计算4 "llQ4=10 lsv4=0.5 bpm4=1.5 dpi4=0.0004 cln4=0.025" "ssh4 dkb4"
+
+# A failed press: the book holds the failure instead of results.
+{
+    echo "click 流量Q的计算"
+    echo "type dkb 0"; echo "type ssh 0"; echo "type bpm 1"; echo "type dpi 0.001"; echo "type cln 0.025"
+    echo "click 计算1"
+    echo "export-report $work/failed.pdf"
+} >"$work/failed.lts"
+"$driver" "$work/failed.lts" >/dev/null
+pdftotext -enc UTF-8 "$work/failed.pdf" "$work/failed.txt"
+grep -q "计算失败" "$work/failed.txt" || { echo "failed press: no 计算失败 in the PDF text"; failures=1; }
+if grep -q "计算结果" "$work/failed.txt"; then echo "failed press: the PDF shows results"; failures=1; fi
+exit $failures
