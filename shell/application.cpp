@@ -23,10 +23,12 @@ QAccessibleInterface* formAccessible(const QString& /*className*/, QObject* obje
     return new QAccessibleWidget(form, QAccessible::Window);
 }
 
+#ifndef Q_OS_WIN
 bool isSet(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr && *value != '\0';
 }
+#endif
 
 }  // namespace
 
@@ -62,7 +64,12 @@ QString noDisplayMessage(const QString& display) {
 }
 
 bool displayAvailable() {
+#ifdef Q_OS_WIN
+    // Windows always has its window system, whatever the environment says.
+    return true;
+#else
     return isSet("QT_QPA_PLATFORM") || isSet("DISPLAY") || isSet("WAYLAND_DISPLAY");
+#endif
 }
 
 }  // namespace lintavo
