@@ -33,6 +33,12 @@ install(FILES ${LINTAVO_QT_TRANSLATIONS_DIR}/qtbase_zh_CN.qm DESTINATION transla
 file(WRITE ${PROJECT_BINARY_DIR}/qt.conf "[Paths]\nPrefix = .\nPlugins = .\nTranslations = translations\n")
 install(FILES ${PROJECT_BINARY_DIR}/qt.conf DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
+# Debian's MinGW runtime DLLs and the prebuilt Qt keep their symbols; the program needs none.
+install(CODE "
+    file(GLOB_RECURSE dlls \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/*.dll\")
+    foreach(dll IN LISTS dlls)
+        execute_process(COMMAND ${CMAKE_STRIP} --strip-unneeded \${dll} COMMAND_ERROR_IS_FATAL ANY)
+    endforeach()")
 
 set(CPACK_GENERATOR NSIS ZIP)
 set(CPACK_PACKAGE_NAME Lintavo)
@@ -56,6 +62,6 @@ set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
 set(CPACK_NSIS_MODIFY_PATH OFF)
 set(CPACK_NSIS_MANIFEST_DPI_AWARE ON)
 set(CPACK_NSIS_URL_INFO_ABOUT https://lintavo.org/)
-# The Chinese names need a Unicode installer.
-set(CPACK_NSIS_DEFINES "Unicode true")
+# A 64-bit Unicode installer: the program is 64-bit, and its names are Chinese.
+set(CPACK_NSIS_DEFINES "Target amd64-unicode")
 include(CPack)
