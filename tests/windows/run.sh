@@ -135,7 +135,7 @@ else
     (cd "$installed" && WINEPATH= run_windows "lintavo.exe" >"$work/lintavo.log" 2>&1 &)
     window=
     for _ in $(seq 1 60); do
-        window=$(xdotool search --classname '^lintavo.exe$' --name '^Lintavo$' 2>/dev/null | head -1) && [ -n "$window" ] && break
+        window=$(xdotool search --name '^Lintavo$' 2>/dev/null | head -1) && [ -n "$window" ] && break
         sleep 1
     done
     if [ -n "$window" ]; then
@@ -147,15 +147,17 @@ else
     "$wine" taskkill /f /im lintavo.exe >/dev/null 2>&1 || true
 
     # The uninstaller copies itself to the temporary folder and returns at once.
-    run_windows "$(windows_path "$installed/Uninstall.exe") /S"
+    "$wine" "$installed/Uninstall.exe" /S
     for _ in $(seq 1 60); do
         [ -e "$installed" ] || break
         sleep 1
     done
     "$wineserver" -w
     snapshot >"$work/after.txt"
-    if ! diff "$work/before.txt" "$work/after.txt"; then
-        fail "the uninstaller left the files above behind"
+    left=$(comm -13 "$work/before.txt" "$work/after.txt")
+    if [ -n "$left" ] || [ -e "$installed" ]; then
+        fail "the uninstaller left files behind:"
+        echo "$left"
     else
         echo "uninstalled: nothing left behind"
     fi
