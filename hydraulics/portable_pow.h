@@ -8,13 +8,15 @@
 // powers come from here: plain IEEE 754 double arithmetic (additions, multiplications and
 // divisions, each rounded on its own, no fused multiply-add), no call into the C library.
 //
-// The result is the exact x^y rounded to nearest: log and exp are carried in double-double
-// arithmetic, about 100 bits, and the final 1 + expm1 is summed exactly, so the one rounding
-// at the end is the correct one unless the exact power lies within about 2^-95 (relative)
-// of a halfway point between two doubles away from 1. Exact halfway cases only arise for
-// whole and half-whole exponents of special bases; of those, x^2 is computed as the IEEE
-// product x·x, which rounds them correctly. Results below the normal range (below 2^-1022)
-// may be off by one unit.
+// The result is the exact x^y rounded to nearest. A quick path, like the C libraries', carries
+// ln x and e^t to about 2^-68 and keeps its result only where no error that size could move
+// the rounding across a halfway point between two doubles; the few calls in a thousand that
+// fail that test are decided by a second path in double-double arithmetic (about 2^-102),
+// whose final 1 + expm1 is summed exactly. So the rounding is the correct one unless the
+// exact power lies within about 2^-95 (relative) of a halfway point away from 1. Exact
+// halfway cases only arise for whole and half-whole exponents of special bases: x^2 is the
+// IEEE product x·x and x^0.5 the IEEE square root, which round them correctly. Results
+// below the normal range (below 2^-1022) may be off by one unit.
 //
 // Special operands follow C's pow: x^0 = 1 and 1^y = 1 for every y, a negative base needs a
 // whole exponent (otherwise NaN), 0 to a negative power is an infinity, infinities and NaNs
