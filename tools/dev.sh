@@ -2,15 +2,19 @@
 # Sets up, builds and runs Lintavo, or runs every test, on Debian 12.
 #   bash tools/dev.sh run    install what is missing, build, start the program
 #   bash tools/dev.sh test   install what is missing, build, run every test: the suite, the
-#                            suite again under AddressSanitizer and UBSan, a minute of each
-#                            fuzz target
+#                            Windows build under Wine, the suite again under AddressSanitizer
+#                            and UBSan, a minute of each fuzz target
+#   bash tools/dev.sh windows  cross-build for Windows: build-windows/ gets the installer
+#                            Lintavo-<version>-win64.exe, the same files as a .zip, and
+#                            bin/lintavo-driver.exe
 #   bash tools/dev.sh fuzz [SECONDS]   a longer run of every fuzz target (default 3600 s)
 #   bash tools/dev.sh bench  build the release preset and print the benchmarks' figures
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# Build tools, Qt, the virtual display for window tests, and the font packages that the
-# program's font table names (shell/fonts.h).
+# Build tools, Qt, the virtual display for window tests, the font packages that the
+# program's font table names (shell/fonts.h), and the Windows cross-build: MinGW-w64, NSIS,
+# Qt's translations for the installer, Wine to test it.
 packages=(
     cmake ninja-build g++ pkg-config dpkg-dev file binutils
     qt6-base-dev qt6-base-dev-tools libgl-dev
@@ -18,6 +22,7 @@ packages=(
     dbus at-spi2-core python3 python3-pyatspi
     clang libclang-rt-14-dev libbenchmark-dev libxcb1-dev
     fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei fonts-wqy-microhei
+    g++-mingw-w64-x86-64-posix nsis qt6-translations-l10n xz-utils wine64
 )
 
 install_missing() {
@@ -37,6 +42,15 @@ install_missing() {
 build() {
     cmake --preset default
     cmake --build --preset default
+}
+
+# Qt for MinGW from beside the repository (or rebuilt from Debian's source), then the
+# program, the driver and the tests for Windows, and the installer and the zip.
+windows() {
+    bash tools/qt-mingw.sh
+    cmake --preset windows
+    cmake --build --preset windows
+    (cd build-windows && cpack)
 }
 
 fuzz() {
@@ -61,11 +75,19 @@ case "${1:-}" in
         install_missing
         build
         ctest --preset default
+        windows
+        bash tests/windows/run.sh build-windows build
         # The same suite with the sanitizers; installing the package is done once, above.
         cmake --preset asan
         cmake --build --preset asan
         ctest --preset asan
         fuzz 60
+        ;;
+    windows)
+        install_missing
+        windows
+        ls -l build-windows/Lintavo-*-win64.exe build-windows/Lintavo-*-win64.zip \
+            build-windows/bin/lintavo-driver.exe
         ;;
     fuzz)
         install_missing
@@ -78,7 +100,7 @@ case "${1:-}" in
         bash bench/run.sh build-release
         ;;
     *)
-        echo "usage: bash tools/dev.sh run|test|fuzz [SECONDS]|bench" >&2
+        echo "usage: bash tools/dev.sh run|test|windows|fuzz [SECONDS]|bench" >&2
         exit 2
         ;;
 esac
