@@ -130,6 +130,8 @@ else
     shortcut=$(find "$drive/ProgramData" -name 'Lintavo 明渠均匀流计算.lnk' | head -1)
     [ -n "$shortcut" ] && echo "Start menu: ${shortcut#"$drive/"}" || fail "no Start-menu entry"
     echo "installed: $(find "$installed" -type f | wc -l) files, $(du -sh "$installed" | cut -f1)"
+    "$wine" reg query 'HKLM\Software\The Lintavo developers\Lintavo' >/dev/null 2>&1 ||
+        fail "the installer wrote no registry key of its own"
 
     # The installed program on its own: no Qt or MinGW folder on the DLL search path.
     (cd "$installed" && WINEPATH= run_windows "lintavo.exe" >"$work/lintavo.log" 2>&1 &)
@@ -161,9 +163,12 @@ else
     else
         echo "uninstalled: nothing left behind"
     fi
-    if "$wine" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Lintavo' >/dev/null 2>&1; then
-        fail "the uninstaller left its registry key behind"
-    fi
+    for key in 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Lintavo' \
+        'HKLM\Software\The Lintavo developers'; do
+        if "$wine" reg query "$key" >/dev/null 2>&1; then
+            fail "the uninstaller left the registry key $key behind"
+        fi
+    done
 fi
 
 step "Done"
