@@ -28,6 +28,28 @@ foreach(dll IN ITEMS libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
     install(FILES ${runtime_${dll}} DESTINATION .)
 endforeach()
 install(FILES ${LINTAVO_QT_TRANSLATIONS_DIR}/qtbase_zh_CN.qm DESTINATION translations)
+
+# The same DLLs and plugins beside the programs in the build folder, so that bin/lintavo.exe,
+# bin/lintavo-driver.exe and the tests run as they are (the driver and the tests also load
+# Qt's Test DLL).
+set(bin ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
+set(beside_programs)
+foreach(dll IN ITEMS Qt6Core Qt6Gui Qt6Widgets Qt6Test)
+    list(APPEND beside_programs ${LINTAVO_QT_DIR}/bin/${dll}.dll)
+endforeach()
+foreach(dll IN ITEMS libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+    list(APPEND beside_programs ${runtime_${dll}})
+endforeach()
+add_custom_target(windows_runtime ALL
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${bin}/platforms ${bin}/styles
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${beside_programs} ${bin}
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different
+            ${LINTAVO_QT_DIR}/plugins/platforms/qwindows.dll
+            ${LINTAVO_QT_DIR}/plugins/platforms/qoffscreen.dll ${bin}/platforms
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different
+            ${LINTAVO_QT_DIR}/plugins/styles/qwindowsvistastyle.dll ${bin}/styles
+    COMMENT "Copying the Qt and MinGW runtime DLLs beside the programs"
+    VERBATIM)
 # Qt's own paths (plugins, translations) point into the program's folder, not into the
 # folder where Qt was built.
 file(WRITE ${PROJECT_BINARY_DIR}/qt.conf "[Paths]\nPrefix = .\nPlugins = .\nTranslations = translations\n")

@@ -30,9 +30,9 @@ wineserver=$(find_wine_program wineserver)
 # /a/b → Z:\a\b, the path under Wine's drive for the Linux root.
 windows_path() { local p; p=$(realpath -m "$1"); echo "Z:${p//\//\\}"; }
 
+# The build puts every DLL the programs load beside them in bin/; nothing else is searched.
 export WINEPREFIX=$build/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-qt_dir=$(sed -n 's/^LINTAVO_QT_DIR:PATH=//p' "$build/CMakeCache.txt")
-export WINEPATH="$(windows_path "$qt_dir/bin");$(windows_path /usr/lib/gcc/x86_64-w64-mingw32/12-posix);$(windows_path /usr/x86_64-w64-mingw32/lib)"
+unset WINEPATH
 work=$build/wine-tests
 rm -rf "$work"
 mkdir -p "$work"
@@ -133,8 +133,8 @@ else
     "$wine" reg query 'HKLM\Software\The Lintavo developers\Lintavo' >/dev/null 2>&1 ||
         fail "the installer wrote no registry key of its own"
 
-    # The installed program on its own: no Qt or MinGW folder on the DLL search path.
-    (cd "$installed" && WINEPATH= run_windows "lintavo.exe" >"$work/lintavo.log" 2>&1 &)
+    # The installed program on its own.
+    (cd "$installed" && run_windows "lintavo.exe" >"$work/lintavo.log" 2>&1 &)
     window=
     for _ in $(seq 1 60); do
         window=$(xdotool search --name '^Lintavo$' 2>/dev/null | head -1) && [ -n "$window" ] && break
