@@ -46,8 +46,7 @@ fail() {
 started=$SECONDS
 step() { echo "== $* ($((SECONDS - started)) s)"; }
 
-# A Windows program with DISPLAY cleared in its environment; cmd waits for a console
-# program, and `start /wait` for a windowed one.
+# A Windows program with DISPLAY cleared in its environment (cmd returns when it ends).
 run_windows() { "$wine" cmd /c "set DISPLAY=&& $*"; }
 
 if [ ! -e "$WINEPREFIX/.initialised" ]; then
