@@ -12,6 +12,7 @@
 
 namespace {
 
+#ifndef Q_OS_WIN
 // While the window system is being reached, Qt's messages are held back: a display that is
 // named but cannot be reached makes Qt print a page about platform plugins and abort. That
 // becomes one sentence and a plain failure status instead; a start that works prints what
@@ -26,10 +27,15 @@ void holdBack(QtMsgType type, const QMessageLogContext&, const QString& message)
     }
     heldBack.append(message);
 }
+#endif
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
+#ifdef Q_OS_WIN
+    // Windows always has its window system; there is no display to look for.
+    QApplication app(argc, argv);
+#else
     if (!lintavo::displayAvailable()) {
         std::fprintf(stderr, "%s\n", qUtf8Printable(lintavo::noDisplayMessage()));
         return 1;
@@ -39,6 +45,7 @@ int main(int argc, char* argv[]) {
     qInstallMessageHandler(nullptr);
     for (const QString& message : heldBack)
         std::fprintf(stderr, "%s\n", qUtf8Printable(message));
+#endif
     lintavo::prepareApplication(app);
 
     lintavo::Shell shell(lintavo::calculatorWindows());

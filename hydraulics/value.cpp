@@ -7,6 +7,8 @@
 #include <functional>
 #include <limits>
 
+#include "hydraulics/portable_pow.h"
+
 namespace lintavo {
 
 namespace {
@@ -109,7 +111,9 @@ Value pow(Value base, Value exponent) {
     const double y = exponent.number();
     if (x < 0.0 && std::trunc(y) != y) fail(FailureKind::InvalidArgument);
     if (x == 0.0 && y < 0.0) fail(FailureKind::InvalidArgument);
-    return Value::dbl(std::pow(x, y));
+    // Not std::pow: the C libraries round it differently, and the digits must not depend on
+    // the platform.
+    return Value::dbl(portablePow(x, y));
 }
 
 Value sqrt(Value x) {

@@ -119,10 +119,12 @@ void installQtChinese(QApplication& app) {
     delete translator;
 }
 
+#ifndef Q_OS_WIN
 bool isSet(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr && *value != '\0';
 }
+#endif
 
 }  // namespace
 
@@ -161,7 +163,12 @@ QString noDisplayMessage(const QString& display) {
 }
 
 bool displayAvailable() {
+#ifdef Q_OS_WIN
+    // Windows always has its window system, whatever the environment says.
+    return true;
+#else
     return isSet("QT_QPA_PLATFORM") || isSet("DISPLAY") || isSet("WAYLAND_DISPLAY");
+#endif
 }
 
 }  // namespace lintavo

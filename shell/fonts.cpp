@@ -1,12 +1,22 @@
 #include "shell/fonts.h"
 
+#include <QStringList>
+
 #include "shell/qt_text.h"
 
 namespace lintavo {
 
 void installFontSubstitutes() {
     for (const auto& row : faceSubstitutes) {
+#ifdef Q_OS_WIN
+        // Where Windows has the face under its Chinese name, Qt uses it and this list is
+        // not consulted.
+        QFont::insertSubstitutions(
+            qstr(row.face),
+            QStringList{qstr(row.substitute), qstr(row.nearest[0]), qstr(row.nearest[1])});
+#else
         QFont::insertSubstitution(qstr(row.face), qstr(row.substitute));
+#endif
     }
 }
 

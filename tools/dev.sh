@@ -2,16 +2,19 @@
 # Sets up, builds and runs Lintavo, or runs every test, on Debian 12.
 #   bash tools/dev.sh run    install what is missing, build, start the program
 #   bash tools/dev.sh test   install what is missing, build, run every test: the suite, the
-#                            suite again under AddressSanitizer and UBSan, a minute of each
-#                            fuzz target
+#                            Windows build under Wine, the suite again under AddressSanitizer
+#                            and UBSan, a minute of each fuzz target
+#   bash tools/dev.sh windows  cross-build for Windows: build-windows/ gets the installer
+#                            Lintavo-<version>-win64.exe, the same files as a .zip, and
+#                            bin/lintavo-driver.exe
 #   bash tools/dev.sh fuzz [SECONDS]   a longer run of every fuzz target (default 3600 s)
 #   bash tools/dev.sh bench  build the release preset and print the benchmarks' figures
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # Build tools, Qt and its Chinese catalogue, the virtual display for window tests, lintian
-# and man for the package's checks, and the font packages that the program's font table
-# names (shell/fonts.h).
+# and man for the package's checks, the font packages that the program's font table names
+# (shell/fonts.h), and the Windows cross-build: MinGW-w64, NSIS, Wine to test it.
 packages=(
     cmake ninja-build g++ pkg-config dpkg-dev file binutils lintian man-db
     qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
@@ -21,6 +24,7 @@ packages=(
     fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei fonts-wqy-microhei
     qt6-gtk-platformtheme gnome-themes-extra
     poppler-utils
+    g++-mingw-w64-x86-64-posix nsis qt6-translations-l10n xz-utils wine64
 )
 
 install_missing() {
@@ -40,6 +44,15 @@ install_missing() {
 build() {
     cmake --preset default
     cmake --build --preset default
+}
+
+# Qt for MinGW from beside the repository (or rebuilt from Debian's source), then the
+# program, the driver and the tests for Windows, and the installer and the zip.
+windows() {
+    bash tools/qt-mingw.sh
+    cmake --preset windows
+    cmake --build --preset windows
+    (cd build-windows && cpack)
 }
 
 fuzz() {
@@ -66,11 +79,19 @@ case "${1:-}" in
         git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
         build
         ctest --preset default
+        windows
+        bash tests/windows/run.sh build-windows build
         # The same suite with the sanitizers; installing the package is done once, above.
         cmake --preset asan
         cmake --build --preset asan
         ctest --preset asan
         fuzz 60
+        ;;
+    windows)
+        install_missing
+        windows
+        ls -l build-windows/Lintavo-*-win64.exe build-windows/Lintavo-*-win64.zip \
+            build-windows/bin/lintavo-driver.exe
         ;;
     fuzz)
         install_missing
@@ -83,7 +104,7 @@ case "${1:-}" in
         bash bench/run.sh build-release
         ;;
     *)
-        echo "usage: bash tools/dev.sh run|test|fuzz [SECONDS]|bench" >&2
+        echo "usage: bash tools/dev.sh run|test|windows|fuzz [SECONDS]|bench" >&2
         exit 2
         ;;
 esac

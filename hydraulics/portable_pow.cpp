@@ -1,0 +1,385 @@
+#include "hydraulics/portable_pow.h"
+
+#include <array>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+// Everything here is built from +, −, × and ÷ on doubles, each rounded once as IEEE 754
+// says; the build's -ffp-contract=off keeps the compiler from fusing a product into a sum,
+// which would change the error-free transformations below.
+
+namespace lintavo {
+
+namespace {
+
+// A double-double: the unevaluated sum hi + lo with |lo| ≤ half a unit of hi, about 106 bits.
+struct DD {
+    double hi;
+    double lo;
+};
+
+// a + b exactly, as the rounded sum and its error.
+constexpr DD twoSum(double a, double b) {
+    const double s = a + b;
+    const double bb = s - a;
+    return {s, (a - (s - bb)) + (b - bb)};
+}
+
+// The same when |a| ≥ |b| (or a = 0).
+constexpr DD quickTwoSum(double a, double b) {
+    const double s = a + b;
+    return {s, b - (s - a)};
+}
+
+// Dekker's split of a into two halves of 26 bits each; |a| must stay below 2^996.
+constexpr DD split(double a) {
+    const double t = 134217729.0 * a;  // 2^27 + 1
+    const double hi = t - (t - a);
+    return {hi, a - hi};
+}
+
+// a × b exactly, as the rounded product and its error.
+constexpr DD twoProduct(double a, double b) {
+    const double p = a * b;
+    const DD x = split(a);
+    const DD y = split(b);
+    return {p, ((x.hi * y.hi - p) + x.hi * y.lo + x.lo * y.hi) + x.lo * y.lo};
+}
+
+constexpr DD add(DD a, DD b) {
+    DD s = twoSum(a.hi, b.hi);
+    const DD t = twoSum(a.lo, b.lo);
+    s.lo += t.hi;
+    s = quickTwoSum(s.hi, s.lo);
+    s.lo += t.lo;
+    return quickTwoSum(s.hi, s.lo);
+}
+
+constexpr DD negate(DD a) {
+    return {-a.hi, -a.lo};
+}
+
+constexpr DD multiply(DD a, DD b) {
+    DD p = twoProduct(a.hi, b.hi);
+    p.lo += a.hi * b.lo + a.lo * b.hi;
+    return quickTwoSum(p.hi, p.lo);
+}
+
+constexpr DD multiply(DD a, double b) {
+    DD p = twoProduct(a.hi, b);
+    p.lo += a.lo * b;
+    return quickTwoSum(p.hi, p.lo);
+}
+
+constexpr DD divide(DD a, DD b) {
+    const double q1 = a.hi / b.hi;
+    DD r = add(a, negate(multiply(b, q1)));
+    const double q2 = r.hi / b.hi;
+    r = add(r, negate(multiply(b, q2)));
+    const double q3 = r.hi / b.hi;
+    return add(quickTwoSum(q1, q2), DD{q3, 0.0});
+}
+
+// ln 2 in three parts, each the double nearest what the ones before leave.
+constexpr double ln2Hi = 0x1.62e42fefa39efp-1;
+constexpr double ln2Lo = 0x1.abc9e3b39803fp-56;
+constexpr double ln2Tail = 0x1.7b57a079a1934p-111;
+constexpr DD ln2{ln2Hi, ln2Lo};
+
+constexpr DD one{1.0, 0.0};
+
+// Horner's scheme for a polynomial in u with double-double coefficients c[0..n).
+template <std::size_t n>
+constexpr DD polynomial(const std::array<DD, n>& c, DD u) {
+    DD sum = c[n - 1];
+    for (std::size_t k = n - 1; k-- > 0;)
+        sum = add(multiply(sum, u), c[k]);
+    return sum;
+}
+
+// The slow, table-free forms of ln and exp that build the tables below when the program
+// is compiled; each is good to about 2^-102.
+
+// ln c = 2 atanh s, s = (c − 1)/(c + 1), for c in [0.7, 1.5] (|s| ≤ 0.2: 26 terms).
+constexpr DD slowLog(double c) {
+    std::array<DD, 26> coefficients{};
+    for (std::size_t k = 0; k < coefficients.size(); ++k)
+        coefficients[k] = divide(one, DD{2.0 * static_cast<double>(k) + 1.0, 0.0});
+    const DD s = divide(DD{c - 1.0, 0.0}, twoSum(c, 1.0));
+    return multiply(multiply(s, polynomial(coefficients, multiply(s, s))), 2.0);
+}
+
+// e^t for |t| ≤ 1: the series of expm1 at t/16, squared up four times.
+constexpr DD slowExp(DD t) {
+    std::array<DD, 16> coefficients{};  // 1/(n+1)! for n = 0…15
+    double factorial = 1.0;             // exact: 16! < 2^53 · 2^4
+    for (std::size_t n = 0; n < coefficients.size(); ++n) {
+        factorial *= static_cast<double>(n + 1);
+        coefficients[n] = divide(one, DD{factorial, 0.0});
+    }
+    const DD u{t.hi / 16.0, t.lo / 16.0};
+    DD e = multiply(polynomial(coefficients, u), u);
+    for (int j = 0; j < 4; ++j)
+        e = multiply(e, add(DD{2.0, 0.0}, e));  // expm1 2u = expm1 u · (2 + expm1 u)
+    return add(one, e);
+}
+
+// ln x = e ln 2 + ln c + ln(m/c), where x = 2^e m with m in [√½, √2] and c, the nearest
+// multiple of 1/128 below 1 or of 1/64 above, comes from a table of 93 logarithms:
+// c = k/128 for k = 90…182.
+constexpr int logTableFirst = 90;
+constexpr std::array<DD, 93> logTable = [] {
+    std::array<DD, 93> table{};
+    for (std::size_t k = 0; k < table.size(); ++k)
+        table[k] = slowLog(static_cast<double>(k + logTableFirst) / 128.0);
+    return table;
+}();
+
+// ln(m/c) = 2 atanh s with s = (m − c)/(m + c), |s| ≤ 0.0028, s² < 2^-16: seven terms of
+// 2 s (1 + s²/3 + s⁴/5 + …) reach 2^-106; from s⁸ on, plain doubles carry them.
+constexpr std::array<DD, 4> atanhCoefficients = {
+    one, divide(one, DD{3.0, 0.0}), divide(one, DD{5.0, 0.0}), divide(one, DD{7.0, 0.0})};
+constexpr double atanhTail[] = {1.0 / 9.0, 1.0 / 11.0, 1.0 / 13.0};
+
+// e^t = 2^q · 2^(j/64) · e^r with t = (64 q + j) ln 2 / 64 + r, |r| ≤ ln 2 / 128, and the 64
+// powers 2^(j/64) from a table.
+constexpr std::array<DD, 64> exp2Table = [] {
+    std::array<DD, 64> table{};
+    for (std::size_t j = 0; j < table.size(); ++j)
+        table[j] = slowExp(multiply(ln2, static_cast<double>(j) / 64.0));
+    return table;
+}();
+
+// expm1 r = r (1 + r/2! + r²/3! + …): with |r| ≤ 0.0055, terms to r¹¹/12! reach 2^-106; from
+// r⁶/7! on, plain doubles carry them.
+constexpr std::array<DD, 6> expCoefficients = [] {
+    std::array<DD, 6> c{};
+    double factorial = 1.0;
+    for (std::size_t n = 0; n < c.size(); ++n) {
+        factorial *= static_cast<double>(n + 1);
+        c[n] = divide(one, DD{factorial, 0.0});  // 1/(n+1)!
+    }
+    return c;
+}();
+constexpr double expTail[] = {1.0 / 5040.0,    1.0 / 40320.0,    1.0 / 362880.0,
+                              1.0 / 3628800.0, 1.0 / 39916800.0, 1.0 / 479001600.0};
+
+constexpr std::uint64_t exponentMask = 0x7ffULL << 52;
+constexpr std::uint64_t significandMask = (1ULL << 52) - 1;
+
+// 2^k for a k in the normal range [-1022, 1023].
+double powerOfTwo(int k) {
+    return std::bit_cast<double>(static_cast<std::uint64_t>(k + 1023) << 52);
+}
+
+// The double next to a positive, finite x, above it or below it.
+double adjacent(double x, bool above) {
+    const auto bits = std::bit_cast<std::uint64_t>(x);
+    return std::bit_cast<double>(above ? bits + 1 : bits - 1);
+}
+
+// x · 2^k, rounded once unless the result falls below the normal range.
+double scale(double x, int k) {
+    if (k > 1023) return x * powerOfTwo(1023) * powerOfTwo(k - 1023);
+    if (k < -1022) return x * powerOfTwo(-1022) * powerOfTwo(k + 1022);
+    return x * powerOfTwo(k);
+}
+
+// ln x for a finite x > 0, x ≠ 1, relative error about 2^-102.
+DD logarithm(double x) {
+    int exponent = 0;
+    if (x < std::numeric_limits<double>::min()) {  // subnormal: make it normal first
+        x *= 0x1p54;
+        exponent = -54;
+    }
+    const auto bits = std::bit_cast<std::uint64_t>(x);
+    exponent += static_cast<int>((bits & exponentMask) >> 52) - 1023;
+    double m = std::bit_cast<double>((bits & significandMask) | (1023ULL << 52));  // [1, 2)
+    if (m > 0x1.6a09e667f3bcdp0) {                                                 // √2
+        m *= 0.5;
+        ++exponent;
+    }
+    const int k =
+        m < 1.0 ? static_cast<int>(m * 128.0 + 0.5) : 2 * static_cast<int>(m * 64.0 + 0.5);
+    const double c = k / 128.0;
+    // m − c is exact: c/2 ≤ m ≤ 2c.
+    const DD s = divide(DD{m - c, 0.0}, twoSum(m, c));
+    const DD s2 = multiply(s, s);
+    const double tail = atanhTail[0] + s2.hi * (atanhTail[1] + s2.hi * atanhTail[2]);
+    DD series = add(multiply(DD{tail, 0.0}, s2), atanhCoefficients[3]);
+    for (std::size_t j = 3; j-- > 0;)
+        series = add(multiply(series, s2), atanhCoefficients[j]);
+    const DD lnMOverC = multiply(multiply(s, series), 2.0);
+    const DD lnM = add(logTable[static_cast<std::size_t>(k - logTableFirst)], lnMOverC);
+    return add(multiply(ln2, static_cast<double>(exponent)), lnM);
+}
+
+// e^t for a double-double t with |t| < 1500, rounded once to a double.
+double exponential(DD t) {
+    if (t.hi > 710.0) return std::numeric_limits<double>::infinity();
+    if (t.hi < -746.0) return 0.0;
+    // t = i ln 2 / 64 + r; i ln 2 / 64 is formed exactly from the three parts of ln 2 but
+    // the last, whose product is far below the precision carried.
+    const double id = t.hi * (64.0 * 0x1.71547652b82fep0);  // 64 / ln 2
+    const int i = static_cast<int>(id < 0.0 ? id - 0.5 : id + 0.5);
+    const double ii = i;
+    DD r = add(t, negate(twoProduct(ii, ln2Hi / 64.0)));
+    r = add(r, negate(twoProduct(ii, ln2Lo / 64.0)));
+    r = add(r, DD{-ii * (ln2Tail / 64.0), 0.0});
+    const int q = i >= 0 ? i / 64 : -((-i + 63) / 64);  // floor(i / 64)
+    const auto j = static_cast<std::size_t>(i - 64 * q);
+    double tail = expTail[5];
+    for (std::size_t n = 5; n-- > 0;)
+        tail = tail * r.hi + expTail[n];
+    DD series = add(multiply(DD{tail, 0.0}, r), expCoefficients[5]);
+    for (std::size_t n = 5; n-- > 0;)
+        series = add(multiply(series, r), expCoefficients[n]);
+    const DD e = multiply(series, r);  // expm1 r
+    // 2^(j/64) · (1 + e) = T + T e, rounded once from the exact sum of its parts: near 1
+    // (j = 0, T = 1) a power often lies next to a halfway point, where the last part of
+    // e decides the rounding (x = 1 − 2^-53 gives x^1.5 just above one).
+    const DD& T = exp2Table[j];
+    const DD p = multiply(T, e);
+    const DD a = twoSum(T.hi, p.hi);
+    const DD b = twoSum(a.lo, T.lo + p.lo);
+    const DD c = twoSum(a.hi, b.hi);  // the power is c.hi + c.lo + b.lo, to 2^-102
+    double rounded = c.hi;
+    if (b.lo != 0.0 && c.lo != 0.0 && (b.lo > 0.0) == (c.lo > 0.0)) {
+        const double neighbour = adjacent(c.hi, c.lo > 0.0);
+        // c.hi was the tie-break of an exact halfway c.hi + c.lo; b.lo lies beyond it.
+        if (c.lo == (neighbour - c.hi) * 0.5) rounded = neighbour;
+    }
+    return scale(rounded, q);
+}
+
+// The quick way first, as the C libraries do it: ln x and e^t to about 2^-69 in a double
+// and a correction, then the rounding of the result is taken only when no error that size
+// could move it across a halfway point between two doubles. Otherwise (a few calls in a
+// thousand) the double-double path above decides. The quick path needs the reduced
+// arguments' products to be exact, so ln 2 is split after its 36th bit.
+constexpr double ln2Head =
+    std::bit_cast<double>(std::bit_cast<std::uint64_t>(ln2Hi) & ~((std::uint64_t{1} << 17) - 1));
+constexpr double ln2Rest = (ln2Hi - ln2Head) + ln2Lo;
+
+// ln x as hi + lo for a normal x > 0, x ≠ 1.
+DD quickLogarithm(double x) {
+    const auto bits = std::bit_cast<std::uint64_t>(x);
+    int exponent = static_cast<int>((bits & exponentMask) >> 52) - 1023;
+    double m = std::bit_cast<double>((bits & significandMask) | (1023ULL << 52));
+    if (m > 0x1.6a09e667f3bcdp0) {
+        m *= 0.5;
+        ++exponent;
+    }
+    const int k =
+        m < 1.0 ? static_cast<int>(m * 128.0 + 0.5) : 2 * static_cast<int>(m * 64.0 + 0.5);
+    const double c = k / 128.0;
+    const double numerator = m - c;  // exact
+    const DD denominator = twoSum(m, c);
+    const double q = numerator / denominator.hi;  // s = q + correction
+    const DD qd = twoProduct(q, denominator.hi);
+    const double correction = (((numerator - qd.hi) - qd.lo) - q * denominator.lo) / denominator.hi;
+    const double q2 = q * q;
+    // 2 atanh s = 2s + (2/3) s³ + (2/5) s⁵ + (2/7) s⁷ + …
+    const double cubic = q * q2 * (2.0 / 3.0 + q2 * (2.0 / 5.0 + q2 * (2.0 / 7.0)));
+    const DD& lnC = logTable[static_cast<std::size_t>(k - logTableFirst)];
+    const double e = exponent;
+    const DD sum1 = twoSum(lnC.hi, 2.0 * q);
+    const DD sum2 = twoSum(e * ln2Head, sum1.hi);  // e · ln2Head is exact
+    const double lo = sum1.lo + sum2.lo + e * ln2Rest + lnC.lo + (2.0 * correction + cubic);
+    return quickTwoSum(sum2.hi, lo);
+}
+
+// e^t for |t.hi| < 708 (a normal result), or false where the quick result's rounding is
+// not certain.
+bool quickExponential(DD t, double& result) {
+    const double id = t.hi * (64.0 * 0x1.71547652b82fep0);  // 64 / ln 2
+    const int i = static_cast<int>(id < 0.0 ? id - 0.5 : id + 0.5);
+    const double ii = i;
+    // t − i ln2Head / 64 is exact (|i| < 2^17); what ln2Rest takes off is then folded in, so
+    // that rLo is below 2^-53 of r and r's cross terms beyond rHi · rLo vanish.
+    const DD r = quickTwoSum(t.hi - ii * (ln2Head / 64.0), t.lo - ii * (ln2Rest / 64.0));
+    const double rHi = r.hi;
+    const double rLo = r.lo;
+    const int q = i >= 0 ? i / 64 : -((-i + 63) / 64);
+    const auto j = static_cast<std::size_t>(i - 64 * q);
+    // expm1 r = r + r²/2 + … + r⁸/8!, r = rHi + rLo.
+    const double p =
+        rHi * rHi *
+        (0.5 +
+         rHi * (1.0 / 6.0 +
+                rHi * (1.0 / 24.0 +
+                       rHi * (1.0 / 120.0 + rHi * (1.0 / 720.0 + rHi * (1.0 / 5040.0 +
+                                                                        rHi * (1.0 / 40320.0)))))));
+    const double small = rLo + rHi * rLo + p;
+    // 2^(j/64) (1 + rHi + small)
+    const DD& T = exp2Table[j];
+    const DD product = twoProduct(T.hi, rHi);
+    const DD sum = twoSum(T.hi, product.hi);
+    const double lo = sum.lo + product.lo + T.hi * small + T.lo + T.lo * rHi;
+    // Estimated error below 2^-68 (1 + |t|); allowed: 2^-62 (1 + |t|).
+    const double bound = std::fabs(sum.hi) * 0x1p-62 * (1.0 + std::fabs(t.hi));
+    const double rounded = sum.hi + lo;
+    if (sum.hi + (lo - bound) != rounded || sum.hi + (lo + bound) != rounded) return false;
+    result = scale(rounded, q);
+    return true;
+}
+
+bool isWhole(double y) {
+    // Every double of magnitude 2^52 or more is whole.
+    if (std::fabs(y) >= 0x1p52) return true;
+    return static_cast<double>(static_cast<std::int64_t>(y)) == y;
+}
+
+bool isOdd(double y) {
+    if (std::fabs(y) >= 0x1p53) return false;  // from 2^53 on every double is even
+    return (static_cast<std::int64_t>(y) & 1) != 0;
+}
+
+}  // namespace
+
+double portablePow(double x, double y) {
+    constexpr double infinity = std::numeric_limits<double>::infinity();
+    if (y == 0.0 || x == 1.0) return 1.0;
+    if (std::isnan(x) || std::isnan(y)) return x + y;
+    bool negative = false;
+    if (std::signbit(x)) {
+        const bool whole = std::isinf(y) || isWhole(y);
+        if (!whole && x != 0.0 && !std::isinf(x)) return std::numeric_limits<double>::quiet_NaN();
+        negative = !std::isinf(y) && isOdd(y);
+        x = -x;
+        if (x == 1.0) return negative ? -1.0 : 1.0;
+    }
+    double magnitude = 0.0;
+    if (x == 0.0) {
+        magnitude = y > 0.0 ? 0.0 : infinity;
+    } else if (std::isinf(x)) {
+        magnitude = y > 0.0 ? infinity : 0.0;
+    } else if (std::isinf(y)) {
+        magnitude = (x > 1.0) == (y > 0.0) ? infinity : 0.0;
+    } else if (y == 2.0) {
+        magnitude = x * x;  // the IEEE product is the correctly rounded square
+    } else if (y == 0.5) {
+        magnitude = std::sqrt(x);  // and the IEEE square root the correctly rounded root
+    } else if (double quick = 0.0; x >= std::numeric_limits<double>::min() && [&] {
+                   const DD lnX = quickLogarithm(x);
+                   const double estimate = y * lnX.hi;
+                   return std::fabs(estimate) < 708.0 && quickExponential(multiply(lnX, y), quick);
+               }()) {
+        magnitude = quick;
+    } else {
+        const DD lnX = logarithm(x);
+        const double estimate = y * lnX.hi;
+        if (estimate > 1500.0) {
+            magnitude = infinity;
+        } else if (estimate < -1500.0) {
+            magnitude = 0.0;
+        } else {
+            magnitude = exponential(multiply(lnX, y));
+        }
+    }
+    return negative ? -magnitude : magnitude;
+}
+
+}  // namespace lintavo

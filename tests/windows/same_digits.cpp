@@ -1,0 +1,113 @@
+// Prints what the number model makes of a fixed pseudo-random sample: powers to the
+// calculators' exponents, singles read from decimal text, results written as text, and
+// results truncated to three decimals. Built for Linux and for Windows; tests/windows/run.sh
+// runs both (the Windows one under Wine) and requires the same output, line for line.
+//   same_digits FILE
+
+#include <bit>
+#include <cinttypes>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <random>
+#include <string>
+
+#include "hydraulics/number_text.h"
+#include "hydraulics/value.h"
+
+using namespace lintavo;
+
+namespace {
+
+constexpr int perCategory = 20000;
+
+// A double with a random significand and a binary exponent in [low, high].
+double randomDouble(std::mt19937_64& random, int low, int high) {
+    const std::uint64_t bits = random();
+    const auto span = static_cast<std::uint64_t>(high - low + 1);
+    const int exponent = low + static_cast<int>((bits >> 52) % span);
+    return std::bit_cast<double>((static_cast<std::uint64_t>(exponent + 1023) << 52) |
+                                 (bits & ((std::uint64_t{1} << 52) - 1)));
+}
+
+// Decimal text as a user types it: up to nine digits, maybe a point, maybe an exponent
+// that reaches beyond the single range on both sides.
+std::string randomDecimal(std::mt19937_64& random) {
+    std::uint64_t bits = random();
+    auto take = [&bits](std::uint64_t n) {
+        const std::uint64_t v = bits % n;
+        bits /= n;
+        return v;
+    };
+    const auto digits = static_cast<int>(1 + take(9));
+    const auto point = static_cast<int>(take(static_cast<std::uint64_t>(digits) + 2));
+    std::string text = take(4) == 0 ? "-" : "";
+    for (int k = 0; k < digits; ++k) {
+        if (k == point) text += '.';
+        text += static_cast<char>('0' + take(10));
+    }
+    if (take(3) == 0) {
+        text += 'e';
+        text += std::to_string(static_cast<int>(take(91)) - 50);
+    }
+    return text;
+}
+
+std::string outcome(auto compute) {
+    try {
+        return compute();
+    } catch (const CalculationFailure& failure) {
+        return "failure " + std::to_string(static_cast<int>(failure.kind()));
+    }
+}
+
+std::string hex(double x) {
+    char buffer[24];
+    std::snprintf(buffer, sizeof buffer, "%016" PRIx64, std::bit_cast<std::uint64_t>(x));
+    return buffer;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    std::FILE* out = argc > 1 ? std::fopen(argv[1], "wb") : nullptr;
+    if (out == nullptr) {
+        std::fprintf(stderr, "usage: same_digits FILE\n");
+        return 2;
+    }
+    std::mt19937_64 random(20261208);
+    const Value sixth = Value::integer(1) / Value::integer(6);
+    const Value exponents[] = {Value::integer(2), sixth,
+                               sixth + Value::integer(1) / Value::integer(2), Value::dbl(0.5),
+                               Value::dbl(1.5)};
+    for (const Value& exponent : exponents) {
+        for (int k = 0; k < perCategory; ++k) {
+            const double x = randomDouble(random, -40, 40);
+            std::fprintf(
+                out, "pow %s %s %s\n", hex(x).c_str(), hex(exponent.number()).c_str(),
+                outcome([&] { return hex(pow(Value::dbl(x), exponent).number()); }).c_str());
+        }
+    }
+    for (int k = 0; k < perCategory; ++k) {
+        const std::string text = randomDecimal(random);
+        std::fprintf(out, "read %s %s\n", text.c_str(),
+                     outcome([&] { return hex(parseInput(text).number()); }).c_str());
+    }
+    for (int k = 0; k < perCategory; ++k) {
+        float single = 0.0F;
+        do {
+            single = std::bit_cast<float>(static_cast<std::uint32_t>(random()));
+        } while (!std::isfinite(single));
+        const double d = randomDouble(random, -60, 60);
+        std::fprintf(out, "write %s %s %s\n", hex(d).c_str(),
+                     outcome([&] { return formatResult(Value::single(single)); }).c_str(),
+                     outcome([&] { return formatResult(Value::dbl(d)); }).c_str());
+    }
+    for (int k = 0; k < perCategory; ++k) {
+        const Value v = Value::single(static_cast<float>(randomDouble(random, -12, 20)));
+        std::fprintf(out, "truncate %s %s %s\n", hex(v.number()).c_str(),
+                     outcome([&] { return formatResult(floorTruncate(v, 3)); }).c_str(),
+                     outcome([&] { return formatResult(floorTruncateSingle(v)); }).c_str());
+    }
+    return std::fclose(out) == 0 ? 0 : 1;
+}
