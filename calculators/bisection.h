@@ -5,11 +5,7 @@
 // moves lo, anything else (a negative product, or exactly 0) moves hi. An end that moves
 // takes the midpoint's value, a double; an end that never moves stays an integer.
 
-#include <charconv>
-#include <cmath>
-#include <optional>
-#include <string>
-
+#include "calculators/explain.h"
 #include "calculators/record.h"
 #include "hydraulics/value.h"
 
@@ -48,41 +44,10 @@ struct Bracket {
     }
 };
 
-// The discharge of a section in plain double, for saying where an answer outside the bracket
-// lies; the calculation itself never uses it.
-inline double plainManning(double b, double m, double h, double i, double n) {
-    const double A = (b + m * h) * h;
-    const double R = A / (b + 2 * h * std::sqrt(1 + m * m));
-    return A / n * std::pow(R, 2.0 / 3.0) * std::sqrt(i);
-}
-
-// Where a discharge that grows with x reaches Q past the bracket's 10 m: the search carried on
-// by doubling up to 100 km, then halved to a centimetre. Empty when it never gets there.
-template <typename Discharge>
-std::optional<double> beyondBracket(Discharge discharge, double Q) {
-    double lo = 10.0;
-    double hi = 20.0;
-    while (!(discharge(hi) >= Q)) {
-        if (hi > 1e5) return std::nullopt;
-        lo = hi;
-        hi *= 2;
-    }
-    while (hi - lo > 0.005) {
-        const double mid = (lo + hi) / 2;
-        (discharge(mid) >= Q ? hi : lo) = mid;
-    }
-    return (lo + hi) / 2;
-}
-
-// A magnitude as a person would say it roughly: three significant digits, whole numbers from
-// 100 on: 23.4, 0.0312, 1234.
-inline std::string roughly(double x) {
-    char buffer[32];
-    const auto end =
-        x >= 100 ? std::to_chars(buffer, buffer + sizeof buffer, std::round(x),
-                                 std::chars_format::fixed, 0)
-                 : std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::general, 3);
-    return "约 " + std::string(buffer, end.ptr);
-}
+// Why a bisection failed, in the channel's terms: `sought` is 'h' for the depth (at the
+// bottom width b) or 'b' for the bottom width (at the depth h). A bracket that held no answer
+// says whether the answer lies past 10 m, and roughly where, found by carrying the search on
+// in plain double, or whether nothing carries Q at all.
+FailureCause explainBisectionFailure(const Record& record, char sought);
 
 }  // namespace lintavo

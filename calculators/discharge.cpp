@@ -29,23 +29,7 @@ namespace lintavo {
 FailureCause explainDischargeFailure(const Record& record) {
     const std::string_view step = record.nextStep({"A", "P", "R", "C", "Q", "v"});
     const FailureKind kind = record.failure->kind;
-    if (step == "R" && kind == FailureKind::DivisionByZero) {
-        return {step,
-                "湿周 P = 0：底宽 b 和水深 h 都为 0，没有过水断面，水力半径 R = A/P 无法计算。",
-                "bh"};
-    }
-    if (step == "C" && kind == FailureKind::DivisionByZero) {
-        return {
-            step,
-            "糙率 n 为 0：谢才系数 C = (1/n)·R^(1/6) 中的 1/n 是除以零。糙率应为正数，例如 0.025。",
-            "n"};
-    }
-    if (step == "C" && kind == FailureKind::InvalidArgument) {
-        return {step,
-                "水力半径 R 为负（过水断面面积 A 与湿周 P 异号），R^(1/6) 无意义。请检查底宽 b、"
-                "水深 h 和边坡系数 m 是否为负。",
-                "bhm"};
-    }
+    if (auto cause = explainSectionStep(step, kind)) return *cause;
     if (step == "Q" && kind == FailureKind::InvalidArgument) {
         return {step,
                 "底坡 i 为负：Q = A·C·√(R·i) 中的 √(R·i) 是负数开方。底坡应为正数，例如 0.001。",

@@ -59,6 +59,28 @@ FailureCause explainFailure(const CalculatorTable& table, const Record& record) 
     return cause;
 }
 
+std::optional<FailureCause> explainSectionStep(std::string_view step, FailureKind kind) {
+    if (step == "R" && kind == FailureKind::DivisionByZero) {
+        return FailureCause{step,
+                            "湿周 P = 0：底宽 b 和水深 h 都为 0，没有过水断面，水力半径 R = A/P "
+                            "无法计算。请输入底宽和水深。",
+                            "bh"};
+    }
+    if (step == "C" && kind == FailureKind::DivisionByZero) {
+        return FailureCause{step,
+                            "糙率 n 为 0：谢才系数 C = (1/n)·R^(1/6) 中的 1/n 是除以零。糙率应为"
+                            "正数，例如 0.025。",
+                            "n"};
+    }
+    if (step == "C" && kind == FailureKind::InvalidArgument) {
+        return FailureCause{step,
+                            "水力半径 R 为负（过水断面面积 A 与湿周 P 异号），R^(1/6) 无意义。"
+                            "请检查底宽 b、水深 h 和边坡系数 m 是否为负。",
+                            "bhm"};
+    }
+    return std::nullopt;
+}
+
 std::vector<std::string_view> fieldsFor(const CalculatorTable& table, std::string_view symbols) {
     std::vector<std::string_view> fields;
     const auto inputs = rowsWith(table.window, Role::Input);

@@ -4,6 +4,7 @@
 // failed, in the channel's terms, and the values of the press as the report and the
 // driver's `report` command give them. Nothing here computes the calculation again.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -30,6 +31,10 @@ using Explain = FailureCause (*)(const Record& record);
 
 // The cause of the record's failure, for the table's calculation. The record must hold one.
 FailureCause explainFailure(const CalculatorTable& table, const Record& record);
+
+// The failures of the section's steps that the Chézy form shares (discharge and bottom slope):
+// R = A/P with P = 0, and C = (1/n)·R^(1/6) with n = 0 or R < 0. Empty for any other step.
+std::optional<FailureCause> explainSectionStep(std::string_view step, FailureKind kind);
 
 // The objectNames of the table's input fields for those symbols, in the symbols' order:
 // fieldsFor(dischargeWindow, "bh") → {"dkb", "ssh"}.
