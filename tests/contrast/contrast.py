@@ -153,18 +153,21 @@ def main():
         env = {k: v for k, v in os.environ.items() if k not in ("QT_QPA_PLATFORMTHEME", "GTK_THEME")}
         env.update(settings, QT_QPA_PLATFORM="xcb")
         pictures = [where / "menu.png"] + [where / f"window{k}.png" for k in range(len(WINDOWS))]
-        # A window photographed before the X server has drawn it is one flat colour; the
-        # run is taken again then.
-        for attempt in range(3):
+        # A window photographed before the X server has drawn it is one flat colour, or on a
+        # busy machine drawn only in part; the run is taken again then. A text that really
+        # lacks contrast lacks it every time.
+        for attempt in range(4):
             run = subprocess.run([driver], input=script(where), capture_output=True, text=True,
                                  env=env, timeout=110)
             if run.returncode != 0:
                 print(f"driver exited with {run.returncode}:\n{run.stdout}\n{run.stderr}")
                 return 1
-            if all(drawn(p) for p in pictures):
+            dumps = [json.loads(line) for line in run.stdout.splitlines() if line.startswith("{")]
+            if all(drawn(p) for p in pictures) and all(
+                    ratio >= 3.0 for picture, dump in zip(pictures, dumps)
+                    for _, ratio in measure(picture, next(w for w in dump["windows"] if w["visible"]))):
                 break
-            print(f"{desktop}: a window was photographed before it was drawn; again")
-        dumps = [json.loads(line) for line in run.stdout.splitlines() if line.startswith("{")]
+            print(f"{desktop}: a window was photographed before it was fully drawn; again")
         for picture, dump in zip(pictures, dumps):
             window = next(w for w in dump["windows"] if w["visible"])
             for name, ratio in measure(picture, window):

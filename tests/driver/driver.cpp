@@ -590,6 +590,13 @@ class Driver {
         QApplication::processEvents();
         QPixmap picture;
         if (QGuiApplication::platformName() == QLatin1String("xcb") && w->screen() != nullptr) {
+            // The screen holds the window only once the X server has mapped it and the window
+            // has painted itself there; on a busy machine that takes a moment.
+            if (!QTest::qWaitForWindowExposed(w))
+                throw ScriptError{QStringLiteral("the window %1 was never shown on the screen")
+                                      .arg(w->objectName())};
+            w->repaint();
+            QTest::qWait(150);
             const QRect frame = w->frameGeometry();
             picture =
                 w->screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
