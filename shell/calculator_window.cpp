@@ -92,7 +92,6 @@ void CalculatorWindow::compute() {
     Texts inputs;
     for (const QLineEdit* input : inputs_)
         inputs.push_back(utf8(input->text()));
-    pressed_ = true;
     const auto results = runPress(calculator_.press, inputs, record_);
     if (report_ != nullptr && report_->isVisible()) report_->refresh();
     if (results) {

@@ -34,7 +34,8 @@ class CalculatorWindow : public Form {
 
     // The record of the last press, and whether there was one.
     const Record& lastPress() const { return record_; }
-    bool pressed() const { return pressed_; }
+    // Every press reads at least its first input into the record, failed or not.
+    bool pressed() const { return !record_.inputs.empty(); }
 
     // Shows the calculation book of the last press, made on first use; null until then.
     void openReport();
@@ -57,7 +58,6 @@ class CalculatorWindow : public Form {
     std::vector<QLineEdit*> inputs_;   // in reading order
     std::vector<QLineEdit*> outputs_;  // in writing order
     Record record_;
-    bool pressed_ = false;
     ReportWindow* report_ = nullptr;  // a child window, made when first opened
 };
 

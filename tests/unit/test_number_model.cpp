@@ -69,34 +69,28 @@ Value sample(Kind kind) {
     return Value::dbl(0.7);
 }
 
-// a ∘ b evaluated directly in the C++ type of the expected kind.
-double expectedValue(char op, Value a, Value b, Kind kind) {
-    const double x = a.number();
-    const double y = b.number();
-    if (kind == Kind::Single) {
-        const auto fx = static_cast<float>(x);
-        const auto fy = static_cast<float>(y);
-        switch (op) {
-            case '+':
-                return static_cast<double>(fx + fy);
-            case '-':
-                return static_cast<double>(fx - fy);
-            case '*':
-                return static_cast<double>(fx * fy);
-            default:
-                return static_cast<double>(fx / fy);
-        }
-    }
+// a ∘ b for the operator spelled `op`, in whatever type a and b are: float, double or Value.
+template <typename T>
+T apply(char op, T a, T b) {
     switch (op) {
         case '+':
-            return x + y;
+            return a + b;
         case '-':
-            return x - y;
+            return a - b;
         case '*':
-            return x * y;
+            return a * b;
         default:
-            return x / y;
+            return a / b;
     }
+}
+
+// a ∘ b evaluated directly in the C++ type of the expected kind.
+double expectedValue(char op, Value a, Value b, Kind kind) {
+    if (kind == Kind::Single) {
+        return static_cast<double>(
+            apply(op, static_cast<float>(a.number()), static_cast<float>(b.number())));
+    }
+    return apply(op, a.number(), b.number());
 }
 
 }  // namespace
@@ -238,18 +232,7 @@ class NumberModelTest : public QObject {
                     const Value x = sample(static_cast<Kind>(a));
                     const Value y = sample(static_cast<Kind>(b));
                     const Kind kind = op == '/' ? quotientKinds[a][b] : sumKinds[a][b];
-                    const Operation operation = [op, x, y] {
-                        switch (op) {
-                            case '+':
-                                return x + y;
-                            case '-':
-                                return x - y;
-                            case '*':
-                                return x * y;
-                            default:
-                                return x / y;
-                        }
-                    };
+                    const Operation operation = [op, x, y] { return apply(op, x, y); };
                     QTest::addRow("%s %c %s", names[a], op, names[b])
                         << operation << kind << expectedValue(op, x, y, kind);
                 }
