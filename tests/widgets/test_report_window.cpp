@@ -20,6 +20,7 @@
 #include "shell/application.h"
 #include "shell/calculator_window.h"
 #include "shell/report_window.h"
+#include "tests/widgets/modal_watchdog.h"
 
 using namespace lintavo;
 
@@ -77,6 +78,9 @@ class ReportWindowTest : public QObject {
     Q_OBJECT
 
   private Q_SLOTS:
+    // A modal window the test did not announce fails it, instead of hanging it.
+    void cleanup() { QVERIFY2(watchdog_.unexpected().isEmpty(), "an unexpected modal window"); }
+
     void initTestCase() { prepareApplication(*qApp); }
 
     void opens_data() {
@@ -176,10 +180,7 @@ class ReportWindowTest : public QObject {
         const QString before = w.reportWindow()->view()->toPlainText();
         type(w, second);
         if (secondFails) {
-            // The failure report is modal: dismiss it when it comes up.
-            QTimer::singleShot(0, &w, [] {
-                if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
-            });
+            watchdog_.expect();  // the failure report
         }
         w.compute();
         const QString after = w.reportWindow()->view()->toPlainText();
@@ -238,6 +239,9 @@ class ReportWindowTest : public QObject {
             QVERIFY(mime->html().contains(written));
         }
     }
+
+  private:
+    testing::ModalWatchdog watchdog_;
 };
 
 QTEST_MAIN(ReportWindowTest)

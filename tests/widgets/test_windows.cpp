@@ -19,6 +19,7 @@
 #include "shell/application.h"
 #include "shell/fonts.h"
 #include "shell/shell.h"
+#include "tests/widgets/modal_watchdog.h"
 
 using namespace lintavo;
 
@@ -51,6 +52,9 @@ class WindowsTest : public QObject {
     Q_OBJECT
 
   private Q_SLOTS:
+    // A modal window the test did not announce fails it, instead of hanging it.
+    void cleanup() { QVERIFY2(watchdog_.unexpected().isEmpty(), "an unexpected modal window"); }
+
     void initTestCase() {
         prepareApplication(*qApp);
         shell_ = std::make_unique<Shell>(calculations());
@@ -198,6 +202,7 @@ class WindowsTest : public QObject {
   private:
     std::unique_ptr<Shell> shell_;
     std::vector<Form*> windows_;
+    testing::ModalWatchdog watchdog_;
 };
 
 QTEST_MAIN(WindowsTest)
