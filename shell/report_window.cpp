@@ -92,7 +92,7 @@ void ReportWindow::print() {
     printer.setDocName(windowTitle());
     QPrintDialog dialog(&printer, this);
     if (dialog.exec() != QDialog::Accepted) return;
-    view_->document()->print(&printer);
+    printReport(*view_->document(), printer);
 }
 
 void ReportWindow::exportPdf() {

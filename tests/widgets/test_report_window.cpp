@@ -5,11 +5,16 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDir>
+#include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPainter>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTextDocument>
@@ -19,6 +24,7 @@
 #include "calculators/windows.h"
 #include "shell/application.h"
 #include "shell/calculator_window.h"
+#include "shell/report_document.h"
 #include "shell/report_window.h"
 
 using namespace lintavo;
@@ -237,6 +243,76 @@ class ReportWindowTest : public QObject {
             QVERIFY2(mime->text().contains(written), qPrintable(mime->text()));
             QVERIFY(mime->html().contains(written));
         }
+    }
+
+    void exports_data() {
+        QTest::addColumn<QString>("file");  // under a fresh folder
+        QTest::addColumn<bool>("written");
+        QTest::newRow("a new file") << QStringLiteral("book.pdf") << true;
+        QTest::newRow("over an older file") << QStringLiteral("old.pdf") << true;
+        QTest::newRow("into a folder that is not there")
+            << QStringLiteral("none/book.pdf") << false;
+        QTest::newRow("into a file as if a folder") << QStringLiteral("old.pdf/book.pdf") << false;
+        QTest::newRow("onto a folder") << QStringLiteral("folder") << false;
+    }
+
+    // The PDF is written whole or not at all; what was there before stays when it is not.
+    void exports() {
+        QFETCH(QString, file);
+        QFETCH(bool, written);
+        QTemporaryDir dir;
+        const QByteArray older("older");
+        {
+            QFile old(dir.filePath(QStringLiteral("old.pdf")));
+            QVERIFY(old.open(QIODevice::WriteOnly) && old.write(older) == older.size());
+        }
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder")));
+        CalculatorWindow w(calculatorWindows()[0]);
+        type(w, {QStringLiteral("2"), QStringLiteral("1"), QStringLiteral("1"),
+                 QStringLiteral("0.001"), QStringLiteral("0.025")});
+        w.compute();
+        w.openReport();
+        QString why;
+        const QString path = dir.filePath(file);
+        QCOMPARE(exportReportPdf(*w.reportWindow()->view()->document(), path, &why), written);
+        QCOMPARE(why.isEmpty(), written);
+        const QStringList left =
+            QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+        if (!written) {
+            QVERIFY2(why.contains(QStringLiteral("无法写入")), qPrintable(why));
+            QCOMPARE(left, (QStringList{QStringLiteral("folder"), QStringLiteral("old.pdf")}));
+            QFile old(dir.filePath(QStringLiteral("old.pdf")));
+            QVERIFY(old.open(QIODevice::ReadOnly));
+            QCOMPARE(old.readAll(), older);
+            return;
+        }
+        QFile pdf(path);
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        const QByteArray bytes = pdf.readAll();
+        QVERIFY(bytes.startsWith("%PDF-"));
+        QVERIFY(bytes.trimmed().endsWith("%%EOF"));
+    }
+
+    // The drawings are painted by the document itself, on the screen as on paper.
+    void drawsOnScreen() {
+        CalculatorWindow w(calculatorWindows()[0]);
+        type(w, {QStringLiteral("2"), QStringLiteral("1"), QStringLiteral("1"),
+                 QStringLiteral("0.001"), QStringLiteral("0.025")});
+        w.compute();
+        w.openReport();
+        QTextDocument* document = w.reportWindow()->view()->document();
+        const QSize size = document->size().toSize();
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        document->drawContents(&painter);
+        painter.end();
+        int water = 0;  // the section's light blue
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x)
+                water += image.pixel(x, y) == qRgb(0xbf, 0xdf, 0xff) ? 1 : 0;
+        }
+        QVERIFY2(water > 1000, qPrintable(QString::number(water)));
     }
 };
 
