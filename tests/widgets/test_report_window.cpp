@@ -245,6 +245,70 @@ class ReportWindowTest : public QObject {
         }
     }
 
+    void placement_data() {
+        QTest::addColumn<QRect>("screen");      // available: the screen less its panels
+        QTest::addColumn<QRect>("calculator");  // its frame
+        QTest::addColumn<bool>("beside");       // a strip beside, below or above has room
+        const QSize calculator(569, 418);       // a calculator window with its frame
+        const auto centred = [&](QRect screen) {
+            return QRect(screen.center() - QPoint(calculator.width(), calculator.height()) / 2,
+                         calculator);
+        };
+        const QRect large(0, 0, 1600, 1160), laptop(0, 27, 1366, 741), small(0, 0, 1024, 576);
+        QTest::newRow("1600×1200, centred") << large << centred(large) << true;
+        QTest::newRow("1366×768, centred") << laptop << centred(laptop) << false;
+        QTest::newRow("1366×768, at the left")
+            << laptop << QRect(QPoint(0, 27), calculator) << true;
+        QTest::newRow("1366×768, at the right")
+            << laptop << QRect(QPoint(1366 - 569, 100), calculator) << true;
+        QTest::newRow("1024×600, centred") << small << centred(small) << false;
+        QTest::newRow("second screen at the right, centred")
+            << laptop.translated(1600, 0) << centred(laptop.translated(1600, 0)) << false;
+        QTest::newRow("calculator larger than the screen")
+            << QRect(0, 0, 600, 400) << QRect(-10, -10, 620, 420) << false;
+    }
+
+    // Within the screen, never smaller than the screen allows, beside the calculator where
+    // there is room and else clear of its fields (its left part here).
+    void placement() {
+        QFETCH(QRect, screen);
+        QFETCH(QRect, calculator);
+        QFETCH(bool, beside);
+        const QRect fields = calculator.adjusted(100, 40, -260, -60);
+        const QSize preferred(780, 860), least(480, 360);
+        const QRect at = bookPlacement(screen, calculator, fields, preferred, least);
+        QVERIFY2(screen.contains(at), qPrintable(QStringLiteral("%1,%2 %3×%4")
+                                                     .arg(at.x())
+                                                     .arg(at.y())
+                                                     .arg(at.width())
+                                                     .arg(at.height())));
+        QVERIFY(at.width() <= preferred.width() && at.height() <= preferred.height());
+        QVERIFY(at.width() >= std::min(least.width(), screen.width()));
+        QVERIFY(at.height() >= std::min(least.height(), screen.height()));
+        QCOMPARE(!at.intersects(calculator), beside);
+        if (screen.width() >= fields.width() + least.width() + 8) QVERIFY(!at.intersects(fields));
+    }
+
+    // On a screen (800×600 on the offscreen platform) smaller than the book would like, it
+    // opens within it, and at its least size every button is in view.
+    void fitsTheScreen() {
+        CalculatorWindow w(calculatorWindows()[0]);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.openReport();
+        ReportWindow* book = w.reportWindow();
+        QVERIFY(book->screen()->availableGeometry().contains(book->frameGeometry()));
+        const QList<QPushButton*> buttons = book->findChildren<QPushButton*>();
+        QVERIFY(buttons.size() >= 4);
+        for (const QSize size : {book->size(), book->minimumSizeHint(), QSize(1, 1)}) {
+            book->resize(size);
+            QApplication::processEvents();
+            QVERIFY(book->width() <= 1024 && book->height() <= 600);
+            for (const QPushButton* b : buttons)
+                QVERIFY2(book->rect().contains(b->geometry()), qPrintable(b->objectName()));
+        }
+    }
+
     void exports_data() {
         QTest::addColumn<QString>("file");  // under a fresh folder
         QTest::addColumn<bool>("written");
