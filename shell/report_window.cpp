@@ -3,17 +3,21 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDate>
 #include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QVBoxLayout>
@@ -172,27 +176,69 @@ void ReportWindow::copy() {
     QGuiApplication::clipboard()->setMimeData(reportMimeData(*view_->document(), report_));
 }
 
+void ReportWindow::say(const QString& text, bool trouble) {
+    status_->setText(text);
+    status_->setStyleSheet(trouble ? QStringLiteral("color: #b00000") : QString());
+    status_->setToolTip(text);
+    status_->show();
+}
+
 void ReportWindow::print() {
+    // Without a printer Qt would quietly print into a PDF in the home folder.
+    if (QPrinterInfo::availablePrinters().isEmpty()) {
+        say(QStringLiteral("没有可用的打印机，无法打印。"), true);
+        QMessageBox box(QMessageBox::Information, QStringLiteral("打印"),
+                        QStringLiteral("没有可用的打印机，无法打印。\n"
+                                       "可以把计算书导出为 PDF 文件，再在有打印机的地方打印。"),
+                        QMessageBox::NoButton, this);
+        QPushButton* pdf = box.addButton(QStringLiteral("导出 PDF…"), QMessageBox::AcceptRole);
+        box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+        box.setDefaultButton(pdf);
+        box.exec();
+        if (box.clickedButton() == pdf) exportPdf();
+        return;
+    }
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setDocName(windowTitle());
     QPrintDialog dialog(&printer, this);
     if (dialog.exec() != QDialog::Accepted) return;
     printReport(*view_->document(), printer);
+    if (printer.outputFormat() == QPrinter::PdfFormat) {
+        say(QStringLiteral("已打印到文件：%1")
+                .arg(QDir::toNativeSeparators(
+                    QFileInfo(printer.outputFileName()).absoluteFilePath())));
+    } else {
+        say(QStringLiteral("已送往打印机“%1”。").arg(printer.printerName()));
+    }
+}
+
+QString defaultExportName(const QString& calculation, const QDate& day) {
+    return QStringLiteral("%1-计算书-%2.pdf")
+        .arg(calculation, day.toString(QStringLiteral("yyyy-MM-dd")));
 }
 
 void ReportWindow::exportPdf() {
-    const QString suggested = QDir::home().filePath(
-        QStringLiteral("%1计算书.pdf").arg(qstr(calculator_.table().window.title)));
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
+    const QString suggested = QDir(folder).filePath(
+        defaultExportName(qstr(calculator_.table().window.title), QDate::currentDate()));
     QString file = QFileDialog::getSaveFileName(this, QStringLiteral("导出 PDF"), suggested,
                                                 QStringLiteral("PDF 文件 (*.pdf)"));
     if (file.isEmpty()) return;
     if (!file.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) file += QStringLiteral(".pdf");
-    if (!exportReportPdf(*view_->document(), file)) {
-        QMessageBox::warning(this, QStringLiteral("导出 PDF"),
-                             QStringLiteral("无法写入文件“%1”。请选择另一个位置。")
-                                 .arg(QDir::toNativeSeparators(file)));
+    exportPdfTo(file);
+}
+
+bool ReportWindow::exportPdfTo(const QString& file) {
+    QString why;
+    if (!exportReportPdf(*view_->document(), file, &why)) {
+        say(why, true);
+        return false;
     }
+    say(QStringLiteral("已导出 PDF：%1")
+            .arg(QDir::toNativeSeparators(QFileInfo(file).absoluteFilePath())));
+    return true;
 }
 
 }  // namespace lintavo

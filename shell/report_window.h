@@ -11,6 +11,7 @@
 
 #include "calculators/report.h"
 
+class QDate;
 class QLabel;
 class QTextBrowser;
 
@@ -36,8 +37,12 @@ class ReportWindow : public QWidget {
     const QLabel* status() const { return status_; }
 
     void copy();
+    // With no printer to print on, says so and offers 导出 PDF… instead.
     void print();
+    // Asks where, starting in the Documents folder under the default name, and writes there.
     void exportPdf();
+    // Writes the PDF to `file` and says in the status line where it went, or why it did not.
+    bool exportPdfTo(const QString& file);
 
   private:
     // The buttons of the book, in their order, before 关闭 at the far end: a new way out for
@@ -53,6 +58,8 @@ class ReportWindow : public QWidget {
         {"导出 PDF…", "exportPdf", &ReportWindow::exportPdf},
     };
 
+    void say(const QString& text, bool trouble = false);
+
     CalculatorWindow& calculator_;
     QTextBrowser* view_;
     QLabel* status_;
@@ -65,6 +72,9 @@ class ReportWindow : public QWidget {
 // as large as `preferred` where the room allows, never larger than the room.
 QRect bookPlacement(const QRect& available, const QRect& calculator, const QRect& fields,
                     QSize preferred, QSize minimum);
+
+// The name the export suggests: "流量Q计算-计算书-2026-12-08.pdf".
+QString defaultExportName(const QString& calculation, const QDate& day);
 
 // The book of the calculator's last press, dated now.
 CalculationReport reportOf(const CalculatorWindow& calculator);

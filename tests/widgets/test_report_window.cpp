@@ -5,14 +5,17 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -336,10 +339,13 @@ class ReportWindowTest : public QObject {
                  QStringLiteral("0.001"), QStringLiteral("0.025")});
         w.compute();
         w.openReport();
-        QString why;
         const QString path = dir.filePath(file);
-        QCOMPARE(exportReportPdf(*w.reportWindow()->view()->document(), path, &why), written);
-        QCOMPARE(why.isEmpty(), written);
+        QCOMPARE(w.reportWindow()->exportPdfTo(path), written);
+        // The book's window says where the file went, in full, or why it did not.
+        const QString why = w.reportWindow()->status()->text();
+        QVERIFY(w.reportWindow()->status()->isVisible());
+        QVERIFY2(why.contains(QDir::toNativeSeparators(path)), qPrintable(why));
+        QCOMPARE(why.startsWith(QStringLiteral("已导出 PDF：")), written);
         const QStringList left =
             QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
         if (!written) {
@@ -355,6 +361,50 @@ class ReportWindowTest : public QObject {
         const QByteArray bytes = pdf.readAll();
         QVERIFY(bytes.startsWith("%PDF-"));
         QVERIFY(bytes.trimmed().endsWith("%%EOF"));
+    }
+
+    void exportName_data() {
+        QTest::addColumn<int>("calculator");
+        QTest::addColumn<QDate>("day");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("discharge")
+            << 0 << QDate(2026, 12, 8) << QStringLiteral("流量Q计算-计算书-2026-12-08.pdf");
+        QTest::newRow("bottom slope, first of the year")
+            << 3 << QDate(2027, 1, 1) << QStringLiteral("底坡i计算-计算书-2027-01-01.pdf");
+    }
+    void exportName() {
+        QFETCH(int, calculator);
+        QFETCH(QDate, day);
+        QFETCH(QString, name);
+        const CalculatorTable& table = calculatorWindows()[static_cast<std::size_t>(calculator)];
+        QCOMPARE(
+            defaultExportName(QString::fromUtf8(table.window.title.data(),
+                                                static_cast<qsizetype>(table.window.title.size())),
+                              day),
+            name);
+    }
+
+    // 打印… with no printer says so and offers the PDF instead of writing one unasked.
+    void printWithoutPrinter() {
+        if (!QPrinterInfo::availablePrinters().isEmpty()) QSKIP("this machine has a printer");
+        CalculatorWindow w(calculatorWindows()[0]);
+        w.openReport();
+        QString said;
+        QStringList buttons;
+        QTimer::singleShot(0, &w, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr) return;
+            said = box->text();
+            for (const QAbstractButton* b : box->buttons())
+                buttons.append(b->text());
+            box->reject();
+        });
+        const QStringList before = QDir::home().entryList(QDir::Files);
+        w.reportWindow()->print();
+        QVERIFY2(said.contains(QStringLiteral("没有可用的打印机")), qPrintable(said));
+        QVERIFY(buttons.contains(QStringLiteral("导出 PDF…")));
+        QVERIFY(w.reportWindow()->status()->text().contains(QStringLiteral("没有可用的打印机")));
+        QCOMPARE(QDir::home().entryList(QDir::Files), before);
     }
 
     // The drawings are painted by the document itself, on the screen as on paper.
