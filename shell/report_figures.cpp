@@ -374,11 +374,23 @@ void drawRatingCurve(QPainter& painter, const QRectF& area, const std::vector<Ra
         const QString label = QStringLiteral("Q = ") + number(Q) + QStringLiteral(" m³/s, h = ") +
                               number(h) + QStringLiteral(" m");
         const double w = metrics.horizontalAdvance(label);
-        // Right of the point and below the curve where that fits, else left of it.
-        double x = p.x() + 2 * r + gap;
-        if (x + w > plot.right()) x = p.x() - 2 * r - gap - w;
-        x = std::max(x, plot.left() + gap);
-        const QRectF box(x, p.y() + gap, w, pens.textHeight);
+        // In the corner of the plot the curve leaves emptier, so that the box hides none of
+        // it: the curve rises from the origin to the far corner, leaving the other two.
+        const QRectF corners[] = {
+            QRectF(plot.left() + gap, plot.top() + gap, w, pens.textHeight),
+            QRectF(plot.right() - gap - w, plot.bottom() - gap - pens.textHeight, w,
+                   pens.textHeight),
+        };
+        const auto covered = [&line](const QRectF& box) {
+            int n = 0;
+            for (int k = 1; k < line.size(); ++k) {
+                // The segment's middle as well as its ends.
+                for (const QPointF& q : {line[k - 1], (line[k - 1] + line[k]) / 2, line[k]})
+                    n += box.contains(q) ? 1 : 0;
+            }
+            return n;
+        };
+        const QRectF box = covered(corners[1]) < covered(corners[0]) ? corners[1] : corners[0];
         painter.setPen(pens.line(0.5));
         painter.fillRect(box, Qt::white);
         painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, label);
