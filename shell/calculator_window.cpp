@@ -5,8 +5,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QScreen>
-#include <algorithm>
 
 #include "hydraulics/quantities.h"
 #include "shell/failure_report.h"
@@ -66,21 +64,10 @@ void CalculatorWindow::offerReport() {
 void CalculatorWindow::openReport() {
     if (report_ == nullptr) {
         report_ = new ReportWindow(*this);
-        // Beside the calculator window where the screen has room, so that both stay in view.
-        if (const QScreen* screen = this->screen()) {
-            const QRect room = screen->availableGeometry();
-            QPoint at = frameGeometry().topRight() + QPoint(8, 0);
-            at.setX(std::min(at.x(), room.right() - report_->width()));
-            at.setY(std::clamp(at.y(), room.top(),
-                               std::max(room.top(), room.bottom() - report_->height())));
-            report_->move(std::max(at.x(), room.left()), at.y());
-        }
     } else {
         report_->refresh();
     }
-    report_->show();
-    report_->raise();
-    report_->activateWindow();
+    report_->open();
 }
 
 void CalculatorWindow::hideEvent(QHideEvent* event) {

@@ -1,18 +1,27 @@
 #include "shell/report_document.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QBuffer>
-#include <QFile>
+#include <QDir>
+#include <QGuiApplication>
 #include <QImage>
 #include <QMimeData>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QSaveFile>
+#include <QScreen>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextObjectInterface>
 #include <QTextTable>
 #include <QUrl>
 #include <algorithm>
+#include <functional>
+#include <memory>
 #include <variant>
+#include <vector>
 
 #include "shell/fonts.h"
 #include "shell/qt_text.h"
@@ -26,11 +35,83 @@ namespace lintavo {
 
 namespace {
 
-// The drawings are painted at three times the screen's resolution, so that they stay sharp
-// on paper, and shown at their size in screen pixels.
+// The drawings are objects of the document, painted when the document is: on the screen, on
+// paper and into a PDF alike, so that a PDF holds them as lines and text, sharp at any zoom.
+// Only the clipboard gets pictures of them, painted at three times the screen's resolution.
 constexpr int drawingScale = 3;
-constexpr double drawingDpi = 96.0 * drawingScale;
-const QString resourceScheme = QStringLiteral("lintavo-report");
+constexpr int drawingObject = QTextFormat::UserObject + 1;
+constexpr int drawingId = QTextFormat::UserProperty + 1;    // which drawing of the document
+constexpr int drawingSize = QTextFormat::UserProperty + 2;  // in screen pixels
+
+using Draw = std::function<void(QPainter&, const QRectF&)>;
+
+// The resolution the document's own lengths are in, as Qt's images in a document take it.
+double screenDpi() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->logicalDotsPerInchY() : 96.0;
+}
+
+class Drawings : public QObject, public QTextObjectInterface {
+    Q_OBJECT
+    Q_INTERFACES(QTextObjectInterface)
+
+  public:
+    using QObject::QObject;
+
+    int add(Draw draw) {
+        drawings_.push_back(std::move(draw));
+        return static_cast<int>(drawings_.size()) - 1;
+    }
+    void clear() { drawings_.clear(); }
+
+    // The drawing a format names, or null.
+    const Draw* find(const QTextFormat& format) const {
+        const int id = format.intProperty(drawingId);
+        if (id < 0 || id >= static_cast<int>(drawings_.size())) return nullptr;
+        return &drawings_[static_cast<std::size_t>(id)];
+    }
+
+    // Laid out for a printer, the document's lengths are in the printer's dots.
+    QSizeF intrinsicSize(QTextDocument* document, int /*position*/,
+                         const QTextFormat& format) override {
+        const QSizeF size = format.property(drawingSize).toSizeF();
+        const QPaintDevice* device = document->documentLayout()->paintDevice();
+        return device != nullptr ? size * (device->logicalDpiY() / screenDpi()) : size;
+    }
+
+    void drawObject(QPainter* painter, const QRectF& rect, QTextDocument* /*document*/,
+                    int /*position*/, const QTextFormat& format) override {
+        const Draw* draw = find(format);
+        if (draw == nullptr) return;
+        painter->save();
+        painter->fillRect(rect, Qt::white);
+        (*draw)(*painter, rect);
+        painter->restore();
+    }
+
+  private:
+    std::vector<Draw> drawings_;
+};
+
+// The document's drawings, registered with its layout the first time.
+Drawings& drawingsOf(QTextDocument& document) {
+    if (auto* drawings = document.findChild<Drawings*>()) return *drawings;
+    auto* drawings = new Drawings(&document);
+    document.documentLayout()->registerHandler(drawingObject, drawings);
+    return *drawings;
+}
+
+QImage pictureOf(const Draw& draw, QSizeF size) {
+    QImage image((size * drawingScale).toSize(), QImage::Format_RGB32);
+    const int dotsPerMetre = qRound(screenDpi() * drawingScale / 0.0254);
+    image.setDotsPerMeterX(dotsPerMetre);
+    image.setDotsPerMeterY(dotsPerMetre);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    draw(painter, QRectF(image.rect()));
+    return image;
+}
 
 QTextCharFormat textFormat(std::string_view face, double points, bool bold = false) {
     QTextCharFormat format;
@@ -106,24 +187,12 @@ QString withUnit(const std::string& value, const std::string& unit) {
     return qstr(value) + QLatin1Char(' ') + qstr(unit);
 }
 
-void insertDrawing(QTextDocument& document, QTextCursor& cursor, const QString& name, QSizeF size,
-                   const std::function<void(QPainter&, const QRectF&)>& draw) {
-    QImage image((size * drawingScale).toSize(), QImage::Format_RGB32);
-    image.setDotsPerMeterX(qRound(drawingDpi / 0.0254));
-    image.setDotsPerMeterY(qRound(drawingDpi / 0.0254));
-    image.fill(Qt::white);
-    {
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        draw(painter, QRectF(image.rect()));
-    }
-    const QUrl url(resourceScheme + QLatin1Char(':') + name + QStringLiteral(".png"));
-    document.addResource(QTextDocument::ImageResource, url, image);
-    QTextImageFormat format;
-    format.setName(url.toString());
-    format.setWidth(size.width());
-    format.setHeight(size.height());
-    cursor.insertImage(format);
+void insertDrawing(QTextDocument& document, QTextCursor& cursor, QSizeF size, Draw draw) {
+    QTextCharFormat format;
+    format.setObjectType(drawingObject);
+    format.setProperty(drawingId, drawingsOf(document).add(std::move(draw)));
+    format.setProperty(drawingSize, size);
+    cursor.insertText(QString(QChar::ObjectReplacementCharacter), format);
 }
 
 void writeHeading(QTextCursor& cursor, const CalculationReport& report) {
@@ -198,8 +267,7 @@ void writeResults(QTextCursor& cursor, const CalculationReport& report) {
           rows, {14, 26, 18, 42});
 }
 
-void writeChannel(QTextDocument& document, QTextCursor& cursor, const ReportChannel& channel,
-                  int index) {
+void writeChannel(QTextDocument& document, QTextCursor& cursor, const ReportChannel& channel) {
     if (!channel.heading.empty()) {
         QTextBlockFormat block;
         block.setTopMargin(10);
@@ -220,13 +288,12 @@ void writeChannel(QTextDocument& document, QTextCursor& cursor, const ReportChan
     centred.setAlignment(Qt::AlignHCenter);
     centred.setTopMargin(8);
     cursor.insertBlock(centred, body());
-    const QString suffix = QString::number(index);
-    insertDrawing(document, cursor, QStringLiteral("section-") + suffix, QSizeF(300, 170),
+    insertDrawing(document, cursor, QSizeF(300, 170),
                   [c](QPainter& p, const QRectF& area) { drawSection(p, area, c.b, c.h, c.m); });
     if (channel.complete) {
         const std::vector<RatingPoint> curve = ratingCurve(c, 61);
         cursor.insertText(QStringLiteral("  "));
-        insertDrawing(document, cursor, QStringLiteral("rating-") + suffix, QSizeF(300, 170),
+        insertDrawing(document, cursor, QSizeF(300, 170),
                       [curve, c](QPainter& p, const QRectF& area) {
                           drawRatingCurve(p, area, curve, c.h, c.Q);
                       });
@@ -245,9 +312,8 @@ void writeHydraulics(QTextDocument& document, QTextCursor& cursor,
     if (std::none_of(report.channels.begin(), report.channels.end(),
                      [](const ReportChannel& c) { return c.exists; }))
         paragraph(cursor, QStringLiteral("没有水深和底宽都为正的断面。"));
-    int index = 0;
     for (const ReportChannel& channel : report.channels)
-        writeChannel(document, cursor, channel, index++);
+        writeChannel(document, cursor, channel);
 }
 
 // A section beyond the calculation: its paragraphs and ruled tables in order, a failing
@@ -287,6 +353,7 @@ QString programName() {
 
 void layOutReport(QTextDocument& document, const CalculationReport& report) {
     document.clear();
+    drawingsOf(document).clear();
     document.setDefaultFont(fontFor(FaceStyle{"宋体", 10.5}));
     document.setDocumentMargin(16);
     document.setMetaInformation(QTextDocument::DocumentTitle,
@@ -306,45 +373,80 @@ void layOutReport(QTextDocument& document, const CalculationReport& report) {
 }
 
 QMimeData* reportMimeData(const QTextDocument& document, const CalculationReport& report) {
-    QString html = document.toHtml();
-    // A word processor cannot reach the document's resources: the drawings go inside the HTML.
-    qsizetype at = 0;
-    const QString marker = QStringLiteral("src=\"") + resourceScheme + QLatin1Char(':');
-    while ((at = html.indexOf(marker, at)) >= 0) {
-        const qsizetype start = at + 5;
-        const qsizetype end = html.indexOf(QLatin1Char('"'), start);
-        const QUrl url(html.mid(start, end - start));
-        const QImage image = document.resource(QTextDocument::ImageResource, url).value<QImage>();
+    // A word processor cannot paint the document's drawings: they go inside the HTML as
+    // pictures.
+    const Drawings* drawings = document.findChild<Drawings*>();
+    std::unique_ptr<QTextDocument> copy(document.clone());
+    std::vector<std::pair<int, QTextCharFormat>> objects;
+    for (QTextBlock block = copy->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (fragment.charFormat().objectType() == drawingObject)
+                objects.emplace_back(fragment.position(), fragment.charFormat());
+        }
+    }
+    // From the end, so that the positions before stay where they are.
+    for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
+        QTextCursor cursor(copy.get());
+        cursor.setPosition(it->first);
+        cursor.setPosition(it->first + 1, QTextCursor::KeepAnchor);
+        const Draw* draw = drawings != nullptr ? drawings->find(it->second) : nullptr;
+        if (draw == nullptr) {
+            cursor.removeSelectedText();
+            continue;
+        }
+        const QSizeF size = it->second.property(drawingSize).toSizeF();
         QByteArray png;
         QBuffer buffer(&png);
         buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
-        const QString data =
-            QStringLiteral("data:image/png;base64,") + QString::fromLatin1(png.toBase64());
-        html.replace(start, end - start, data);
-        at = start + data.size();
+        pictureOf(*draw, size).save(&buffer, "PNG");
+        QTextImageFormat image;
+        image.setName(QStringLiteral("data:image/png;base64,") +
+                      QString::fromLatin1(png.toBase64()));
+        image.setWidth(size.width());
+        image.setHeight(size.height());
+        cursor.insertImage(image);
     }
     auto* mime = new QMimeData;
-    mime->setHtml(html);
+    mime->setHtml(copy->toHtml());
     mime->setText(qstr(plainText(report)));
     return mime;
 }
 
+// The one way the book goes onto pages, printed or written as a PDF: A4, the document's own
+// 20 mm margins and page numbers (which QTextDocument::print adds to a page without margins).
 void printReport(const QTextDocument& document, QPagedPaintDevice& device) {
     device.setPageSize(QPageSize(QPageSize::A4));
     device.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
     document.print(&device);
 }
 
-bool exportReportPdf(const QTextDocument& document, const QString& file) {
-    QFile out(file);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-    QPdfWriter writer(&out);
-    writer.setResolution(600);
-    writer.setTitle(document.metaInformation(QTextDocument::DocumentTitle));
-    writer.setCreator(programName());
-    printReport(document, writer);
-    return out.error() == QFileDevice::NoError;
+bool exportReportPdf(const QTextDocument& document, const QString& file, QString* why) {
+    // Made whole in memory first: the file is written only once there is all of it, and a
+    // file that cannot be written keeps what it held.
+    QByteArray pdf;
+    {
+        QBuffer buffer(&pdf);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
+        writer.setResolution(600);
+        writer.setTitle(document.metaInformation(QTextDocument::DocumentTitle));
+        writer.setCreator(programName());
+        printReport(document, writer);
+    }
+    QSaveFile out(file);
+    const bool written = !pdf.isEmpty() && out.open(QIODevice::WriteOnly) &&
+                         out.write(pdf) == pdf.size() && out.commit();
+    if (!written) {
+        out.cancelWriting();
+        if (why != nullptr) {
+            *why = QStringLiteral("无法写入文件“%1”，没有导出。请选择另一个位置。")
+                       .arg(QDir::toNativeSeparators(file));
+        }
+    }
+    return written;
 }
 
 }  // namespace lintavo
+
+#include "report_document.moc"

@@ -3,7 +3,7 @@
 // The calculation report's two drawings, each a function of the channel drawn with QPainter
 // inside a given rectangle: the cross-section to scale and the rating curve. Sizes of lines,
 // text and arrows follow the rectangle and the device's dots per inch, so that one function
-// draws on the screen, into an image and onto a 1200-dpi PDF page alike.
+// draws on the screen, into an image and onto a printed or PDF page alike.
 //   QImage image(600, 300, QImage::Format_ARGB32);
 //   image.fill(Qt::white);
 //   QPainter painter(&image);

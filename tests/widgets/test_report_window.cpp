@@ -5,11 +5,19 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QPainter>
+#include <QPrinterInfo>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTextDocument>
@@ -19,6 +27,7 @@
 #include "calculators/catalogue.h"
 #include "shell/application.h"
 #include "shell/calculator_window.h"
+#include "shell/report_document.h"
 #include "shell/report_window.h"
 #include "tests/widgets/modal_watchdog.h"
 
@@ -238,6 +247,187 @@ class ReportWindowTest : public QObject {
             QVERIFY2(mime->text().contains(written), qPrintable(mime->text()));
             QVERIFY(mime->html().contains(written));
         }
+    }
+
+    void placement_data() {
+        QTest::addColumn<QRect>("screen");      // available: the screen less its panels
+        QTest::addColumn<QRect>("calculator");  // its frame
+        QTest::addColumn<bool>("beside");       // a strip beside, below or above has room
+        const QSize calculator(569, 418);       // a calculator window with its frame
+        const auto centred = [&](QRect screen) {
+            return QRect(screen.center() - QPoint(calculator.width(), calculator.height()) / 2,
+                         calculator);
+        };
+        const QRect large(0, 0, 1600, 1160), laptop(0, 27, 1366, 741), small(0, 0, 1024, 576);
+        QTest::newRow("1600×1200, centred") << large << centred(large) << true;
+        QTest::newRow("1366×768, centred") << laptop << centred(laptop) << false;
+        QTest::newRow("1366×768, at the left")
+            << laptop << QRect(QPoint(0, 27), calculator) << true;
+        QTest::newRow("1366×768, at the right")
+            << laptop << QRect(QPoint(1366 - 569, 100), calculator) << true;
+        QTest::newRow("1024×600, centred") << small << centred(small) << false;
+        QTest::newRow("second screen at the right, centred")
+            << laptop.translated(1600, 0) << centred(laptop.translated(1600, 0)) << false;
+        QTest::newRow("calculator larger than the screen")
+            << QRect(0, 0, 600, 400) << QRect(-10, -10, 620, 420) << false;
+    }
+
+    // Within the screen, never smaller than the screen allows, beside the calculator where
+    // there is room and else clear of its fields (its left part here).
+    void placement() {
+        QFETCH(QRect, screen);
+        QFETCH(QRect, calculator);
+        QFETCH(bool, beside);
+        const QRect fields = calculator.adjusted(100, 40, -260, -60);
+        const QSize preferred(780, 860), least(480, 360);
+        const QRect at = bookPlacement(screen, calculator, fields, preferred, least);
+        QVERIFY2(screen.contains(at), qPrintable(QStringLiteral("%1,%2 %3×%4")
+                                                     .arg(at.x())
+                                                     .arg(at.y())
+                                                     .arg(at.width())
+                                                     .arg(at.height())));
+        QVERIFY(at.width() <= preferred.width() && at.height() <= preferred.height());
+        QVERIFY(at.width() >= std::min(least.width(), screen.width()));
+        QVERIFY(at.height() >= std::min(least.height(), screen.height()));
+        QCOMPARE(!at.intersects(calculator), beside);
+        if (screen.width() >= fields.width() + least.width() + 8) QVERIFY(!at.intersects(fields));
+    }
+
+    // On a screen (800×600 on the offscreen platform) smaller than the book would like, it
+    // opens within it, and at its least size every button is in view.
+    void fitsTheScreen() {
+        CalculatorWindow w(calculations()[0]);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.openReport();
+        ReportWindow* book = w.reportWindow();
+        QVERIFY(book->screen()->availableGeometry().contains(book->frameGeometry()));
+        const QList<QPushButton*> buttons = book->findChildren<QPushButton*>();
+        QVERIFY(buttons.size() >= 4);
+        for (const QSize size : {book->size(), book->minimumSizeHint(), QSize(1, 1)}) {
+            book->resize(size);
+            QApplication::processEvents();
+            QVERIFY(book->width() <= 1024 && book->height() <= 600);
+            for (const QPushButton* b : buttons)
+                QVERIFY2(book->rect().contains(b->geometry()), qPrintable(b->objectName()));
+        }
+    }
+
+    void exports_data() {
+        QTest::addColumn<QString>("file");  // under a fresh folder
+        QTest::addColumn<bool>("written");
+        QTest::newRow("a new file") << QStringLiteral("book.pdf") << true;
+        QTest::newRow("over an older file") << QStringLiteral("old.pdf") << true;
+        QTest::newRow("into a folder that is not there")
+            << QStringLiteral("none/book.pdf") << false;
+        QTest::newRow("into a file as if a folder") << QStringLiteral("old.pdf/book.pdf") << false;
+        QTest::newRow("onto a folder") << QStringLiteral("folder") << false;
+    }
+
+    // The PDF is written whole or not at all; what was there before stays when it is not.
+    void exports() {
+        QFETCH(QString, file);
+        QFETCH(bool, written);
+        QTemporaryDir dir;
+        const QByteArray older("older");
+        {
+            QFile old(dir.filePath(QStringLiteral("old.pdf")));
+            QVERIFY(old.open(QIODevice::WriteOnly) && old.write(older) == older.size());
+        }
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder")));
+        CalculatorWindow w(calculations()[0]);
+        type(w, {QStringLiteral("2"), QStringLiteral("1"), QStringLiteral("1"),
+                 QStringLiteral("0.001"), QStringLiteral("0.025")});
+        w.compute();
+        w.openReport();
+        const QString path = dir.filePath(file);
+        QCOMPARE(w.reportWindow()->exportPdfTo(path), written);
+        // The book's window says where the file went, in full, or why it did not.
+        const QString why = w.reportWindow()->status()->text();
+        QVERIFY(w.reportWindow()->status()->isVisible());
+        QVERIFY2(why.contains(QDir::toNativeSeparators(path)), qPrintable(why));
+        QCOMPARE(why.startsWith(QStringLiteral("已导出 PDF：")), written);
+        const QStringList left =
+            QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+        if (!written) {
+            QVERIFY2(why.contains(QStringLiteral("无法写入")), qPrintable(why));
+            QCOMPARE(left, (QStringList{QStringLiteral("folder"), QStringLiteral("old.pdf")}));
+            QFile old(dir.filePath(QStringLiteral("old.pdf")));
+            QVERIFY(old.open(QIODevice::ReadOnly));
+            QCOMPARE(old.readAll(), older);
+            return;
+        }
+        QFile pdf(path);
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        const QByteArray bytes = pdf.readAll();
+        QVERIFY(bytes.startsWith("%PDF-"));
+        QVERIFY(bytes.trimmed().endsWith("%%EOF"));
+    }
+
+    void exportName_data() {
+        QTest::addColumn<int>("calculator");
+        QTest::addColumn<QDate>("day");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("discharge")
+            << 0 << QDate(2026, 12, 8) << QStringLiteral("流量Q计算-计算书-2026-12-08.pdf");
+        QTest::newRow("bottom slope, first of the year")
+            << 3 << QDate(2027, 1, 1) << QStringLiteral("底坡i计算-计算书-2027-01-01.pdf");
+    }
+    void exportName() {
+        QFETCH(int, calculator);
+        QFETCH(QDate, day);
+        QFETCH(QString, name);
+        const CalculatorTable& table = calculations()[static_cast<std::size_t>(calculator)];
+        QCOMPARE(
+            defaultExportName(QString::fromUtf8(table.window.title.data(),
+                                                static_cast<qsizetype>(table.window.title.size())),
+                              day),
+            name);
+    }
+
+    // 打印… with no printer says so and offers the PDF instead of writing one unasked.
+    void printWithoutPrinter() {
+        if (!QPrinterInfo::availablePrinters().isEmpty()) QSKIP("this machine has a printer");
+        CalculatorWindow w(calculations()[0]);
+        w.openReport();
+        QString said;
+        QStringList buttons;
+        QTimer::singleShot(0, &w, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr) return;
+            said = box->text();
+            for (const QAbstractButton* b : box->buttons())
+                buttons.append(b->text());
+            box->reject();
+        });
+        const QStringList before = QDir::home().entryList(QDir::Files);
+        w.reportWindow()->print();
+        QVERIFY2(said.contains(QStringLiteral("没有可用的打印机")), qPrintable(said));
+        QVERIFY(buttons.contains(QStringLiteral("导出 PDF…")));
+        QVERIFY(w.reportWindow()->status()->text().contains(QStringLiteral("没有可用的打印机")));
+        QCOMPARE(QDir::home().entryList(QDir::Files), before);
+    }
+
+    // The drawings are painted by the document itself, on the screen as on paper.
+    void drawsOnScreen() {
+        CalculatorWindow w(calculations()[0]);
+        type(w, {QStringLiteral("2"), QStringLiteral("1"), QStringLiteral("1"),
+                 QStringLiteral("0.001"), QStringLiteral("0.025")});
+        w.compute();
+        w.openReport();
+        QTextDocument* document = w.reportWindow()->view()->document();
+        const QSize size = document->size().toSize();
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        document->drawContents(&painter);
+        painter.end();
+        int water = 0;  // the section's light blue
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x)
+                water += image.pixel(x, y) == qRgb(0xbf, 0xdf, 0xff) ? 1 : 0;
+        }
+        QVERIFY2(water > 1000, qPrintable(QString::number(water)));
     }
 
   private:
