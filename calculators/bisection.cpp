@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "hydraulics/portable_pow.h"
+
 namespace lintavo {
 
 namespace {
@@ -14,7 +16,7 @@ namespace {
 double plainManning(double b, double m, double h, double i, double n) {
     const double A = (b + m * h) * h;
     const double R = A / (b + 2 * h * std::sqrt(1 + m * m));
-    return A / n * std::pow(R, 2.0 / 3.0) * std::sqrt(i);
+    return A / n * portablePow(R, 2.0 / 3.0) * std::sqrt(i);
 }
 
 // Where a discharge that grows with x reaches Q past the bracket's 10 m: the search carried on

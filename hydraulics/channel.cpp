@@ -3,6 +3,8 @@
 #include <cmath>
 #include <limits>
 
+#include "hydraulics/portable_pow.h"
+
 namespace lintavo {
 
 namespace {
@@ -32,7 +34,7 @@ std::string_view nonFinite(const Channel& c) {
 }
 
 double slopeFactor(double m) {
-    return std::hypot(1.0, m);  // √(1 + m²), without overflowing in m²
+    return rootOfOnePlusSquare(m);  // √(1 + m²), without overflowing in m²
 }
 
 // √(A³/B) as a function of depth, increasing for b ≥ 0, m ≥ 0, b + m > 0. Compared with
@@ -141,7 +143,7 @@ ChannelHydraulics hydraulicsOf(const Channel& c) {
                 out.R = out.C = Amount::absent("湿周 P ≤ 0");
             } else {
                 out.R = finite(A / out.P.value());
-                out.C = out.R.exists() ? finite(std::pow(out.R.value(), 1.0 / 6.0) / n) : out.R;
+                out.C = out.R.exists() ? finite(portablePow(out.R.value(), 1.0 / 6.0) / n) : out.R;
             }
             out.v = finite(Q / A);
             if (out.v.exists()) {
@@ -180,7 +182,7 @@ ChannelHydraulics hydraulicsOf(const Channel& c) {
             const double Ac = out.Ac.value();
             const double Pc = b + 2.0 * hc * slopeFactor(m);
             const double Rc = Ac / Pc;
-            const double Cc = std::pow(Rc, 1.0 / 6.0) / n;
+            const double Cc = portablePow(Rc, 1.0 / 6.0) / n;
             // Q²/(Ac²·Cc²·Rc), squared last so that it overflows only where ik itself does.
             const double x = Q / (Ac * Cc);
             const double ik = x * x / Rc;
@@ -247,7 +249,7 @@ std::vector<RatingPoint> ratingCurve(const Channel& c, int points) {
         const double A = (b + m * depth) * depth;
         const double P = b + depth * wall;
         const double R = A / P;
-        const double Q = A / n * std::pow(R, 2.0 / 3.0) * rootSlope;
+        const double Q = A / n * portablePow(R, 2.0 / 3.0) * rootSlope;
         if (!std::isfinite(Q) || std::isnan(R)) return {};
         curve.push_back({depth, Q});
     }

@@ -499,6 +499,62 @@ double portablePow(double x, double y) {
     return negative ? -magnitude : magnitude;
 }
 
+namespace {
+
+// The sign of the exact sum of the terms, from Shewchuk's growing expansion: each term is
+// added with its rounding error kept, so the largest nonzero part carries the sign.
+template <std::size_t n>
+int signOfSum(const std::array<double, n>& terms) {
+    std::array<double, n> parts{};
+    std::size_t count = 0;
+    for (const double term : terms) {
+        double carry = term;
+        for (std::size_t k = 0; k < count; ++k) {
+            const DD s = twoSum(carry, parts[k]);
+            parts[k] = s.lo;
+            carry = s.hi;
+        }
+        parts[count++] = carry;
+    }
+    for (std::size_t k = count; k-- > 0;) {
+        if (parts[k] != 0.0) return parts[k] > 0.0 ? 1 : -1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+double rootOfOnePlusSquare(double m) {
+    const double a = std::fabs(m);
+    // From 2^27 on, √(1 + m²) lies less than 2^-28 above |m|, within half its unit: |m|.
+    // This also passes infinities and NaNs through.
+    if (!(a < 0x1p27)) return a;
+    // Below 2^-27 it lies less than 2^-55 above 1.
+    if (a < 0x1p-27) return 1.0;
+    const DD square = twoProduct(a, a);              // m² exactly, both parts normal
+    const double root = std::sqrt(1.0 + square.hi);  // within a unit of the exact root
+    // The exact root is above the halfway point root + d (d half the gap to a neighbour, of
+    // either sign) when 1 + m² − (root + d)² > 0; that is a sum of doubles, taken exactly.
+    const auto beyond = [&](double neighbour) {
+        const double d = (neighbour - root) * 0.5;  // a power of two: its products are exact
+        const DD rootSquared = twoProduct(root, root);
+        return signOfSum<7>(
+            {1.0, square.hi, square.lo, -rootSquared.hi, -rootSquared.lo, -2.0 * root * d, -d * d});
+    };
+    const auto even = [](double p, double q) {
+        return (std::bit_cast<std::uint64_t>(p) & 1) == 0 ? p : q;
+    };
+    const double above = adjacent(root, true);
+    const int up = beyond(above);
+    if (up > 0) return above;
+    if (up == 0) return even(root, above);
+    const double below = adjacent(root, false);
+    const int down = beyond(below);
+    if (down < 0) return below;
+    if (down == 0) return even(root, below);
+    return root;
+}
+
 namespace detail {
 
 bool powTakesSlowPath(double x, double y) {

@@ -34,6 +34,11 @@ namespace lintavo {
 
 double portablePow(double x, double y);
 
+// √(1 + m²), correctly rounded, for every m: the length of a side wall per unit of depth at
+// side slope m. Never overflows (it is |m| from 2^27 on); NaN for NaN.
+//   rootOfOnePlusSquare(0.75) → 1.25, rootOfOnePlusSquare(1) → 1.4142135623730951
+double rootOfOnePlusSquare(double m);
+
 namespace detail {
 // Whether portablePow(x, y) goes down its slow, double-double path, for the benchmark that
 // counts how often it does.

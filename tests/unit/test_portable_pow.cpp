@@ -3,6 +3,7 @@
 // powers that lie halfway between two doubles, and C's table of special operands.
 
 #include <QTest>
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -230,6 +231,39 @@ class PortablePowTest : public QObject {
             ++ties;
         }
         QVERIFY(ties > 0);
+    }
+
+    void rootOfOnePlusSquare_data() {
+        QTest::addColumn<int>("low");  // binary exponents of m
+        QTest::addColumn<int>("high");
+        QTest::newRow("side slopes 2^-30..2^30") << -30 << 30;
+        QTest::newRow("every m 2^-1074..2^1023") << -1074 << 1023;
+    }
+
+    // √(1 + m²) against 113 bits; m² is exact there, and 1 + m² only loses bits far below
+    // the double's rounding.
+    void rootOfOnePlusSquare() {
+        QFETCH(int, low);
+        QFETCH(int, high);
+        std::mt19937_64 random(static_cast<std::uint64_t>(high - low));
+        for (int k = 0; k < 100000; ++k) {
+            const double m =
+                randomBase(random, std::max(low, -1022), high) * (k % 2 != 0 ? -1.0 : 1.0);
+            const Quad q = m;
+            const double exact = static_cast<double>(sqrtq(1 + q * q));
+            QVERIFY2(sameBits(lintavo::rootOfOnePlusSquare(m), exact),
+                     qPrintable(QStringLiteral("m = %1").arg(m, 0, 'a')));
+        }
+        // The ends, and Pythagorean triples: 1 + (3/4)² = (5/4)², 1 + (12/5)² = (13/5)².
+        const double cases[][2] = {
+            {0.0, 1.0},       {-0.75, 1.25},    {2.4, 2.6},
+            {0x1p-1074, 1.0}, {0x1p27, 0x1p27}, {-1e300, 1e300},
+            {inf, inf},       {-inf, inf},      {0x1.fffffffffffffp1023, 0x1.fffffffffffffp1023}};
+        for (const auto& [m, root] : cases) {
+            QVERIFY2(sameBits(lintavo::rootOfOnePlusSquare(m), root),
+                     qPrintable(QStringLiteral("m = %1").arg(m, 0, 'a')));
+        }
+        QVERIFY(std::isnan(lintavo::rootOfOnePlusSquare(notANumber)));
     }
 
     void specialOperands_data() {
