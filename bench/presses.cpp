@@ -20,6 +20,7 @@
 #include "calculators/discharge.h"
 #include "calculators/normal_depth.h"
 #include "calculators/section_dimensions.h"
+#include "hydraulics/geometry.h"
 #include "hydraulics/portable_pow.h"
 
 using namespace lintavo;
@@ -50,18 +51,18 @@ void pressUnrecorded(benchmark::State& state, Press f, const Texts& inputs) {
     }
 }
 
-// The floors: the formulas in plain double, no kinds, no checks, no texts.
+// The floors: the formulas in plain double (the section's own, hydraulics/geometry.h), no
+// kinds, no checks, no texts.
 double manning(double b, double m, double h, double i, double n) {
-    const double A = (b + m * h) * h;
-    const double R = A / (b + 2 * h * std::sqrt(1 + m * m));
-    return A / n * std::pow(R, 1.0 / 6 + 0.5) * std::sqrt(i);
+    return PlainSection{b, m}.manningDischarge(h, i, n);
 }
 
 double plainDischarge(const double* x) {
     const double b = x[0], h = x[1], m = x[2], i = x[3], n = x[4];
-    const double A = (b + m * h) * h;
-    const double R = A / (b + 2 * h * std::sqrt(1 + m * m));
-    const double Q = A * (1 / n * std::pow(R, 1.0 / 6)) * std::sqrt(R * i);
+    const PlainSection section{b, m};
+    const double A = section.area(h);
+    const double R = section.hydraulicRadius(h);
+    const double Q = A * (1 / n * portablePow(R, 1.0 / 6)) * std::sqrt(R * i);
     return std::floor(Q * 1000) / 1000 + std::floor(Q / A * 1000) / 1000;
 }
 
@@ -97,16 +98,17 @@ double plainWidth(const double* x) {
 
 double plainSlope(const double* x) {
     const double Q = x[0], b = x[1], m = x[2], h = x[3], n = x[4];
-    const double A = (b + m * h) * h;
-    const double R = A / (b + 2 * h * std::sqrt(1 + m * m));
-    const double C = 1 / n * std::pow(R, 1.0 / 6);
+    const PlainSection section{b, m};
+    const double A = section.area(h);
+    const double R = section.hydraulicRadius(h);
+    const double C = 1 / n * portablePow(R, 1.0 / 6);
     return std::floor(Q * Q / (C * C * A * A * R) * 100000) / 100000;
 }
 
 double plainSection(const double* x) {
     const double Q = x[0], v = x[1], m = x[2], i = x[3], n = x[4];
-    const double A = Q / v, R = std::pow(n * v / std::sqrt(i), 1.5), P = A / R,
-                 s = std::sqrt(1 + m * m);
+    const double A = Q / v, R = portablePow(n * v / std::sqrt(i), 1.5), P = A / R,
+                 s = rootOfOnePlusSquare(m);
     const double D = std::sqrt(P * P + 4 * A * (m - 2 * s));
     const double h1 = (D - P) / (2 * (m - 2 * s)), h2 = (-P - D) / (2 * (m - 2 * s));
     return std::floor(h1 * 1000) / 1000 + std::floor(h2 * 1000) / 1000 +
