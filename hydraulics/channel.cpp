@@ -117,7 +117,11 @@ ChannelHydraulics hydraulicsOf(const Channel& c) {
     ChannelHydraulics out;
 
     // The section at depth h.
-    const std::string_view bad = nonFinite(c);
+    // A negative width or side slope draws no channel: nothing at its depth exists, however
+    // its area and top width come out, and for the same reason as its critical depth.
+    std::string_view bad = nonFinite(c);
+    if (bad.empty() && b < 0.0) bad = "底宽 b < 0";
+    if (bad.empty() && m < 0.0) bad = "边坡系数 m < 0";
     Amount why = Amount::absent(bad);
     if (bad.empty()) {
         const double A = section.area(h);
