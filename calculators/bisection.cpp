@@ -5,17 +5,11 @@
 #include <optional>
 #include <string>
 
+#include "hydraulics/geometry.h"
+
 namespace lintavo {
 
 namespace {
-
-// The discharge of a section in plain double, for saying where an answer outside the bracket
-// lies; the calculation itself never uses it.
-double plainManning(double b, double m, double h, double i, double n) {
-    const double A = (b + m * h) * h;
-    const double R = A / (b + 2 * h * std::sqrt(1 + m * m));
-    return A / n * std::pow(R, 2.0 / 3.0) * std::sqrt(i);
-}
 
 // Where a discharge that grows with x reaches Q past the bracket's 10 m: the search carried on
 // by doubling up to 100 km, then halved to a centimetre. Empty when it never gets there.
@@ -58,8 +52,11 @@ FailureCause explainBisectionFailure(const Record& record, char sought) {
     const double i = record.input('i');
     const double n = record.input('n');
     const double known = record.input(given);
+    // The discharge in plain double, for saying where an answer outside the bracket lies;
+    // the calculation itself never uses it.
     const auto discharge = [&](double x) {
-        return depth ? plainManning(known, m, x, i, n) : plainManning(x, m, known, i, n);
+        return depth ? PlainSection{known, m}.manningDischarge(x, i, n)
+                     : PlainSection{x, m}.manningDischarge(known, i, n);
     };
     const std::string_view step = "f(x)";
     switch (record.failure->kind) {
