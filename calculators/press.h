@@ -24,7 +24,8 @@ using Texts = std::vector<std::string>;
 using Press = Texts (*)(std::span<const std::string> inputs, Record* record);
 
 // Converts the input texts in order, one for each letter of `symbols`, the quantities they
-// hold; the first that fails stops the reading, and the failure names it by its place:
+// hold (the slope i also as "1/N"); the first that fails stops the reading, and the failure
+// names it by its place:
 //   readInputs({"2", "x", …}, "bhmin", record) throws TypeMismatch at input 1 (h).
 template <std::size_t L>
 std::array<Value, L - 1> readInputs(std::span<const std::string> texts, const char (&symbols)[L],
@@ -38,7 +39,8 @@ std::array<Value, L - 1> readInputs(std::span<const std::string> texts, const ch
         const std::string text = k < texts.size() ? texts[k] : std::string();
         if (record != nullptr) record->inputs.push_back({symbols[k], text, std::nullopt});
         try {
-            values[k] = parseInput(text);
+            // A slope may be typed as engineers write it, 1/3000 or 1:3000.
+            values[k] = symbols[k] == 'i' ? parseSlopeInput(text) : parseInput(text);
         } catch (CalculationFailure& failure) {
             throw failure.atInput(k);
         }

@@ -34,7 +34,7 @@ class ReportTest : public QObject {
             << QStringList{QStringLiteral("读作")};
         // Inputs read as singles show at the precision an engineer reads, not 1.79999995.
         QTest::newRow("discharge, substituted singles read plainly")
-            << 0 << Texts{"3.5", "1.8", "1.5", "0.000333333", "0.025"} << false
+            << 0 << Texts{"3.5", "1.8", "1.5", "1/3000", "0.025"} << false
             << QStringList{QStringLiteral("A = (b + m·h)·h = (3.5 + 1.5 × 1.8) × 1.8 = 11.16 m²"),
                            QStringLiteral("0.000333333")}
             << QStringList{QStringLiteral("1.79999995"), QStringLiteral("11.1599989")};
