@@ -529,6 +529,49 @@ DesignCheck checkDesign(const Channel& c, const DesignSettings& s, const BedTabl
     return out;
 }
 
+std::string designJson(const DesignCheck& check) {
+    std::string json = "{";
+    const auto add = [&json](std::string_view key, const std::string& value) {
+        if (json.size() > 1) json += ',';
+        json += '"';
+        json += key;
+        json += "\":\"";
+        json += value;
+        json += '"';
+    };
+    const auto amount = [&](std::string_view key, const Computed<double>& x) {
+        if (x.exists()) add(key, num(x.value()));
+    };
+    add("class", num(check.canalClass));
+    amount("p", check.p);
+    if (check.enlarged.exists()) {
+        const FlowState& b = check.enlarged.value();
+        add("Qb", num(b.Q));
+        add("hb", num(b.h));
+        add("vb", num(b.v));
+        add("Bb", num(b.B));
+        add("Rb", num(b.R));
+    }
+    amount("Fb", check.Fb);
+    amount("Fbend", check.Fbend);
+    amount("H", check.H);
+    if (check.minimum.exists()) {
+        const FlowState& m = check.minimum.value();
+        add("Qmin", num(m.Q));
+        add("hmin", num(m.h));
+        add("vmin", num(m.v));
+    }
+    if (check.scourDesign.exists()) add("vscour_d", num(check.scourDesign.value().value));
+    if (check.scourEnlarged.exists()) add("vscour_b", num(check.scourEnlarged.value().value));
+    amount("vsilt", check.nonSilting);
+    std::string checks;
+    for (const DesignRule& r : check.rules) {
+        checks += checks.empty() ? "" : ",";
+        checks += "\"" + std::string(r.key) + "\":\"" + std::string(verdictName(r.verdict)) + "\"";
+    }
+    return json + ",\"checks\":{" + checks + "}}";
+}
+
 VelocityLimits velocityLimits(const Channel& channel, const DesignSettings& settings,
                               const BedTables& beds) {
     const std::string_view why = unphysical(channel);

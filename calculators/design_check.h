@@ -129,6 +129,11 @@ ScourLimit scouringVelocity(const Bed& bed, double h, double R, Density density,
 DesignCheck checkDesign(const Channel& channel, const DesignSettings& settings,
                         const BedTables& beds);
 
+// The check as the driver's `report` gives it, one JSON object with every number as "%.9g"
+// text and a key left out where its quantity does not exist:
+//   {"class":"4","p":"25","Qb":"12.5","hb":"2.24332199",…,"checks":{"minimum-depth":"满足",…}}
+std::string designJson(const DesignCheck& check);
+
 // The velocity limits the channel's design flow must keep, for choosing sections: the least
 // velocity that does not silt (the value given) and the greatest that does not scour at the
 // design depth (from the bed); each absent with its reason.

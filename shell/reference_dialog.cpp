@@ -68,6 +68,7 @@ ReferenceDialog::ReferenceDialog(StandardKind kind, QLineEdit* target, QWidget* 
     view_->setSelectionBehavior(QAbstractItemView::SelectItems);
     view_->verticalHeader()->hide();
     view_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    view_->horizontalHeader()->setStretchLastSection(true);
     view_->setWordWrap(false);
     selection_->setObjectName(QStringLiteral("selection"));
     selection_->setWordWrap(true);

@@ -420,6 +420,34 @@ class DesignTest : public QObject {
         QVERIFY(untouched == DesignSettings{});
     }
 
+    // The driver's object: "%.9g" texts, keys only where their quantities exist. The numbers
+    // from python3 on the sheet's depths.
+    void json_data() {
+        QTest::addColumn<QStringList>("settings");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("defaults")
+            << QStringList{}
+            << R"({"class":"4","p":"25","Qb":"12.5","hb":"2.24332199","vb":"0.708468611",)"
+               R"("Bb":"11.229966","Rb":"1.40158176","Fb":"0.760830496","H":"3.00415248",)"
+               R"("Qmin":"4","hmin":"1.22427825","vmin":"0.515627509","checks":{)"
+               R"("minimum-depth":"满足","scour-design":"未校核","scour-enlarged":"未校核",)"
+               R"("silt-design":"未校核","silt-minimum":"未校核","earth-minimum-velocity":"未校核",)"
+               R"("earth-preferred-velocity":"未校核"}})";
+        QTest::newRow("rotational, class 3, a lining in a bend")
+            << QStringList{"supply=rotational", "class=3", "bed=混凝土（现场浇筑）", "bend=20"}
+            << R"({"class":"3","Fbend":"0.0119030591","vscour_d":"8","checks":{)"
+               R"("scour-design":"满足","silt-design":"未校核","bend-radius":"不满足"}})";
+    }
+    void json() {
+        QFETCH(QStringList, settings);
+        QFETCH(QString, expected);
+        DesignSettings s;
+        for (const QString& kv : settings)
+            applyDesignSetting(s, kv.section(QLatin1Char('='), 0, 0).toStdString(),
+                               kv.section(QLatin1Char('='), 1).toStdString(), beds());
+        QCOMPARE(text(designJson(checkDesign(earthCanal, s, beds()))), expected);
+    }
+
     void tableFile() {
         for (const StandardTable& t : tables().tables)
             QCOMPARE(t.year, 2018);
