@@ -11,6 +11,8 @@
 #include <QTextDocument>
 #include <QTextTable>
 #include <QUrl>
+#include <algorithm>
+#include <variant>
 
 #include "shell/fonts.h"
 #include "shell/qt_text.h"
@@ -57,8 +59,10 @@ void paragraph(QTextCursor& cursor, const QString& text, const QTextCharFormat& 
 }
 
 // A table with a header row in Hei and thin borders; the cursor ends after it.
+// `alerts`, where given, marks the cells shown in red.
 void table(QTextCursor& cursor, const QStringList& header, const std::vector<QStringList>& rows,
-           std::initializer_list<double> percents) {
+           std::initializer_list<double> percents,
+           const std::vector<std::vector<bool>>& alerts = {}) {
     QTextTableFormat format;
     format.setBorder(1);
     format.setBorderBrush(QColor(0x80, 0x80, 0x80));
@@ -86,7 +90,11 @@ void table(QTextCursor& cursor, const QStringList& header, const std::vector<QSt
     for (std::size_t r = 0; r < rows.size(); ++r) {
         for (int c = 0; c < columns && c < rows[r].size(); ++c) {
             QTextCursor at = t->cellAt(static_cast<int>(r) + 1, c).firstCursorPosition();
-            at.insertText(rows[r][c], body());
+            QTextCharFormat ink = body();
+            const auto k = static_cast<std::size_t>(c);
+            if (r < alerts.size() && k < alerts[r].size() && alerts[r][k])
+                ink.setForeground(QColor(0xb0, 0, 0));
+            at.insertText(rows[r][c], ink);
         }
     }
     cursor = t->lastCursorPosition();
@@ -165,6 +173,9 @@ void writeSteps(QTextCursor& cursor, const CalculationReport& report) {
     }
     for (const std::string& line : report.bisection)
         paragraph(cursor, qstr(line));
+    if (!report.steps.empty() && !report.failed)
+        paragraph(cursor, QStringLiteral("注：") + qstr(report.precisionNote),
+                  textFormat("宋体", 9));
 }
 
 void writeFailure(QTextCursor& cursor, const CalculationReport& report) {
@@ -196,6 +207,7 @@ void writeChannel(QTextDocument& document, QTextCursor& cursor, const ReportChan
         cursor.insertBlock(block, textFormat("黑体", 10.5));
         cursor.insertText(qstr(channel.heading));
     }
+    if (!channel.exists) return;
     std::vector<QStringList> rows;
     for (const ReportRow& r : channel.rows)
         rows.push_back({qstr(r.name), qstr(r.symbol), withUnit(r.value, r.unit), qstr(r.note)});
@@ -230,10 +242,41 @@ void writeHydraulics(QTextDocument& document, QTextCursor& cursor,
     heading(cursor, QStringLiteral("四、水力要素与流态"));
     paragraph(cursor, QStringLiteral("按输入值和截取前的计算值，g = 9.81 m/s²，α = 1。"),
               textFormat("宋体", 9));
-    if (report.channels.empty()) paragraph(cursor, QStringLiteral("没有水深和底宽都为正的断面。"));
+    if (std::none_of(report.channels.begin(), report.channels.end(),
+                     [](const ReportChannel& c) { return c.exists; }))
+        paragraph(cursor, QStringLiteral("没有水深和底宽都为正的断面。"));
     int index = 0;
     for (const ReportChannel& channel : report.channels)
         writeChannel(document, cursor, channel, index++);
+}
+
+// A section beyond the calculation: its paragraphs and ruled tables in order, a failing
+// check's cell in red.
+void writeSection(QTextCursor& cursor, const ReportSection& section) {
+    heading(cursor, qstr(section.title));
+    for (const ReportBlock& block : section.blocks) {
+        if (const auto* text = std::get_if<std::string>(&block)) {
+            paragraph(cursor, qstr(*text));
+            continue;
+        }
+        const auto& t = std::get<ReportTable>(block);
+        QStringList header;
+        for (const std::string& h : t.header)
+            header.append(qstr(h));
+        std::vector<QStringList> rows;
+        std::vector<std::vector<bool>> alerts;
+        for (const auto& row : t.rows) {
+            QStringList cells;
+            std::vector<bool> red;
+            for (const ReportCell& cell : row) {
+                cells.append(qstr(cell.text));
+                red.push_back(cell.alert);
+            }
+            rows.push_back(cells);
+            alerts.push_back(std::move(red));
+        }
+        table(cursor, header, rows, {}, alerts);
+    }
 }
 
 }  // namespace
@@ -258,6 +301,8 @@ void layOutReport(QTextDocument& document, const CalculationReport& report) {
     }
     writeResults(cursor, report);
     writeHydraulics(document, cursor, report);
+    for (const ReportSection& section : report.sections)
+        writeSection(cursor, section);
 }
 
 QMimeData* reportMimeData(const QTextDocument& document, const CalculationReport& report) {

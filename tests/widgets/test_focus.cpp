@@ -13,7 +13,7 @@
 #include <QTest>
 #include <memory>
 
-#include "calculators/windows.h"
+#include "calculators/catalogue.h"
 #include "shell/application.h"
 #include "shell/shell.h"
 
@@ -50,7 +50,7 @@ class FocusTest : public QObject {
   private Q_SLOTS:
     void initTestCase() {
         prepareApplication(*qApp);
-        shell_ = std::make_unique<Shell>(calculatorWindows());
+        shell_ = std::make_unique<Shell>(calculations());
         shell_->start();
         menu_ = shell_->windows().front();
         QVERIFY(QTest::qWaitForWindowExposed(menu_));

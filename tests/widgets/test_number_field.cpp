@@ -9,7 +9,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "calculators/windows.h"
+#include "calculators/catalogue.h"
 #include "shell/application.h"
 #include "shell/calculator_window.h"
 #include "shell/number_field.h"
@@ -127,7 +127,7 @@ class NumberFieldTest : public QObject {
     // A result written by 计算 shows its first digits, even into the focused field whose
     // cursor stood at the end of a long text.
     void resultShowsItsStart() {
-        CalculatorWindow window(calculatorWindows().front());
+        CalculatorWindow window(calculations().front());
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         const QStringList inputs{QStringLiteral("dkb"), QStringLiteral("ssh"),

@@ -16,7 +16,7 @@
 #include <QTimer>
 #include <memory>
 
-#include "calculators/windows.h"
+#include "calculators/catalogue.h"
 #include "shell/application.h"
 #include "shell/calculator_window.h"
 #include "shell/report_window.h"
@@ -90,7 +90,7 @@ class ReportWindowTest : public QObject {
             {"result field", Opening::ResultField},
         };
         int k = 0;
-        for (const CalculatorTable& table : calculatorWindows()) {
+        for (const CalculatorTable& table : calculations()) {
             for (const auto& [name, opening] : openings) {
                 QTest::addRow("%s, %s", table.window.name.data(), name) << k << opening;
             }
@@ -101,7 +101,7 @@ class ReportWindowTest : public QObject {
     void opens() {
         QFETCH(int, calculator);
         QFETCH(Opening, opening);
-        CalculatorWindow w(calculatorWindows()[static_cast<std::size_t>(calculator)]);
+        CalculatorWindow w(calculations()[static_cast<std::size_t>(calculator)]);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QVERIFY(w.reportWindow() == nullptr);  // nothing of the book is made before it is asked for
@@ -158,7 +158,7 @@ class ReportWindowTest : public QObject {
         QFETCH(QStringList, first);
         QFETCH(QStringList, second);
         QFETCH(bool, secondFails);
-        CalculatorWindow w(calculatorWindows()[static_cast<std::size_t>(calculator)]);
+        CalculatorWindow w(calculations()[static_cast<std::size_t>(calculator)]);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         type(w, first);
@@ -221,7 +221,7 @@ class ReportWindowTest : public QObject {
         QFETCH(int, calculator);
         QFETCH(QStringList, inputs);
         QFETCH(int, drawings);
-        CalculatorWindow w(calculatorWindows()[static_cast<std::size_t>(calculator)]);
+        CalculatorWindow w(calculations()[static_cast<std::size_t>(calculator)]);
         type(w, inputs);
         w.compute();
         w.openReport();

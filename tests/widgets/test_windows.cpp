@@ -15,7 +15,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "calculators/windows.h"
+#include "calculators/catalogue.h"
 #include "shell/application.h"
 #include "shell/fonts.h"
 #include "shell/shell.h"
@@ -28,7 +28,7 @@ namespace {
 // through its own 返回.
 std::vector<Form*> openEveryWindow(Shell& shell) {
     Form* menu = shell.windows().front();
-    for (const CalculatorTable& table : calculatorWindows()) {
+    for (const CalculatorTable& table : calculations()) {
         menu->button(table.opener)->click();
         for (Form* w : shell.windows()) {
             if (w != menu && w->isVisible())
@@ -53,7 +53,7 @@ class WindowsTest : public QObject {
   private Q_SLOTS:
     void initTestCase() {
         prepareApplication(*qApp);
-        shell_ = std::make_unique<Shell>(calculatorWindows());
+        shell_ = std::make_unique<Shell>(calculations());
         shell_->start();
         windows_ = openEveryWindow(*shell_);
         QCOMPARE(windows_.size(), std::size_t{6});
