@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "calculators/explain.h"
+#include "calculators/numbers.h"
 #include "hydraulics/portable_pow.h"
 
 namespace lintavo {
@@ -285,8 +285,8 @@ ScourLimit scouringVelocity(const Bed& bed, double h, double R, Density density,
                 "表 " + table.number + " " + bed.name + "（R = 1 m）取" + end + " " + num(base) +
                     " m/s，×R^α，α 取" +
                     (density == Density::Loose ? "疏松土 1/4~1/3" : "中等密实和密实土 1/5~1/4") +
-                    "中使流速较小的 " + alphaText + "：" + num(base) + " × " + num(R) + "^" +
-                    alphaText};
+                    "中使流速较小的 " + alphaText + "：" + num(base) + " × " + num(R) + "^(" +
+                    alphaText + ")"};
         }
         case StandardKind::NonCohesive:
         case StandardKind::Rock: {

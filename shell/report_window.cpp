@@ -15,7 +15,10 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 
+#include "calculators/design_report.h"
 #include "shell/calculator_window.h"
+#include "shell/design_dialog.h"
+#include "shell/design_settings.h"
 #include "shell/qt_text.h"
 #include "shell/report_document.h"
 
@@ -23,7 +26,9 @@ namespace lintavo {
 
 CalculationReport reportOf(const CalculatorWindow& calculator) {
     const QString now = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
-    return buildReport(calculator.table(), calculator.lastPress(), utf8(now), utf8(programName()));
+    const DesignContext design{designSettings(), bedTables()};
+    return buildReport(calculator.table(), calculator.lastPress(), utf8(now), utf8(programName()),
+                       &design);
 }
 
 ReportWindow::ReportWindow(CalculatorWindow& calculator)
@@ -49,6 +54,12 @@ ReportWindow::ReportWindow(CalculatorWindow& calculator)
     row->addWidget(button(QStringLiteral("复制"), "copy", &ReportWindow::copy));
     row->addWidget(button(QStringLiteral("打印…"), "print", &ReportWindow::print));
     row->addWidget(button(QStringLiteral("导出 PDF…"), "exportPdf", &ReportWindow::exportPdf));
+    row->addWidget(button(QStringLiteral("校核设置…"), "designSettings",
+                          [this] { openDesignSettings(this); }));
+    // The design check follows its settings while the book is shown.
+    connect(&DesignSettingsNotifier::instance(), &DesignSettingsNotifier::changed, this, [this] {
+        if (isVisible()) refresh();
+    });
     row->addStretch();
     row->addWidget(button(QStringLiteral("关闭"), "close", &QWidget::close));
     auto* escape = new QAction(this);

@@ -60,6 +60,7 @@
 #include <cstdio>
 
 #include "calculators/catalogue.h"
+#include "calculators/design_report.h"
 #include "calculators/explain.h"
 #include "calculators/report_json.h"
 #include "shell/application.h"
@@ -278,7 +279,8 @@ class Driver {
                       QStringLiteral(",\"outcome\":\"none\"}"));
             return;
         }
-        writeLine(qstr(reportJson(w.table(), w.lastPress())));
+        const DesignContext design{designSettings(), bedTables()};
+        writeLine(qstr(reportJson(w.table(), w.lastPress(), &design)));
     }
 
     void exportReport(const QString& file) {
