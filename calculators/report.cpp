@@ -6,6 +6,7 @@
 #include <map>
 #include <optional>
 
+#include "calculators/design_report.h"
 #include "calculators/explain.h"
 #include "calculators/numbers.h"
 #include "calculators/summary.h"
@@ -263,7 +264,7 @@ std::string failureKindText(FailureKind kind) {
 }  // namespace
 
 CalculationReport buildReport(const CalculatorTable& table, const Record& record, std::string when,
-                              std::string program) {
+                              std::string program, const DesignContext* design) {
     CalculationReport report;
     report.calculation = std::string(table.window.title);
     report.when = std::move(when);
@@ -364,7 +365,13 @@ CalculationReport buildReport(const CalculatorTable& table, const Record& record
             channel.rows =
                 hydraulicRows(c, s.hydraulics, s.described.ownSection ? &record : nullptr);
         }
+        if (design != nullptr) markDesignLevels(channel, *design);
         report.channels.push_back(std::move(channel));
+    }
+    if (design != nullptr) {
+        const int ordinal = 5 + static_cast<int>(report.sections.size());
+        if (auto section = designSection(summary, *design, ordinal))
+            report.sections.push_back(std::move(*section));
     }
     return report;
 }

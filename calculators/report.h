@@ -19,6 +19,7 @@
 namespace lintavo {
 
 struct CalculatorTable;
+struct DesignContext;
 
 // One line of a table in the book: 底宽b | b | 2 | m.
 struct ReportRow {
@@ -50,6 +51,9 @@ struct ReportChannel {
     // field's text where a field holds the quantity, else the full value marked 计算值.
     std::string widthText;
     std::string depthText;
+    // The design check's enlarged depth and bank height, for the drawing; 0 where there is none.
+    double enlargedDepth = 0;
+    double bankHeight = 0;
 };
 
 // A section of the book beyond the calculation itself (断面方案, 设计校核 …): paragraphs and
@@ -97,8 +101,9 @@ struct CalculationReport {
     std::string failure;      // the cause, in one or two sentences, as the failure report says
 };
 
+// With a design context, the book ends with the design check of its physical channels.
 CalculationReport buildReport(const CalculatorTable& table, const Record& record, std::string when,
-                              std::string program);
+                              std::string program, const DesignContext* design = nullptr);
 
 // The book as plain text, for the clipboard and for checks.
 std::string plainText(const CalculationReport& report);

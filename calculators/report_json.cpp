@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "calculators/design_report.h"
 #include "calculators/explain.h"
 #include "calculators/numbers.h"
 #include "calculators/summary.h"
@@ -104,7 +105,8 @@ Values reportValues(const CalculatorTable& table, const Record& record,
     return values;
 }
 
-std::string reportJson(const CalculatorTable& table, const Record& record) {
+std::string reportJson(const CalculatorTable& table, const Record& record,
+                       const DesignContext* design) {
     std::string line = "{\"window\":" + jsonString(table.window.name);
     if (record.failure) {
         std::string fields;
@@ -117,6 +119,14 @@ std::string reportJson(const CalculatorTable& table, const Record& record) {
     }
     const PressSummary summary = summarize(table, record);
     line += ",\"outcome\":\"ok\",\"values\":" + object(reportValues(table, record, summary));
+    // The design object of a channel, as a member to append; "" where there is none.
+    const auto designMember = [design](const SummaryChannel& channel) -> std::string {
+        if (design == nullptr || !channel.exists()) return {};
+        const std::string object = designObject(channel.channel(), *design);
+        return object.empty() ? object : ",\"design\":" + object;
+    };
+    if (!summary.candidates && !summary.channels.empty())
+        line += designMember(summary.channels.front());
     if (summary.candidates) {
         std::string candidates;
         for (const SummaryChannel& candidate : summary.channels) {
@@ -131,7 +141,9 @@ std::string reportJson(const CalculatorTable& table, const Record& record) {
             addComputed(entries, "hc", hy.hc);
             addComputed(entries, "ik", hy.ik);
             if (!candidates.empty()) candidates += ',';
-            candidates += object(entries);
+            std::string entry = object(entries);
+            entry.insert(entry.size() - 1, designMember(candidate));
+            candidates += entry;
         }
         line += ",\"candidates\":[" + candidates + ']';
     }

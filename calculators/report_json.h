@@ -14,6 +14,7 @@
 namespace lintavo {
 
 struct CalculatorTable;
+struct DesignContext;
 struct PressSummary;
 
 // A text as a JSON string literal: "\"1.8\"".
@@ -26,7 +27,10 @@ std::vector<std::pair<std::string, std::string>> reportValues(const CalculatorTa
                                                               const PressSummary& summary);
 
 // {"window":…,"outcome":"ok","values":{…}[,"candidates":[…]]} for a completed press,
-// {"window":…,"outcome":"failure","kind":…,"fields":[…]} for a failed one.
-std::string reportJson(const CalculatorTable& table, const Record& record);
+// {"window":…,"outcome":"failure","kind":…,"fields":[…]} for a failed one. With a design
+// context, each physical channel also carries its "design" object (calculators/design_report.h):
+// the press's own after "values", a candidate's at the end of its entry.
+std::string reportJson(const CalculatorTable& table, const Record& record,
+                       const DesignContext* design = nullptr);
 
 }  // namespace lintavo

@@ -131,6 +131,8 @@ bool isSet(const char* name) {
 }  // namespace
 
 void prepareApplication(QApplication& app) {
+    // Where QSettings keeps the design check's settings.
+    QApplication::setOrganizationName(QStringLiteral("Lintavo"));
     QApplication::setApplicationName(QStringLiteral("Lintavo"));
     QApplication::setDesktopFileName(QStringLiteral("org.lintavo.Lintavo"));
     installQtChinese(app);

@@ -7,9 +7,11 @@
 #include <QPushButton>
 
 #include "hydraulics/quantities.h"
+#include "shell/design_dialog.h"
 #include "shell/failure_report.h"
 #include "shell/number_field.h"
 #include "shell/qt_text.h"
+#include "shell/reference_dialog.h"
 #include "shell/report_window.h"
 
 namespace lintavo {
@@ -37,6 +39,7 @@ CalculatorWindow::CalculatorWindow(const CalculatorTable& table, QWidget* parent
             &CalculatorWindow::returnRequested);
     connect(buttonWith(endButton), &QPushButton::clicked, this, &CalculatorWindow::endRequested);
     offerReport();
+    offerDesign();
 }
 
 // The calculation book is reached without a control of its own: from the context menu of
@@ -50,7 +53,7 @@ void CalculatorWindow::offerReport() {
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this, [this, entry](const QPoint& at) {
         QMenu menu(this);
-        menu.addAction(entry);
+        menu.addActions(actions());
         menu.exec(mapToGlobal(at));
     });
     for (auto* f : findChildren<NumberField*>())
@@ -58,6 +61,25 @@ void CalculatorWindow::offerReport() {
     const QString how = QStringLiteral("右键或按 F9 打开计算书");
     for (QLineEdit* result : outputs_) {
         if (auto* number = dynamic_cast<NumberField*>(result)) number->setHint(how);
+    }
+}
+
+// The design check's settings from the window's context menu, and the standard's tables of n
+// and m from the menus of the fields that take them.
+void CalculatorWindow::offerDesign() {
+    auto* settings = new QAction(QStringLiteral("校核设置…"), this);
+    connect(settings, &QAction::triggered, this, [this] { openDesignSettings(this); });
+    // Before the book, which stays the menu's last entry.
+    insertAction(actions().isEmpty() ? nullptr : actions().front(), settings);
+    for (const ControlRow* row : rowsWith(calculator_.window, Role::Input)) {
+        const std::string_view caption = quantityCaption(row->name);
+        const bool roughness = caption == "糙率n";
+        auto* f = dynamic_cast<NumberField*>(field(row->name));
+        if ((!roughness && caption != "边坡系数m") || f == nullptr) continue;
+        const StandardKind kind = roughness ? StandardKind::Roughness : StandardKind::SideSlope;
+        auto* reference = new QAction(QStringLiteral("参考表…"), f);
+        connect(reference, &QAction::triggered, f, [f, kind] { openReference(kind, f); });
+        f->addMenuEntry(reference);
     }
 }
 

@@ -52,6 +52,7 @@ class CalculatorWindow : public Form {
 
   private:
     void offerReport();
+    void offerDesign();
 
   private:
     const CalculatorTable& calculator_;

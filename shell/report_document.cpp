@@ -288,8 +288,11 @@ void writeChannel(QTextDocument& document, QTextCursor& cursor, const ReportChan
     centred.setAlignment(Qt::AlignHCenter);
     centred.setTopMargin(8);
     cursor.insertBlock(centred, body());
-    insertDrawing(document, cursor, QSizeF(300, 170),
-                  [c](QPainter& p, const QRectF& area) { drawSection(p, area, c.b, c.h, c.m); });
+    insertDrawing(
+        document, cursor, QSizeF(300, 170),
+        [c, hb = channel.enlargedDepth, H = channel.bankHeight](QPainter& p, const QRectF& area) {
+            drawSection(p, area, c.b, c.h, c.m, hb, H);
+        });
     if (channel.complete) {
         const std::vector<RatingPoint> curve = ratingCurve(c, 61);
         cursor.insertText(QStringLiteral("  "));

@@ -125,13 +125,19 @@ void note(QPainter& painter, const QRectF& area, const Pens& pens, const char* t
 
 }  // namespace
 
-void drawSection(QPainter& painter, const QRectF& area, double b, double h, double m) {
+void drawSection(QPainter& painter, const QRectF& area, double b, double h, double m,
+                 double enlargedDepth, double bankHeight) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setClipRect(area);
     const Pens pens = pensFor(painter, area);
     const double B = b + 2 * m * h;
-    const double top = 1.2 * h;            // the walls rise a fifth of h above the water
+    const bool enlarged = std::isfinite(enlargedDepth) && enlargedDepth > 0;
+    const bool bank = std::isfinite(bankHeight) && bankHeight > 0;
+    // The walls rise a fifth of h above the water, or to the bank top; always above the
+    // enlarged water.
+    const double top =
+        bank ? std::max(bankHeight, h) : std::max(1.2 * h, enlarged ? 1.1 * enlargedDepth : 0.0);
     const double width = b + 2 * m * top;  // at the top of the walls, m
     if (!std::isfinite(b) || !std::isfinite(h) || !std::isfinite(m) || !std::isfinite(B) ||
         !std::isfinite(width) || !std::isfinite(top) || b < 0 || m < 0 || !(h > 0) ||
@@ -190,6 +196,21 @@ void drawSection(QPainter& painter, const QRectF& area, double b, double h, doub
             QPolygonF{tip, tip + QPointF(-s, -1.6 * s), tip + QPointF(s, -1.6 * s)});
         painter.drawLine(tip + QPointF(-0.7 * s, 0.6 * s), tip + QPointF(0.7 * s, 0.6 * s));
         painter.drawLine(tip + QPointF(-0.35 * s, 1.2 * s), tip + QPointF(0.35 * s, 1.2 * s));
+    }
+
+    // The enlarged water line, dashed, and the bank top marked at H.
+    if (enlarged && enlargedDepth <= top) {
+        QPen dashed = pens.line(0.8, waterLine());
+        dashed.setStyle(Qt::DashLine);
+        painter.setPen(dashed);
+        painter.drawLine(at(-m * enlargedDepth, enlargedDepth),
+                         at(b + m * enlargedDepth, enlargedDepth));
+    }
+    if (bank) {
+        const double crest = 4.0 * pens.pt;
+        painter.setPen(pens.line(1.4));
+        painter.drawLine(wallLeft, wallLeft - QPointF(crest, 0));
+        painter.drawLine(wallRight, wallRight + QPointF(crest, 0));
     }
 
     // The channel: bed and walls, with the earth hatched outside.

@@ -23,7 +23,10 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "calculators/design_report.h"
 #include "shell/calculator_window.h"
+#include "shell/design_dialog.h"
+#include "shell/design_settings.h"
 #include "shell/qt_text.h"
 #include "shell/report_document.h"
 
@@ -72,7 +75,9 @@ QRect bookPlacement(const QRect& available, const QRect& calculator, const QRect
 
 CalculationReport reportOf(const CalculatorWindow& calculator) {
     const QString now = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
-    return buildReport(calculator.table(), calculator.lastPress(), utf8(now), utf8(programName()));
+    const DesignContext design{designSettings(), bedTables()};
+    return buildReport(calculator.table(), calculator.lastPress(), utf8(now), utf8(programName()),
+                       &design);
 }
 
 ReportWindow::ReportWindow(CalculatorWindow& calculator)
@@ -106,6 +111,10 @@ ReportWindow::ReportWindow(CalculatorWindow& calculator)
         connect(b, &QPushButton::clicked, this, action.run);
         row->addWidget(b);
     }
+    // The design check follows its settings while the book is shown.
+    connect(&DesignSettingsNotifier::instance(), &DesignSettingsNotifier::changed, this, [this] {
+        if (isVisible()) refresh();
+    });
     row->addStretch();
     auto* close = new QPushButton(QStringLiteral("关闭"), this);
     close->setObjectName(QStringLiteral("close"));
@@ -239,6 +248,10 @@ bool ReportWindow::exportPdfTo(const QString& file) {
     say(QStringLiteral("已导出 PDF：%1")
             .arg(QDir::toNativeSeparators(QFileInfo(file).absoluteFilePath())));
     return true;
+}
+
+void ReportWindow::designSettings() {
+    openDesignSettings(this);
 }
 
 }  // namespace lintavo

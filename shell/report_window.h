@@ -41,6 +41,7 @@ class ReportWindow : public QWidget {
     void print();
     // Asks where, starting in the Documents folder under the default name, and writes there.
     void exportPdf();
+    void designSettings();  // 校核设置…
     // Writes the PDF to `file` and says in the status line where it went, or why it did not.
     bool exportPdfTo(const QString& file);
 
@@ -56,6 +57,7 @@ class ReportWindow : public QWidget {
         {"复制", "copy", &ReportWindow::copy},
         {"打印…", "print", &ReportWindow::print},
         {"导出 PDF…", "exportPdf", &ReportWindow::exportPdf},
+        {"校核设置…", "designSettings", &ReportWindow::designSettings},
     };
 
     void say(const QString& text, bool trouble = false);

@@ -28,6 +28,12 @@
 //   describe-failure    print the last failure report dismissed as one line of JSON:
 //                       {"title":…,"text":…,"buttons":[…]}, button texts as shown without
 //                       accelerator marks
+//   design KEY=VALUE…   set the design check's settings as 校核设置 would, and remember them:
+//                       use=irrigation|drainage class=auto|1…5 supply=continuous|rotational
+//                       enlarge=large|small|P minimum=Q bed=NAME|none density=loose|dense
+//                       silt=V|none silted=yes|no bend=R|none
+//   design reset        restore the defaults;  design  alone prints the settings in force as
+//                       design<TAB>KEY=VALUE …
 //
 // Lines starting with # and empty lines are skipped. When the program ends the driver
 // prints "ended" and exits 0; a failed expectation or a malformed line exits 1.
@@ -54,9 +60,11 @@
 #include <cstdio>
 
 #include "calculators/catalogue.h"
+#include "calculators/design_report.h"
 #include "calculators/explain.h"
 #include "calculators/report_json.h"
 #include "shell/application.h"
+#include "shell/design_settings.h"
 #include "shell/qt_text.h"
 #include "shell/report_document.h"
 #include "shell/report_window.h"
@@ -271,7 +279,8 @@ class Driver {
                       QStringLiteral(",\"outcome\":\"none\"}"));
             return;
         }
-        writeLine(qstr(reportJson(w.table(), w.lastPress())));
+        const DesignContext design{designSettings(), bedTables()};
+        writeLine(qstr(reportJson(w.table(), w.lastPress(), &design)));
     }
 
     void exportReport(const QString& file) {
@@ -348,6 +357,31 @@ class Driver {
             throw ScriptError{
                 QStringLiteral("expected a context menu on %1, found none").arg(name)};
         writeLine(compact(QJsonDocument(withoutAccelerators(entries))));
+    }
+
+    void design(const QString& rest) {
+        const QStringList words = rest.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (words == QStringList{QStringLiteral("reset")}) {
+            setDesignSettings(DesignSettings{});
+            return;
+        }
+        if (words.isEmpty()) {
+            QStringList shown;
+            for (const auto& [key, value] : designSettingKeys(designSettings()))
+                shown.append(qstr(key) + QLatin1Char('=') + qstr(value));
+            writeLine(QStringLiteral("design\t") + shown.join(QLatin1Char(' ')));
+            return;
+        }
+        DesignSettings settings = designSettings();
+        for (const QString& word : words) {
+            const qsizetype equals = word.indexOf(QLatin1Char('='));
+            if (equals <= 0)
+                throw ScriptError{QStringLiteral("design needs KEY=VALUE, found %1").arg(word)};
+            const std::string error = applyDesignSetting(settings, utf8(word.left(equals)),
+                                                         utf8(word.mid(equals + 1)), bedTables());
+            if (!error.empty()) throw ScriptError{qstr(error)};
+        }
+        setDesignSettings(settings);
     }
 
     void describeFailure(const QString& /*rest*/) {
@@ -629,6 +663,7 @@ const Driver::Command Driver::commands[] = {
     {QLatin1StringView("describe-failure"),  &Driver::describeFailure},
     {QLatin1StringView("double-click"),      &Driver::doubleClick},
     {QLatin1StringView("selection"),         &Driver::selectionCommand},
+    {QLatin1StringView("design"),            &Driver::design},
 };
 // clang-format on
 
