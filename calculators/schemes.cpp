@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "calculators/explain.h"
+#include "calculators/table.h"
 #include "hydraulics/portable_pow.h"
 
 namespace lintavo {
@@ -135,6 +137,40 @@ std::string schemePlacement(double alpha) {
     const double below = std::floor(thousandths / 10.0);
     if (below * 10.0 == thousandths) return text + "即 " + row(below) + " 的断面";
     return text + "介于 " + row(below) + " 与 " + alphaOf(below + 1) + " 之间";
+}
+
+std::optional<Channel> designChannelOf(const CalculatorTable& table, const Record& record) {
+    if (record.failure || record.results.empty()) return std::nullopt;
+    if (table.channelResult) return channelOf(record);
+    const auto number = [&record](std::string_view symbol) {
+        const auto x = record.valueOf(symbol);
+        return x ? x->number() : 0.0;
+    };
+    return Channel{number("Q"), 0, 0, number("m"), number("i"), number("n")};
+}
+
+SchemeAdoption adoptionOf(const Record& record, const SchemeRow& row) {
+    const auto typed = [&record](char symbol) -> std::string {
+        for (const RecordedInput& in : record.inputs) {
+            if (in.symbol != symbol || !in.value) continue;
+            // The user's own text parses to the same number again; only the blanks around it go.
+            const auto first = in.text.find_first_not_of(" \t");
+            if (first == std::string::npos) break;
+            return in.text.substr(first, in.text.find_last_not_of(" \t") - first + 1);
+        }
+        for (const RecordedResult& r : record.results) {
+            if (r.symbol == symbol && r.exact) return recordNumber(r.exact->number());
+        }
+        const auto x = record.valueOf(std::string_view(&symbol, 1));
+        return x ? recordNumber(x->number()) : std::string();
+    };
+    return {schemeLength(row.b), schemeLength(row.h), typed('m'), typed('i'), typed('n')};
+}
+
+std::string schemeLength(double x) {
+    char buffer[48];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::fixed, 3);
+    return {buffer, end.ptr};
 }
 
 std::string schemeNumber(double x) {

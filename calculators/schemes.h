@@ -18,9 +18,12 @@
 #include <optional>
 #include <string>
 
+#include "calculators/record.h"
 #include "hydraulics/channel.h"
 
 namespace lintavo {
+
+struct CalculatorTable;
 
 // The area ratios of the practical economic sections, the best section first.
 inline constexpr std::array<double, 5> schemeAlphas{1.00, 1.01, 1.02, 1.03, 1.04};
@@ -83,6 +86,24 @@ Computed<double> areaRatioOf(const Schemes& schemes, double b, double h);
 //   schemePlacement(1.02)   → "本断面面积为水力最佳断面的 1.020 倍，即 α = 1.02 的断面"
 //   schemePlacement(1.127)  → "本断面面积为水力最佳断面的 1.127 倍，大于 α = 1.04"
 std::string schemePlacement(double alpha);
+
+// The channel a completed press designs for: its Q, m, i and n (b and h are the press's own
+// section, or 0 for 断面尺寸, whose candidates are placed one by one). None for a failed press.
+std::optional<Channel> designChannelOf(const CalculatorTable& table, const Record& record);
+
+// What 采用此方案 types into the fields of 流量Q计算: the row's b and h to three decimals, as
+// the book shows them, and the press's m, i and n as it read them (the text typed, or the
+// calculation's own value where the press computed it).
+//   adoptionOf(record of 水深h计算 with m " 1.5", i "0.0002", n "0.025", row α 1.02)
+//     → {b "4.442", h "2.009", m "1.5", i "0.0002", n "0.025"}
+struct SchemeAdoption {
+    std::string b, h, m, i, n;
+};
+SchemeAdoption adoptionOf(const Record& record, const SchemeRow& row);
+
+// A depth or width as the book shows it, rounded to three decimals: schemeLength(4.44165) →
+// "4.442".
+std::string schemeLength(double x);
 
 // A figure as the book shows it, to six significant digits: schemeNumber(2.64106943) →
 // "2.64107", schemeNumber(1.0) → "1".

@@ -13,11 +13,13 @@
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QTextDocument>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include "shell/calculator_window.h"
 #include "shell/qt_text.h"
 #include "shell/report_document.h"
+#include "shell/scheme_figure.h"
 
 namespace lintavo {
 
@@ -37,6 +39,7 @@ ReportWindow::ReportWindow(CalculatorWindow& calculator)
     view_->setObjectName(QStringLiteral("report"));
     view_->setOpenLinks(false);
     view_->setAccessibleName(QStringLiteral("计算书"));
+    connect(view_, &QTextBrowser::anchorClicked, this, &ReportWindow::follow);
 
     const auto button = [this](const QString& caption, const char* name, auto action) {
         auto* b = new QPushButton(caption, this);
@@ -80,6 +83,25 @@ void ReportWindow::refresh() {
     const bool ours = old->parent() == view_;
     view_->setDocument(document);
     if (ours) delete old;
+}
+
+void ReportWindow::follow(const QUrl& link) {
+    // The book's only links are its schemes' 采用此方案: "lintavo-scheme:2".
+    if (link.scheme() != QLatin1String(schemeLinkScheme)) return;
+    bool number = false;
+    const uint row = link.path().toUInt(&number);
+    if (number) adoptScheme(row);
+}
+
+bool ReportWindow::adoptScheme(std::size_t row) {
+    if (!calculator_.pressed()) return false;
+    const Record& record = calculator_.lastPress();
+    const auto design = designChannelOf(calculator_.table(), record);
+    if (!design) return false;
+    const Computed<Schemes> schemes = schemesOf(*design);
+    if (!schemes.exists() || row >= schemes.value().rows.size()) return false;
+    Q_EMIT calculator_.schemeAdopted(adoptionOf(record, schemes.value().rows[row]));
+    return true;
 }
 
 void ReportWindow::copy() {

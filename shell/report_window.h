@@ -10,6 +10,7 @@
 #include "calculators/report.h"
 
 class QTextBrowser;
+class QUrl;
 
 namespace lintavo {
 
@@ -32,7 +33,14 @@ class ReportWindow : public QWidget {
     void print();
     void exportPdf();
 
+    // 采用此方案 on the row of the last press's schemes (0 for α = 1.00 … 4 for α = 1.04):
+    // the calculator window passes the scheme on to be checked in 流量Q计算. False where the
+    // press has no schemes or there is no such row.
+    bool adoptScheme(std::size_t row);
+
   private:
+    void follow(const QUrl& link);
+
     CalculatorWindow& calculator_;
     QTextBrowser* view_;
     CalculationReport report_;
