@@ -43,32 +43,32 @@ void drawSchemes(QPainter& painter, const QRectF& area, const Schemes& schemes) 
 
     const double m = schemes.m;
     const double top = 1.2 * schemes.best.h0;  // a common wall height, from the deepest
-    double widest = 0, total = 0;
-    for (const SchemeRow& row : schemes.rows) {
-        const double w = row.b + 2 * m * top;
-        widest = std::max(widest, w);
-        total += w;
-    }
-    const double spacing = 0.25 * widest;
-    total += spacing * static_cast<double>(schemes.rows.size() - 1);
+    double widest = 0;
+    for (const SchemeRow& row : schemes.rows)
+        widest = std::max(widest, row.b + 2 * m * top);
+    const auto count = static_cast<double>(schemes.rows.size());
 
+    // One section a line, the best at the top, like the table's rows; α and β at the left, the
+    // scale bar beneath.
     const double margin = 3.0 * pt;
-    // Two lines of labels beneath, the scale bar and its text above.
-    const QRectF room =
-        area.adjusted(margin, margin + line + 6.0 * pt, -margin, -(margin + 2 * line + 3.0 * pt));
-    if (room.width() <= 0 || room.height() <= 0 || !(total > 0) || !std::isfinite(total)) {
+    const double labels =
+        metrics.horizontalAdvance(QStringLiteral("β = 0.000")) + metrics.averageCharWidth();
+    const QRectF room = area.adjusted(margin + labels, margin, -margin, -(margin + 2 * line));
+    const double slot = room.height() / count;
+    const double spacing = 0.35 * top;
+    if (room.width() <= 0 || slot <= 2 * line || !(widest > 0) || !std::isfinite(widest)) {
         painter.setPen(penOf(0.5, pt));
         painter.drawText(area, Qt::AlignCenter, QStringLiteral("图幅太小"));
         painter.restore();
         return;
     }
-    const double scale = std::min(room.width() / total, room.height() / top);
-    const double y0 = room.center().y() + scale * top / 2;  // the common bed line
-    double x = room.center().x() - scale * total / 2;
+    const double scale = std::min(room.width() / widest, slot / (top + spacing));
+    const double middle = room.center().x();
 
+    double slotTop = room.top();
     for (const SchemeRow& row : schemes.rows) {
-        const double w = row.b + 2 * m * top;
-        const double bedLeft = x + scale * m * top;
+        const double y0 = slotTop + slot / 2 + scale * top / 2;  // this section's bed
+        const double bedLeft = middle - scale * row.b / 2;
         const auto at = [&](double across, double up) {
             return QPointF(bedLeft + scale * across, y0 - scale * up);
         };
@@ -85,28 +85,25 @@ void drawSchemes(QPainter& painter, const QRectF& area, const Schemes& schemes) 
 
         const bool fails = row.verdict == VelocityVerdict::NotMet;
         painter.setPen(penOf(0.5, pt, fails ? QColor(0xb0, 0, 0) : QColor(Qt::black)));
-        const double centre = x + scale * w / 2;
-        const double labelWidth =
-            std::max(scale * w, metrics.horizontalAdvance(QStringLiteral("β = 0.000")));
-        const QRectF first(centre - labelWidth / 2, y0 + 2.0 * pt, labelWidth, line);
-        painter.drawText(first, Qt::AlignCenter,
+        const QRectF first(area.left() + margin, slotTop + slot / 2 - line, labels, line);
+        painter.drawText(first, Qt::AlignLeft | Qt::AlignVCenter,
                          QStringLiteral("α = ") + QString::number(row.alpha, 'f', 2));
-        painter.drawText(first.translated(0, line), Qt::AlignCenter,
+        painter.drawText(first.translated(0, line), Qt::AlignLeft | Qt::AlignVCenter,
                          QStringLiteral("β = ") + QString::number(row.beta, 'f', 3));
-        x += scale * (w + spacing);
+        slotTop += slot;
     }
 
-    // The scale bar, at the top left: one round length of about a fifth of the drawing.
-    const double length = roundLength(total / 5);
-    const double barLeft = room.center().x() - scale * total / 2;
-    const double barY = area.top() + margin + line + 2.0 * pt;
+    // The scale bar beneath, centred: one round length of about a third of the widest.
+    const double length = roundLength(widest / 3);
+    const double barLeft = middle - scale * length / 2;
+    const double barY = room.bottom() + line / 2;
     painter.setPen(penOf(0.8, pt));
     painter.drawLine(QPointF(barLeft, barY), QPointF(barLeft + scale * length, barY));
     for (const double end : {barLeft, barLeft + scale * length})
         painter.drawLine(QPointF(end, barY - 2.0 * pt), QPointF(end, barY + 2.0 * pt));
-    painter.drawText(
-        QRectF(barLeft, area.top() + margin, area.width(), line), Qt::AlignLeft | Qt::AlignVCenter,
-        QStringLiteral("比例一致  ") + QString::number(length, 'g', 6) + QStringLiteral(" m"));
+    painter.drawText(QRectF(room.left(), barY + 2.0 * pt, room.width(), line), Qt::AlignCenter,
+                     QStringLiteral("五断面同一比例  ") + QString::number(length, 'g', 6) +
+                         QStringLiteral(" m"));
     painter.restore();
 }
 
