@@ -332,6 +332,7 @@ CalculationReport buildReport(const CalculatorTable& table, const Record& record
         report.channels.push_back(
             {{}, c, !ratingCurve(c, 2).empty(), hydraulicRows(c, ownSection ? &record : nullptr)});
     }
+    report.schemes = schemeSectionOf(table, record);
     return report;
 }
 
@@ -395,6 +396,17 @@ std::string plainText(const CalculationReport& report) {
     for (const ReportChannel& c : report.channels) {
         if (!c.heading.empty()) text += "  " + c.heading + "\n";
         writeRows(text, c.rows);
+    }
+    if (report.schemes) {
+        const SchemeSection& s = *report.schemes;
+        text += "\n五、断面方案\n  " + s.design + "\n  水力最佳断面：\n";
+        for (const std::string& line : s.best)
+            text += "    " + line + "\n";
+        text += "  实用经济断面：\n    " + joined(s.header, " | ") + "\n";
+        for (const SchemeSection::Row& row : s.rows)
+            text += "    " + joined(row.cells, " | ") + "\n";
+        for (const std::string& line : s.placements)
+            text += "  " + line + "\n";
     }
     return text;
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "calculators/record.h"
+#include "calculators/schemes.h"
 #include "hydraulics/channel.h"
 
 namespace lintavo {
@@ -64,7 +65,8 @@ struct CalculationReport {
     std::vector<ReportStep> steps;
     std::vector<std::string> bisection;  // the residual, the bracket and its halvings
     std::vector<ReportResult> results;
-    std::vector<ReportChannel> channels;  // the press's channel, or each candidate section
+    std::vector<ReportChannel> channels;   // the press's channel, or each candidate section
+    std::optional<SchemeSection> schemes;  // where the press gives Q > 0, m ≥ 0, i > 0, n > 0
     bool failed = false;
     std::string failureKind;  // division-by-zero …
     std::string failure;      // the cause, in one or two sentences

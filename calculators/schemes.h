@@ -17,6 +17,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "calculators/record.h"
 #include "hydraulics/channel.h"
@@ -104,6 +105,30 @@ SchemeAdoption adoptionOf(const Record& record, const SchemeRow& row);
 // A depth or width as the book shows it, rounded to three decimals: schemeLength(4.44165) →
 // "4.442".
 std::string schemeLength(double x);
+
+// The 断面方案 section of a calculation book, as content: the best section's figures, one
+// line of texts a row, and where the press's channel (or each candidate of 断面尺寸) stands.
+struct SchemeSection {
+    Schemes schemes;                  // for the drawing; the texts below are written from it
+    std::string design;               // Q = 10 m³/s，m = 1.5，i = 0.0002，n = 0.025
+    std::vector<std::string> best;    // "h0 = 2^(1/4)·(nQ/(K·√i))^(3/8) = 2.64107 m", …
+    std::vector<std::string> header;  // α, h/h0, h (m), b (m), β = b/h, …
+    struct Row {
+        std::vector<std::string> cells;
+        bool alert = false;  // fails the velocity limits
+    };
+    std::vector<Row> rows;
+    std::vector<std::string> placements;  // 本断面面积为水力最佳断面的 1.013 倍，…
+};
+
+// The section for a completed press whose Q > 0, m ≥ 0, i > 0 and n > 0; none otherwise.
+std::optional<SchemeSection> schemeSectionOf(const CalculatorTable& table, const Record& record,
+                                             const VelocityLimits& limits = {});
+
+// The `schemes` entry of the driver's `report`, as JSON text with every number a "%.9g" text:
+// {"h0":"2.64106943","b0":"1.59930318","alpha":"1.02077…","rows":[{"alpha":"1","h":…,"b":…,
+// "beta":…,"v":…},…]}; "alpha", the channel's own, only where it is given.
+std::string schemesJson(const Schemes& schemes, std::optional<double> alpha);
 
 // A figure as the book shows it, to six significant digits: schemeNumber(2.64106943) →
 // "2.64107", schemeNumber(1.0) → "1".

@@ -15,6 +15,7 @@
 #include "shell/fonts.h"
 #include "shell/qt_text.h"
 #include "shell/report_figures.h"
+#include "shell/scheme_figure.h"
 
 #ifndef LINTAVO_VERSION
 #define LINTAVO_VERSION "0"
@@ -57,8 +58,8 @@ void paragraph(QTextCursor& cursor, const QString& text, const QTextCharFormat& 
 }
 
 // A table with a header row in Hei and thin borders; the cursor ends after it.
-void table(QTextCursor& cursor, const QStringList& header, const std::vector<QStringList>& rows,
-           std::initializer_list<double> percents) {
+QTextTable* table(QTextCursor& cursor, const QStringList& header,
+                  const std::vector<QStringList>& rows, std::initializer_list<double> percents) {
     QTextTableFormat format;
     format.setBorder(1);
     format.setBorderBrush(QColor(0x80, 0x80, 0x80));
@@ -91,6 +92,7 @@ void table(QTextCursor& cursor, const QStringList& header, const std::vector<QSt
     }
     cursor = t->lastCursorPosition();
     cursor.movePosition(QTextCursor::NextBlock);
+    return t;
 }
 
 QString withUnit(const std::string& value, const std::string& unit) {
@@ -236,6 +238,88 @@ void writeHydraulics(QTextDocument& document, QTextCursor& cursor,
         writeChannel(document, cursor, channel, index++);
 }
 
+// The best section beside the drawing of the five schemes, then the table of the schemes,
+// each row with its 采用此方案 link, and where the press's channel stands among them.
+void writeSchemes(QTextDocument& document, QTextCursor& cursor, const SchemeSection& section) {
+    heading(cursor, QStringLiteral("五、断面方案"));
+    paragraph(cursor,
+              QStringLiteral("按 ") + qstr(section.design) +
+                  QStringLiteral("：水力最佳断面与实用经济断面（面积为最佳断面的 α 倍）。"));
+    QTextTableFormat plain;
+    plain.setBorder(0);
+    plain.setCellPadding(2);
+    plain.setWidth(QTextLength(QTextLength::PercentageLength, 100));
+    plain.setColumnWidthConstraints({QTextLength(QTextLength::PercentageLength, 58),
+                                     QTextLength(QTextLength::PercentageLength, 42)});
+    QTextTable* beside = cursor.insertTable(1, 2, plain);
+    QTextCursor left = beside->cellAt(0, 0).firstCursorPosition();
+    left.insertText(QStringLiteral("水力最佳断面"), textFormat("黑体", 10.5));
+    for (const std::string& line : section.best) {
+        left.insertBlock();
+        left.insertText(qstr(line), body());
+    }
+    QTextCursor right = beside->cellAt(0, 1).firstCursorPosition();
+    QTextBlockFormat centred;
+    centred.setAlignment(Qt::AlignHCenter);
+    right.setBlockFormat(centred);
+    const Schemes schemes = section.schemes;
+    insertDrawing(document, right, QStringLiteral("schemes"), QSizeF(240, 230),
+                  [schemes](QPainter& p, const QRectF& area) { drawSchemes(p, area, schemes); });
+    cursor = beside->lastCursorPosition();
+    cursor.movePosition(QTextCursor::NextBlock);
+
+    QStringList header;
+    for (const std::string& h : section.header)
+        header.append(qstr(h));
+    header.append(QString());
+    std::vector<QStringList> rows;
+    for (const SchemeSection::Row& row : section.rows) {
+        QStringList cells;
+        for (const std::string& c : row.cells)
+            cells.append(qstr(c));
+        rows.push_back(cells);
+    }
+    const bool checked = section.header.size() > 9;
+    QTextTable* t = checked ? table(cursor, header, rows, {6, 8, 8, 8, 8, 9, 9, 8, 12, 8, 16})
+                            : table(cursor, header, rows, {7, 9, 9, 9, 9, 10, 10, 9, 13, 15});
+    // Nine or ten columns of six-digit figures: a smaller type keeps each figure on one line.
+    {
+        QTextCursor all = t->firstCursorPosition();
+        all.setPosition(t->lastCursorPosition().position(), QTextCursor::KeepAnchor);
+        QTextCharFormat small;
+        small.setFontPointSize(8.5);
+        all.mergeCharFormat(small);
+    }
+    QTextCharFormat link = body();
+    link.setFontPointSize(8.5);
+    link.setAnchor(true);
+    link.setForeground(QColor(0x1f, 0x4f, 0xaf));
+    link.setFontUnderline(true);
+    QTextCharFormat red;
+    red.setForeground(QColor(0xb0, 0, 0));
+    for (std::size_t r = 0; r < section.rows.size(); ++r) {
+        const int at = static_cast<int>(r) + 1;
+        if (section.rows[r].alert) {
+            for (int c = 0; c + 1 < t->columns(); ++c) {
+                QTextCursor cell = t->cellAt(at, c).firstCursorPosition();
+                cell.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+                cell.mergeCharFormat(red);
+            }
+        }
+        link.setAnchorHref(QLatin1String(schemeLinkScheme) + QLatin1Char(':') + QString::number(r));
+        t->cellAt(at, t->columns() - 1)
+            .firstCursorPosition()
+            .insertText(QStringLiteral("采用此方案"), link);
+    }
+    for (const std::string& line : section.placements)
+        paragraph(cursor, qstr(line));
+    paragraph(
+        cursor,
+        QStringLiteral("回算 Q 按曼宁公式 Q = (1/n)·A·R^(2/3)·√i 由各行的 b、h 计算。"
+                       "“采用此方案”在“流量Q计算”中填入该行的 b、h（3 位小数）和本次的 m、i、n。"),
+        textFormat("宋体", 9));
+}
+
 }  // namespace
 
 QString programName() {
@@ -258,6 +342,7 @@ void layOutReport(QTextDocument& document, const CalculationReport& report) {
     }
     writeResults(cursor, report);
     writeHydraulics(document, cursor, report);
+    if (report.schemes) writeSchemes(document, cursor, *report.schemes);
 }
 
 QMimeData* reportMimeData(const QTextDocument& document, const CalculationReport& report) {

@@ -22,6 +22,8 @@
 //   export-report FILE  write the visible calculator window's calculation book to FILE as PDF
 //   open-report         open the visible calculator window's calculation book (F9)
 //   screenshot-report FILE   save the open calculation book's window as a PNG
+//   adopt-scheme K      采用此方案 on row K (0 for α = 1.00 … 4 for α = 1.04) of the open
+//                       calculation book's schemes: 流量Q计算 comes up with the scheme typed in
 //   menu NAME           print, as one JSON array of strings, the entries of the context menu
 //                       a right-click on field NAME shows, without separators, accelerator
 //                       marks or shortcut texts
@@ -54,6 +56,7 @@
 #include <cstdio>
 
 #include "calculators/explain.h"
+#include "calculators/schemes.h"
 #include "calculators/windows.h"
 #include "shell/application.h"
 #include "shell/qt_text.h"
@@ -289,6 +292,9 @@ class Driver {
             values.append(json(key) + QLatin1Char(':') + json(value));
         line += QStringLiteral(",\"outcome\":\"ok\",\"values\":{") + values.join(QLatin1Char(',')) +
                 QLatin1Char('}');
+        const auto design = designChannelOf(table, record);
+        const Computed<Schemes> schemes =
+            design ? schemesOf(*design) : Computed<Schemes>::absent("");
         if (table.window.name == sectionWindow.window.name) {
             QStringList candidates;
             for (const Channel& c : candidateChannels(record)) {
@@ -307,13 +313,36 @@ class Driver {
                                    json(flowRegimeName(hy.regime.value())));
                 add("hc", hy.hc);
                 add("ik", hy.ik);
+                if (schemes.exists()) {
+                    const Computed<double> alpha = areaRatioOf(schemes.value(), c.b, c.h);
+                    add("alpha", alpha);
+                }
                 candidates.append(QLatin1Char('{') + entries.join(QLatin1Char(',')) +
                                   QLatin1Char('}'));
             }
             line += QStringLiteral(",\"candidates\":[") + candidates.join(QLatin1Char(',')) +
                     QLatin1Char(']');
         }
+        if (schemes.exists()) {
+            // The press's own channel carries its α; 断面尺寸's candidates carry theirs.
+            std::optional<double> alpha;
+            if (table.channelResult) {
+                const Computed<double> own = areaRatioOf(schemes.value(), design->b, design->h);
+                if (own.exists()) alpha = own.value();
+            }
+            line += QStringLiteral(",\"schemes\":") + qstr(schemesJson(schemes.value(), alpha));
+        }
         writeLine(line + QLatin1Char('}'));
+    }
+
+    void adoptScheme(const QString& rest) {
+        bool number = false;
+        const uint row = rest.trimmed().toUInt(&number);
+        ReportWindow* report = visibleCalculator().reportWindow();
+        if (!number || report == nullptr || !report->isVisible())
+            throw ScriptError{QStringLiteral("adopt-scheme needs an open book and a row 0–4")};
+        if (!report->adoptScheme(row))
+            throw ScriptError{QStringLiteral("the book has no such scheme")};
     }
 
     void exportReport(const QString& file) {
@@ -634,6 +663,7 @@ const Driver::Command Driver::commands[] = {
     {QLatin1StringView("export-report"),     &Driver::exportReport},
     {QLatin1StringView("open-report"),       &Driver::openReport},
     {QLatin1StringView("screenshot-report"), &Driver::screenshotReport},
+    {QLatin1StringView("adopt-scheme"),      &Driver::adoptScheme},
     {QLatin1StringView("menu"),              &Driver::menu},
     {QLatin1StringView("describe-failure"),  &Driver::describeFailure},
     {QLatin1StringView("double-click"),      &Driver::doubleClick},

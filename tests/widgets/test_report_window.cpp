@@ -201,21 +201,21 @@ class ReportWindowTest : public QObject {
         QTest::addColumn<int>("calculator");
         QTest::addColumn<QStringList>("inputs");
         QTest::addColumn<int>("drawings");  // images the HTML carries inside it
-        QTest::newRow("discharge: section and rating curve")
+        QTest::newRow("discharge: section, rating curve and schemes")
             << 0
             << QStringList{QStringLiteral("2"), QStringLiteral("1"), QStringLiteral("1"),
                            QStringLiteral("0.001"), QStringLiteral("0.025")}
-            << 2;
-        QTest::newRow("discharge, level bed: a curve of no discharge")
+            << 3;
+        QTest::newRow("discharge, level bed: a curve of no discharge, no schemes")
             << 0
             << QStringList{QStringLiteral("2"), QStringLiteral("1"), QStringLiteral("1"),
                            QStringLiteral("0"), QStringLiteral("0.025")}
             << 2;
-        QTest::newRow("section: one candidate")
+        QTest::newRow("section: one candidate and the schemes")
             << 4
             << QStringList{QStringLiteral("10"), QStringLiteral("0.5"), QStringLiteral("1.5"),
                            QStringLiteral("0.0004"), QStringLiteral("0.025")}
-            << 2;
+            << 3;
     }
 
     // 复制 puts HTML with the drawings inside it, for a word processor, and the plain text
