@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "calculators/windows.h"
+#include "calculators/catalogue.h"
 #include "shell/application.h"
 #include "shell/shell.h"
 
@@ -48,7 +48,7 @@ int main(int argc, char* argv[]) {
 #endif
     lintavo::prepareApplication(app);
 
-    lintavo::Shell shell(lintavo::calculatorWindows());
+    lintavo::Shell shell(lintavo::calculations());
     QObject::connect(&shell, &lintavo::Shell::ended, &app, &QApplication::quit);
     shell.start();
     return QApplication::exec();

@@ -95,6 +95,16 @@ FailureCause explainBisectionFailure(const Record& record, char sought) {
             // Where x = 0 carries nothing (a depth of 0; a width of 0 in a rectangle), this is
             // a negative Q; in a trapezoid the triangle of zero width already carries Q0.
             const double atZero = discharge(0);
+            if (!std::isfinite(atZero)) {
+                // Only a section that cannot exist gets here: a root of a negative area.
+                if (m < 0 || known < 0) {
+                    return {step,
+                            (m < 0 ? std::string("边坡系数 m") : givenName) +
+                                " 为负：这样的断面不存在，找不到" + what + "。",
+                            m < 0 ? "m" : std::string(1, given)};
+                }
+                return {step, "没有任何" + what + "能通过这一流量。请检查各输入值。", "Q"};
+            }
             if (!(Q > atZero)) {
                 if (depth) return {step, "流量 Q 为负：没有水深能通过负的流量。", "Q"};
                 return {step,

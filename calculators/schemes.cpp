@@ -1,11 +1,10 @@
 #include "calculators/schemes.h"
 
-#include <algorithm>
 #include <charconv>
 #include <cmath>
 
-#include "calculators/explain.h"
-#include "calculators/table.h"
+#include "calculators/numbers.h"
+#include "calculators/summary.h"
 #include "hydraulics/portable_pow.h"
 
 namespace lintavo {
@@ -140,14 +139,9 @@ std::string schemePlacement(double alpha) {
     return text + "介于 " + row(below) + " 与 " + alphaOf(below + 1) + " 之间";
 }
 
-std::optional<Channel> designChannelOf(const CalculatorTable& table, const Record& record) {
-    if (record.failure || record.results.empty()) return std::nullopt;
-    if (table.channelResult) return channelOf(record);
-    const auto number = [&record](std::string_view symbol) {
-        const auto x = record.valueOf(symbol);
-        return x ? x->number() : 0.0;
-    };
-    return Channel{number("Q"), 0, 0, number("m"), number("i"), number("n")};
+std::optional<Channel> designChannelOf(const PressSummary& summary) {
+    if (summary.channels.empty()) return std::nullopt;
+    return summary.channels.front().channel();
 }
 
 SchemeAdoption adoptionOf(const Record& record, const SchemeRow& row) {
@@ -166,63 +160,6 @@ SchemeAdoption adoptionOf(const Record& record, const SchemeRow& row) {
         return x ? recordNumber(x->number()) : std::string();
     };
     return {schemeLength(row.b), schemeLength(row.h), typed('m'), typed('i'), typed('n')};
-}
-
-std::optional<SchemeSection> schemeSectionOf(const CalculatorTable& table, const Record& record,
-                                             const VelocityLimits& limits) {
-    const auto design = designChannelOf(table, record);
-    if (!design) return std::nullopt;
-    const Computed<Schemes> computed = schemesOf(*design, limits);
-    if (!computed.exists()) return std::nullopt;
-    SchemeSection section{computed.value(), {}, {}, {}, {}, {}};
-    const Schemes& s = section.schemes;
-    const BestSection& best = s.best;
-    const auto n6 = schemeNumber;
-    section.design =
-        "Q = " + n6(s.Q) + " m³/s，m = " + n6(s.m) + "，i = " + n6(s.i) + "，n = " + n6(s.n);
-    section.best = {
-        "K = 2√(1 + m²) − m = " + n6(best.K),
-        "h0 = 2^(1/4)·(nQ/(K·√i))^(3/8) = " + n6(best.h0) + " m",
-        "b0 = 2(√(1 + m²) − m)·h0 = " + n6(best.b0) + " m",
-        "A0 = (b0 + m·h0)·h0 = " + n6(best.A0) + " m²",
-        "χ0 = b0 + 2√(1 + m²)·h0 = " + n6(best.P0) + " m",
-        "R0 = A0/χ0 = h0/2 = " + n6(best.R0) + " m",
-        "v0 = Q/A0 = " + n6(best.v0) + " m/s",
-    };
-    section.header = {"α",      "h/h0",     "h (m)",   "b (m)",        "β = b/h",
-                      "A (m²)", "面积增加", "v (m/s)", "回算 Q (m³/s)"};
-    const bool checked = limits.minimum || limits.maximum;
-    if (checked) section.header.push_back("流速");
-    for (const SchemeRow& row : s.rows) {
-        char alpha[16];
-        const auto end =
-            std::to_chars(alpha, alpha + sizeof alpha, row.alpha, std::chars_format::fixed, 2);
-        char increase[32];
-        const auto stop = std::to_chars(increase, increase + sizeof increase,
-                                        100.0 * row.areaIncrease, std::chars_format::fixed, 2);
-        SchemeSection::Row line{
-            {std::string(alpha, end.ptr), n6(row.eta), schemeLength(row.h), schemeLength(row.b),
-             n6(row.beta), n6(row.A), std::string(increase, stop.ptr) + "%", n6(row.v), n6(row.Q)},
-            row.verdict == VelocityVerdict::NotMet};
-        if (checked) line.cells.emplace_back(velocityVerdictName(row.verdict));
-        section.rows.push_back(std::move(line));
-    }
-    if (table.channelResult) {
-        const Computed<double> alpha = areaRatioOf(s, design->b, design->h);
-        if (alpha.exists()) section.placements.push_back(schemePlacement(alpha.value()));
-    } else {
-        const char* ordinal[] = {"断面一", "断面二"};
-        std::size_t k = 0;
-        for (const Channel& c : candidateChannels(record)) {
-            const Computed<double> alpha = areaRatioOf(s, c.b, c.h);
-            if (alpha.exists()) {
-                section.placements.push_back(std::string(ordinal[std::min<std::size_t>(k, 1)]) +
-                                             "：" + schemePlacement(alpha.value()));
-            }
-            ++k;
-        }
-    }
-    return section;
 }
 
 std::string schemesJson(const Schemes& schemes, std::optional<double> alpha) {

@@ -17,17 +17,20 @@
 #include <array>
 #include <optional>
 #include <string>
-#include <vector>
+#include <string_view>
 
 #include "calculators/record.h"
 #include "hydraulics/channel.h"
 
 namespace lintavo {
 
-struct CalculatorTable;
+struct PressSummary;
 
 // The area ratios of the practical economic sections, the best section first.
 inline constexpr std::array<double, 5> schemeAlphas{1.00, 1.01, 1.02, 1.03, 1.04};
+
+// The book's link of 采用此方案 on a row: "lintavo-scheme:2" adopts the α = 1.02 row.
+inline constexpr char schemeLinkScheme[] = "lintavo-scheme";
 
 // The velocities a section's mean velocity must stay between; either may be absent.
 struct VelocityLimits {
@@ -88,9 +91,9 @@ Computed<double> areaRatioOf(const Schemes& schemes, double b, double h);
 //   schemePlacement(1.127)  → "本断面面积为水力最佳断面的 1.127 倍，大于 α = 1.04"
 std::string schemePlacement(double alpha);
 
-// The channel a completed press designs for: its Q, m, i and n (b and h are the press's own
-// section, or 0 for 断面尺寸, whose candidates are placed one by one). None for a failed press.
-std::optional<Channel> designChannelOf(const CalculatorTable& table, const Record& record);
+// The channel whose Q, m, i and n the schemes are for: the press's own, or the first of
+// 断面尺寸's candidates, which all share them. None for a failed press.
+std::optional<Channel> designChannelOf(const PressSummary& summary);
 
 // What 采用此方案 types into the fields of 流量Q计算: the row's b and h to three decimals, as
 // the book shows them, and the press's m, i and n as it read them (the text typed, or the
@@ -105,25 +108,6 @@ SchemeAdoption adoptionOf(const Record& record, const SchemeRow& row);
 // A depth or width as the book shows it, rounded to three decimals: schemeLength(4.44165) →
 // "4.442".
 std::string schemeLength(double x);
-
-// The 断面方案 section of a calculation book, as content: the best section's figures, one
-// line of texts a row, and where the press's channel (or each candidate of 断面尺寸) stands.
-struct SchemeSection {
-    Schemes schemes;                  // for the drawing; the texts below are written from it
-    std::string design;               // Q = 10 m³/s，m = 1.5，i = 0.0002，n = 0.025
-    std::vector<std::string> best;    // "h0 = 2^(1/4)·(nQ/(K·√i))^(3/8) = 2.64107 m", …
-    std::vector<std::string> header;  // α, h/h0, h (m), b (m), β = b/h, …
-    struct Row {
-        std::vector<std::string> cells;
-        bool alert = false;  // fails the velocity limits
-    };
-    std::vector<Row> rows;
-    std::vector<std::string> placements;  // 本断面面积为水力最佳断面的 1.013 倍，…
-};
-
-// The section for a completed press whose Q > 0, m ≥ 0, i > 0 and n > 0; none otherwise.
-std::optional<SchemeSection> schemeSectionOf(const CalculatorTable& table, const Record& record,
-                                             const VelocityLimits& limits = {});
 
 // The `schemes` entry of the driver's `report`, as JSON text with every number a "%.9g" text:
 // {"h0":"2.64106943","b0":"1.59930318","alpha":"1.02077…","rows":[{"alpha":"1","h":…,"b":…,

@@ -226,6 +226,14 @@ Value powerOfTen(int k) {
 
 }  // namespace
 
+bool isBlankText(std::string_view text) {
+    for (std::size_t pos = 0; pos < text.size();) {
+        const auto cp = nextCodePoint(text, pos);
+        if (!cp || !isBlank(*cp)) return false;
+    }
+    return true;
+}
+
 Value parseInput(std::string_view text) {
     const std::string number = normalise(text);
     if (!wellFormed(number)) mismatch();

@@ -20,6 +20,10 @@ namespace lintavo {
 // Overflow for a number beyond the single range ("1e39").
 Value parseInput(std::string_view text);
 
+// Whether a field's text holds nothing but the blanks parseInput allows around a number:
+//   isBlankText("") → true    isBlankText(" \u3000\n") → true    isBlankText(" 0") → false
+bool isBlankText(std::string_view text);
+
 // floor(x · 10^k) / 10^k with the literal 1000 (k = 3) or 100000 (k = 5), each step by the
 // kinds' own rules:  floorTruncate(2.7630684, 3) → 2.763,  floorTruncate(-0.0004, 3) → -0.001.
 Value floorTruncate(Value x, int k);

@@ -11,6 +11,8 @@
 #include <QTextDocument>
 #include <QTextTable>
 #include <QUrl>
+#include <algorithm>
+#include <variant>
 
 #include "shell/fonts.h"
 #include "shell/qt_text.h"
@@ -58,8 +60,10 @@ void paragraph(QTextCursor& cursor, const QString& text, const QTextCharFormat& 
 }
 
 // A table with a header row in Hei and thin borders; the cursor ends after it.
+// `alerts`, where given, marks the cells shown in red.
 QTextTable* table(QTextCursor& cursor, const QStringList& header,
-                  const std::vector<QStringList>& rows, std::initializer_list<double> percents) {
+                  const std::vector<QStringList>& rows, std::initializer_list<double> percents,
+                  const std::vector<std::vector<bool>>& alerts = {}) {
     QTextTableFormat format;
     format.setBorder(1);
     format.setBorderBrush(QColor(0x80, 0x80, 0x80));
@@ -75,7 +79,9 @@ QTextTable* table(QTextCursor& cursor, const QStringList& header,
     format.setColumnWidthConstraints(widths);
     const int columns = static_cast<int>(header.size());
     QTextTable* t = cursor.insertTable(static_cast<int>(rows.size()) + 1, columns, format);
-    const QTextCharFormat head = textFormat("黑体", 10);
+    // Past eight columns of figures a smaller type keeps each figure on one line.
+    const double points = columns > 8 ? 8.5 : 10.5;
+    const QTextCharFormat head = textFormat("黑体", points - 0.5);
     for (int c = 0; c < columns; ++c) {
         QTextTableCell cell = t->cellAt(0, c);
         QTextCharFormat shade = cell.format();
@@ -87,7 +93,11 @@ QTextTable* table(QTextCursor& cursor, const QStringList& header,
     for (std::size_t r = 0; r < rows.size(); ++r) {
         for (int c = 0; c < columns && c < rows[r].size(); ++c) {
             QTextCursor at = t->cellAt(static_cast<int>(r) + 1, c).firstCursorPosition();
-            at.insertText(rows[r][c], body());
+            QTextCharFormat ink = textFormat("宋体", points);
+            const auto k = static_cast<std::size_t>(c);
+            if (r < alerts.size() && k < alerts[r].size() && alerts[r][k])
+                ink.setForeground(QColor(0xb0, 0, 0));
+            at.insertText(rows[r][c], ink);
         }
     }
     cursor = t->lastCursorPosition();
@@ -167,6 +177,9 @@ void writeSteps(QTextCursor& cursor, const CalculationReport& report) {
     }
     for (const std::string& line : report.bisection)
         paragraph(cursor, qstr(line));
+    if (!report.steps.empty() && !report.failed)
+        paragraph(cursor, QStringLiteral("注：") + qstr(report.precisionNote),
+                  textFormat("宋体", 9));
 }
 
 void writeFailure(QTextCursor& cursor, const CalculationReport& report) {
@@ -198,6 +211,7 @@ void writeChannel(QTextDocument& document, QTextCursor& cursor, const ReportChan
         cursor.insertBlock(block, textFormat("黑体", 10.5));
         cursor.insertText(qstr(channel.heading));
     }
+    if (!channel.exists) return;
     std::vector<QStringList> rows;
     for (const ReportRow& r : channel.rows)
         rows.push_back({qstr(r.name), qstr(r.symbol), withUnit(r.value, r.unit), qstr(r.note)});
@@ -232,92 +246,93 @@ void writeHydraulics(QTextDocument& document, QTextCursor& cursor,
     heading(cursor, QStringLiteral("四、水力要素与流态"));
     paragraph(cursor, QStringLiteral("按输入值和截取前的计算值，g = 9.81 m/s²，α = 1。"),
               textFormat("宋体", 9));
-    if (report.channels.empty()) paragraph(cursor, QStringLiteral("没有水深和底宽都为正的断面。"));
+    if (std::none_of(report.channels.begin(), report.channels.end(),
+                     [](const ReportChannel& c) { return c.exists; }))
+        paragraph(cursor, QStringLiteral("没有水深和底宽都为正的断面。"));
     int index = 0;
     for (const ReportChannel& channel : report.channels)
         writeChannel(document, cursor, channel, index++);
 }
 
-// The best section beside the drawing of the five schemes, then the table of the schemes,
-// each row with its 采用此方案 link, and where the press's channel stands among them.
-void writeSchemes(QTextDocument& document, QTextCursor& cursor, const SchemeSection& section) {
-    heading(cursor, QStringLiteral("五、断面方案"));
-    paragraph(cursor,
-              QStringLiteral("按 ") + qstr(section.design) +
-                  QStringLiteral("：水力最佳断面与实用经济断面（面积为最佳断面的 α 倍）。"));
-    QTextTableFormat plain;
-    plain.setBorder(0);
-    plain.setCellPadding(2);
-    plain.setWidth(QTextLength(QTextLength::PercentageLength, 100));
-    plain.setColumnWidthConstraints({QTextLength(QTextLength::PercentageLength, 58),
-                                     QTextLength(QTextLength::PercentageLength, 42)});
-    QTextTable* beside = cursor.insertTable(1, 2, plain);
-    QTextCursor left = beside->cellAt(0, 0).firstCursorPosition();
-    left.insertText(QStringLiteral("水力最佳断面"), textFormat("黑体", 10.5));
-    for (const std::string& line : section.best) {
-        left.insertBlock();
-        left.insertText(qstr(line), body());
+// The drawing a section shows beside its first table, from the report's data.
+void insertFigure(QTextDocument& document, QTextCursor& cursor, const CalculationReport& report,
+                  ReportFigure figure) {
+    if (figure == ReportFigure::Schemes && report.schemes) {
+        const Schemes schemes = *report.schemes;
+        insertDrawing(
+            document, cursor, QStringLiteral("schemes"), QSizeF(240, 230),
+            [schemes](QPainter& p, const QRectF& area) { drawSchemes(p, area, schemes); });
     }
-    QTextCursor right = beside->cellAt(0, 1).firstCursorPosition();
-    QTextBlockFormat centred;
-    centred.setAlignment(Qt::AlignHCenter);
-    right.setBlockFormat(centred);
-    const Schemes schemes = section.schemes;
-    insertDrawing(document, right, QStringLiteral("schemes"), QSizeF(240, 230),
-                  [schemes](QPainter& p, const QRectF& area) { drawSchemes(p, area, schemes); });
-    cursor = beside->lastCursorPosition();
-    cursor.movePosition(QTextCursor::NextBlock);
+}
 
-    QStringList header;
-    for (const std::string& h : section.header)
-        header.append(qstr(h));
-    header.append(QString());
-    std::vector<QStringList> rows;
-    for (const SchemeSection::Row& row : section.rows) {
-        QStringList cells;
-        for (const std::string& c : row.cells)
-            cells.append(qstr(c));
-        rows.push_back(cells);
-    }
-    const bool checked = section.header.size() > 9;
-    QTextTable* t = checked ? table(cursor, header, rows, {6, 8, 8, 8, 8, 9, 9, 8, 12, 8, 16})
-                            : table(cursor, header, rows, {7, 9, 9, 9, 9, 10, 10, 9, 13, 15});
-    // Nine or ten columns of six-digit figures: a smaller type keeps each figure on one line.
-    {
-        QTextCursor all = t->firstCursorPosition();
-        all.setPosition(t->lastCursorPosition().position(), QTextCursor::KeepAnchor);
-        QTextCharFormat small;
-        small.setFontPointSize(8.5);
-        all.mergeCharFormat(small);
-    }
-    QTextCharFormat link = body();
-    link.setFontPointSize(8.5);
-    link.setAnchor(true);
-    link.setForeground(QColor(0x1f, 0x4f, 0xaf));
-    link.setFontUnderline(true);
-    QTextCharFormat red;
-    red.setForeground(QColor(0xb0, 0, 0));
-    for (std::size_t r = 0; r < section.rows.size(); ++r) {
-        const int at = static_cast<int>(r) + 1;
-        if (section.rows[r].alert) {
-            for (int c = 0; c + 1 < t->columns(); ++c) {
-                QTextCursor cell = t->cellAt(at, c).firstCursorPosition();
+// A section beyond the calculation: its paragraphs and ruled tables in order, a failing
+// check's cell in red, a cell's link as an anchor, and its drawing beside its first table.
+void writeSection(QTextDocument& document, QTextCursor& cursor, const CalculationReport& report,
+                  const ReportSection& section) {
+    heading(cursor, qstr(section.title));
+    bool figureDue = section.figure != ReportFigure::None;
+    for (const ReportBlock& block : section.blocks) {
+        if (const auto* text = std::get_if<std::string>(&block)) {
+            paragraph(cursor, qstr(*text));
+            continue;
+        }
+        const auto& t = std::get<ReportTable>(block);
+        QStringList header;
+        for (const std::string& h : t.header)
+            header.append(qstr(h));
+        std::vector<QStringList> rows;
+        std::vector<std::vector<bool>> alerts;
+        for (const auto& row : t.rows) {
+            QStringList cells;
+            std::vector<bool> red;
+            for (const ReportCell& cell : row) {
+                cells.append(qstr(cell.text));
+                red.push_back(cell.alert);
+            }
+            rows.push_back(cells);
+            alerts.push_back(std::move(red));
+        }
+        QTextCursor at = cursor;
+        QTextTable* beside = nullptr;
+        if (figureDue) {
+            QTextTableFormat plain;
+            plain.setBorder(0);
+            plain.setCellPadding(2);
+            plain.setWidth(QTextLength(QTextLength::PercentageLength, 100));
+            plain.setColumnWidthConstraints({QTextLength(QTextLength::PercentageLength, 58),
+                                             QTextLength(QTextLength::PercentageLength, 42)});
+            beside = cursor.insertTable(1, 2, plain);
+            at = beside->cellAt(0, 0).firstCursorPosition();
+        }
+        QTextTable* laid = table(at, header, rows, {}, alerts);
+        for (std::size_t r = 0; r < t.rows.size(); ++r) {
+            for (std::size_t c = 0; c < t.rows[r].size(); ++c) {
+                const std::string& link = t.rows[r][c].link;
+                if (link.empty()) continue;
+                QTextCursor cell = laid->cellAt(static_cast<int>(r) + 1, static_cast<int>(c))
+                                       .firstCursorPosition();
                 cell.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-                cell.mergeCharFormat(red);
+                QTextCharFormat anchor;
+                anchor.setAnchor(true);
+                anchor.setAnchorHref(qstr(link));
+                anchor.setForeground(QColor(0x1f, 0x4f, 0xaf));
+                anchor.setFontUnderline(true);
+                cell.mergeCharFormat(anchor);
             }
         }
-        link.setAnchorHref(QLatin1String(schemeLinkScheme) + QLatin1Char(':') + QString::number(r));
-        t->cellAt(at, t->columns() - 1)
-            .firstCursorPosition()
-            .insertText(QStringLiteral("采用此方案"), link);
+        if (beside != nullptr) {
+            QTextCursor right = beside->cellAt(0, 1).firstCursorPosition();
+            QTextBlockFormat centred;
+            centred.setAlignment(Qt::AlignHCenter);
+            right.setBlockFormat(centred);
+            insertFigure(document, right, report, section.figure);
+            cursor = beside->lastCursorPosition();
+            cursor.movePosition(QTextCursor::NextBlock);
+            figureDue = false;
+        } else {
+            cursor = at;
+        }
     }
-    for (const std::string& line : section.placements)
-        paragraph(cursor, qstr(line));
-    paragraph(
-        cursor,
-        QStringLiteral("回算 Q 按曼宁公式 Q = (1/n)·A·R^(2/3)·√i 由各行的 b、h 计算。"
-                       "“采用此方案”在“流量Q计算”中填入该行的 b、h（3 位小数）和本次的 m、i、n。"),
-        textFormat("宋体", 9));
 }
 
 }  // namespace
@@ -342,7 +357,8 @@ void layOutReport(QTextDocument& document, const CalculationReport& report) {
     }
     writeResults(cursor, report);
     writeHydraulics(document, cursor, report);
-    if (report.schemes) writeSchemes(document, cursor, *report.schemes);
+    for (const ReportSection& section : report.sections)
+        writeSection(document, cursor, report, section);
 }
 
 QMimeData* reportMimeData(const QTextDocument& document, const CalculationReport& report) {

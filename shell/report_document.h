@@ -15,7 +15,7 @@ class QTextDocument;
 
 namespace lintavo {
 
-// The program and its version as the heading gives them: "Lintavo 0.1.0".
+// The program and its version as the heading gives them: "Lintavo 0.2.0".
 QString programName();
 
 // Fills `document` (cleared first) with the book.

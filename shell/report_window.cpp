@@ -16,6 +16,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "calculators/summary.h"
 #include "shell/calculator_window.h"
 #include "shell/qt_text.h"
 #include "shell/report_document.h"
@@ -96,7 +97,7 @@ void ReportWindow::follow(const QUrl& link) {
 bool ReportWindow::adoptScheme(std::size_t row) {
     if (!calculator_.pressed()) return false;
     const Record& record = calculator_.lastPress();
-    const auto design = designChannelOf(calculator_.table(), record);
+    const auto design = designChannelOf(summarize(calculator_.table(), record));
     if (!design) return false;
     const Computed<Schemes> schemes = schemesOf(*design);
     if (!schemes.exists() || row >= schemes.value().rows.size()) return false;

@@ -14,9 +14,6 @@ class QPainter;
 
 namespace lintavo {
 
-// The book's link of 采用此方案 on a row: "lintavo-scheme:2" adopts the α = 1.02 row.
-inline constexpr char schemeLinkScheme[] = "lintavo-scheme";
-
 // Each section filled to its depth, its walls rising to 1.2·h0 (the deepest one's fifth above
 // its water), α and β = b/h beneath it, a row that fails the velocity limits labelled in red,
 // and a scale bar. A note instead where the area is too small to draw in.

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "calculators/windows.h"
+#include "calculators/catalogue.h"
 
 namespace lintavo {
 

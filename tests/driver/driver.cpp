@@ -55,9 +55,9 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "calculators/catalogue.h"
 #include "calculators/explain.h"
-#include "calculators/schemes.h"
-#include "calculators/windows.h"
+#include "calculators/report_json.h"
 #include "shell/application.h"
 #include "shell/qt_text.h"
 #include "shell/report_document.h"
@@ -156,7 +156,7 @@ QString textOf(const QWidget* w) {
 
 class Driver {
   public:
-    Driver() : shell_(calculatorWindows()) {
+    Driver() : shell_(calculations()) {
         QObject::connect(&shell_, &Shell::ended, &shell_, [this] { ended_ = true; });
         modalWatch_.setInterval(0);
         QObject::connect(&modalWatch_, &QTimer::timeout, &modalWatch_, [this] { dismissModal(); });
@@ -268,71 +268,12 @@ class Driver {
 
     void report(const QString& /*rest*/) {
         const CalculatorWindow& w = visibleCalculator();
-        const CalculatorTable& table = w.table();
-        const Record& record = w.lastPress();
-        const auto json = [](std::string_view s) { return jsonString(qstr(s)); };
-        QString line = QStringLiteral("{\"window\":") + jsonString(w.objectName());
         if (!w.pressed()) {
-            writeLine(line + QStringLiteral(",\"outcome\":\"none\"}"));
+            writeLine(QStringLiteral("{\"window\":") + jsonString(w.objectName()) +
+                      QStringLiteral(",\"outcome\":\"none\"}"));
             return;
         }
-        if (record.failure) {
-            QStringList fields;
-            for (std::string_view name : fieldsFor(table, explainFailure(table, record).fields))
-                fields.append(json(name));
-            writeLine(line + QStringLiteral(",\"outcome\":\"failure\",\"kind\":") +
-                      json(failureKindName(record.failure->kind)) +
-                      QStringLiteral(",\"fields\":[") + fields.join(QLatin1Char(',')) +
-                      QStringLiteral("]}"));
-            return;
-        }
-        // Written by hand, so that the values keep their order.
-        QStringList values;
-        for (const auto& [key, value] : reportValues(table, record))
-            values.append(json(key) + QLatin1Char(':') + json(value));
-        line += QStringLiteral(",\"outcome\":\"ok\",\"values\":{") + values.join(QLatin1Char(',')) +
-                QLatin1Char('}');
-        const auto design = designChannelOf(table, record);
-        const Computed<Schemes> schemes =
-            design ? schemesOf(*design) : Computed<Schemes>::absent("");
-        if (table.window.name == sectionWindow.window.name) {
-            QStringList candidates;
-            for (const Channel& c : candidateChannels(record)) {
-                const ChannelHydraulics hy = hydraulicsOf(c);
-                QStringList entries{QStringLiteral("\"h\":") + json(recordNumber(c.h)),
-                                    QStringLiteral("\"b\":") + json(recordNumber(c.b))};
-                const auto add = [&](const char* key, const Computed<double>& q) {
-                    if (q.exists())
-                        entries.append(json(key) + QLatin1Char(':') +
-                                       json(recordNumber(q.value())));
-                };
-                add("B", hy.B);
-                add("Fr", hy.Fr);
-                if (hy.regime.exists())
-                    entries.append(QStringLiteral("\"regime\":") +
-                                   json(flowRegimeName(hy.regime.value())));
-                add("hc", hy.hc);
-                add("ik", hy.ik);
-                if (schemes.exists()) {
-                    const Computed<double> alpha = areaRatioOf(schemes.value(), c.b, c.h);
-                    add("alpha", alpha);
-                }
-                candidates.append(QLatin1Char('{') + entries.join(QLatin1Char(',')) +
-                                  QLatin1Char('}'));
-            }
-            line += QStringLiteral(",\"candidates\":[") + candidates.join(QLatin1Char(',')) +
-                    QLatin1Char(']');
-        }
-        if (schemes.exists()) {
-            // The press's own channel carries its α; 断面尺寸's candidates carry theirs.
-            std::optional<double> alpha;
-            if (table.channelResult) {
-                const Computed<double> own = areaRatioOf(schemes.value(), design->b, design->h);
-                if (own.exists()) alpha = own.value();
-            }
-            line += QStringLiteral(",\"schemes\":") + qstr(schemesJson(schemes.value(), alpha));
-        }
-        writeLine(line + QLatin1Char('}'));
+        writeLine(qstr(reportJson(w.table(), w.lastPress())));
     }
 
     void adoptScheme(const QString& rest) {

@@ -16,6 +16,7 @@
 
 #include "shell/fonts.h"
 #include "shell/report_figures.h"
+#include "tests/widgets/modal_watchdog.h"
 
 using namespace lintavo;
 
@@ -85,6 +86,9 @@ class ReportFiguresTest : public QObject {
     Q_OBJECT
 
   private Q_SLOTS:
+    // A modal window the test did not announce fails it, instead of hanging it.
+    void cleanup() { QVERIFY2(watchdog_.unexpected().isEmpty(), "an unexpected modal window"); }
+
     void initTestCase() { installFontSubstitutes(); }
 
     void section_data() {
@@ -257,6 +261,9 @@ class ReportFiguresTest : public QObject {
             }
         }
     }
+
+  private:
+    testing::ModalWatchdog watchdog_;
 };
 
 QTEST_MAIN(ReportFiguresTest)

@@ -18,11 +18,12 @@
 #include <cstdlib>
 #include <memory>
 
-#include "calculators/windows.h"
+#include "calculators/catalogue.h"
 #include "shell/application.h"
 #include "shell/calculator_window.h"
 #include "shell/report_window.h"
 #include "shell/shell.h"
+#include "tests/widgets/modal_watchdog.h"
 
 using namespace lintavo;
 
@@ -80,6 +81,9 @@ class ReportWindowTest : public QObject {
     Q_OBJECT
 
   private Q_SLOTS:
+    // A modal window the test did not announce fails it, instead of hanging it.
+    void cleanup() { QVERIFY2(watchdog_.unexpected().isEmpty(), "an unexpected modal window"); }
+
     void initTestCase() { prepareApplication(*qApp); }
 
     void opens_data() {
@@ -93,7 +97,7 @@ class ReportWindowTest : public QObject {
             {"result field", Opening::ResultField},
         };
         int k = 0;
-        for (const CalculatorTable& table : calculatorWindows()) {
+        for (const CalculatorTable& table : calculations()) {
             for (const auto& [name, opening] : openings) {
                 QTest::addRow("%s, %s", table.window.name.data(), name) << k << opening;
             }
@@ -104,7 +108,7 @@ class ReportWindowTest : public QObject {
     void opens() {
         QFETCH(int, calculator);
         QFETCH(Opening, opening);
-        CalculatorWindow w(calculatorWindows()[static_cast<std::size_t>(calculator)]);
+        CalculatorWindow w(calculations()[static_cast<std::size_t>(calculator)]);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QVERIFY(w.reportWindow() == nullptr);  // nothing of the book is made before it is asked for
@@ -161,7 +165,7 @@ class ReportWindowTest : public QObject {
         QFETCH(QStringList, first);
         QFETCH(QStringList, second);
         QFETCH(bool, secondFails);
-        CalculatorWindow w(calculatorWindows()[static_cast<std::size_t>(calculator)]);
+        CalculatorWindow w(calculations()[static_cast<std::size_t>(calculator)]);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         type(w, first);
@@ -179,10 +183,7 @@ class ReportWindowTest : public QObject {
         const QString before = w.reportWindow()->view()->toPlainText();
         type(w, second);
         if (secondFails) {
-            // The failure report is modal: dismiss it when it comes up.
-            QTimer::singleShot(0, &w, [] {
-                if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
-            });
+            watchdog_.expect();  // the failure report
         }
         w.compute();
         const QString after = w.reportWindow()->view()->toPlainText();
@@ -224,7 +225,7 @@ class ReportWindowTest : public QObject {
         QFETCH(int, calculator);
         QFETCH(QStringList, inputs);
         QFETCH(int, drawings);
-        CalculatorWindow w(calculatorWindows()[static_cast<std::size_t>(calculator)]);
+        CalculatorWindow w(calculations()[static_cast<std::size_t>(calculator)]);
         type(w, inputs);
         w.compute();
         w.openReport();
@@ -274,9 +275,9 @@ class ReportWindowTest : public QObject {
         QFETCH(QStringList, inputs);
         QFETCH(int, row);
         QFETCH(bool, byLink);
-        Shell shell(calculatorWindows());
+        Shell shell(calculations());
         shell.start();
-        const CalculatorTable& table = calculatorWindows()[static_cast<std::size_t>(calculator)];
+        const CalculatorTable& table = calculations()[static_cast<std::size_t>(calculator)];
         shell.windows().front()->button(table.opener)->click();
         auto* source = dynamic_cast<CalculatorWindow*>(shell.windows().back());
         QVERIFY(source != nullptr && source->isVisible());
@@ -359,6 +360,9 @@ class ReportWindowTest : public QObject {
         QVERIFY2(std::abs(computed / Q - 1) <= 1e-3,
                  qPrintable(QStringLiteral("%1 against %2").arg(computed).arg(double(Q))));
     }
+
+  private:
+    testing::ModalWatchdog watchdog_;
 };
 
 QTEST_MAIN(ReportWindowTest)
