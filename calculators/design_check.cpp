@@ -574,18 +574,13 @@ std::string designJson(const DesignCheck& check) {
 
 VelocityLimits velocityLimits(const Channel& channel, const DesignSettings& settings,
                               const BedTables& beds) {
-    const std::string_view why = unphysical(channel);
-    if (!why.empty()) return {Amount::absent(why), Amount::absent(why)};
+    if (!unphysical(channel).empty()) return {};
     VelocityLimits limits;
-    limits.nonSilting =
-        settings.nonSilting ? Amount::of(*settings.nonSilting) : Amount::absent("未给定不淤流速");
-    const Bed* bed = settings.bed.empty() ? nullptr : beds.find(settings.bed);
-    if (bed == nullptr) {
-        limits.scouring = Amount::absent("未选择渠床材料");
-    } else {
+    limits.minimum = settings.nonSilting;
+    if (const Bed* bed = settings.bed.empty() ? nullptr : beds.find(settings.bed)) {
         const FlowState d = stateAt(channel, channel.Q, channel.h);
-        limits.scouring = Amount::of(
-            scouringVelocity(*bed, d.h, d.R, settings.density, settings.siltLaden).value);
+        limits.maximum =
+            scouringVelocity(*bed, d.h, d.R, settings.density, settings.siltLaden).value;
     }
     return limits;
 }

@@ -18,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "calculators/schemes.h"
 #include "calculators/standard_tables.h"
 #include "hydraulics/channel.h"
 
@@ -137,10 +138,8 @@ std::string designJson(const DesignCheck& check);
 // The velocity limits the channel's design flow must keep, for choosing sections: the least
 // velocity that does not silt (the value given) and the greatest that does not scour at the
 // design depth (from the bed); each absent with its reason.
-struct VelocityLimits {
-    Computed<double> nonSilting;
-    Computed<double> scouring;
-};
+// The schemes take them as their minimum and maximum; both absent for a channel the check
+// does not apply to.
 VelocityLimits velocityLimits(const Channel& channel, const DesignSettings& settings,
                               const BedTables& beds);
 

@@ -261,6 +261,77 @@ std::string failureKindText(FailureKind kind) {
     return {};
 }
 
+// 五、断面方案: the best section, the practical economic sections each with its 采用此方案,
+// and where the press's channel, or each of 断面尺寸's candidates, stands among them.
+ReportSection schemesSection(const PressSummary& summary, const Schemes& s) {
+    const auto n6 = schemeNumber;
+    const auto fixed = [](double x, int decimals) {
+        char buffer[48];
+        const auto end =
+            std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::fixed, decimals);
+        return std::string(buffer, end.ptr);
+    };
+    ReportSection section{"五、断面方案", {}, ReportFigure::Schemes};
+    section.blocks.emplace_back("按 Q = " + n6(s.Q) + " m³/s，m = " + n6(s.m) + "，i = " + n6(s.i) +
+                                "，n = " + n6(s.n) +
+                                "：水力最佳断面与实用经济断面（面积为最佳断面的 α 倍）。");
+    const BestSection& best = s.best;
+    ReportTable bestTable{{"水力最佳断面", "公式", "数值"}, {}};
+    const auto bestRow = [&bestTable](std::string name, std::string formula, std::string value) {
+        bestTable.rows.push_back({{std::move(name)}, {std::move(formula)}, {std::move(value)}});
+    };
+    bestRow("K", "2√(1 + m²) − m", n6(best.K));
+    bestRow("水深 h0", "2^(1/4)·(nQ/(K·√i))^(3/8)", n6(best.h0) + " m");
+    bestRow("底宽 b0", "2(√(1 + m²) − m)·h0", n6(best.b0) + " m");
+    bestRow("面积 A0", "(b0 + m·h0)·h0", n6(best.A0) + " m²");
+    bestRow("湿周 χ0", "b0 + 2√(1 + m²)·h0", n6(best.P0) + " m");
+    bestRow("水力半径 R0", "A0/χ0 = h0/2", n6(best.R0) + " m");
+    bestRow("流速 v0", "Q/A0", n6(best.v0) + " m/s");
+    section.blocks.emplace_back(std::move(bestTable));
+
+    ReportTable rows{{"α", "h/h0", "h (m)", "b (m)", "β = b/h", "A (m²)", "面积增加", "v (m/s)",
+                      "回算 Q (m³/s)"},
+                     {}};
+    const bool checked = std::any_of(s.rows.begin(), s.rows.end(), [](const SchemeRow& row) {
+        return row.verdict != VelocityVerdict::Unchecked;
+    });
+    if (checked) rows.header.emplace_back("流速");
+    rows.header.emplace_back();
+    for (std::size_t k = 0; k < s.rows.size(); ++k) {
+        const SchemeRow& row = s.rows[k];
+        std::vector<std::string> texts{fixed(row.alpha, 2),
+                                       n6(row.eta),
+                                       schemeLength(row.h),
+                                       schemeLength(row.b),
+                                       n6(row.beta),
+                                       n6(row.A),
+                                       fixed(100.0 * row.areaIncrease, 2) + "%",
+                                       n6(row.v),
+                                       n6(row.Q)};
+        if (checked) texts.emplace_back(velocityVerdictName(row.verdict));
+        std::vector<ReportCell> cells;
+        for (std::string& text : texts)
+            cells.push_back({std::move(text), row.verdict == VelocityVerdict::NotMet, {}});
+        cells.push_back(
+            {"采用此方案", false, std::string(schemeLinkScheme) + ":" + std::to_string(k)});
+        rows.rows.push_back(std::move(cells));
+    }
+    section.blocks.emplace_back(std::move(rows));
+
+    for (const SummaryChannel& channel : summary.channels) {
+        if (!channel.exists()) continue;
+        const Computed<double> alpha = areaRatioOf(s, channel.channel().b, channel.channel().h);
+        if (!alpha.exists()) continue;
+        const std::string& heading = channel.described.heading;
+        section.blocks.emplace_back((heading.empty() ? "" : heading + "：") +
+                                    schemePlacement(alpha.value()));
+    }
+    section.blocks.emplace_back(
+        "回算 Q 按曼宁公式 Q = (1/n)·A·R^(2/3)·√i 由各行的 b、h 计算。"
+        "“采用此方案”在“流量Q计算”中填入该行的 b、h（3 位小数）和本次的 m、i、n。");
+    return section;
+}
+
 }  // namespace
 
 CalculationReport buildReport(const CalculatorTable& table, const Record& record, std::string when,
@@ -368,6 +439,17 @@ CalculationReport buildReport(const CalculatorTable& table, const Record& record
         if (design != nullptr) markDesignLevels(channel, *design);
         report.channels.push_back(std::move(channel));
     }
+    // The schemes first: their velocity marks use the design check's limits where it is set.
+    if (const auto channel = designChannelOf(summary)) {
+        const VelocityLimits limits = design != nullptr
+                                          ? velocityLimits(*channel, design->settings, design->beds)
+                                          : VelocityLimits{};
+        const Computed<Schemes> schemes = schemesOf(*channel, limits);
+        if (schemes.exists()) {
+            report.schemes = schemes.value();
+            report.sections.push_back(schemesSection(summary, schemes.value()));
+        }
+    }
     if (design != nullptr) {
         const int ordinal = 5 + static_cast<int>(report.sections.size());
         if (auto section = designSection(summary, *design, ordinal))
@@ -449,8 +531,10 @@ std::string plainText(const CalculationReport& report) {
                 text += "  " + joined(table->header, " | ") + "\n";
                 for (const auto& row : table->rows) {
                     std::vector<std::string> cells;
-                    for (const ReportCell& cell : row)
+                    for (const ReportCell& cell : row) {
+                        if (!cell.link.empty()) continue;  // nothing to follow on paper
                         cells.push_back(cell.text.empty() ? "—" : cell.text);
+                    }
                     text += "  " + joined(cells, " | ") + "\n";
                 }
             }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "calculators/record.h"
+#include "calculators/schemes.h"
 #include "hydraulics/channel.h"
 
 namespace lintavo {
@@ -61,6 +62,7 @@ struct ReportChannel {
 struct ReportCell {
     std::string text;
     bool alert = false;  // a check that fails: shown in red
+    std::string link{};  // where the cell leads ("lintavo-scheme:2"); "" for plain text
 };
 
 struct ReportTable {
@@ -70,9 +72,13 @@ struct ReportTable {
 
 using ReportBlock = std::variant<std::string, ReportTable>;
 
+// A drawing a section shows beside its first table, from the report's own data.
+enum class ReportFigure { None, Schemes };
+
 struct ReportSection {
     std::string title;  // "五、断面方案"
     std::vector<ReportBlock> blocks;
+    ReportFigure figure = ReportFigure::None;
 };
 
 // A result: before it was cut and as written, and the rule that cut it.
@@ -95,13 +101,15 @@ struct CalculationReport {
     std::vector<ReportResult> results;
     std::vector<ReportChannel> channels;  // the press's channel, or each candidate section
     std::vector<ReportSection> sections;  // after the hydraulics
+    std::optional<Schemes> schemes;       // what the 断面方案 section's drawing shows
     std::string precisionNote;            // how the numbers in the formulas are written
     bool failed = false;
     std::string failureKind;  // 除以零 …
     std::string failure;      // the cause, in one or two sentences, as the failure report says
 };
 
-// With a design context, the book ends with the design check of its physical channels.
+// With a design context, the book ends with the design check of its physical channels, and
+// its velocity limits mark each of the schemes 满足 or 不满足.
 CalculationReport buildReport(const CalculatorTable& table, const Record& record, std::string when,
                               std::string program, const DesignContext* design = nullptr);
 

@@ -5,6 +5,7 @@
 #include "calculators/design_report.h"
 #include "calculators/explain.h"
 #include "calculators/numbers.h"
+#include "calculators/schemes.h"
 #include "calculators/summary.h"
 #include "calculators/table.h"
 
@@ -127,6 +128,9 @@ std::string reportJson(const CalculatorTable& table, const Record& record,
     };
     if (!summary.candidates && !summary.channels.empty())
         line += designMember(summary.channels.front());
+    const auto schemeChannel = designChannelOf(summary);
+    const Computed<Schemes> schemes =
+        schemeChannel ? schemesOf(*schemeChannel) : Computed<Schemes>::absent("没有渠道");
     if (summary.candidates) {
         std::string candidates;
         for (const SummaryChannel& candidate : summary.channels) {
@@ -140,12 +144,26 @@ std::string reportJson(const CalculatorTable& table, const Record& record,
                 addValue(entries, "regime", std::string(flowRegimeName(hy.regime.value())));
             addComputed(entries, "hc", hy.hc);
             addComputed(entries, "ik", hy.ik);
+            if (schemes.exists()) {
+                const Channel& c = candidate.channel();
+                addComputed(entries, "alpha", areaRatioOf(schemes.value(), c.b, c.h));
+            }
             if (!candidates.empty()) candidates += ',';
             std::string entry = object(entries);
             entry.insert(entry.size() - 1, designMember(candidate));
             candidates += entry;
         }
         line += ",\"candidates\":[" + candidates + ']';
+    }
+    if (schemes.exists()) {
+        // The press's own channel carries its α; 断面尺寸's candidates carry theirs.
+        std::optional<double> alpha;
+        if (!summary.candidates) {
+            const Computed<double> own =
+                areaRatioOf(schemes.value(), schemeChannel->b, schemeChannel->h);
+            if (own.exists()) alpha = own.value();
+        }
+        line += ",\"schemes\":" + schemesJson(schemes.value(), alpha);
     }
     return line + '}';
 }

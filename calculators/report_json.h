@@ -26,7 +26,8 @@ std::vector<std::pair<std::string, std::string>> reportValues(const CalculatorTa
                                                               const Record& record,
                                                               const PressSummary& summary);
 
-// {"window":…,"outcome":"ok","values":{…}[,"candidates":[…]]} for a completed press,
+// {"window":…,"outcome":"ok","values":{…}[,"candidates":[…]][,"schemes":{…}]} for a
+// completed press (each candidate with its "alpha" where the schemes exist),
 // {"window":…,"outcome":"failure","kind":…,"fields":[…]} for a failed one. With a design
 // context, each physical channel also carries its "design" object (calculators/design_report.h):
 // the press's own after "values", a candidate's at the end of its entry.

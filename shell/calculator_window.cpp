@@ -92,6 +92,18 @@ void CalculatorWindow::openReport() {
     report_->open();
 }
 
+void CalculatorWindow::typeInputs(std::string_view symbols, const std::vector<std::string>& texts) {
+    const auto names = fieldsFor(calculator_, symbols);
+    for (std::size_t k = 0; k < names.size() && k < texts.size(); ++k) {
+        QLineEdit* input = field(names[k]);
+        input->setText(qstr(texts[k]));
+        input->setCursorPosition(0);
+    }
+    for (QLineEdit* result : outputs_)
+        result->clear();
+    button(rowWith(calculator_.window, computeButton)->name)->setFocus(Qt::OtherFocusReason);
+}
+
 void CalculatorWindow::hideEvent(QHideEvent* event) {
     Form::hideEvent(event);
     if (report_ != nullptr) report_->hide();

@@ -26,6 +26,7 @@
 #include "shell/fonts.h"
 #include "shell/qt_text.h"
 #include "shell/report_figures.h"
+#include "shell/scheme_figure.h"
 
 #ifndef LINTAVO_VERSION
 #define LINTAVO_VERSION "0"
@@ -141,9 +142,9 @@ void paragraph(QTextCursor& cursor, const QString& text, const QTextCharFormat& 
 
 // A table with a header row in Hei and thin borders; the cursor ends after it.
 // `alerts`, where given, marks the cells shown in red.
-void table(QTextCursor& cursor, const QStringList& header, const std::vector<QStringList>& rows,
-           std::initializer_list<double> percents,
-           const std::vector<std::vector<bool>>& alerts = {}) {
+QTextTable* table(QTextCursor& cursor, const QStringList& header,
+                  const std::vector<QStringList>& rows, std::initializer_list<double> percents,
+                  const std::vector<std::vector<bool>>& alerts = {}) {
     QTextTableFormat format;
     format.setBorder(1);
     format.setBorderBrush(QColor(0x80, 0x80, 0x80));
@@ -159,7 +160,9 @@ void table(QTextCursor& cursor, const QStringList& header, const std::vector<QSt
     format.setColumnWidthConstraints(widths);
     const int columns = static_cast<int>(header.size());
     QTextTable* t = cursor.insertTable(static_cast<int>(rows.size()) + 1, columns, format);
-    const QTextCharFormat head = textFormat("黑体", 10);
+    // Past eight columns of figures a smaller type keeps each figure on one line.
+    const double points = columns > 8 ? 8.5 : 10.5;
+    const QTextCharFormat head = textFormat("黑体", points - 0.5);
     for (int c = 0; c < columns; ++c) {
         QTextTableCell cell = t->cellAt(0, c);
         QTextCharFormat shade = cell.format();
@@ -171,7 +174,7 @@ void table(QTextCursor& cursor, const QStringList& header, const std::vector<QSt
     for (std::size_t r = 0; r < rows.size(); ++r) {
         for (int c = 0; c < columns && c < rows[r].size(); ++c) {
             QTextCursor at = t->cellAt(static_cast<int>(r) + 1, c).firstCursorPosition();
-            QTextCharFormat ink = body();
+            QTextCharFormat ink = textFormat("宋体", points);
             const auto k = static_cast<std::size_t>(c);
             if (r < alerts.size() && k < alerts[r].size() && alerts[r][k])
                 ink.setForeground(QColor(0xb0, 0, 0));
@@ -180,6 +183,7 @@ void table(QTextCursor& cursor, const QStringList& header, const std::vector<QSt
     }
     cursor = t->lastCursorPosition();
     cursor.movePosition(QTextCursor::NextBlock);
+    return t;
 }
 
 QString withUnit(const std::string& value, const std::string& unit) {
@@ -319,10 +323,23 @@ void writeHydraulics(QTextDocument& document, QTextCursor& cursor,
         writeChannel(document, cursor, channel);
 }
 
+// The drawing a section shows beside its first table, from the report's data.
+void insertFigure(QTextDocument& document, QTextCursor& cursor, const CalculationReport& report,
+                  ReportFigure figure) {
+    if (figure == ReportFigure::Schemes && report.schemes) {
+        const Schemes schemes = *report.schemes;
+        insertDrawing(
+            document, cursor, QSizeF(240, 230),
+            [schemes](QPainter& p, const QRectF& area) { drawSchemes(p, area, schemes); });
+    }
+}
+
 // A section beyond the calculation: its paragraphs and ruled tables in order, a failing
-// check's cell in red.
-void writeSection(QTextCursor& cursor, const ReportSection& section) {
+// check's cell in red, a cell's link as an anchor, and its drawing beside its first table.
+void writeSection(QTextDocument& document, QTextCursor& cursor, const CalculationReport& report,
+                  const ReportSection& section) {
     heading(cursor, qstr(section.title));
+    bool figureDue = section.figure != ReportFigure::None;
     for (const ReportBlock& block : section.blocks) {
         if (const auto* text = std::get_if<std::string>(&block)) {
             paragraph(cursor, qstr(*text));
@@ -344,7 +361,46 @@ void writeSection(QTextCursor& cursor, const ReportSection& section) {
             rows.push_back(cells);
             alerts.push_back(std::move(red));
         }
-        table(cursor, header, rows, {}, alerts);
+        QTextCursor at = cursor;
+        QTextTable* beside = nullptr;
+        if (figureDue) {
+            QTextTableFormat plain;
+            plain.setBorder(0);
+            plain.setCellPadding(2);
+            plain.setWidth(QTextLength(QTextLength::PercentageLength, 100));
+            plain.setColumnWidthConstraints({QTextLength(QTextLength::PercentageLength, 58),
+                                             QTextLength(QTextLength::PercentageLength, 42)});
+            beside = cursor.insertTable(1, 2, plain);
+            at = beside->cellAt(0, 0).firstCursorPosition();
+        }
+        QTextTable* laid = table(at, header, rows, {}, alerts);
+        for (std::size_t r = 0; r < t.rows.size(); ++r) {
+            for (std::size_t c = 0; c < t.rows[r].size(); ++c) {
+                const std::string& link = t.rows[r][c].link;
+                if (link.empty()) continue;
+                QTextCursor cell = laid->cellAt(static_cast<int>(r) + 1, static_cast<int>(c))
+                                       .firstCursorPosition();
+                cell.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+                QTextCharFormat anchor;
+                anchor.setAnchor(true);
+                anchor.setAnchorHref(qstr(link));
+                anchor.setForeground(QColor(0x1f, 0x4f, 0xaf));
+                anchor.setFontUnderline(true);
+                cell.mergeCharFormat(anchor);
+            }
+        }
+        if (beside != nullptr) {
+            QTextCursor right = beside->cellAt(0, 1).firstCursorPosition();
+            QTextBlockFormat centred;
+            centred.setAlignment(Qt::AlignHCenter);
+            right.setBlockFormat(centred);
+            insertFigure(document, right, report, section.figure);
+            cursor = beside->lastCursorPosition();
+            cursor.movePosition(QTextCursor::NextBlock);
+            figureDue = false;
+        } else {
+            cursor = at;
+        }
     }
 }
 
@@ -372,7 +428,7 @@ void layOutReport(QTextDocument& document, const CalculationReport& report) {
     writeResults(cursor, report);
     writeHydraulics(document, cursor, report);
     for (const ReportSection& section : report.sections)
-        writeSection(cursor, section);
+        writeSection(document, cursor, report, section);
 }
 
 QMimeData* reportMimeData(const QTextDocument& document, const CalculationReport& report) {

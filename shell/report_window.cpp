@@ -20,15 +20,18 @@
 #include <QStandardPaths>
 #include <QTextBrowser>
 #include <QTextDocument>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "calculators/design_report.h"
+#include "calculators/summary.h"
 #include "shell/calculator_window.h"
 #include "shell/design_dialog.h"
 #include "shell/design_settings.h"
 #include "shell/qt_text.h"
 #include "shell/report_document.h"
+#include "shell/scheme_figure.h"
 
 namespace lintavo {
 
@@ -94,6 +97,7 @@ ReportWindow::ReportWindow(CalculatorWindow& calculator)
     view_->setObjectName(QStringLiteral("report"));
     view_->setOpenLinks(false);
     view_->setAccessibleName(QStringLiteral("计算书"));
+    connect(view_, &QTextBrowser::anchorClicked, this, &ReportWindow::follow);
 
     // The status line: where the last file went, or why it did not.
     status_->setObjectName(QStringLiteral("status"));
@@ -179,6 +183,25 @@ void ReportWindow::open() {
     show();
     raise();
     activateWindow();
+}
+
+void ReportWindow::follow(const QUrl& link) {
+    // The book's only links are its schemes' 采用此方案: "lintavo-scheme:2".
+    if (link.scheme() != QLatin1String(schemeLinkScheme)) return;
+    bool number = false;
+    const uint row = link.path().toUInt(&number);
+    if (number) adoptScheme(row);
+}
+
+bool ReportWindow::adoptScheme(std::size_t row) {
+    if (!calculator_.pressed()) return false;
+    const Record& record = calculator_.lastPress();
+    const auto design = designChannelOf(summarize(calculator_.table(), record));
+    if (!design) return false;
+    const Computed<Schemes> schemes = schemesOf(*design);
+    if (!schemes.exists() || row >= schemes.value().rows.size()) return false;
+    Q_EMIT calculator_.schemeAdopted(adoptionOf(record, schemes.value().rows[row]));
+    return true;
 }
 
 void ReportWindow::copy() {

@@ -14,6 +14,7 @@
 class QDate;
 class QLabel;
 class QTextBrowser;
+class QUrl;
 
 namespace lintavo {
 
@@ -45,6 +46,11 @@ class ReportWindow : public QWidget {
     // Writes the PDF to `file` and says in the status line where it went, or why it did not.
     bool exportPdfTo(const QString& file);
 
+    // 采用此方案 on the row of the last press's schemes (0 for α = 1.00 … 4 for α = 1.04):
+    // the calculator window passes the scheme on to be checked in 流量Q计算. False where the
+    // press has no schemes or there is no such row.
+    bool adoptScheme(std::size_t row);
+
   private:
     // The buttons of the book, in their order, before 关闭 at the far end: a new way out for
     // the book is one more line here.
@@ -61,6 +67,7 @@ class ReportWindow : public QWidget {
     };
 
     void say(const QString& text, bool trouble = false);
+    void follow(const QUrl& link);
 
     CalculatorWindow& calculator_;
     QTextBrowser* view_;

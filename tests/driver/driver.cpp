@@ -22,6 +22,8 @@
 //   export-report FILE  write the visible calculator window's calculation book to FILE as PDF
 //   open-report         open the visible calculator window's calculation book (F9)
 //   screenshot-report FILE   save the open calculation book's window as a PNG
+//   adopt-scheme K      采用此方案 on row K (0 for α = 1.00 … 4 for α = 1.04) of the open
+//                       calculation book's schemes: 流量Q计算 comes up with the scheme typed in
 //   menu NAME           print, as one JSON array of strings, the entries of the context menu
 //                       a right-click on field NAME shows, without separators, accelerator
 //                       marks or shortcut texts
@@ -281,6 +283,16 @@ class Driver {
         }
         const DesignContext design{designSettings(), bedTables()};
         writeLine(qstr(reportJson(w.table(), w.lastPress(), &design)));
+    }
+
+    void adoptScheme(const QString& rest) {
+        bool number = false;
+        const uint row = rest.trimmed().toUInt(&number);
+        ReportWindow* report = visibleCalculator().reportWindow();
+        if (!number || report == nullptr || !report->isVisible())
+            throw ScriptError{QStringLiteral("adopt-scheme needs an open book and a row 0–4")};
+        if (!report->adoptScheme(row))
+            throw ScriptError{QStringLiteral("the book has no such scheme")};
     }
 
     void exportReport(const QString& file) {
@@ -659,6 +671,7 @@ const Driver::Command Driver::commands[] = {
     {QLatin1StringView("export-report"),     &Driver::exportReport},
     {QLatin1StringView("open-report"),       &Driver::openReport},
     {QLatin1StringView("screenshot-report"), &Driver::screenshotReport},
+    {QLatin1StringView("adopt-scheme"),      &Driver::adoptScheme},
     {QLatin1StringView("menu"),              &Driver::menu},
     {QLatin1StringView("describe-failure"),  &Driver::describeFailure},
     {QLatin1StringView("double-click"),      &Driver::doubleClick},

@@ -4,8 +4,10 @@
 // and for failed ones.
 
 #include <QTest>
+#include <cmath>
 
 #include "calculators/catalogue.h"
+#include "calculators/design_report.h"
 #include "calculators/report.h"
 
 using namespace lintavo;
@@ -30,8 +32,11 @@ class ReportTest : public QObject {
             << QStringList{QStringLiteral("A = (b + m·h)·h = (2 + 1 × 1) × 1 = 3 m²"),
                            QStringLiteral("R = A / P = 3 / 4.82843 = 0.62132 m"),
                            QStringLiteral("计算值 2.76306842 m³/s"), QStringLiteral("缓流"),
-                           QStringLiteral("向下截取到 3 位小数")}
-            << QStringList{QStringLiteral("读作")};
+                           QStringLiteral("向下截取到 3 位小数"), QStringLiteral("五、断面方案"),
+                           // A = 3 m² against A0 = K·h0² from the closed form.
+                           QStringLiteral("本断面面积为水力最佳断面的 1.015 倍，"
+                                          "介于 α = 1.01 与 1.02 之间")}
+            << QStringList{QStringLiteral("读作"), QStringLiteral("| 采用此方案")};
         // Inputs read as singles show at the precision an engineer reads, not 1.79999995.
         QTest::newRow("discharge, substituted singles read plainly")
             << 0 << Texts{"3.5", "1.8", "1.5", "1/3000", "0.025"} << false
@@ -53,7 +58,7 @@ class ReportTest : public QObject {
             << 0 << Texts{"1e-38", "1e-38", "0", "1e-38", "1e38"} << true << none << none;
         QTest::newRow("discharge, zero slope: no regime")
             << 0 << Texts{"2", "1", "1", "0", "0.025"} << false << QStringList{QStringLiteral("—")}
-            << none;
+            << QStringList{QStringLiteral("断面方案")};
         QTest::newRow("discharge, b and h zero")
             << 0 << Texts{"0", "0", "1", "0.001", "0.025"} << true << none << none;
         QTest::newRow("discharge, a letter") << 0 << Texts{"2", "x", "1", "0.001", "0.025"} << true
@@ -83,8 +88,9 @@ class ReportTest : public QObject {
         QTest::newRow("section, a candidate that is no channel")
             << 4 << Texts{"9.249", "0.828", "1.5", "0.0003", "0.0225"} << false
             << QStringList{QStringLiteral("断面一：h = 1.786 m，b = 3.57"),
-                           QStringLiteral("断面二：h = 2.968 m 时 b = −0.69058 m < 0，不成立")}
-            << none;
+                           QStringLiteral("断面二：h = 2.968 m 时 b = −0.69058 m < 0，不成立"),
+                           QStringLiteral("断面一：本断面面积为水力最佳断面的")}
+            << QStringList{QStringLiteral("断面二：本断面")};
         QTest::newRow("section, negative discriminant")
             << 4 << Texts{"10", "1", "1.5", "0.0004", "0.025"} << true << none << none;
     }
@@ -129,6 +135,57 @@ class ReportTest : public QObject {
             QVERIFY2(!text.contains(line), qPrintable(line + QStringLiteral("\n") + text));
         for (const char* bad : {"nan", "inf"})
             QVERIFY2(!text.contains(QLatin1String(bad), Qt::CaseInsensitive), qPrintable(text));
+    }
+
+    // The 断面方案 section: a 采用此方案 link on each of the five rows, in α order, the drawing
+    // asked for, and the rows marked against velocity limits where any is given. The worked
+    // example's velocities lie near Q/A = 2.763/3 ≈ 0.92 m/s for every α.
+    void schemes_data() {
+        QTest::addColumn<double>("minimum");   // the design check's non-silting velocity; NaN: none
+        QTest::addColumn<QString>("verdict");  // every row's; "" for no 流速 column
+        const double none = std::nan("");
+        QTest::newRow("no limits") << none << QString();
+        QTest::newRow("above a minimum of 0.5 m/s") << 0.5 << QStringLiteral("满足");
+        QTest::newRow("below a minimum of 1.5 m/s") << 1.5 << QStringLiteral("不满足");
+    }
+
+    void schemes() {
+        QFETCH(double, minimum);
+        QFETCH(QString, verdict);
+        DesignSettings settings;
+        if (!std::isnan(minimum)) settings.nonSilting = minimum;
+        const BedTables beds;
+        const DesignContext design{settings, beds};
+        const CalculatorTable& table = calculations()[0];
+        Record record;
+        QVERIFY(runPress(table.press, Texts{"2", "1", "1", "0.001", "0.025"}, record));
+        const CalculationReport report =
+            buildReport(table, record, {}, {}, std::isnan(minimum) ? nullptr : &design);
+        QVERIFY(!report.sections.empty());
+        const ReportSection& section = report.sections.front();
+        QCOMPARE(section.title, std::string("五、断面方案"));
+        QVERIFY(section.figure == ReportFigure::Schemes && report.schemes.has_value());
+        const ReportTable* rows = nullptr;
+        for (const ReportBlock& block : section.blocks) {
+            if (const auto* t = std::get_if<ReportTable>(&block); t && t->rows.size() == 5)
+                rows = t;
+        }
+        QVERIFY(rows != nullptr);
+        const std::size_t columns = verdict.isEmpty() ? 10 : 11;
+        QCOMPARE(rows->header.size(), columns);
+        for (std::size_t k = 0; k < 5; ++k) {
+            const std::vector<ReportCell>& row = rows->rows[k];
+            QCOMPARE(row.size(), columns);
+            QCOMPARE(row.front().text, "1.0" + std::to_string(k));
+            QCOMPARE(row.back().text, std::string("采用此方案"));
+            QCOMPARE(row.back().link, "lintavo-scheme:" + std::to_string(k));
+            if (!verdict.isEmpty())
+                QCOMPARE(QString::fromStdString(row[columns - 2].text), verdict);
+            for (std::size_t c = 0; c + 1 < columns; ++c) {
+                QVERIFY(row[c].link.empty());
+                QCOMPARE(row[c].alert, verdict == QStringLiteral("不满足"));
+            }
+        }
     }
 };
 

@@ -22,6 +22,8 @@
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QTimer>
+#include <cmath>
+#include <cstdlib>
 #include <memory>
 
 #include "calculators/catalogue.h"
@@ -29,6 +31,7 @@
 #include "shell/calculator_window.h"
 #include "shell/report_document.h"
 #include "shell/report_window.h"
+#include "shell/shell.h"
 #include "tests/widgets/modal_watchdog.h"
 
 using namespace lintavo;
@@ -208,21 +211,21 @@ class ReportWindowTest : public QObject {
         QTest::addColumn<int>("calculator");
         QTest::addColumn<QStringList>("inputs");
         QTest::addColumn<int>("drawings");  // images the HTML carries inside it
-        QTest::newRow("discharge: section and rating curve")
+        QTest::newRow("discharge: section, rating curve and schemes")
             << 0
             << QStringList{QStringLiteral("2"), QStringLiteral("1"), QStringLiteral("1"),
                            QStringLiteral("0.001"), QStringLiteral("0.025")}
-            << 2;
-        QTest::newRow("discharge, level bed: a curve of no discharge")
+            << 3;
+        QTest::newRow("discharge, level bed: a curve of no discharge, no schemes")
             << 0
             << QStringList{QStringLiteral("2"), QStringLiteral("1"), QStringLiteral("1"),
                            QStringLiteral("0"), QStringLiteral("0.025")}
             << 2;
-        QTest::newRow("section: one candidate")
+        QTest::newRow("section: one candidate and the schemes")
             << 4
             << QStringList{QStringLiteral("10"), QStringLiteral("0.5"), QStringLiteral("1.5"),
                            QStringLiteral("0.0004"), QStringLiteral("0.025")}
-            << 2;
+            << 3;
     }
 
     // 复制 puts HTML with the drawings inside it, for a word processor, and the plain text
@@ -428,6 +431,124 @@ class ReportWindowTest : public QObject {
                 water += image.pixel(x, y) == qRgb(0xbf, 0xdf, 0xff) ? 1 : 0;
         }
         QVERIFY2(water > 1000, qPrintable(QString::number(water)));
+    }
+
+    // 采用此方案 in a book: 流量Q计算 comes up in place of the book's window, with the row's b
+    // and h to three decimals and the press's m, i, n, and its 计算 carries the design Q.
+    void adoptsScheme_data() {
+        QTest::addColumn<int>("calculator");
+        QTest::addColumn<QStringList>("inputs");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<bool>("byLink");  // through the book's link rather than the call
+        const auto list = [](std::initializer_list<const char*> texts) {
+            QStringList l;
+            for (const char* t : texts)
+                l.append(QString::fromUtf8(t));
+            return l;
+        };
+        QTest::newRow("discharge, α 1.02, link")
+            << 0 << list({"4.5", "2", "1.5", "0.0002", "0.025"}) << 2 << true;
+        QTest::newRow("discharge, best section")
+            << 0 << list({"4.5", "2", "1.5", "0.0002", "0.025"}) << 0 << false;
+        QTest::newRow("normal depth, rectangle, α 1.04")
+            << 1 << list({"5", "3.5", "0", "0.000667", "0.014"}) << 4 << true;
+        QTest::newRow("bottom width, α 1.01, blanks around m")
+            << 2 << list({"3", "1.2", " 1.25 ", "0.0005", "0.0275"}) << 1 << false;
+        QTest::newRow("bottom slope, computed i, α 1.03")
+            << 3 << list({"10", "4.5", "2", "1.5", "0.025"}) << 3 << true;
+        QTest::newRow("section, α 1.02")
+            << 4 << list({"10", "0.65", "1.5", "0.0002", "0.025"}) << 2 << false;
+    }
+
+    void adoptsScheme() {
+        QFETCH(int, calculator);
+        QFETCH(QStringList, inputs);
+        QFETCH(int, row);
+        QFETCH(bool, byLink);
+        Shell shell(calculations());
+        shell.start();
+        const CalculatorTable& table = calculations()[static_cast<std::size_t>(calculator)];
+        shell.windows().front()->button(table.opener)->click();
+        auto* source = dynamic_cast<CalculatorWindow*>(shell.windows().back());
+        QVERIFY(source != nullptr && source->isVisible());
+        type(*source, inputs);
+        source->compute();
+        QVERIFY(!source->lastPress().failure);
+        source->openReport();
+
+        // The design channel, independently: the press's inputs as singles, and the one it
+        // computed from Manning's formula.
+        const auto indexOf = [&](char symbol) -> qsizetype {
+            const auto rows = rowsWith(table.window, Role::Input);
+            for (std::size_t k = 0; k < rows.size(); ++k) {
+                if (fieldsFor(table, std::string(1, symbol)) ==
+                    std::vector<std::string_view>{rows[k]->name})
+                    return static_cast<qsizetype>(k);
+            }
+            return -1;
+        };
+        const auto input = [&](char symbol) -> long double {
+            const qsizetype k = indexOf(symbol);
+            return k < 0 ? -1 : std::strtof(inputs[k].toUtf8().constData(), nullptr);
+        };
+        using Long = long double;
+        const auto manning = [](Long b, Long h, Long m, Long i, Long n) {
+            const Long A = (b + m * h) * h, P = b + 2 * h * std::sqrt(1 + m * m);
+            return A * std::pow(A / P, Long(2) / 3) * std::sqrt(i) / n;
+        };
+        const Long m = input('m'), n = input('n');
+        Long Q = input('Q'), i = input('i');
+        if (Q < 0) Q = manning(input('b'), input('h'), m, i, n);
+        if (i < 0) {
+            const Long b = input('b'), h = input('h');
+            i = std::pow(Q / manning(b, h, m, 1, n), Long(2));
+        }
+        const Long alpha = 1 + Long(row) / 100;
+        const Long K = 2 * std::sqrt(1 + m * m) - m;
+        const Long h0 =
+            std::pow(Long(2), Long(0.25)) * std::pow(n * Q / (K * std::sqrt(i)), Long(0.375));
+        const Long eta = std::pow(alpha, Long(2.5)) - std::sqrt(std::pow(alpha, Long(5)) - alpha);
+        const Long h = eta * h0, b = (alpha * K / (eta * eta) - m) * h;
+
+        if (byLink) {
+            auto* view = const_cast<QTextBrowser*>(source->reportWindow()->view());
+            Q_EMIT view->anchorClicked(QUrl(QStringLiteral("lintavo-scheme:%1").arg(row)));
+        } else {
+            QVERIFY(source->reportWindow()->adoptScheme(static_cast<std::size_t>(row)));
+        }
+        QApplication::processEvents();
+        CalculatorWindow* checking = nullptr;
+        for (Form* w : shell.windows()) {
+            auto* c = dynamic_cast<CalculatorWindow*>(w);
+            if (c != nullptr && c->table().window.title == dischargeWindow.window.title)
+                checking = c;
+        }
+        QVERIFY(checking != nullptr);
+        QVERIFY(checking->isVisible());
+        QCOMPARE(source->isVisible(), checking == source);
+        QVERIFY(!shell.windows().front()->isVisible());
+        const auto text = [checking](const char* name) { return checking->field(name)->text(); };
+        QCOMPARE(text("dkb"), QString::number(double(b), 'f', 3));
+        QCOMPARE(text("ssh"), QString::number(double(h), 'f', 3));
+        QCOMPARE(text("bpm"), inputs[indexOf('m')].trimmed());
+        QVERIFY(std::abs(text("dpi").toDouble() / double(i) - 1) <= 1e-7);
+        QCOMPARE(std::strtof(text("cln").toUtf8().constData(), nullptr), float(n));
+        QVERIFY(text("llQ").isEmpty());
+        QCOMPARE(checking->focusWidget(), checking->button("计算1"));
+
+        checking->button("计算1")->click();
+        const Record& press = checking->lastPress();
+        QVERIFY(!press.failure);
+        const Long typedQ = manning(std::strtof(text("dkb").toUtf8().constData(), nullptr),
+                                    std::strtof(text("ssh").toUtf8().constData(), nullptr),
+                                    std::strtof(text("bpm").toUtf8().constData(), nullptr),
+                                    std::strtof(text("dpi").toUtf8().constData(), nullptr),
+                                    std::strtof(text("cln").toUtf8().constData(), nullptr));
+        const double computed = press.results.front().exact->number();
+        QVERIFY2(std::abs(computed / typedQ - 1) <= 1e-6, qPrintable(QString::number(computed)));
+        // Three decimals of b and h bring back the design Q to well within a per mille.
+        QVERIFY2(std::abs(computed / Q - 1) <= 1e-3,
+                 qPrintable(QStringLiteral("%1 against %2").arg(computed).arg(double(Q))));
     }
 
   private:
