@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -18,6 +19,7 @@
 #include "shell/calculator_window.h"
 #include "shell/qt_text.h"
 #include "shell/report_document.h"
+#include "shell/report_files.h"
 
 namespace lintavo {
 
@@ -49,6 +51,8 @@ ReportWindow::ReportWindow(CalculatorWindow& calculator)
     row->addWidget(button(QStringLiteral("复制"), "copy", &ReportWindow::copy));
     row->addWidget(button(QStringLiteral("打印…"), "print", &ReportWindow::print));
     row->addWidget(button(QStringLiteral("导出 PDF…"), "exportPdf", &ReportWindow::exportPdf));
+    row->addWidget(
+        button(QStringLiteral("导出 CAD…"), "exportDrawing", &ReportWindow::exportDrawing));
     row->addStretch();
     row->addWidget(button(QStringLiteral("关闭"), "close", &QWidget::close));
     auto* escape = new QAction(this);
@@ -107,6 +111,47 @@ void ReportWindow::exportPdf() {
                              QStringLiteral("无法写入文件“%1”。请选择另一个位置。")
                                  .arg(QDir::toNativeSeparators(file)));
     }
+}
+
+namespace {
+
+// The file the user names, with `suffix` added when it lacks it; empty when cancelled.
+QString saveFileName(QWidget* parent, const QString& title, const QString& suggested,
+                     const QString& filter, const QString& suffix) {
+    QString file = QFileDialog::getSaveFileName(parent, title, suggested, filter);
+    if (!file.isEmpty() && !file.endsWith(suffix, Qt::CaseInsensitive)) file += suffix;
+    return file;
+}
+
+void cannotWrite(QWidget* parent, const QString& title, const QString& file) {
+    QMessageBox::warning(
+        parent, title,
+        QStringLiteral("无法写入文件“%1”。请选择另一个位置。").arg(QDir::toNativeSeparators(file)));
+}
+
+}  // namespace
+
+void ReportWindow::exportDrawing() {
+    const QString title = QStringLiteral("导出 CAD");
+    if (sectionOutlines(report_).empty()) {
+        QMessageBox::information(this, title, QStringLiteral("计算书中没有可绘制的断面。"));
+        return;
+    }
+    QStringList scales;
+    for (const int scale : drawingScales)
+        scales << QStringLiteral("1:%1").arg(scale);
+    bool chosen = false;
+    const QString scale =
+        QInputDialog::getItem(this, title, QStringLiteral("出图比例："), scales, 1, false, &chosen);
+    if (!chosen) return;
+    const QString file = saveFileName(
+        this, title,
+        QDir::home().filePath(
+            QStringLiteral("%1断面图.dxf").arg(qstr(calculator_.table().window.title))),
+        QStringLiteral("DXF 图形 (*.dxf)"), QStringLiteral(".dxf"));
+    if (file.isEmpty()) return;
+    if (!exportReportDrawing(report_, file, scale.section(QLatin1Char(':'), 1).toInt()))
+        cannotWrite(this, title, file);
 }
 
 }  // namespace lintavo

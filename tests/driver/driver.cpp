@@ -20,6 +20,8 @@
 //   report              one line of JSON about the visible calculator window's last press:
 //                       its outcome, its values or its failure's kind and fields
 //   export-report FILE  write the visible calculator window's calculation book to FILE as PDF
+//   export-drawing FILE [SCALE]   write the visible calculator window's section drawing to
+//                       FILE as DXF at 1:SCALE (50 unless given; "1:100" or "100")
 //   open-report         open the visible calculator window's calculation book (F9)
 //   screenshot-report FILE   save the open calculation book's window as a PNG
 //   menu NAME           print, as one JSON array of strings, the entries of the context menu
@@ -58,6 +60,7 @@
 #include "shell/application.h"
 #include "shell/qt_text.h"
 #include "shell/report_document.h"
+#include "shell/report_files.h"
 #include "shell/report_window.h"
 #include "shell/shell.h"
 #include "tests/support/process_status.h"
@@ -328,6 +331,33 @@ class Driver {
         }
         if (!exportReportPdf(document, file))
             throw ScriptError{QStringLiteral("could not write %1").arg(file)};
+    }
+
+    void exportDrawing(const QString& rest) {
+        QString file = rest.trimmed();
+        int scale = 50;
+        const qsizetype blank = file.lastIndexOf(QLatin1Char(' '));
+        if (blank > 0) {
+            QString last = file.mid(blank + 1);
+            if (last.startsWith(QStringLiteral("1:"))) last = last.mid(2);
+            bool number = false;
+            const int given = last.toInt(&number);
+            if (number) {
+                if (given <= 0)
+                    throw ScriptError{QStringLiteral("the scale must be positive, found %1")
+                                          .arg(file.mid(blank + 1))};
+                scale = given;
+                file = file.left(blank).trimmed();
+            }
+        }
+        if (file.isEmpty()) throw ScriptError{QStringLiteral("export-drawing needs a file name")};
+        const CalculatorWindow& w = visibleCalculator();
+        if (!w.pressed())
+            throw ScriptError{QStringLiteral("%1 has not been pressed: no section to draw")
+                                  .arg(qstr(w.table().window.title))};
+        if (!exportReportDrawing(reportOf(w), file, scale))
+            throw ScriptError{
+                QStringLiteral("could not write %1: no section, or no file").arg(file)};
     }
 
     void openReport(const QString& /*rest*/) {
@@ -632,6 +662,7 @@ const Driver::Command Driver::commands[] = {
     {QLatin1StringView("screenshot"),        &Driver::screenshot},
     {QLatin1StringView("report"),            &Driver::report},
     {QLatin1StringView("export-report"),     &Driver::exportReport},
+    {QLatin1StringView("export-drawing"),    &Driver::exportDrawing},
     {QLatin1StringView("open-report"),       &Driver::openReport},
     {QLatin1StringView("screenshot-report"), &Driver::screenshotReport},
     {QLatin1StringView("menu"),              &Driver::menu},

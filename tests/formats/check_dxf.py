@@ -16,8 +16,8 @@ import ezdxf
 TOLERANCE = 0.5  # mm
 
 
-def main():
-    path, expected = sys.argv[1], json.loads(sys.argv[2])
+def check(path, expected):
+    """The differences between the drawing at `path` and `expected`, one line each."""
     problems = []
     doc = ezdxf.readfile(path)
     if doc.dxfversion != "AC1024":
@@ -93,11 +93,12 @@ def main():
     if not any(f"1:{scale}" in t.dxf.text for t in msp.query("TEXT")):
         problems.append(f"the scale 1:{scale} is not written")
 
-    for p in problems:
-        print(p)
-    if problems:
-        sys.exit(1)
-    print("ok")
+    return problems
 
 
-main()
+if __name__ == "__main__":
+    found = check(sys.argv[1], json.loads(sys.argv[2]))
+    for line in found:
+        print(line)
+    print("ok" if not found else "", end="")
+    sys.exit(1 if found else 0)
