@@ -21,4 +21,8 @@ std::vector<SectionOutline> sectionOutlines(const CalculationReport& report);
 // section or the file cannot be written.
 bool exportReportDrawing(const CalculationReport& report, const QString& file, int scale);
 
+// Writes the whole book as a Word document, its drawings as pictures at 360 dpi. False when
+// the file cannot be written.
+bool exportReportDocx(const CalculationReport& report, const QString& file);
+
 }  // namespace lintavo

@@ -51,6 +51,7 @@ ReportWindow::ReportWindow(CalculatorWindow& calculator)
     row->addWidget(button(QStringLiteral("复制"), "copy", &ReportWindow::copy));
     row->addWidget(button(QStringLiteral("打印…"), "print", &ReportWindow::print));
     row->addWidget(button(QStringLiteral("导出 PDF…"), "exportPdf", &ReportWindow::exportPdf));
+    row->addWidget(button(QStringLiteral("导出 Word…"), "exportWord", &ReportWindow::exportWord));
     row->addWidget(
         button(QStringLiteral("导出 CAD…"), "exportDrawing", &ReportWindow::exportDrawing));
     row->addStretch();
@@ -130,6 +131,18 @@ void cannotWrite(QWidget* parent, const QString& title, const QString& file) {
 }
 
 }  // namespace
+
+void ReportWindow::exportWord() {
+    const QString title = QStringLiteral("导出 Word");
+    if (!calculator_.pressed()) return;
+    const QString file = saveFileName(
+        this, title,
+        QDir::home().filePath(
+            QStringLiteral("%1计算书.docx").arg(qstr(calculator_.table().window.title))),
+        QStringLiteral("Word 文档 (*.docx)"), QStringLiteral(".docx"));
+    if (file.isEmpty()) return;
+    if (!exportReportDocx(report_, file)) cannotWrite(this, title, file);
+}
 
 void ReportWindow::exportDrawing() {
     const QString title = QStringLiteral("导出 CAD");

@@ -1,9 +1,9 @@
 #pragma once
 
 // The calculation book of a calculator window's last press, in a window of its own beside
-// it, with 复制, 打印…, 导出 PDF…, 导出 CAD… and 关闭. It is made the first time it is asked for,
-// follows each new press while it is shown, and goes away with its calculator window; it never
-// keeps the program running on its own.
+// it, with 复制, 打印…, 导出 PDF…, 导出 Word…, 导出 CAD… and 关闭. It is made the first time it is
+// asked for, follows each new press while it is shown, and goes away with its calculator window; it
+// never keeps the program running on its own.
 
 #include <QWidget>
 
@@ -31,6 +31,7 @@ class ReportWindow : public QWidget {
     void copy();
     void print();
     void exportPdf();
+    void exportWord();
     // The section as DXF, at the scale the user picks.
     void exportDrawing();
 

@@ -20,6 +20,7 @@
 //   report              one line of JSON about the visible calculator window's last press:
 //                       its outcome, its values or its failure's kind and fields
 //   export-report FILE  write the visible calculator window's calculation book to FILE as PDF
+//                       or, when FILE ends in .docx, as a Word document
 //   export-drawing FILE [SCALE]   write the visible calculator window's section drawing to
 //                       FILE as DXF at 1:SCALE (50 unless given; "1:100" or "100")
 //   open-report         open the visible calculator window's calculation book (F9)
@@ -322,6 +323,18 @@ class Driver {
     void exportReport(const QString& file) {
         if (file.isEmpty()) throw ScriptError{QStringLiteral("export-report needs a file name")};
         const CalculatorWindow& w = visibleCalculator();
+        if (file.endsWith(QStringLiteral(".docx"), Qt::CaseInsensitive)) {
+            CalculationReport report;
+            if (w.pressed()) {
+                report = reportOf(w);
+            } else {
+                report.calculation = std::string(w.table().window.title);
+                report.program = utf8(programName());
+            }
+            if (!exportReportDocx(report, file))
+                throw ScriptError{QStringLiteral("could not write %1").arg(file)};
+            return;
+        }
         QTextDocument document;
         if (w.pressed()) {
             layOutReport(document, reportOf(w));
