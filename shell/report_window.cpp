@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -31,6 +32,7 @@
 #include "shell/design_settings.h"
 #include "shell/qt_text.h"
 #include "shell/report_document.h"
+#include "shell/report_files.h"
 #include "shell/scheme_figure.h"
 
 namespace lintavo {
@@ -275,6 +277,59 @@ bool ReportWindow::exportPdfTo(const QString& file) {
 
 void ReportWindow::designSettings() {
     openDesignSettings(this);
+}
+
+namespace {
+
+// The file the user names, with `suffix` added when it lacks it; empty when cancelled.
+QString saveFileName(QWidget* parent, const QString& title, const QString& suggested,
+                     const QString& filter, const QString& suffix) {
+    QString file = QFileDialog::getSaveFileName(parent, title, suggested, filter);
+    if (!file.isEmpty() && !file.endsWith(suffix, Qt::CaseInsensitive)) file += suffix;
+    return file;
+}
+
+void cannotWrite(QWidget* parent, const QString& title, const QString& file) {
+    QMessageBox::warning(
+        parent, title,
+        QStringLiteral("无法写入文件“%1”。请选择另一个位置。").arg(QDir::toNativeSeparators(file)));
+}
+
+}  // namespace
+
+void ReportWindow::exportWord() {
+    const QString title = QStringLiteral("导出 Word");
+    if (!calculator_.pressed()) return;
+    const QString file = saveFileName(
+        this, title,
+        QDir::home().filePath(
+            QStringLiteral("%1计算书.docx").arg(qstr(calculator_.table().window.title))),
+        QStringLiteral("Word 文档 (*.docx)"), QStringLiteral(".docx"));
+    if (file.isEmpty()) return;
+    if (!exportReportDocx(report_, file)) cannotWrite(this, title, file);
+}
+
+void ReportWindow::exportDrawing() {
+    const QString title = QStringLiteral("导出 CAD");
+    if (sectionOutlines(report_).empty()) {
+        QMessageBox::information(this, title, QStringLiteral("计算书中没有可绘制的断面。"));
+        return;
+    }
+    QStringList scales;
+    for (const int scale : drawingScales)
+        scales << QStringLiteral("1:%1").arg(scale);
+    bool chosen = false;
+    const QString scale =
+        QInputDialog::getItem(this, title, QStringLiteral("出图比例："), scales, 1, false, &chosen);
+    if (!chosen) return;
+    const QString file = saveFileName(
+        this, title,
+        QDir::home().filePath(
+            QStringLiteral("%1断面图.dxf").arg(qstr(calculator_.table().window.title))),
+        QStringLiteral("DXF 图形 (*.dxf)"), QStringLiteral(".dxf"));
+    if (file.isEmpty()) return;
+    if (!exportReportDrawing(report_, file, scale.section(QLatin1Char(':'), 1).toInt()))
+        cannotWrite(this, title, file);
 }
 
 }  // namespace lintavo

@@ -1,9 +1,9 @@
 #pragma once
 
 // The calculation book of a calculator window's last press, in a window of its own beside
-// it, with 复制, 打印…, 导出 PDF… and 关闭. It is made the first time it is asked for, follows
-// each new press while it is shown, and goes away with its calculator window; it never keeps
-// the program running on its own.
+// it, with 复制, 打印…, 导出 PDF…, 导出 Word…, 导出 CAD… and 关闭. It is made the first time it is
+// asked for, follows each new press while it is shown, and goes away with its calculator window; it
+// never keeps the program running on its own.
 
 #include <QMargins>
 #include <QRect>
@@ -50,6 +50,9 @@ class ReportWindow : public QWidget {
     // the calculator window passes the scheme on to be checked in 流量Q计算. False where the
     // press has no schemes or there is no such row.
     bool adoptScheme(std::size_t row);
+    void exportWord();
+    // The section as DXF, at the scale the user picks.
+    void exportDrawing();
 
   private:
     // The buttons of the book, in their order, before 关闭 at the far end: a new way out for
@@ -63,6 +66,8 @@ class ReportWindow : public QWidget {
         {"复制", "copy", &ReportWindow::copy},
         {"打印…", "print", &ReportWindow::print},
         {"导出 PDF…", "exportPdf", &ReportWindow::exportPdf},
+        {"导出 Word…", "exportWord", &ReportWindow::exportWord},
+        {"导出 CAD…", "exportDrawing", &ReportWindow::exportDrawing},
         {"校核设置…", "designSettings", &ReportWindow::designSettings},
     };
 

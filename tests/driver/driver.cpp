@@ -20,6 +20,9 @@
 //   report              one line of JSON about the visible calculator window's last press:
 //                       its outcome, its values or its failure's kind and fields
 //   export-report FILE  write the visible calculator window's calculation book to FILE as PDF
+//                       or, when FILE ends in .docx, as a Word document
+//   export-drawing FILE [SCALE]   write the visible calculator window's section drawing to
+//                       FILE as DXF at 1:SCALE (50 unless given; "1:100" or "100")
 //   open-report         open the visible calculator window's calculation book (F9)
 //   screenshot-report FILE   save the open calculation book's window as a PNG
 //   adopt-scheme K      采用此方案 on row K (0 for α = 1.00 … 4 for α = 1.04) of the open
@@ -69,6 +72,7 @@
 #include "shell/design_settings.h"
 #include "shell/qt_text.h"
 #include "shell/report_document.h"
+#include "shell/report_files.h"
 #include "shell/report_window.h"
 #include "shell/shell.h"
 #include "tests/support/process_status.h"
@@ -298,6 +302,18 @@ class Driver {
     void exportReport(const QString& file) {
         if (file.isEmpty()) throw ScriptError{QStringLiteral("export-report needs a file name")};
         const CalculatorWindow& w = visibleCalculator();
+        if (file.endsWith(QStringLiteral(".docx"), Qt::CaseInsensitive)) {
+            CalculationReport report;
+            if (w.pressed()) {
+                report = reportOf(w);
+            } else {
+                report.calculation = std::string(w.table().window.title);
+                report.program = utf8(programName());
+            }
+            if (!exportReportDocx(report, file))
+                throw ScriptError{QStringLiteral("could not write %1").arg(file)};
+            return;
+        }
         QTextDocument document;
         if (w.pressed()) {
             layOutReport(document, reportOf(w));
@@ -307,6 +323,33 @@ class Driver {
         }
         if (!exportReportPdf(document, file))
             throw ScriptError{QStringLiteral("could not write %1").arg(file)};
+    }
+
+    void exportDrawing(const QString& rest) {
+        QString file = rest.trimmed();
+        int scale = 50;
+        const qsizetype blank = file.lastIndexOf(QLatin1Char(' '));
+        if (blank > 0) {
+            QString last = file.mid(blank + 1);
+            if (last.startsWith(QStringLiteral("1:"))) last = last.mid(2);
+            bool number = false;
+            const int given = last.toInt(&number);
+            if (number) {
+                if (given <= 0)
+                    throw ScriptError{QStringLiteral("the scale must be positive, found %1")
+                                          .arg(file.mid(blank + 1))};
+                scale = given;
+                file = file.left(blank).trimmed();
+            }
+        }
+        if (file.isEmpty()) throw ScriptError{QStringLiteral("export-drawing needs a file name")};
+        const CalculatorWindow& w = visibleCalculator();
+        if (!w.pressed())
+            throw ScriptError{QStringLiteral("%1 has not been pressed: no section to draw")
+                                  .arg(qstr(w.table().window.title))};
+        if (!exportReportDrawing(reportOf(w), file, scale))
+            throw ScriptError{
+                QStringLiteral("could not write %1: no section, or no file").arg(file)};
     }
 
     void openReport(const QString& /*rest*/) {
@@ -669,6 +712,7 @@ const Driver::Command Driver::commands[] = {
     {QLatin1StringView("screenshot"),        &Driver::screenshot},
     {QLatin1StringView("report"),            &Driver::report},
     {QLatin1StringView("export-report"),     &Driver::exportReport},
+    {QLatin1StringView("export-drawing"),    &Driver::exportDrawing},
     {QLatin1StringView("open-report"),       &Driver::openReport},
     {QLatin1StringView("screenshot-report"), &Driver::screenshotReport},
     {QLatin1StringView("adopt-scheme"),      &Driver::adoptScheme},
