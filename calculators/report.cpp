@@ -431,6 +431,9 @@ CalculationReport buildReport(const CalculatorTable& table, const Record& record
             channel.depthText = shownText(record, 'h', c.h);
             channel.widthText = shownText(record, 'b', c.b);
         }
+        channel.sideSlopeText = shownText(record, 'm', c.m);
+        channel.dischargeText = shownText(record, 'Q', c.Q);
+        {}
         if (channel.exists) {
             channel.complete = !ratingCurve(c, 2).empty();
             channel.rows =

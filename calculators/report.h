@@ -52,6 +52,8 @@ struct ReportChannel {
     // field's text where a field holds the quantity, else the full value marked 计算值.
     std::string widthText;
     std::string depthText;
+    std::string sideSlopeText;
+    std::string dischargeText;
     // The design check's enlarged depth and bank height, for the drawing; 0 where there is none.
     double enlargedDepth = 0;
     double bankHeight = 0;

@@ -292,17 +292,19 @@ void writeChannel(QTextDocument& document, QTextCursor& cursor, const ReportChan
     centred.setAlignment(Qt::AlignHCenter);
     centred.setTopMargin(8);
     cursor.insertBlock(centred, body());
-    insertDrawing(
-        document, cursor, QSizeF(300, 170),
-        [c, hb = channel.enlargedDepth, H = channel.bankHeight](QPainter& p, const QRectF& area) {
-            drawSection(p, area, c.b, c.h, c.m, hb, H);
-        });
+    const ShownTexts shown{qstr(channel.widthText), qstr(channel.depthText),
+                           qstr(channel.sideSlopeText), qstr(channel.dischargeText)};
+    insertDrawing(document, cursor, QSizeF(300, 170),
+                  [c, hb = channel.enlargedDepth, H = channel.bankHeight, shown](
+                      QPainter& p, const QRectF& area) {
+                      drawSection(p, area, c.b, c.h, c.m, hb, H, shown);
+                  });
     if (channel.complete) {
         const std::vector<RatingPoint> curve = ratingCurve(c, 61);
         cursor.insertText(QStringLiteral("  "));
         insertDrawing(document, cursor, QSizeF(300, 170),
-                      [curve, c](QPainter& p, const QRectF& area) {
-                          drawRatingCurve(p, area, curve, c.h, c.Q);
+                      [curve, c, shown](QPainter& p, const QRectF& area) {
+                          drawRatingCurve(p, area, curve, c.h, c.Q, shown);
                       });
     }
     cursor.insertBlock(centred, textFormat("宋体", 9));

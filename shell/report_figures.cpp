@@ -48,8 +48,15 @@ QString number(double x) {
     return QString::number(x, 'g', 4);
 }
 
-QString metres(const char* symbol, double x) {
-    return QString::fromUtf8(symbol) + QStringLiteral(" = ") + number(x) + QStringLiteral(" m");
+// A quantity of the channel as its window shows it, else at the book's six significant digits:
+// never a rounding of its own.
+QString shownOr(const QString& shown, double x) {
+    return shown.isEmpty() ? QString::number(x, 'g', 6) : shown;
+}
+
+QString metres(const char* symbol, const QString& shown, double x) {
+    return QString::fromUtf8(symbol) + QStringLiteral(" = ") + shownOr(shown, x) +
+           QStringLiteral(" m");
 }
 
 // A filled arrowhead at `tip`, pointing away from `from`.
@@ -126,7 +133,7 @@ void note(QPainter& painter, const QRectF& area, const Pens& pens, const char* t
 }  // namespace
 
 void drawSection(QPainter& painter, const QRectF& area, double b, double h, double m,
-                 double enlargedDepth, double bankHeight) {
+                 double enlargedDepth, double bankHeight, const ShownTexts& shown) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setClipRect(area);
@@ -147,8 +154,8 @@ void drawSection(QPainter& painter, const QRectF& area, double b, double h, doub
         return;
     }
     const QFontMetricsF metrics(pens.font, painter.device());
-    const QString slopeText = QStringLiteral("1:") + number(m);
-    const QString hText = metres("h", h);
+    const QString slopeText = QStringLiteral("1:") + shownOr(shown.m, m);
+    const QString hText = metres("h", shown.h, h);
 
     // Room around the section for the dimensions: b below, B above, h at the left, the slope
     // mark at the right.
@@ -228,16 +235,16 @@ void drawSection(QPainter& painter, const QRectF& area, double b, double h, doub
         const double y = bedLeft.y() + reach;
         painter.drawLine(bedLeft, QPointF(bedLeft.x(), y + gap / 2));
         painter.drawLine(bedRight, QPointF(bedRight.x(), y + gap / 2));
-        dimension(painter, QPointF(bedLeft.x(), y), QPointF(bedRight.x(), y), metres("b", b), pens,
-                  true);
+        dimension(painter, QPointF(bedLeft.x(), y), QPointF(bedRight.x(), y),
+                  metres("b", shown.b, b), pens, true);
     }
     {
         const double y = wallLeft.y() - reach;
         painter.setPen(pens.line(0.4));
         painter.drawLine(waterLeft, QPointF(waterLeft.x(), y - gap / 2));
         painter.drawLine(waterRight, QPointF(waterRight.x(), y - gap / 2));
-        dimension(painter, QPointF(waterLeft.x(), y), QPointF(waterRight.x(), y), metres("B", B),
-                  pens);
+        dimension(painter, QPointF(waterLeft.x(), y), QPointF(waterRight.x(), y),
+                  metres("B", {}, B), pens);
     }
     {
         const double x = std::min(wallLeft.x(), bedLeft.x()) - reach;
@@ -289,7 +296,7 @@ Ticks ticksFor(double top, int wanted) {
 }  // namespace
 
 void drawRatingCurve(QPainter& painter, const QRectF& area, const std::vector<RatingPoint>& curve,
-                     double h, double Q) {
+                     double h, double Q, const ShownTexts& shown) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setClipRect(area);
@@ -392,8 +399,9 @@ void drawRatingCurve(QPainter& painter, const QRectF& area, const std::vector<Ra
         painter.setBrush(Qt::red);
         const double r = 2.2 * pens.pt;
         painter.drawEllipse(p, r, r);
-        const QString label = QStringLiteral("Q = ") + number(Q) + QStringLiteral(" m³/s, h = ") +
-                              number(h) + QStringLiteral(" m");
+        const QString label = QStringLiteral("Q = ") + shownOr(shown.Q, Q) +
+                              QStringLiteral(" m³/s, h = ") + shownOr(shown.h, h) +
+                              QStringLiteral(" m");
         const double w = metrics.horizontalAdvance(label);
         // In the corner of the plot the curve leaves emptier, so that the box hides none of
         // it: the curve rises from the origin to the far corner, leaving the other two.

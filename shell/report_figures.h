@@ -10,6 +10,7 @@
 //   drawSection(painter, image.rect(), 2, 1, 1);  // b = 2 m, h = 1 m, 1:1 walls
 
 #include <QRectF>
+#include <QString>
 #include <vector>
 
 #include "hydraulics/channel.h"
@@ -18,6 +19,13 @@ class QPainter;
 
 namespace lintavo {
 
+// What a drawing writes for the channel's quantities: the texts its window shows, so that a
+// label never rounds a third way. An empty text is written from the value at the book's six
+// significant digits.
+struct ShownTexts {
+    QString b, h, m, Q;
+};
+
 // The section of bottom width b and side slope 1:m filled to depth h, equal scale across and
 // down: bed, walls rising a fifth of h above the water, the water in light blue, b, h and the
 // top width B dimensioned and the slope marked. Nothing but a note is drawn for a section
@@ -25,11 +33,11 @@ namespace lintavo {
 // With the design check's enlarged depth hb and bank height H (each > 0 where given), the
 // enlarged water line is dashed across the section and the walls rise to the bank top at H.
 void drawSection(QPainter& painter, const QRectF& area, double b, double h, double m,
-                 double enlargedDepth = 0, double bankHeight = 0);
+                 double enlargedDepth = 0, double bankHeight = 0, const ShownTexts& shown = {});
 
 // Q against h: axes with ticks and numbers, the curve, and the press's depth h and discharge
 // Q marked with a dot and dashed guides to the axes. Nothing but a note for an empty curve.
 void drawRatingCurve(QPainter& painter, const QRectF& area, const std::vector<RatingPoint>& curve,
-                     double h, double Q);
+                     double h, double Q, const ShownTexts& shown = {});
 
 }  // namespace lintavo

@@ -137,6 +137,27 @@ class ReportTest : public QObject {
             QVERIFY2(!text.contains(QLatin1String(bad), Qt::CaseInsensitive), qPrintable(text));
     }
 
+    // The drawings' labels are the texts the window shows, never a rounding of their own: the
+    // depth a bisection found as its field has it, the width as typed, and each candidate's
+    // pair as its fields show them.
+    void drawingLabelsAreTheWindowsTexts() {
+        Record record;
+        const auto depth = runPress(normalDepthWindow.press,
+                                    Texts{"9.249", " 3.499", "1.5", "0.0003", "0.0225"}, record);
+        QVERIFY(depth);
+        CalculationReport report = buildReport(normalDepthWindow, record, {}, {});
+        QCOMPARE(report.channels.front().depthText, depth->front());
+        QCOMPARE(report.channels.front().widthText, std::string("3.499"));
+        QCOMPARE(report.channels.front().dischargeText, std::string("9.249"));
+        const auto section = runPress(sectionWindow.press,
+                                      Texts{"9.249", "0.828", "1.5", "0.0003", "0.0225"}, record);
+        QVERIFY(section);
+        report = buildReport(sectionWindow, record, {}, {});
+        QCOMPARE(report.channels.front().depthText + "或" + report.channels.back().depthText,
+                 (*section)[0]);
+        QCOMPARE(report.channels.front().widthText, (*section)[1]);
+    }
+
     // The 断面方案 section: a 采用此方案 link on each of the five rows, in α order, the drawing
     // asked for, and the rows marked against velocity limits where any is given. The worked
     // example's velocities lie near Q/A = 2.763/3 ≈ 0.92 m/s for every α.
