@@ -10,15 +10,29 @@ failures=0
 ends_after() {  # description, then the keys to press, one xdotool key a word
     local description=$1; shift
     QT_QPA_PLATFORM=xcb "$program" & local pid=$!
+    local window=""
     for attempt in $(seq 1 100); do
-        xdotool search --onlyvisible --name "^Lintavo$" >/dev/null 2>&1 && break
+        window=$(xdotool search --onlyvisible --name "^Lintavo$" 2>/dev/null | head -1)
+        [ -n "$window" ] && break
         sleep 0.1
     done
-    sleep 1  # mapped is not yet focused: give the window the keyboard first
+    # Mapped is not yet focused: give the window the keyboard first, and wait until it has it,
+    # however loaded the machine.
+    sleep 0.5
+    [ -n "$window" ] && timeout 5 xdotool windowfocus --sync "$window" 2>/dev/null
+    sleep 0.5
     for key in "$@"; do
-        if [[ $key == shows:* ]]; then  # the window of that title must be on screen now
-            xdotool search --onlyvisible --name "^${key#shows:}$" >/dev/null 2>&1 ||
+        if [[ $key == shows:* ]]; then  # the window of that title must come on screen
+            local shown=""
+            for attempt in $(seq 1 50); do
+                shown=$(xdotool search --onlyvisible --name "^${key#shows:}$" 2>/dev/null | head -1)
+                [ -n "$shown" ] && break
+                sleep 0.1
+            done
+            [ -n "$shown" ] ||
                 { echo "no window ${key#shows:} during: $description"; kill $pid; failures=$((failures + 1)); return; }
+            timeout 5 xdotool windowfocus --sync "$shown" 2>/dev/null
+            sleep 0.3
             continue
         fi
         xdotool key --delay 50 "$key"; sleep 0.5
