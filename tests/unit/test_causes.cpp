@@ -23,10 +23,11 @@ class CausesTest : public QObject {
         QTest::addColumn<Texts>("inputs");
         QTest::addColumn<FailureKind>("kind");
         QTest::addColumn<std::vector<std::string_view>>("fields");
+        QTest::addColumn<std::string>("said");  // a part of the sentence, where it matters
         using V = std::vector<std::string_view>;
         const auto row = [](const char* name, const CalculatorTable& table, Texts inputs,
-                            FailureKind kind, V fields) {
-            QTest::newRow(name) << &table << inputs << kind << fields;
+                            FailureKind kind, V fields, std::string said = {}) {
+            QTest::newRow(name) << &table << inputs << kind << fields << said;
         };
         using enum FailureKind;
         // 流量Q计算: b, h, m, i, n
@@ -36,6 +37,13 @@ class CausesTest : public QObject {
             {"ssh"});
         row("Q: P = 0", dischargeWindow, {"0", "0", "1", "0.001", "0.025"}, DivisionByZero,
             {"dkb", "ssh"});
+        // A zero perimeter with neither b nor h zero: a negative width the walls make up for.
+        row("Q: P = 0 from a negative b", dischargeWindow, {"-2", "1", "0", "0.001", "0.025"},
+            DivisionByZero, {"dkb", "ssh"}, "负的底宽");
+        // Every field empty: all are named, the first takes the focus.
+        row("Q: all empty", dischargeWindow, {"", " ", "", "", ""}, TypeMismatch,
+            {"dkb", "ssh", "bpm", "dpi", "cln"},
+            "“底宽b”、“水深h”、“边坡系数m”、“底坡i”、“糙率n”为空");
         row("Q: n = 0", dischargeWindow, {"2", "1", "1", "0.001", "0"}, DivisionByZero, {"cln"});
         row("Q: R < 0", dischargeWindow, {"-2", "1", "1", "0.001", "0.025"}, InvalidArgument,
             {"dkb", "ssh", "bpm"});
@@ -72,6 +80,9 @@ class CausesTest : public QObject {
             {"llQ2", "ssh2"});
         row("b: a zero width carries more", bottomWidthWindow,
             {"0.5", "1.5", "1.5", "0.001", "0.025"}, NoSolution, {"llQ2", "ssh2"});
+        // A negative side slope gives a section with no discharge at all: said, not "约 -nan".
+        row("b: a negative side slope", bottomWidthWindow,
+            {"0.058288", "81E-33", "-030", ".1", "1.517"}, NoSolution, {"bpm2"}, "边坡系数 m 为负");
         row("b: i = 0", bottomWidthWindow, {"5", "1.2", "1", "0", "0.02"}, NoSolution, {"dpi2"});
         // 底坡i计算: Q, b, m, h, n
         row("i: the preset texts", bottomSlopeWindow, {"0", "0", "0", "0", "0.025"}, DivisionByZero,
@@ -79,6 +90,9 @@ class CausesTest : public QObject {
         row("i: n = 0", bottomSlopeWindow, {"5", "2", "1", "1", "0"}, DivisionByZero, {"cln3"});
         row("i: R < 0", bottomSlopeWindow, {"5", "-2", "1", "1", "0.025"}, InvalidArgument,
             {"dkb3", "ssh3", "bpm3"});
+        // i ≈ 4.3e303 is computed; cutting it to five decimals leaves the double range.
+        row("i: the cut overflows", bottomSlopeWindow, {"3.4e38", "1", "0", "1e-45", "3.4e38"},
+            Overflow, {"llQ3", "dkb3", "bpm3", "ssh3", "cln3"}, "截取小数位时");
         row("i: A = 0", bottomSlopeWindow, {"5", "2", "1", "0", "0.025"}, DivisionByZero,
             {"ssh3", "dkb3", "bpm3"});
         // 断面尺寸: Q, v, m, i, n
@@ -104,8 +118,13 @@ class CausesTest : public QObject {
         Record record;
         QVERIFY(!runPress(table->press, inputs, record));
         QCOMPARE(record.failure->kind, kind);
+        QFETCH(std::string, said);
         const FailureCause cause = explainFailure(*table, record);
         QVERIFY(!cause.sentence.empty());
+        QVERIFY2(said.empty() || cause.sentence.find(said) != std::string::npos,
+                 cause.sentence.c_str());
+        for (const char* bad : {"nan", "inf"})
+            QVERIFY2(cause.sentence.find(bad) == std::string::npos, cause.sentence.c_str());
         QCOMPARE(fieldsFor(*table, cause.fields), fields);
     }
 
