@@ -126,8 +126,7 @@ char quantityOfHeader(std::string_view cell) {
     const std::string_view s = withoutUnit(trimmed(cell));
     if (s.size() == 1) {
         for (const Quantity& q : quantities) {
-            const char lower = static_cast<char>(q.symbol | 0x20);
-            if (s[0] == q.symbol || s[0] == lower) return q.symbol;
+            if ((s[0] | 0x20) == (q.symbol | 0x20)) return q.symbol;
         }
         return 0;
     }

@@ -47,12 +47,13 @@ bool CsvReader::next(std::vector<std::string>& fields) {
         }
         // The separator is the first line's: a tab when it holds tabs and no comma.
         std::size_t end = pos_;
-        while (true) {
+        while (detect_) {
             end = buffer_.find_first_of("\r\n", pos_);
             if (end != std::string::npos || !fill()) break;
         }
         const std::string_view first = std::string_view(buffer_).substr(pos_, end - pos_);
-        if (first.find('\t') != first.npos && first.find(',') == first.npos) separator_ = '\t';
+        if (detect_ && first.find('\t') != first.npos && first.find(',') == first.npos)
+            separator_ = '\t';
     }
     for (;;) {
         fields.clear();
@@ -160,20 +161,9 @@ void appendCsvRecord(std::string& out, const std::vector<std::string>& fields, c
 
 std::vector<std::vector<std::string>> splitPastedTable(std::string_view text) {
     std::istringstream in{std::string(text)};
-    CsvReader reader(in);
+    CsvReader reader(in, '\t');
     std::vector<std::vector<std::string>> rows;
     std::vector<std::string> fields;
-    // A paste is always tab-separated, even when its one line holds a comma ("1,000").
-    std::string tabbed(text);
-    if (tabbed.find('\t') == std::string::npos && tabbed.find(',') != std::string::npos) {
-        // One column: each line is one cell, commas and all.
-        std::istringstream lines(tabbed);
-        for (std::string line; std::getline(lines, line);) {
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            if (!line.empty()) rows.push_back({line});
-        }
-        return rows;
-    }
     while (reader.next(fields))
         rows.push_back(fields);
     return rows;

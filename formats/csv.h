@@ -23,7 +23,9 @@ enum class TextEncoding { Undecided, Utf8, Gb18030 };
 
 class CsvReader {
   public:
-    explicit CsvReader(std::istream& in) : in_(in) {}
+    // `separator` 0 decides from the first line; a paste is always separated by tabs.
+    explicit CsvReader(std::istream& in, char separator = 0)
+        : in_(in), separator_(separator == 0 ? ',' : separator), detect_(separator == 0) {}
 
     // The next record's fields in UTF-8; false at the end of the input or at an error.
     bool next(std::vector<std::string>& fields);
@@ -44,7 +46,8 @@ class CsvReader {
     std::size_t pos_ = 0;
     bool started_ = false;
     bool ended_ = false;
-    char separator_ = ',';
+    char separator_;
+    bool detect_;
     TextEncoding encoding_ = TextEncoding::Undecided;
     std::size_t lineNumber_ = 1;
     std::size_t recordLine_ = 0;
