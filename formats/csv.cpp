@@ -56,8 +56,16 @@ bool CsvReader::next(std::vector<std::string>& fields) {
             separator_ = '\t';
     }
     for (;;) {
-        fields.clear();
-        fields.emplace_back();
+        // The strings of the last record are reused, so that a long file allocates nothing
+        // per field once its widest record has been read.
+        std::size_t used = 1;
+        const auto field = [&]() -> std::string& { return fields[used - 1]; };
+        const auto nextField = [&] {
+            if (fields.size() < ++used) fields.emplace_back();
+            field().clear();
+        };
+        if (fields.empty()) fields.emplace_back();
+        field().clear();
         recordLine_ = lineNumber_;
         bool quoted = false;    // inside a quoted part of a field
         bool anything = false;  // the record holds a byte, not only its line end
@@ -70,19 +78,34 @@ bool CsvReader::next(std::vector<std::string>& fields) {
                 if (!anything) return false;
                 break;
             }
+            if (!quoted) {
+                // The plain bytes up to the next one that means something, at once.
+                std::size_t end = pos_;
+                while (end < buffer_.size()) {
+                    const char c = buffer_[end];
+                    if (c == separator_ || c == '"' || c == '\r' || c == '\n') break;
+                    ++end;
+                }
+                if (end > pos_) {
+                    field().append(buffer_, pos_, end - pos_);
+                    anything = true;
+                    pos_ = end;
+                    continue;
+                }
+            }
             const char c = buffer_[pos_++];
             if (quoted) {
                 if (c == '"') {
                     if (pos_ == buffer_.size()) fill();
                     if (pos_ < buffer_.size() && buffer_[pos_] == '"') {
-                        fields.back() += '"';
+                        field() += '"';
                         ++pos_;
                     } else {
                         quoted = false;
                     }
                 } else {
                     if (c == '\n') ++lineNumber_;
-                    fields.back() += c;
+                    field() += c;
                 }
                 continue;
             }
@@ -96,14 +119,15 @@ bool CsvReader::next(std::vector<std::string>& fields) {
             }
             anything = true;
             if (c == separator_) {
-                fields.emplace_back();
-            } else if (c == '"' && fields.back().empty()) {
+                nextField();
+            } else if (c == '"' && field().empty()) {
                 quoted = true;
             } else {
-                fields.back() += c;
+                field() += c;
             }
         }
         if (!anything) continue;  // a blank line
+        fields.resize(used);
         if (!decode(fields)) return false;
         return true;
     }
@@ -145,7 +169,10 @@ void appendCsvRecord(std::string& out, const std::vector<std::string>& fields, c
     for (const std::string& field : fields) {
         if (!first) out += separator;
         first = false;
-        if (field.find_first_of(std::string{separator, '"', '\r', '\n'}) == std::string::npos) {
+        const bool plain = std::none_of(field.begin(), field.end(), [separator](char c) {
+            return c == separator || c == '"' || c == '\r' || c == '\n';
+        });
+        if (plain) {
             out += field;
             continue;
         }
