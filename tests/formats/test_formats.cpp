@@ -4,8 +4,13 @@
 // batch rows it must become (名称, the inputs in reading order, the kept columns), or the
 // reason it is refused.
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
 #include <QStringEncoder>
+#include <QTemporaryDir>
 #include <QTest>
+#include <bit>
 #include <sstream>
 #include <string>
 #include <variant>
@@ -13,6 +18,7 @@
 
 #include "calculators/batch.h"
 #include "formats/csv.h"
+#include "formats/xlsx.h"
 
 using namespace lintavo;
 
@@ -63,6 +69,18 @@ QStringList batchRows(const CalculatorTable& table, const QByteArray& file) {
     }
     if (!reader.error().empty()) rows << "refused: " + QString::fromStdString(reader.error());
     return rows;
+}
+
+// Runs a Python snippet with argv[1] = path; its standard output. Debian's own Python, where
+// the apt-installed openpyxl is, even when another comes first on the PATH.
+QByteArray python(const QString& script, const QString& path) {
+    QProcess p;
+    const QString debian = QStringLiteral("/usr/bin/python3");
+    p.start(QFile::exists(debian) ? debian : QStringLiteral("python3"),
+            {QStringLiteral("-c"), script, path});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return "FAILED: " + p.readAllStandardError();
+    return p.readAllStandardOutput();
 }
 
 const QString depthHeader = QStringLiteral("名称|流量Q|底宽b|边坡系数m|底坡i|糙率n|水深h|说明");
@@ -198,6 +216,121 @@ class FormatsTest : public QObject {
             got << cells.join('|');
         }
         QCOMPARE(got, rows);
+    }
+
+    // Ours written, openpyxl's read: each cell's value and whether it is a number or a text,
+    // as "n:2.763" or "s:0.781或6.999", row by row.
+    void xlsxWritten_data() {
+        QTest::addColumn<QStringList>("cells");  // "n:" or "s:" then the text; "|" between
+        QTest::addColumn<QString>("seen");       // openpyxl's reading, the same way
+        QTest::newRow("header and numbers")
+            << QStringList{QStringLiteral("s:名称|s:流量Q|s:说明"), "s:K0+100|n:2.763|s:"}
+            << QStringLiteral("s:名称|s:流量Q|s:说明\ns:K0+100|n:2.763|-");
+        QTest::newRow("candidates and 无解 stay texts")
+            << QStringList{QStringLiteral("s:0.781或6.999|s:无解|n:-3E-06|n:1.5E+20")}
+            << QStringLiteral("s:0.781或6.999|s:无解|n:-3e-06|n:1.5e+20");
+        QTest::newRow("a number as typed that is not one stays text")
+            << QStringList{QStringLiteral("n: 1|n:１．５|n:1,000|n:.5")}
+            << QStringLiteral("s: 1|s:１．５|s:1,000|n:0.5");
+        QTest::newRow("markup characters and a line break")
+            << QStringList{"s:a<b & \"c\"\nd|s:x"} << "s:a<b & \"c\"\nd|s:x";
+    }
+
+    void xlsxWritten() {
+        QFETCH(QStringList, cells);
+        QFETCH(QString, seen);
+        XlsxSheet sheet;
+        for (const QString& row : cells) {
+            sheet.emplace_back();
+            for (const QString& cell : row.split('|'))
+                sheet.back().push_back({cell.mid(2).toStdString(), cell.startsWith("n:")});
+        }
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("批量.xlsx"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        const std::string bytes = writeXlsx(sheet, "水深h计算");
+        file.write(bytes.data(), qsizetype(bytes.size()));
+        file.close();
+        const QByteArray read = python(QStringLiteral(R"(
+import sys, openpyxl
+book = openpyxl.load_workbook(sys.argv[1])
+assert book.sheetnames == ['水深h计算'], book.sheetnames
+def show(v):
+    if v is None: return '-'
+    if isinstance(v, (int, float)): return 'n:' + repr(v).replace('e-0', 'e-0')
+    return 's:' + v
+print('\n'.join('|'.join(show(c.value) for c in row) for row in book.active.iter_rows()), end='')
+)"),
+                                       path);
+        QCOMPARE(QString::fromUtf8(read), seen);
+        // And ours reads ours back: every text as it was, every number the same double.
+        const auto back = readXlsx(bytes);
+        QVERIFY(back.has_value());
+        QCOMPARE(back->size(), sheet.size());
+        for (std::size_t r = 0; r < sheet.size(); ++r) {
+            for (std::size_t c = 0; c < sheet[r].size(); ++c) {
+                const XlsxCell& cell = sheet[r][c];
+                const QString again =
+                    QString::fromStdString(c < (*back)[r].size() ? (*back)[r][c] : std::string());
+                const QString wrote = QString::fromStdString(cell.text);
+                if (cell.number && isXlsxNumber(cell.text)) {
+                    QCOMPARE(std::bit_cast<quint64>(again.toDouble()),
+                             std::bit_cast<quint64>(wrote.toDouble()));
+                } else {
+                    QCOMPARE(again, wrote);
+                }
+            }
+        }
+    }
+
+    // openpyxl's written (shared strings, numbers as Python writes them, gaps, a second sheet),
+    // ours read.
+    void xlsxRead_data() {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("header, numbers, a gap, a second sheet")
+            << QStringLiteral(R"(
+ws = book.active
+ws.append(['名称', 'Q', 'b', 'm', 'i', 'n'])
+ws.append(['渠段1', 10, 5, 1.5, 0.0005, 0.025])
+ws['A4'] = '渠段3'
+ws['F4'] = 1e-05
+book.create_sheet('其他')['A1'] = 'not this one'
+)")
+            << QStringList{QStringLiteral("名称|Q|b|m|i|n"),
+                           QStringLiteral("渠段1|10|5|1.5|0.0005|0.025"), "",
+                           QStringLiteral("渠段3|||||0.00001")};
+        QTest::newRow("rich text and a formula's value") << QStringLiteral(R"(
+ws = book.active
+ws['A1'] = 'a & <b>'
+ws['B1'] = True
+ws['C1'] = '=1+1'
+)") << QStringList{"a & <b>|TRUE|"};
+    }
+
+    void xlsxRead() {
+        QFETCH(QString, script);
+        QFETCH(QStringList, rows);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("theirs.xlsx"));
+        QCOMPARE(python("import sys, openpyxl\nbook = openpyxl.Workbook()\n" + script +
+                            "\nbook.save(sys.argv[1])\n",
+                        path),
+                 QByteArray());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const auto sheet = readXlsx(file.readAll().toStdString());
+        QVERIFY(sheet.has_value());
+        QStringList got;
+        for (const auto& row : *sheet) {
+            QStringList line;
+            for (const std::string& c : row)
+                line << QString::fromStdString(c);
+            got << line.join('|');
+        }
+        QCOMPARE(got, rows);
+        QVERIFY(!readXlsx("PK not really").has_value());
     }
 };
 
