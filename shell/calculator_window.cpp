@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "hydraulics/quantities.h"
+#include "shell/batch_window.h"
 #include "shell/failure_report.h"
 #include "shell/number_field.h"
 #include "shell/qt_text.h"
@@ -44,6 +45,13 @@ CalculatorWindow::CalculatorWindow(const CalculatorTable& table, QWidget* parent
 // The calculation book is reached without a control of its own: from the context menu of
 // the window and of each field, and by F9.
 void CalculatorWindow::offerReport() {
+    // Many reaches at once: the window's own menu and its shortcut. The fields' menus keep
+    // the one entry they have.
+    batchEntry_ = new QAction(QStringLiteral("批量计算…"), this);
+    batchEntry_->setShortcut(QKeySequence(batchShortcut));
+    batchEntry_->setShortcutContext(Qt::WindowShortcut);
+    connect(batchEntry_, &QAction::triggered, this, &CalculatorWindow::openBatch);
+    addAction(batchEntry_);
     auto* entry = new QAction(QStringLiteral("计算书…"), this);
     entry->setShortcut(QKeySequence(reportShortcut));
     entry->setShortcutContext(Qt::WindowShortcut);
@@ -53,6 +61,7 @@ void CalculatorWindow::offerReport() {
     connect(this, &QWidget::customContextMenuRequested, this, [this, entry](const QPoint& at) {
         QMenu menu(this);
         menu.addAction(entry);
+        offerBatch(menu);
         menu.exec(mapToGlobal(at));
     });
     for (auto* f : findChildren<NumberField*>())
@@ -61,6 +70,17 @@ void CalculatorWindow::offerReport() {
     for (QLineEdit* result : outputs_) {
         if (auto* number = dynamic_cast<NumberField*>(result)) number->setHint(how);
     }
+}
+
+void CalculatorWindow::offerBatch(QMenu& menu) {
+    menu.addAction(batchEntry_);
+}
+
+void CalculatorWindow::openBatch() {
+    if (batch_ == nullptr) batch_ = new BatchWindow(*this);
+    batch_->show();
+    batch_->raise();
+    batch_->activateWindow();
 }
 
 void CalculatorWindow::openReport() {
@@ -86,6 +106,10 @@ void CalculatorWindow::openReport() {
 void CalculatorWindow::hideEvent(QHideEvent* event) {
     Form::hideEvent(event);
     if (report_ != nullptr) report_->hide();
+    if (batch_ != nullptr) {
+        batch_->cancel();
+        batch_->hide();
+    }
 }
 
 void CalculatorWindow::compute() {

@@ -16,6 +16,7 @@ class QMenu;
 
 namespace lintavo {
 
+class BatchWindow;
 class ReportWindow;
 
 // The key that opens the calculation book of a calculator window.
@@ -41,6 +42,10 @@ class CalculatorWindow : public Form {
     void openReport();
     ReportWindow* reportWindow() const { return report_; }
 
+    // Shows the batch window of this calculation, made on first use; null until then.
+    void openBatch();
+    BatchWindow* batchWindow() const { return batch_; }
+
   Q_SIGNALS:
     void returnRequested();
     void endRequested();
@@ -52,6 +57,7 @@ class CalculatorWindow : public Form {
 
   private:
     void offerReport();
+    void offerBatch(QMenu& menu);
 
   private:
     const CalculatorTable& calculator_;
@@ -59,6 +65,8 @@ class CalculatorWindow : public Form {
     std::vector<QLineEdit*> outputs_;  // in writing order
     Record record_;
     ReportWindow* report_ = nullptr;  // a child window, made when first opened
+    BatchWindow* batch_ = nullptr;    // the same
+    QAction* batchEntry_ = nullptr;
 };
 
 }  // namespace lintavo

@@ -25,6 +25,11 @@
 //   menu NAME           print, as one JSON array of strings, the entries of the context menu
 //                       a right-click on field NAME shows, without separators, accelerator
 //                       marks or shortcut texts
+//   batch IN OUT        in the visible calculator window, open its batch window (Ctrl+B),
+//                       import IN (.csv or .xlsx), compute every row and export OUT (.csv or
+//                       .xlsx, by the suffix), then close it; prints  batch<TAB>ROWS<TAB>FAILED
+//                       or  batch-error<TAB>REASON  when a file cannot be used
+//   batch-book FILE     the same window's rows as one calculation book, a PDF
 //   describe-failure    print the last failure report dismissed as one line of JSON:
 //                       {"title":…,"text":…,"buttons":[…]}, button texts as shown without
 //                       accelerator marks
@@ -56,6 +61,7 @@
 #include "calculators/explain.h"
 #include "calculators/windows.h"
 #include "shell/application.h"
+#include "shell/batch_window.h"
 #include "shell/qt_text.h"
 #include "shell/report_document.h"
 #include "shell/report_window.h"
@@ -337,6 +343,56 @@ class Driver {
         if (w.reportWindow() == nullptr || !w.reportWindow()->isVisible())
             throw ScriptError{
                 QStringLiteral("expected the calculation book to open, found it closed")};
+    }
+
+    // As a user would: the shortcut in the calculator window, then the window's own import,
+    // 计算 and export.
+    BatchWindow& openBatch() {
+        CalculatorWindow& w = visibleCalculator();
+        w.activateWindow();
+        QTest::keyClick(&w, Qt::Key_B, Qt::ControlModifier);
+        if (w.batchWindow() == nullptr || !w.batchWindow()->isVisible())
+            throw ScriptError{QStringLiteral("expected the batch window to open, found it closed")};
+        return *w.batchWindow();
+    }
+
+    void batch(const QString& rest) {
+        const QStringList files = rest.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (files.size() != 2) throw ScriptError{QStringLiteral("batch needs IN and OUT files")};
+        BatchWindow& window = openBatch();
+        QString error = window.importFrom(files[0]);
+        if (error.isEmpty()) {
+            const BatchWindow::Outcome outcome = window.compute();
+            error = window.exportTo(files[1]);
+            if (error.isEmpty())
+                writeLine(
+                    QStringLiteral("batch\t%1\t%2").arg(outcome.computed).arg(outcome.failed));
+        }
+        if (!error.isEmpty()) writeLine(QStringLiteral("batch-error\t") + error);
+        closeBatch(window);
+    }
+
+    // Closed, the window gives the activation back to its calculator window, as the window
+    // system does on a desktop; the offscreen platform would leave it with the closed one.
+    void closeBatch(BatchWindow& window) {
+        window.close();
+        settle();
+        auto* calculator = qobject_cast<CalculatorWindow*>(window.parentWidget());
+        if (calculator != nullptr) {
+            calculator->activateWindow();
+            if (!QTest::qWaitForWindowActive(calculator, 2000))
+                throw ScriptError{
+                    QStringLiteral("the calculator window never became active again")};
+        }
+        settle();
+    }
+
+    void batchBook(const QString& file) {
+        if (file.isEmpty()) throw ScriptError{QStringLiteral("batch-book needs a file name")};
+        BatchWindow& window = openBatch();
+        const QString error = window.exportBook(file);
+        if (!error.isEmpty()) writeLine(QStringLiteral("batch-error\t") + error);
+        closeBatch(window);
     }
 
     void screenshotReport(const QString& file) {
@@ -638,6 +694,8 @@ const Driver::Command Driver::commands[] = {
     {QLatin1StringView("describe-failure"),  &Driver::describeFailure},
     {QLatin1StringView("double-click"),      &Driver::doubleClick},
     {QLatin1StringView("selection"),         &Driver::selectionCommand},
+    {QLatin1StringView("batch"),             &Driver::batch},
+    {QLatin1StringView("batch-book"),        &Driver::batchBook},
 };
 // clang-format on
 
