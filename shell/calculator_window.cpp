@@ -60,8 +60,9 @@ void CalculatorWindow::offerReport() {
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this, [this, entry](const QPoint& at) {
         QMenu menu(this);
+        // The book stays the last entry, where it is in the fields' menus.
+        menu.addAction(batchEntry_);
         menu.addAction(entry);
-        offerBatch(menu);
         menu.exec(mapToGlobal(at));
     });
     for (auto* f : findChildren<NumberField*>())
@@ -70,10 +71,6 @@ void CalculatorWindow::offerReport() {
     for (QLineEdit* result : outputs_) {
         if (auto* number = dynamic_cast<NumberField*>(result)) number->setHint(how);
     }
-}
-
-void CalculatorWindow::offerBatch(QMenu& menu) {
-    menu.addAction(batchEntry_);
 }
 
 void CalculatorWindow::openBatch() {

@@ -57,7 +57,6 @@ class CalculatorWindow : public Form {
 
   private:
     void offerReport();
-    void offerBatch(QMenu& menu);
 
   private:
     const CalculatorTable& calculator_;
