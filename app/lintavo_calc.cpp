@@ -121,7 +121,10 @@ int run(const std::vector<std::string>& args) {
     std::istream* in = &std::cin;
     if (positional.size() == 2 && positional[1] != "-") {
 #ifdef _WIN32
-        file.open(std::filesystem::u8path(positional[1]), std::ios::binary);
+        const std::string& name = positional[1];
+        file.open(std::filesystem::path(std::u8string_view(
+                      reinterpret_cast<const char8_t*>(name.data()), name.size())),
+                  std::ios::binary);
 #else
         file.open(positional[1], std::ios::binary);
 #endif
@@ -174,6 +177,7 @@ int main(int argc, char** argv) {
 #ifdef _WIN32
     // The command line in UTF-16, so that a Chinese calculation or file name arrives whole
     // whatever the console's code page; the CSV goes in and out as bytes.
+    (void)argc;
     (void)argv;
     int count = 0;
     wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
