@@ -61,6 +61,7 @@ std::optional<std::string> convert(std::string_view bytes, UINT from, UINT to) {
     if (wide <= 0) return std::nullopt;
     std::wstring w(static_cast<std::size_t>(wide), L'\0');
     MultiByteToWideChar(from, MB_ERR_INVALID_CHARS, bytes.data(), size, w.data(), wide);
+    // Windows takes WC_ERR_INVALID_CHARS for UTF-8 and GB18030 only.
     const DWORD flags = to == CP_UTF8 || to == 54936 ? WC_ERR_INVALID_CHARS : 0;
     const int narrow = WideCharToMultiByte(to, flags, w.data(), wide, nullptr, 0, nullptr, nullptr);
     if (narrow <= 0) return std::nullopt;
@@ -69,14 +70,21 @@ std::optional<std::string> convert(std::string_view bytes, UINT from, UINT to) {
     return out;
 }
 
+// Code page 936 (GBK) where 54936 is missing, as under Wine: GBK is GB18030 but for the
+// four-byte sequences, which then fail to convert rather than convert wrongly.
+UINT gb18030CodePage() {
+    static const UINT page = IsValidCodePage(54936) ? 54936 : 936;
+    return page;
+}
+
 }  // namespace
 
 std::optional<std::string> gb18030ToUtf8(std::string_view bytes) {
-    return convert(bytes, 54936, CP_UTF8);
+    return convert(bytes, gb18030CodePage(), CP_UTF8);
 }
 
 std::optional<std::string> utf8ToGb18030(std::string_view bytes) {
-    return convert(bytes, CP_UTF8, 54936);
+    return convert(bytes, CP_UTF8, gb18030CodePage());
 }
 
 #else
