@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "calculators/batch.h"
-#include "calculators/windows.h"
+#include "calculators/catalogue.h"
 #include "formats/csv.h"
 
 #ifdef _WIN32

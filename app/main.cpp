@@ -1,4 +1,5 @@
-// Lintavo: start-up takes no arguments; it shows the main window and waits for the user.
+// Lintavo: shows the main window and waits for the user. --version and --help answer and
+// end before any window, and need no display.
 
 #include <QApplication>
 #include <QString>
@@ -6,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "calculators/windows.h"
+#include "calculators/catalogue.h"
 #include "shell/application.h"
 #include "shell/shell.h"
 
@@ -32,6 +33,12 @@ void holdBack(QtMsgType type, const QMessageLogContext&, const QString& message)
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    {
+        QStringList arguments;
+        for (int k = 0; k < argc; ++k)
+            arguments.append(QString::fromLocal8Bit(argv[k]));
+        if (const auto status = lintavo::answerCommandLine(arguments)) return *status;
+    }
 #ifdef Q_OS_WIN
     // Windows always has its window system; there is no display to look for.
     QApplication app(argc, argv);
@@ -48,7 +55,7 @@ int main(int argc, char* argv[]) {
 #endif
     lintavo::prepareApplication(app);
 
-    lintavo::Shell shell(lintavo::calculatorWindows());
+    lintavo::Shell shell(lintavo::calculations());
     QObject::connect(&shell, &lintavo::Shell::ended, &app, &QApplication::quit);
     shell.start();
     return QApplication::exec();

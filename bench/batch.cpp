@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "calculators/batch.h"
-#include "calculators/windows.h"
+#include "calculators/catalogue.h"
 #include "formats/csv.h"
 
 using namespace lintavo;
@@ -34,7 +34,7 @@ std::vector<std::vector<std::string>> rowsFor(const CalculatorTable& table, std:
                               {"5", "1.2", "1", "0.0004", "0.02"},
                               {"5", "2", "1", "1", "0.025"},
                               {"10", "1", "1", "0.001", "0.025"}};
-    const std::size_t which = static_cast<std::size_t>(&table - calculatorWindows().data());
+    const std::size_t which = static_cast<std::size_t>(&table - calculations().data());
     std::vector<std::vector<std::string>> rows(count);
     for (std::size_t r = 0; r < count; ++r) {
         for (std::size_t k = 0; k < 5; ++k)
@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
 
     std::printf("\n%-14s %10s %12s %12s %10s\n", "calculation", "press µs", "batch µs/row",
                 "overhead µs", "overhead");
-    for (const CalculatorTable& table : calculatorWindows()) {
+    for (const CalculatorTable& table : calculations()) {
         const auto rows = rowsFor(table, count);
         // The bare press: input texts to result texts, no record.
         std::size_t written = 0;

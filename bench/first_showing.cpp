@@ -11,8 +11,9 @@
 #include <QWindow>
 #include <cstdio>
 
-#include "calculators/windows.h"
+#include "calculators/catalogue.h"
 #include "shell/application.h"
+#include "shell/qt_text.h"
 #include "shell/report_window.h"
 #include "shell/shell.h"
 #include "tests/support/process_status.h"
@@ -40,12 +41,12 @@ int main(int argc, char* argv[]) {
     using namespace lintavo;
     QApplication app(argc, argv);
     prepareApplication(app);
-    Shell shell(calculatorWindows());
+    Shell shell(calculations());
     shell.start();
     Form* menu = shell.windows().front();
     if (!waitExposed(menu)) return 1;
     std::printf("peak RSS after start-up: %ld KiB\n", peakKiB());
-    for (const CalculatorTable& table : calculatorWindows()) {
+    for (const CalculatorTable& table : calculations()) {
         QElapsedTimer timer;
         timer.start();
         menu->button(table.opener)->click();
@@ -61,14 +62,7 @@ int main(int argc, char* argv[]) {
     }
     std::printf("peak RSS after opening all five windows: %ld KiB\n", peakKiB());
 
-    // A worked example for each window, in its reading order.
-    const char* examples[][5] = {
-        {"2", "1", "1", "0.001", "0.025"},       {"2.763", "2", "1", "0.001", "0.025"},
-        {"2.763", "1", "1", "0.001", "0.025"},   {"2.763", "2", "1", "1", "0.025"},
-        {"10", "0.5", "1.5", "0.0004", "0.025"},
-    };
-    std::size_t k = 0;
-    for (const CalculatorTable& table : calculatorWindows()) {
+    for (const CalculatorTable& table : calculations()) {
         menu->button(table.opener)->click();
         CalculatorWindow* shown = nullptr;
         for (Form* w : shell.windows()) {
@@ -77,7 +71,7 @@ int main(int argc, char* argv[]) {
         if (shown == nullptr || !waitExposed(shown)) return 1;
         const auto inputs = rowsWith(table.window, Role::Input);
         for (std::size_t f = 0; f < inputs.size(); ++f)
-            shown->field(inputs[f]->name)->setText(QString::fromUtf8(examples[k][f]));
+            shown->field(inputs[f]->name)->setText(qstr(table.example.at(f)));
         shown->compute();
         QElapsedTimer timer;
         timer.start();
@@ -92,7 +86,6 @@ int main(int argc, char* argv[]) {
                     qUtf8Printable(shown->objectName()), opening, following);
         shown->button(rowWith(table.window, returnButton)->name)->click();
         QApplication::processEvents();
-        ++k;
     }
     std::printf("peak RSS after opening all five books: %ld KiB\n", peakKiB());
     return 0;

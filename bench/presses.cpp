@@ -1,12 +1,17 @@
 // Each of the five presses of 计算, from input texts to result texts, against the same
 // formula evaluated in plain double, the floor of what the arithmetic itself costs.
 // Prints the time of each and the ratio to its floor; the goal is under 20 µs a press.
+// Then portablePow at the calculators' exponents: nanoseconds a call, against the C
+// library's pow, and how often its slow double-double path runs.
 
 #include <benchmark/benchmark.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -15,6 +20,8 @@
 #include "calculators/discharge.h"
 #include "calculators/normal_depth.h"
 #include "calculators/section_dimensions.h"
+#include "hydraulics/geometry.h"
+#include "hydraulics/portable_pow.h"
 
 using namespace lintavo;
 
@@ -44,18 +51,18 @@ void pressUnrecorded(benchmark::State& state, Press f, const Texts& inputs) {
     }
 }
 
-// The floors: the formulas in plain double, no kinds, no checks, no texts.
+// The floors: the formulas in plain double (the section's own, hydraulics/geometry.h), no
+// kinds, no checks, no texts.
 double manning(double b, double m, double h, double i, double n) {
-    const double A = (b + m * h) * h;
-    const double R = A / (b + 2 * h * std::sqrt(1 + m * m));
-    return A / n * std::pow(R, 1.0 / 6 + 0.5) * std::sqrt(i);
+    return PlainSection{b, m}.manningDischarge(h, i, n);
 }
 
 double plainDischarge(const double* x) {
     const double b = x[0], h = x[1], m = x[2], i = x[3], n = x[4];
-    const double A = (b + m * h) * h;
-    const double R = A / (b + 2 * h * std::sqrt(1 + m * m));
-    const double Q = A * (1 / n * std::pow(R, 1.0 / 6)) * std::sqrt(R * i);
+    const PlainSection section{b, m};
+    const double A = section.area(h);
+    const double R = section.hydraulicRadius(h);
+    const double Q = A * (1 / n * portablePow(R, 1.0 / 6)) * std::sqrt(R * i);
     return std::floor(Q * 1000) / 1000 + std::floor(Q / A * 1000) / 1000;
 }
 
@@ -91,16 +98,17 @@ double plainWidth(const double* x) {
 
 double plainSlope(const double* x) {
     const double Q = x[0], b = x[1], m = x[2], h = x[3], n = x[4];
-    const double A = (b + m * h) * h;
-    const double R = A / (b + 2 * h * std::sqrt(1 + m * m));
-    const double C = 1 / n * std::pow(R, 1.0 / 6);
+    const PlainSection section{b, m};
+    const double A = section.area(h);
+    const double R = section.hydraulicRadius(h);
+    const double C = 1 / n * portablePow(R, 1.0 / 6);
     return std::floor(Q * Q / (C * C * A * A * R) * 100000) / 100000;
 }
 
 double plainSection(const double* x) {
     const double Q = x[0], v = x[1], m = x[2], i = x[3], n = x[4];
-    const double A = Q / v, R = std::pow(n * v / std::sqrt(i), 1.5), P = A / R,
-                 s = std::sqrt(1 + m * m);
+    const double A = Q / v, R = portablePow(n * v / std::sqrt(i), 1.5), P = A / R,
+                 s = rootOfOnePlusSquare(m);
     const double D = std::sqrt(P * P + 4 * A * (m - 2 * s));
     const double h1 = (D - P) / (2 * (m - 2 * s)), h2 = (-P - D) / (2 * (m - 2 * s));
     return std::floor(h1 * 1000) / 1000 + std::floor(h2 * 1000) / 1000 +
@@ -113,6 +121,50 @@ void plain(benchmark::State& state, double (*f)(const double*), std::vector<doub
         double out = f(inputs.data());
         benchmark::DoNotOptimize(out);
     }
+}
+
+// Bases with a random significand and a binary exponent in [-20, 20], and the exponent y,
+// or (y = 0) exponents that make |y ln x| anything up to 700.
+struct PowOperands {
+    std::vector<double> x, y;
+};
+
+PowOperands powOperands(double exponent, int count) {
+    std::mt19937_64 random(7);
+    PowOperands o;
+    for (int k = 0; k < count; ++k) {
+        const std::uint64_t bits = random();
+        const auto e = static_cast<std::uint64_t>(static_cast<int>((bits >> 52) % 41) - 20 + 1023);
+        const double x = std::bit_cast<double>((e << 52) | (bits & ((std::uint64_t{1} << 52) - 1)));
+        const double lnX = std::log(x);  // only to choose operands
+        const double t = (static_cast<double>(random() % 1400001) / 1000.0 - 700.0);
+        o.x.push_back(x);
+        o.y.push_back(exponent != 0.0 || lnX == 0.0 ? exponent : t / lnX);
+    }
+    return o;
+}
+
+void powCalls(benchmark::State& state, double (*f)(double, double), double exponent) {
+    const PowOperands o = powOperands(exponent, 4096);
+    std::size_t k = 0;
+    for (auto _ : state) {
+        double r = f(o.x[k], o.y[k]);
+        benchmark::DoNotOptimize(r);
+        k = (k + 1) % o.x.size();
+    }
+}
+
+double libraryPow(double x, double y) {
+    return std::pow(x, y);
+}
+
+// The share of a million calls that portablePow settles on its slow path.
+double slowShare(double exponent) {
+    const PowOperands o = powOperands(exponent, 1000000);
+    int slow = 0;
+    for (std::size_t k = 0; k < o.x.size(); ++k)
+        slow += detail::powTakesSlowPath(o.x[k], o.y[k]);
+    return static_cast<double>(slow) / static_cast<double>(o.x.size());
 }
 
 // Keeps each run's time per iteration, to print the ratios at the end.
@@ -150,6 +202,20 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark((std::string("plain_double/") + p.name).c_str(), plain,
                                      p.floor, p.numbers);
     }
+    const struct {
+        const char* name;
+        double exponent;
+    } powers[] = {{"x^(1/6)", 1.0 / 6},
+                  {"x^(2/3)", 2.0 / 3},
+                  {"x^1.5", 1.5},
+                  {"x^2.5", 2.5},
+                  {"x^y, |y ln x|<700", 0.0}};
+    for (const auto& p : powers) {
+        benchmark::RegisterBenchmark((std::string("portablePow/") + p.name).c_str(), powCalls,
+                                     portablePow, p.exponent);
+        benchmark::RegisterBenchmark((std::string("library_pow/") + p.name).c_str(), powCalls,
+                                     libraryPow, p.exponent);
+    }
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
@@ -165,5 +231,12 @@ int main(int argc, char** argv) {
         underGoal = underGoal && ours < 20000;
     }
     std::printf("every press under 20 µs: %s\n", underGoal ? "yes" : "no");
+    std::printf("\n%-20s %14s %14s %14s\n", "power", "ours ns", "C library ns", "slow path");
+    for (const auto& p : powers) {
+        std::printf("%-20s %14.1f %14.1f %13.3f%%\n", p.name,
+                    reporter.nanoseconds[std::string("portablePow/") + p.name],
+                    reporter.nanoseconds[std::string("library_pow/") + p.name],
+                    100.0 * slowShare(p.exponent));
+    }
     return 0;
 }

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "calculators/catalogue.h"
 #include "calculators/explain.h"
-#include "calculators/windows.h"
 #include "hydraulics/quantities.h"
 
 namespace lintavo {
@@ -98,7 +98,7 @@ std::string joined(const std::vector<std::string_view>& parts) {
 
 const CalculatorTable* calculationNamed(std::string_view name) {
     name = trimmed(name);
-    for (const CalculatorTable& table : calculatorWindows()) {
+    for (const CalculatorTable& table : calculations()) {
         if (table.window.title == name || table.window.name == name) return &table;
         if (calculationAlias(table) == name) return &table;
     }

@@ -5,17 +5,11 @@
 #include <optional>
 #include <string>
 
+#include "hydraulics/geometry.h"
+
 namespace lintavo {
 
 namespace {
-
-// The discharge of a section in plain double, for saying where an answer outside the bracket
-// lies; the calculation itself never uses it.
-double plainManning(double b, double m, double h, double i, double n) {
-    const double A = (b + m * h) * h;
-    const double R = A / (b + 2 * h * std::sqrt(1 + m * m));
-    return A / n * std::pow(R, 2.0 / 3.0) * std::sqrt(i);
-}
 
 // Where a discharge that grows with x reaches Q past the bracket's 10 m: the search carried on
 // by doubling up to 100 km, then halved to a centimetre. Empty when it never gets there.
@@ -58,8 +52,11 @@ FailureCause explainBisectionFailure(const Record& record, char sought) {
     const double i = record.input('i');
     const double n = record.input('n');
     const double known = record.input(given);
+    // The discharge in plain double, for saying where an answer outside the bracket lies;
+    // the calculation itself never uses it.
     const auto discharge = [&](double x) {
-        return depth ? plainManning(known, m, x, i, n) : plainManning(x, m, known, i, n);
+        return depth ? PlainSection{known, m}.manningDischarge(x, i, n)
+                     : PlainSection{x, m}.manningDischarge(known, i, n);
     };
     const std::string_view step = "f(x)";
     switch (record.failure->kind) {
@@ -95,6 +92,16 @@ FailureCause explainBisectionFailure(const Record& record, char sought) {
             // Where x = 0 carries nothing (a depth of 0; a width of 0 in a rectangle), this is
             // a negative Q; in a trapezoid the triangle of zero width already carries Q0.
             const double atZero = discharge(0);
+            if (!std::isfinite(atZero)) {
+                // Only a section that cannot exist gets here: a root of a negative area.
+                if (m < 0 || known < 0) {
+                    return {step,
+                            (m < 0 ? std::string("边坡系数 m") : givenName) +
+                                " 为负：这样的断面不存在，找不到" + what + "。",
+                            m < 0 ? "m" : std::string(1, given)};
+                }
+                return {step, "没有任何" + what + "能通过这一流量。请检查各输入值。", "Q"};
+            }
             if (!(Q > atZero)) {
                 if (depth) return {step, "流量 Q 为负：没有水深能通过负的流量。", "Q"};
                 return {step,

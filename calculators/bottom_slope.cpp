@@ -21,7 +21,7 @@ Value computeBottomSlope(Value Q, Value b, Value m, Value h, Value n, Record* re
 Texts pressBottomSlope(std::span<const std::string> inputs, Record* record) {
     const auto [Q, b, m, h, n] = readInputs(inputs, "Qbmhn", record);
     const Value i = computeBottomSlope(Q, b, m, h, n, record);
-    return writeResults(record, {{'i', i, formatResult(floorTruncate(i, 5))}});
+    return writeResults(record, {{'i', i, toFiveDecimals}});
 }
 
 }  // namespace lintavo
@@ -32,7 +32,7 @@ FailureCause explainBottomSlopeFailure(const Record& record) {
     const std::string_view step =
         record.nextStep({"A", "P", "R", "C", "C²", "Q²", "A²", "C²·A²·R", "i"});
     const FailureKind kind = record.failure->kind;
-    if (auto cause = explainSectionStep(step, kind)) return *cause;
+    if (auto cause = explainSectionStep(record, step, kind)) return *cause;
     if (step == "i" && kind == FailureKind::DivisionByZero) {
         return {step,
                 "过水断面面积 A = 0（水深 h 为 0，或 b + m·h = 0），i = Q²/(C²·A²·R) 的分母为 0。",

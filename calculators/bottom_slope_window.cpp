@@ -1,7 +1,7 @@
 // The window 底坡i计算: Q, b, m, h, n in (m is read before h); the bottom slope i out.
 
 #include "calculators/bottom_slope.h"
-#include "calculators/windows.h"
+#include "calculators/catalogue.h"
 
 namespace lintavo {
 
@@ -40,6 +40,9 @@ constinit const CalculatorTable bottomSlopeWindow{
     .opener    = "底坡i的计算",
     .press     = pressBottomSlope,
     .explain   = explainBottomSlopeFailure,
+    .steps     = bottomSlopeSteps,
+    .describe  = describeOwnChannel,
+    .example   = {"2.763", "2", "1", "1", "0.025"},
 };
 // clang-format on
 

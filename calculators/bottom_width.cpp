@@ -19,7 +19,7 @@ Value solveBottomWidth(Value Q, Value h, Value m, Value i, Value n, Record* reco
 Texts pressBottomWidth(std::span<const std::string> inputs, Record* record) {
     const auto [Q, h, m, i, n] = readInputs(inputs, "Qhmin", record);
     const Value b = solveBottomWidth(Q, h, m, i, n, record);
-    return writeResults(record, {{'b', b, formatResult(floorTruncate(b, 3))}});
+    return writeResults(record, {{'b', b, toThreeDecimals}});
 }
 
 FailureCause explainBottomWidthFailure(const Record& record) {

@@ -1,7 +1,7 @@
 // The window 计算渠道底宽b: Q, h, m, i, n in; the bottom width b out.
 
 #include "calculators/bottom_width.h"
-#include "calculators/windows.h"
+#include "calculators/catalogue.h"
 
 namespace lintavo {
 
@@ -40,6 +40,10 @@ constinit const CalculatorTable bottomWidthWindow{
     .opener    = "底宽b的计算",
     .press     = pressBottomWidth,
     .explain   = explainBottomWidthFailure,
+    .steps     = {},
+    .sought    = 'b',
+    .describe  = describeOwnChannel,
+    .example   = {"2.763", "1", "1", "0.001", "0.025"},
 };
 // clang-format on
 

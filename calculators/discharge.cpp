@@ -18,8 +18,7 @@ Discharge computeDischarge(Value b, Value h, Value m, Value i, Value n, Record* 
 Texts pressDischarge(std::span<const std::string> inputs, Record* record) {
     const auto [b, h, m, i, n] = readInputs(inputs, "bhmin", record);
     const auto [Q, v] = computeDischarge(b, h, m, i, n, record);
-    return writeResults(record, {{'Q', Q, formatResult(floorTruncate(Q, 3))},
-                                 {'v', v, formatResult(floorTruncateSingle(v))}});
+    return writeResults(record, {{'Q', Q, toThreeDecimals}, {'v', v, singleToThreeDecimals}});
 }
 
 }  // namespace lintavo
@@ -29,7 +28,7 @@ namespace lintavo {
 FailureCause explainDischargeFailure(const Record& record) {
     const std::string_view step = record.nextStep({"A", "P", "R", "C", "Q", "v"});
     const FailureKind kind = record.failure->kind;
-    if (auto cause = explainSectionStep(step, kind)) return *cause;
+    if (auto cause = explainSectionStep(record, step, kind)) return *cause;
     if (step == "Q" && kind == FailureKind::InvalidArgument) {
         return {step,
                 "底坡 i 为负：Q = A·C·√(R·i) 中的 √(R·i) 是负数开方。底坡应为正数，例如 0.001。",

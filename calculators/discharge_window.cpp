@@ -1,7 +1,7 @@
 // The window 流量Q计算: b, h, m, i, n in; Q and v out.
 
+#include "calculators/catalogue.h"
 #include "calculators/discharge.h"
-#include "calculators/windows.h"
 
 namespace lintavo {
 
@@ -43,6 +43,9 @@ constinit const CalculatorTable dischargeWindow{
     .opener    = "流量Q的计算",
     .press     = pressDischarge,
     .explain   = explainDischargeFailure,
+    .steps     = dischargeSteps,
+    .describe  = describeOwnChannel,
+    .example   = {"2", "1", "1", "0.001", "0.025"},
 };
 // clang-format on
 

@@ -1,8 +1,8 @@
 #include "calculators/explain.h"
 
-#include <charconv>
-
+#include "calculators/numbers.h"
 #include "calculators/table.h"
+#include "hydraulics/number_text.h"
 #include "hydraulics/quantities.h"
 
 namespace lintavo {
@@ -17,16 +17,45 @@ std::string_view captionOf(char symbol) {
     return {};
 }
 
-// The cause of a failure while the inputs were read; the same in every calculation.
+// The cause of a failure while the inputs were read; the same in every calculation. An empty
+// field is named with every other empty one, so that one press shows all that is missing.
 FailureCause readingCause(const Record& record) {
     const RecordedInput& input = record.inputs.at(*record.failure->input);
-    const std::string field = "“" + std::string(captionOf(input.symbol)) + "”";
+    const auto quoted = [](char symbol) { return "“" + std::string(captionOf(symbol)) + "”"; };
+    if (isBlankText(input.text)) {
+        std::string names;
+        std::string symbols;
+        for (const TypedInput& typed : record.typed) {
+            if (!isBlankText(typed.text)) continue;
+            if (!names.empty()) names += "、";
+            names += quoted(typed.symbol);
+            symbols += typed.symbol;
+        }
+        return {"", names + "为空，请输入数值。", symbols};
+    }
+    const std::string field = quoted(input.symbol);
     if (record.failure->kind == FailureKind::Overflow) {
         return {"", field + "的数值超出了单精度数的范围（约 ±3.4×10³⁸），请输入较小的数值。",
                 std::string(1, input.symbol)};
     }
     return {"", field + "不是有效的数字，请输入一个数，例如 2 或 0.025。",
             std::string(1, input.symbol)};
+}
+
+// A result computed in full whose cut to the field's decimals overflowed: a value so large
+// that multiplying it by 1000 or 100000 leaves the double range.
+FailureCause cuttingCause(const Record& record) {
+    const char symbol = *record.cutting;
+    std::string sentence = "“" + std::string(captionOf(symbol)) + "”的计算值";
+    if (const auto value = record.valueOf(std::string_view(&symbol, 1)))
+        sentence += "约为 " + recordNumber(value->number()) + "，";
+    sentence +=
+        "过大：截取小数位时乘以 1000 或 100000 超出了双精度数的范围（溢出），无法写入。"
+        "请检查输入是否过大或过小。";
+    std::string fields;
+    for (const TypedInput& typed : record.typed)
+        fields += typed.symbol;
+    return {"", sentence, fields};
 }
 
 // The symbols a record read, in reading order: "bhmin".
@@ -37,18 +66,11 @@ std::string inputSymbols(const Record& record) {
     return symbols;
 }
 
-bool isKey(std::string_view step) {
-    for (std::string_view key :
-         {"A", "P", "R", "C", "Q", "v", "i", "s", "D", "h1", "h2", "b1", "b2"}) {
-        if (step == key) return true;
-    }
-    return false;
-}
-
 }  // namespace
 
 FailureCause explainFailure(const CalculatorTable& table, const Record& record) {
     if (record.failure->input) return readingCause(record);
+    if (record.cutting) return cuttingCause(record);
     FailureCause cause = table.explain(record);
     if (cause.sentence.empty()) {
         // An operation beyond the double range: only extreme inputs get there, and any of them
@@ -59,11 +81,19 @@ FailureCause explainFailure(const CalculatorTable& table, const Record& record) 
     return cause;
 }
 
-std::optional<FailureCause> explainSectionStep(std::string_view step, FailureKind kind) {
+std::optional<FailureCause> explainSectionStep(const Record& record, std::string_view step,
+                                               FailureKind kind) {
     if (step == "R" && kind == FailureKind::DivisionByZero) {
+        if (record.input('b') == 0 && record.input('h') == 0) {
+            return FailureCause{
+                step,
+                "湿周 P = 0：底宽 b 和水深 h 都为 0，没有过水断面，水力半径 R = A/P "
+                "无法计算。请输入底宽和水深。",
+                "bh"};
+        }
         return FailureCause{step,
-                            "湿周 P = 0：底宽 b 和水深 h 都为 0，没有过水断面，水力半径 R = A/P "
-                            "无法计算。请输入底宽和水深。",
+                            "湿周 P = b + 2·h·√(1 + m²) = 0：负的底宽 b 与两侧边坡的长度正好相抵，"
+                            "这样的断面不存在，水力半径 R = A/P 无法计算。底宽和水深应为正数。",
                             "bh"};
     }
     if (step == "C" && kind == FailureKind::DivisionByZero) {
@@ -93,74 +123,6 @@ std::vector<std::string_view> fieldsFor(const CalculatorTable& table, std::strin
         }
     }
     return fields;
-}
-
-Channel channelOf(const Record& record) {
-    const auto value = [&record](char symbol) {
-        for (const RecordedResult& result : record.results) {
-            if (result.symbol == symbol && result.exact) return result.exact->number();
-        }
-        const auto found = record.valueOf(std::string_view(&symbol, 1));
-        return found ? found->number() : 0.0;
-    };
-    return {value('Q'), value('b'), value('h'), value('m'), value('i'), value('n')};
-}
-
-std::vector<Channel> candidateChannels(const Record& record) {
-    std::vector<Channel> candidates;
-    const auto number = [&record](std::string_view symbol) { return record.valueOf(symbol); };
-    for (const auto& [depth, width] : {std::pair{"h1", "b1"}, std::pair{"h2", "b2"}}) {
-        const auto h = number(depth);
-        const auto b = number(width);
-        if (!h || !b || !(h->number() > 0) || !(b->number() > 0)) continue;
-        candidates.push_back({number("Q")->number(), b->number(), h->number(),
-                              number("m")->number(), number("i")->number(), number("n")->number()});
-    }
-    return candidates;
-}
-
-std::string recordNumber(double x) {
-    char buffer[48];
-    const auto end =
-        std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::general, 9);
-    return {buffer, end.ptr};
-}
-
-std::vector<std::pair<std::string, std::string>> reportValues(const CalculatorTable& table,
-                                                              const Record& record) {
-    std::vector<std::pair<std::string, std::string>> values;
-    const auto add = [&values](std::string key, std::string text) {
-        for (const auto& kept : values) {
-            if (kept.first == key) return;  // the calculation's own value stands
-        }
-        values.emplace_back(std::move(key), std::move(text));
-    };
-    for (const RecordedInput& input : record.inputs) {
-        if (input.value) add(std::string(1, input.symbol), recordNumber(input.value->number()));
-    }
-    for (const RecordedStep& step : record.steps) {
-        if (isKey(step.symbol)) add(std::string(step.symbol), recordNumber(step.value.number()));
-    }
-    for (const RecordedResult& result : record.results) {
-        if (result.exact) add(std::string(1, result.symbol), recordNumber(result.exact->number()));
-    }
-    if (record.failure || !table.channelResult) return values;
-
-    const ChannelHydraulics channel = hydraulicsOf(channelOf(record));
-    const auto addComputed = [&add](const char* key, const Computed<double>& quantity) {
-        if (quantity.exists()) add(key, recordNumber(quantity.value()));
-    };
-    addComputed("A", channel.A);
-    addComputed("P", channel.P);
-    addComputed("R", channel.R);
-    addComputed("C", channel.C);
-    addComputed("v", channel.v);
-    addComputed("B", channel.B);
-    addComputed("Fr", channel.Fr);
-    if (channel.regime.exists()) add("regime", std::string(flowRegimeName(channel.regime.value())));
-    addComputed("hc", channel.hc);
-    addComputed("ik", channel.ik);
-    return values;
 }
 
 }  // namespace lintavo

@@ -18,7 +18,7 @@ Value solveNormalDepth(Value Q, Value b, Value m, Value i, Value n, Record* reco
 Texts pressNormalDepth(std::span<const std::string> inputs, Record* record) {
     const auto [Q, b, m, i, n] = readInputs(inputs, "Qbmin", record);
     const Value h = solveNormalDepth(Q, b, m, i, n, record);
-    return writeResults(record, {{'h', h, formatResult(floorTruncate(h, 3))}});
+    return writeResults(record, {{'h', h, toThreeDecimals}});
 }
 
 FailureCause explainNormalDepthFailure(const Record& record) {

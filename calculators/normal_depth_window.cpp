@@ -1,7 +1,7 @@
 // The window 水深h计算: Q, b, m, i, n in; the normal depth h out.
 
+#include "calculators/catalogue.h"
 #include "calculators/normal_depth.h"
-#include "calculators/windows.h"
 
 namespace lintavo {
 
@@ -40,6 +40,10 @@ constinit const CalculatorTable normalDepthWindow{
     .opener    = "水深h的计算",
     .press     = pressNormalDepth,
     .explain   = explainNormalDepthFailure,
+    .steps     = {},
+    .sought    = 'h',
+    .describe  = describeOwnChannel,
+    .example   = {"2.763", "2", "1", "0.001", "0.025"},
 };
 // clang-format on
 

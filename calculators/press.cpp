@@ -2,11 +2,25 @@
 
 namespace lintavo {
 
-Texts writeResults(Record* record, std::initializer_list<RecordedResult> results) {
+Texts writeResults(Record* record, std::initializer_list<Written> results) {
+    std::vector<RecordedResult> made;
+    for (const Written& written : results) {
+        if (written.cut == nullptr) {
+            made.push_back({written.symbol, std::nullopt, written.text, written.rule});
+            continue;
+        }
+        try {
+            made.push_back({written.symbol, written.exact, written.cut->apply(*written.exact),
+                            written.cut->rule});
+        } catch (const CalculationFailure&) {
+            if (record != nullptr) record->cutting = written.symbol;
+            throw;
+        }
+    }
     Texts texts;
-    for (const RecordedResult& result : results) {
+    for (RecordedResult& result : made) {
         texts.push_back(result.text);
-        if (record != nullptr) record->results.push_back(result);
+        if (record != nullptr) record->results.push_back(std::move(result));
     }
     return texts;
 }

@@ -12,6 +12,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "calculators/record.h"
@@ -23,17 +24,23 @@ using Texts = std::vector<std::string>;
 using Press = Texts (*)(std::span<const std::string> inputs, Record* record);
 
 // Converts the input texts in order, one for each letter of `symbols`, the quantities they
-// hold; the first that fails stops the reading, and the failure names it by its place:
+// hold (the slope i also as "1/N"); the first that fails stops the reading, and the failure
+// names it by its place:
 //   readInputs({"2", "x", …}, "bhmin", record) throws TypeMismatch at input 1 (h).
 template <std::size_t L>
 std::array<Value, L - 1> readInputs(std::span<const std::string> texts, const char (&symbols)[L],
                                     Record* record) {
     std::array<Value, L - 1> values{};
+    if (record != nullptr) {
+        for (std::size_t k = 0; k + 1 < L; ++k)
+            record->typed.push_back({symbols[k], k < texts.size() ? texts[k] : std::string()});
+    }
     for (std::size_t k = 0; k + 1 < L; ++k) {
         const std::string text = k < texts.size() ? texts[k] : std::string();
         if (record != nullptr) record->inputs.push_back({symbols[k], text, std::nullopt});
         try {
-            values[k] = parseInput(text);
+            // A slope may be typed as engineers write it, 1/3000 or 1:3000.
+            values[k] = symbols[k] == 'i' ? parseSlopeInput(text) : parseInput(text);
         } catch (CalculationFailure& failure) {
             throw failure.atInput(k);
         }
@@ -42,8 +49,40 @@ std::array<Value, L - 1> readInputs(std::span<const std::string> texts, const ch
     return values;
 }
 
-// The texts of the result fields, in the order they are written, kept in the record too.
-Texts writeResults(Record* record, std::initializer_list<RecordedResult> results);
+// How a result is cut to the text its field shows, with the rule in the words the book uses.
+// The press names the cut where it writes the result, so the rule cannot drift from the
+// arithmetic: {'Q', Q, toThreeDecimals} writes formatResult(floorTruncate(Q, 3)).
+struct Cut {
+    std::string (*apply)(Value exact);
+    std::string_view rule;
+};
+
+inline constexpr Cut toThreeDecimals{[](Value x) { return formatResult(floorTruncate(x, 3)); },
+                                     "向下截取到 3 位小数"};
+inline constexpr Cut toFiveDecimals{[](Value x) { return formatResult(floorTruncate(x, 5)); },
+                                    "向下截取到 5 位小数"};
+inline constexpr Cut singleToThreeDecimals{
+    [](Value v) { return formatResult(floorTruncateSingle(v)); }, "取单精度，向下截取到 3 位小数"};
+// The rule of 断面尺寸's fields, whose texts come from formatCandidates.
+inline constexpr std::string_view candidatesRule =
+    "正根各向下截取到 3 位小数，以“或”相连；无正根时写“无解”";
+
+// A result as the press writes it: cut from its exact value, or a text made otherwise.
+struct Written {
+    Written(char quantity, Value value, const Cut& howCut)
+        : symbol(quantity), exact(value), cut(&howCut) {}
+    Written(char quantity, std::string written, std::string_view howMade)
+        : symbol(quantity), text(std::move(written)), rule(howMade) {}
+    char symbol;
+    std::optional<Value> exact;
+    const Cut* cut = nullptr;
+    std::string text;
+    std::string_view rule;
+};
+
+// The texts of the result fields, in the order they are written, kept in the record too. Every
+// text is made before any is returned; a cut that fails (an overflow) is noted in the record.
+Texts writeResults(Record* record, std::initializer_list<Written> results);
 
 // Runs a press with a fresh record and keeps a failure there instead of throwing it:
 // the result texts, or none when the press failed.

@@ -20,6 +20,11 @@
 
 namespace lintavo {
 
+struct TypedInput {
+    char symbol;
+    std::string text;
+};
+
 struct RecordedInput {
     char symbol;                 // the quantity it holds: 'Q', 'b', …
     std::string text;            // as typed
@@ -41,6 +46,7 @@ struct RecordedResult {
     char symbol;                 // the quantity written
     std::optional<Value> exact;  // before it was cut (none for a field of candidates)
     std::string text;            // as written into the field
+    std::string_view rule;       // how the text was cut from the exact value, in words
 };
 
 struct RecordedFailure {
@@ -50,11 +56,13 @@ struct RecordedFailure {
 };
 
 struct Record {
+    std::vector<TypedInput> typed;  // every input field, read or not, in reading order
     std::vector<RecordedInput> inputs;
     std::vector<RecordedStep> steps;
     std::optional<RecordedBisection> bisection;
     std::vector<RecordedResult> results;
     std::optional<RecordedFailure> failure;
+    std::optional<char> cutting;  // the result whose cut failed
 
     // The value of an input or a step by its symbol, the last one kept under that name.
     std::optional<Value> valueOf(std::string_view symbol) const;

@@ -1,55 +1,22 @@
 #include "calculators/report.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <map>
+#include <optional>
 
+#include "calculators/design_report.h"
 #include "calculators/explain.h"
+#include "calculators/numbers.h"
+#include "calculators/summary.h"
 #include "calculators/table.h"
+#include "hydraulics/number_text.h"
 #include "hydraulics/quantities.h"
 
 namespace lintavo {
 
 namespace {
-
-// How each recorded step is written: its name, its formula with the operands in braces, and
-// its unit. The braces become the symbols in the formula and the numbers in the substitution.
-struct StepForm {
-    std::string_view symbol;
-    std::string_view name;
-    std::string_view formula;
-    std::string_view unit;
-};
-
-constexpr StepForm channelSteps[] = {
-    {"A", "过水断面面积", "({b} + {m}·{h})·{h}", "m²"},
-    {"P", "湿周", "{b} + 2·{h}·√(1 + {m}²)", "m"},
-    {"R", "水力半径", "{A} / {P}", "m"},
-    {"C", "谢才系数", "(1 / {n})·{R}^(1/6)", "m½/s"},
-    {"Q", "流量", "{A}·{C}·√({R}·{i})", "m³/s"},
-    {"v", "流速（单精度）", "{Q} / {A}", "m/s"},
-    {"C²", "谢才系数的平方", "{C}²", "m/s²"},
-    {"Q²", "流量的平方", "{Q}²", "m⁶/s²"},
-    {"A²", "面积的平方", "{A}²", "m⁴"},
-    {"C²·A²·R", "分母", "{C²}·{A²}·{R}", "m⁶/s²"},
-    {"i", "底坡", "{Q²} / ({C²·A²·R})", ""},
-};
-
-constexpr StepForm sectionSteps[] = {
-    {"A", "过水断面面积", "{Q} / {v}", "m²"},
-    {"R", "水力半径", "({n}·{v} / {i}^0.5)^1.5", "m"},
-    {"P", "湿周", "{A} / {R}", "m"},
-    {"s", "边坡因子", "√(1 + {m}²)", ""},
-    {"D", "判别式的根", "√({P}² + 4·{A}·({m} − 2·{s}))", "m"},
-    {"h1", "水深第一根", "({D} − {P}) / (2·({m} − 2·{s}))", "m"},
-    {"h2", "水深第二根", "(−{P} − {D}) / (2·({m} − 2·{s}))", "m"},
-    {"b1", "对应底宽", "{P} − 2·{s}·{h1}", "m"},
-    {"b2", "对应底宽", "{P} − 2·{s}·{h2}", "m"},
-};
-
-bool isSection(const Record& record) {
-    return std::any_of(record.inputs.begin(), record.inputs.end(),
-                       [](const RecordedInput& in) { return in.symbol == 'v'; });
-}
 
 std::string unitOf(char symbol) {
     switch (symbol) {
@@ -75,7 +42,7 @@ std::string captionOf(char symbol) {
 // A number inside a substituted formula: a negative one in brackets, so that "b + m·h"
 // with m = −1 reads "2 + (-1) × 1".
 std::string operand(double x) {
-    const std::string text = recordNumber(x);
+    const std::string text = readableNumber(x);
     return x < 0 ? "(" + text + ")" : text;
 }
 
@@ -143,21 +110,22 @@ std::string flowRegimeText(const Computed<FlowRegime>& regime) {
 
 ReportRow quantityRow(std::string name, std::string symbol, const Computed<double>& q,
                       std::string unit) {
-    if (q.exists()) return {std::move(name), std::move(symbol), recordNumber(q.value()), unit, {}};
+    if (q.exists())
+        return {std::move(name), std::move(symbol), readableNumber(q.value()), unit, {}};
     return {std::move(name), std::move(symbol), "—", std::move(unit), std::string(q.reason())};
 }
 
 // The channel's section 2 quantities; `own` holds the calculation's own A, P, R, C, which
 // take the place of the ones computed here.
-std::vector<ReportRow> hydraulicRows(const Channel& channel, const Record* own) {
-    const ChannelHydraulics hy = hydraulicsOf(channel);
+std::vector<ReportRow> hydraulicRows(const Channel& channel, const ChannelHydraulics& hy,
+                                     const Record* own) {
     std::vector<ReportRow> rows;
     const auto add = [&](const char* name, const char* symbol, const Computed<double>& q,
                          const char* unit) {
         ReportRow row = quantityRow(name, symbol, q, unit);
         if (own != nullptr) {
             if (const auto v = own->valueOf(symbol)) {
-                row.value = recordNumber(v->number());
+                row.value = readableNumber(v->number());
                 row.note = "计算过程值";
             }
         }
@@ -180,72 +148,216 @@ std::vector<ReportRow> hydraulicRows(const Channel& channel, const Record* own) 
     ReportRow depth{"水深与临界水深", "h : hc", "—", "", std::string(hy.depthRegime.reason())};
     if (hy.depthRegime.exists()) {
         const FlowRegime r = hy.depthRegime.value();
-        depth.value = "h = " + recordNumber(channel.h) +
+        depth.value = "h = " + readableNumber(channel.h) +
                       (r == FlowRegime::Subcritical ? " > "
                        : r == FlowRegime::Critical  ? " = "
                                                     : " < ") +
-                      "hc = " + recordNumber(hy.hc.value());
+                      "hc = " + readableNumber(hy.hc.value());
         depth.note = std::string(flowRegimeName(r));
     }
     rows.push_back(depth);
     ReportRow slope{"底坡与临界底坡", "i : ik", "—", "", std::string(hy.slope.reason())};
     if (hy.slope.exists()) {
         const SlopeKind k = hy.slope.value();
-        slope.value = "i = " + recordNumber(channel.i) +
+        slope.value = "i = " + readableNumber(channel.i) +
                       (k == SlopeKind::Mild       ? " < "
                        : k == SlopeKind::Critical ? " = "
                                                   : " > ") +
-                      "ik = " + recordNumber(hy.ik.value());
+                      "ik = " + readableNumber(hy.ik.value());
         slope.note = std::string(slopeKindName(k));
     }
     rows.push_back(slope);
     return rows;
 }
 
-std::string ruleFor(char symbol, bool candidates) {
-    if (candidates) return "正根各向下截取到 3 位小数，以“或”相连；无正根时写“无解”";
-    if (symbol == 'v') return "取单精度，向下截取到 3 位小数";
-    if (symbol == 'i') return "向下截取到 5 位小数";
-    return "向下截取到 3 位小数";
+}  // namespace
+
+namespace {
+
+// A slope as engineers write it beside the decimal: 0.000299981 is "1/3334".
+std::string slopeRatio(double i) {
+    if (!(i > 0) || !(i < 1)) return {};
+    const double denominator = std::floor(1 / i + 0.5);
+    return denominator < 1e9 ? "1/" + recordNumber(denominator) : std::string();
+}
+
+// The typed decimal as a double, when the text is plain ASCII: to tell whether the single it
+// was read as would look different at the book's precision.
+std::optional<double> typedDecimal(const std::string& text) {
+    const std::string t = trimmed(text);
+    double x = 0;
+    const auto [end, error] = std::from_chars(t.data(), t.data() + t.size(), x);
+    if (error != std::errc() || end != t.data() + t.size()) return std::nullopt;
+    return x;
+}
+
+ReportRow knownRow(const RecordedInput& in) {
+    ReportRow row{captionOf(in.symbol), std::string(1, in.symbol), in.text, unitOf(in.symbol), {}};
+    if (trimmed(in.text).empty()) row.value = "（空）";
+    if (!in.value) {
+        row.note = isBlankText(in.text) ? "为空" : "无法读取为数字";
+        return row;
+    }
+    const double read = in.value->number();
+    const auto typed = typedDecimal(in.text);
+    if (!typed || readableNumber(*typed) != readableNumber(read))
+        row.note = "读作 " + readableNumber(read);
+    if (in.symbol == 'i') {
+        const std::string ratio = slopeRatio(read);
+        if (!ratio.empty() && trimmed(in.text) != ratio)
+            row.note += (row.note.empty() ? "即 " : "，即 ") + ratio;
+    }
+    return row;
+}
+
+// Where the failed step of a bisection lies when the bracket never closed: the residual could
+// not be evaluated at all.
+void describeBisection(CalculationReport& report, const Record& record, char sought) {
+    const std::string xs(1, sought);
+    report.bisection.push_back("f(" + xs + ") = Q − (1/n)·A·R^(2/3)·√i，A、R 按 " + xs +
+                               " 计算；求 f(" + xs + ") = 0 的根");
+    report.bisection.push_back(
+        "初始区间 [0, 10] m，每次取中点，f(下端)·f(中点) > 0 时移下端，否则移上端");
+    if (!record.bisection) {
+        report.bisection.push_back("在区间端点计算 f(" + xs + ") 时失败，对分未能进行");
+        return;
+    }
+    report.bisection.push_back("对分 " + std::to_string(record.bisection->halvings) +
+                               " 次，最终区间 [" + recordNumber(record.bisection->lo.number()) +
+                               ", " + recordNumber(record.bisection->hi.number()) + "] m");
+    if (!record.failure) {
+        report.bisection.push_back(
+            xs + " = (下端 + 上端) / 2 = " +
+            recordNumber((record.bisection->lo.number() + record.bisection->hi.number()) / 2) +
+            " m");
+    }
+}
+
+// How the window shows a quantity of the channel: the text it wrote or the one the user typed,
+// else the full value, said to be one.
+std::string shownText(const Record& record, char symbol, double full) {
+    for (const RecordedResult& result : record.results) {
+        if (result.symbol == symbol && result.exact) return result.text;
+    }
+    for (const RecordedInput& in : record.inputs) {
+        if (in.symbol == symbol) return trimmed(in.text);
+    }
+    return recordNumber(full) + "（计算值）";
+}
+
+std::string failureKindText(FailureKind kind) {
+    switch (kind) {
+        case FailureKind::TypeMismatch:
+            return "输入值不是数字";
+        case FailureKind::Overflow:
+            return "数值溢出";
+        case FailureKind::DivisionByZero:
+            return "除以零";
+        case FailureKind::InvalidArgument:
+            return "无效的运算（负数开方或负数的分数次幂）";
+        case FailureKind::NoSolution:
+            return "计算范围内无解";
+    }
+    return {};
+}
+
+// 五、断面方案: the best section, the practical economic sections each with its 采用此方案,
+// and where the press's channel, or each of 断面尺寸's candidates, stands among them.
+ReportSection schemesSection(const PressSummary& summary, const Schemes& s) {
+    const auto n6 = schemeNumber;
+    const auto fixed = [](double x, int decimals) {
+        char buffer[48];
+        const auto end =
+            std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::fixed, decimals);
+        return std::string(buffer, end.ptr);
+    };
+    ReportSection section{"五、断面方案", {}, ReportFigure::Schemes};
+    section.blocks.emplace_back("按 Q = " + n6(s.Q) + " m³/s，m = " + n6(s.m) + "，i = " + n6(s.i) +
+                                "，n = " + n6(s.n) +
+                                "：水力最佳断面与实用经济断面（面积为最佳断面的 α 倍）。");
+    const BestSection& best = s.best;
+    ReportTable bestTable{{"水力最佳断面", "公式", "数值"}, {}};
+    const auto bestRow = [&bestTable](std::string name, std::string formula, std::string value) {
+        bestTable.rows.push_back({{std::move(name)}, {std::move(formula)}, {std::move(value)}});
+    };
+    bestRow("K", "2√(1 + m²) − m", n6(best.K));
+    bestRow("水深 h0", "2^(1/4)·(nQ/(K·√i))^(3/8)", n6(best.h0) + " m");
+    bestRow("底宽 b0", "2(√(1 + m²) − m)·h0", n6(best.b0) + " m");
+    bestRow("面积 A0", "(b0 + m·h0)·h0", n6(best.A0) + " m²");
+    bestRow("湿周 χ0", "b0 + 2√(1 + m²)·h0", n6(best.P0) + " m");
+    bestRow("水力半径 R0", "A0/χ0 = h0/2", n6(best.R0) + " m");
+    bestRow("流速 v0", "Q/A0", n6(best.v0) + " m/s");
+    section.blocks.emplace_back(std::move(bestTable));
+
+    ReportTable rows{{"α", "h/h0", "h (m)", "b (m)", "β = b/h", "A (m²)", "面积增加", "v (m/s)",
+                      "回算 Q (m³/s)"},
+                     {}};
+    const bool checked = std::any_of(s.rows.begin(), s.rows.end(), [](const SchemeRow& row) {
+        return row.verdict != VelocityVerdict::Unchecked;
+    });
+    if (checked) rows.header.emplace_back("流速");
+    rows.header.emplace_back();
+    for (std::size_t k = 0; k < s.rows.size(); ++k) {
+        const SchemeRow& row = s.rows[k];
+        std::vector<std::string> texts{fixed(row.alpha, 2),
+                                       n6(row.eta),
+                                       schemeLength(row.h),
+                                       schemeLength(row.b),
+                                       n6(row.beta),
+                                       n6(row.A),
+                                       fixed(100.0 * row.areaIncrease, 2) + "%",
+                                       n6(row.v),
+                                       n6(row.Q)};
+        if (checked) texts.emplace_back(velocityVerdictName(row.verdict));
+        std::vector<ReportCell> cells;
+        for (std::string& text : texts)
+            cells.push_back({std::move(text), row.verdict == VelocityVerdict::NotMet, {}});
+        cells.push_back(
+            {"采用此方案", false, std::string(schemeLinkScheme) + ":" + std::to_string(k)});
+        rows.rows.push_back(std::move(cells));
+    }
+    section.blocks.emplace_back(std::move(rows));
+
+    for (const SummaryChannel& channel : summary.channels) {
+        if (!channel.exists()) continue;
+        const Computed<double> alpha = areaRatioOf(s, channel.channel().b, channel.channel().h);
+        if (!alpha.exists()) continue;
+        const std::string& heading = channel.described.heading;
+        section.blocks.emplace_back((heading.empty() ? "" : heading + "：") +
+                                    schemePlacement(alpha.value()));
+    }
+    section.blocks.emplace_back(
+        "回算 Q 按曼宁公式 Q = (1/n)·A·R^(2/3)·√i 由各行的 b、h 计算。"
+        "“采用此方案”在“流量Q计算”中填入该行的 b、h（3 位小数）和本次的 m、i、n。");
+    return section;
 }
 
 }  // namespace
 
 CalculationReport buildReport(const CalculatorTable& table, const Record& record, std::string when,
-                              std::string program) {
+                              std::string program, const DesignContext* design) {
     CalculationReport report;
     report.calculation = std::string(table.window.title);
     report.when = std::move(when);
     report.program = std::move(program);
-    const bool section = isSection(record);
+    report.precisionNote =
+        "输入值按单精度读取；公式中代入的数值和中间结果取 6 位有效数字，完整数值见“计算结果”表。";
 
     std::map<std::string, double, std::less<>> known;
     for (const RecordedInput& in : record.inputs) {
-        ReportRow row{
-            captionOf(in.symbol), std::string(1, in.symbol), in.text, unitOf(in.symbol), {}};
-        if (trimmed(in.text).empty()) row.value = "（空）";
-        if (in.value) {
-            known[std::string(1, in.symbol)] = in.value->number();
-            const std::string read = recordNumber(in.value->number());
-            if (read != trimmed(in.text)) row.note = "读作 " + read;
-        } else {
-            row.note = "无法读取为数字";
-        }
-        report.known.push_back(std::move(row));
+        if (in.value) known[std::string(1, in.symbol)] = in.value->number();
+        report.known.push_back(knownRow(in));
     }
 
-    const auto formOf = [&](std::string_view symbol) -> const StepForm* {
-        const auto find = [&](const auto& forms) -> const StepForm* {
-            for (const StepForm& f : forms) {
-                if (f.symbol == symbol) return &f;
-            }
-            return nullptr;
-        };
-        return section ? find(sectionSteps) : find(channelSteps);
+    const auto formOf = [&table](std::string_view symbol) -> const StepForm* {
+        for (const StepForm& f : table.steps) {
+            if (f.symbol == symbol) return &f;
+        }
+        return nullptr;
     };
     for (const RecordedStep& recorded : record.steps) {
-        ReportStep step{{}, std::string(recorded.symbol),          {},
-                        {}, recordNumber(recorded.value.number()), {}};
+        ReportStep step{
+            {}, std::string(recorded.symbol), {}, {}, readableNumber(recorded.value.number()), {}};
         if (const StepForm* form = formOf(recorded.symbol)) {
             step.name = form->name;
             step.unit = form->unit;
@@ -256,31 +368,13 @@ CalculationReport buildReport(const CalculatorTable& table, const Record& record
         report.steps.push_back(std::move(step));
     }
 
-    if (record.bisection) {
-        // The bisection looks for the one of h and b that is not an input.
-        const bool depthGiven =
-            std::any_of(record.inputs.begin(), record.inputs.end(),
-                        [](const RecordedInput& in) { return in.symbol == 'h'; });
-        const char x = depthGiven ? 'b' : 'h';
-        const std::string xs(1, x);
-        report.bisection.push_back("f(" + xs + ") = Q − (1/n)·A·R^(2/3)·√i，A、R 按 " + xs +
-                                   " 计算；求 f(" + xs + ") = 0 的根");
-        report.bisection.push_back(
-            "初始区间 [0, 10] m，每次取中点，f(下端)·f(中点) > 0 时移下端，否则移上端");
-        report.bisection.push_back("对分 " + std::to_string(record.bisection->halvings) +
-                                   " 次，最终区间 [" + recordNumber(record.bisection->lo.number()) +
-                                   ", " + recordNumber(record.bisection->hi.number()) + "] m");
-        if (!record.failure) {
-            report.bisection.push_back(
-                xs + " = (下端 + 上端) / 2 = " +
-                recordNumber((record.bisection->lo.number() + record.bisection->hi.number()) / 2) +
-                " m");
-        }
-    }
+    const bool failedInBisection =
+        record.failure && !record.failure->input && table.sought != 0 && !record.cutting;
+    if (record.bisection || failedInBisection) describeBisection(report, record, table.sought);
 
     if (record.failure) {
         report.failed = true;
-        report.failureKind = std::string(failureKindName(record.failure->kind));
+        report.failureKind = failureKindText(record.failure->kind);
         const FailureCause cause = explainFailure(table, record);
         report.failure = cause.sentence;
         if (!cause.step.empty()) {
@@ -298,6 +392,10 @@ CalculationReport buildReport(const CalculatorTable& table, const Record& record
         std::string exact = "—";
         if (r.exact) {
             exact = recordNumber(r.exact->number());
+            if (r.symbol == 'i') {
+                const std::string ratio = slopeRatio(r.exact->number());
+                if (!ratio.empty()) exact += "（" + ratio + "）";
+            }
         } else {
             // The candidates of 断面尺寸: the positive roots before they were cut.
             std::vector<std::string> roots;
@@ -312,25 +410,50 @@ CalculationReport buildReport(const CalculatorTable& table, const Record& record
             }
         }
         report.results.push_back({captionOf(r.symbol), std::string(1, r.symbol), exact, r.text,
-                                  unitOf(r.symbol), ruleFor(r.symbol, !r.exact)});
+                                  unitOf(r.symbol), std::string(r.rule)});
     }
 
-    if (section) {
-        const std::vector<Channel> candidates = candidateChannels(record);
-        const char* ordinal[] = {"一", "二"};
-        for (std::size_t k = 0; k < candidates.size(); ++k) {
-            const Channel& c = candidates[k];
-            report.channels.push_back({"断面" + std::string(ordinal[std::min<std::size_t>(k, 1)]) +
-                                           "：h = " + recordNumber(c.h) +
-                                           " m，b = " + recordNumber(c.b) + " m",
-                                       c, !ratingCurve(c, 2).empty(), hydraulicRows(c, nullptr)});
+    const PressSummary summary = summarize(table, record);
+    for (const SummaryChannel& s : summary.channels) {
+        const Channel& c = s.channel();
+        ReportChannel channel;
+        channel.channel = c;
+        channel.exists = s.exists();
+        if (summary.candidates) {
+            const std::string h = toThreeDecimals.apply(Value::dbl(c.h));
+            channel.heading = s.described.heading + "：";
+            channel.heading +=
+                s.exists() ? "h = " + h + " m，b = " + toThreeDecimals.apply(Value::dbl(c.b)) + " m"
+                           : s.described.absent;
+            channel.depthText = h;
+            channel.widthText = channel.exists ? toThreeDecimals.apply(Value::dbl(c.b)) : "";
+        } else {
+            channel.depthText = shownText(record, 'h', c.h);
+            channel.widthText = shownText(record, 'b', c.b);
         }
-    } else {
-        const Channel c = channelOf(record);
-        const bool ownSection = std::any_of(record.steps.begin(), record.steps.end(),
-                                            [](const RecordedStep& s) { return s.symbol == "A"; });
-        report.channels.push_back(
-            {{}, c, !ratingCurve(c, 2).empty(), hydraulicRows(c, ownSection ? &record : nullptr)});
+        if (channel.exists) {
+            channel.complete = !ratingCurve(c, 2).empty();
+            channel.rows =
+                hydraulicRows(c, s.hydraulics, s.described.ownSection ? &record : nullptr);
+        }
+        if (design != nullptr) markDesignLevels(channel, *design);
+        report.channels.push_back(std::move(channel));
+    }
+    // The schemes first: their velocity marks use the design check's limits where it is set.
+    if (const auto channel = designChannelOf(summary)) {
+        const VelocityLimits limits = design != nullptr
+                                          ? velocityLimits(*channel, design->settings, design->beds)
+                                          : VelocityLimits{};
+        const Computed<Schemes> schemes = schemesOf(*channel, limits);
+        if (schemes.exists()) {
+            report.schemes = schemes.value();
+            report.sections.push_back(schemesSection(summary, schemes.value()));
+        }
+    }
+    if (design != nullptr) {
+        const int ordinal = 5 + static_cast<int>(report.sections.size());
+        if (auto section = designSection(summary, *design, ordinal))
+            report.sections.push_back(std::move(*section));
     }
     return report;
 }
@@ -378,6 +501,7 @@ std::string plainText(const CalculationReport& report) {
     }
     for (const std::string& line : report.bisection)
         text += "  " + line + "\n";
+    if (!report.steps.empty() && !report.failed) text += "  注：" + report.precisionNote + "\n";
     if (report.failed) {
         text += "\n三、计算失败\n";
         text += "  " + report.failure + "（" + report.failureKind + "）\n";
@@ -391,10 +515,30 @@ std::string plainText(const CalculationReport& report) {
         text += "写入 " + r.written + "（" + r.rule + "）\n";
     }
     text += "\n四、水力要素与流态\n";
-    if (report.channels.empty()) text += "  没有水深和底宽都为正的断面。\n";
+    if (std::none_of(report.channels.begin(), report.channels.end(),
+                     [](const ReportChannel& c) { return c.exists; }))
+        text += "  没有水深和底宽都为正的断面。\n";
     for (const ReportChannel& c : report.channels) {
         if (!c.heading.empty()) text += "  " + c.heading + "\n";
         writeRows(text, c.rows);
+    }
+    for (const ReportSection& section : report.sections) {
+        text += "\n" + section.title + "\n";
+        for (const ReportBlock& block : section.blocks) {
+            if (const auto* paragraph = std::get_if<std::string>(&block)) {
+                text += "  " + *paragraph + "\n";
+            } else if (const auto* table = std::get_if<ReportTable>(&block)) {
+                text += "  " + joined(table->header, " | ") + "\n";
+                for (const auto& row : table->rows) {
+                    std::vector<std::string> cells;
+                    for (const ReportCell& cell : row) {
+                        if (!cell.link.empty()) continue;  // nothing to follow on paper
+                        cells.push_back(cell.text.empty() ? "—" : cell.text);
+                    }
+                    text += "  " + joined(cells, " | ") + "\n";
+                }
+            }
+        }
     }
     return text;
 }

@@ -2,22 +2,25 @@
 
 // The calculation book (计算书) of one press, as content: what the report window lays out,
 // what goes onto the clipboard as plain text and what is printed. Built from the press's
-// record alone; nothing is computed again but the channel's hydraulics, which explain the
-// result and are computed from the record's own values.
+// record and the calculation's declared story (calculators/story.h); nothing is computed
+// again but the channel's hydraulics, which the press summary computes once.
 //
-// Every number is either a text the press wrote or written with recordNumber, so no "nan"
-// or "inf" can appear.
+// Every number is either a text the press wrote or written with recordNumber or
+// readableNumber from checked values, so no "nan" or "inf" can appear.
 
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "calculators/record.h"
+#include "calculators/schemes.h"
 #include "hydraulics/channel.h"
 
 namespace lintavo {
 
 struct CalculatorTable;
+struct DesignContext;
 
 // One line of a table in the book: 底宽b | b | 2 | m.
 struct ReportRow {
@@ -40,10 +43,42 @@ struct ReportStep {
 
 // The hydraulics of one channel: A P R C v B Fr, the regime, hc, ik and the comparisons.
 struct ReportChannel {
-    std::string heading;  // "" for the press's own channel, "方案一：h = …, b = …" for a candidate
+    std::string heading;  // "" for the press's own channel, "断面一：h = …，b = …" for a candidate
     Channel channel;
+    bool exists = true;     // false: a candidate that is no channel; the heading says why
     bool complete = false;  // the rating curve can be drawn
     std::vector<ReportRow> rows;
+    // The bottom width and the depth as the window shows them, for the drawings' labels: the
+    // field's text where a field holds the quantity, else the full value marked 计算值.
+    std::string widthText;
+    std::string depthText;
+    // The design check's enlarged depth and bank height, for the drawing; 0 where there is none.
+    double enlargedDepth = 0;
+    double bankHeight = 0;
+};
+
+// A section of the book beyond the calculation itself (断面方案, 设计校核 …): paragraphs and
+// ruled tables in order, which every view of the book lays out the same way.
+struct ReportCell {
+    std::string text;
+    bool alert = false;  // a check that fails: shown in red
+    std::string link{};  // where the cell leads ("lintavo-scheme:2"); "" for plain text
+};
+
+struct ReportTable {
+    std::vector<std::string> header;
+    std::vector<std::vector<ReportCell>> rows;
+};
+
+using ReportBlock = std::variant<std::string, ReportTable>;
+
+// A drawing a section shows beside its first table, from the report's own data.
+enum class ReportFigure { None, Schemes };
+
+struct ReportSection {
+    std::string title;  // "五、断面方案"
+    std::vector<ReportBlock> blocks;
+    ReportFigure figure = ReportFigure::None;
 };
 
 // A result: before it was cut and as written, and the rule that cut it.
@@ -59,19 +94,24 @@ struct ReportResult {
 struct CalculationReport {
     std::string calculation;  // 流量Q计算
     std::string when;         // as passed in
-    std::string program;      // Lintavo 0.1.0
+    std::string program;      // Lintavo 0.2.0
     std::vector<ReportRow> known;
     std::vector<ReportStep> steps;
     std::vector<std::string> bisection;  // the residual, the bracket and its halvings
     std::vector<ReportResult> results;
     std::vector<ReportChannel> channels;  // the press's channel, or each candidate section
+    std::vector<ReportSection> sections;  // after the hydraulics
+    std::optional<Schemes> schemes;       // what the 断面方案 section's drawing shows
+    std::string precisionNote;            // how the numbers in the formulas are written
     bool failed = false;
-    std::string failureKind;  // division-by-zero …
-    std::string failure;      // the cause, in one or two sentences
+    std::string failureKind;  // 除以零 …
+    std::string failure;      // the cause, in one or two sentences, as the failure report says
 };
 
+// With a design context, the book ends with the design check of its physical channels, and
+// its velocity limits mark each of the schemes 满足 or 不满足.
 CalculationReport buildReport(const CalculatorTable& table, const Record& record, std::string when,
-                              std::string program);
+                              std::string program, const DesignContext* design = nullptr);
 
 // The book as plain text, for the clipboard and for checks.
 std::string plainText(const CalculationReport& report);

@@ -1,5 +1,9 @@
 #include "calculators/section_dimensions.h"
 
+#include <utility>
+
+#include "calculators/numbers.h"
+
 namespace lintavo {
 
 using namespace literals;
@@ -40,12 +44,40 @@ std::string formatCandidates(std::optional<Value> x1, std::optional<Value> x2) {
     return text.empty() ? "无解" : text;
 }
 
+Description describeSectionCandidates(const Record& record) {
+    Description description{true, {}};
+    const auto number = [&record](std::string_view symbol) {
+        const auto x = record.valueOf(symbol);
+        return x ? x->number() : 0.0;
+    };
+    const char* ordinal[] = {"断面一", "断面二"};
+    for (const auto& [depth, width] : {std::pair{"h1", "b1"}, std::pair{"h2", "b2"}}) {
+        const auto h = record.valueOf(depth);
+        if (!positive(h)) continue;  // not written into the field
+        const auto b = record.valueOf(width);
+        DescribedChannel candidate{ordinal[description.channels.size()],
+                                   {number("Q"), b ? b->number() : 0.0, h->number(), number("m"),
+                                    number("i"), number("n")},
+                                   {},
+                                   false};
+        if (!positive(b)) {
+            // The depth as its field shows it; the width, which no field shows, as read.
+            std::string bText = readableNumber(b ? b->number() : 0.0);
+            if (bText.front() == '-') bText = "−" + bText.substr(1);
+            candidate.absent = "h = " + toThreeDecimals.apply(*h) + " m 时 b = " + bText + " m " +
+                               (b && b->number() < 0 ? "<" : "=") + " 0，不成立";
+        }
+        description.channels.push_back(std::move(candidate));
+    }
+    return description;
+}
+
 Texts pressSectionDimensions(std::span<const std::string> inputs, Record* record) {
     const auto [Q, v, m, i, n] = readInputs(inputs, "Qvmin", record);
     const SectionCandidates c = sectionDimensions(Q, v, m, i, n, record);
     // Both texts exist before either field is written.
-    return writeResults(record, {{'h', std::nullopt, formatCandidates(c.h1, c.h2)},
-                                 {'b', std::nullopt, formatCandidates(c.b1, c.b2)}});
+    return writeResults(record, {{'h', formatCandidates(c.h1, c.h2), candidatesRule},
+                                 {'b', formatCandidates(c.b1, c.b2), candidatesRule}});
 }
 
 }  // namespace lintavo

@@ -9,6 +9,7 @@
 
 #include "calculators/explain.h"
 #include "calculators/press.h"
+#include "calculators/story.h"
 
 namespace lintavo {
 
@@ -29,6 +30,23 @@ SectionCandidates sectionDimensions(Value Q, Value v, Value m, Value i, Value n,
 //   formatCandidates(0.78112, 6.99901) → "0.781或6.999"
 //   formatCandidates(12.0163, −5.57) → "12.016"       formatCandidates(0, absent) → "无解"
 std::string formatCandidates(std::optional<Value> x1, std::optional<Value> x2);
+
+// How the book writes the steps sectionDimensions records.
+inline constexpr std::array sectionDimensionSteps{
+    StepForm{"A", "过水断面面积", "{Q} / {v}", "m²"},
+    StepForm{"R", "水力半径", "({n}·{v} / {i}^0.5)^1.5", "m"},
+    StepForm{"P", "湿周", "{A} / {R}", "m"},
+    StepForm{"s", "边坡因子", "√(1 + {m}²)", ""},
+    StepForm{"D", "判别式的根", "√({P}² + 4·{A}·({m} − 2·{s}))", "m"},
+    StepForm{"h1", "水深第一根", "({D} − {P}) / (2·({m} − 2·{s}))", "m"},
+    StepForm{"h2", "水深第二根", "(−{P} − {D}) / (2·({m} − 2·{s}))", "m"},
+    StepForm{"b1", "对应底宽", "{P} − 2·{s}·{h1}", "m"},
+    StepForm{"b2", "对应底宽", "{P} − 2·{s}·{h2}", "m"},
+};
+
+// The candidate sections of a completed press, in the order h1, h2: each positive depth, with
+// its width, and whether the two make a channel.
+Description describeSectionCandidates(const Record& record);
 
 // Inputs Q, v, m, i, n; outputs the depth field's text and then the width field's.
 Texts pressSectionDimensions(std::span<const std::string> inputs, Record* record = nullptr);

@@ -1,7 +1,7 @@
 // The window 断面尺寸: Q, v, m, i, n in; the candidate depths and bottom widths out.
 
+#include "calculators/catalogue.h"
 #include "calculators/section_dimensions.h"
-#include "calculators/windows.h"
 
 namespace lintavo {
 
@@ -42,7 +42,9 @@ constinit const CalculatorTable sectionWindow{
     .opener    = "渠道断面尺寸的计算",
     .press     = pressSectionDimensions,
     .explain   = explainSectionFailure,
-    .channelResult = false,
+    .steps     = sectionDimensionSteps,
+    .describe  = describeSectionCandidates,
+    .example   = {"10", "0.5", "1.5", "0.0004", "0.025"},
 };
 // clang-format on
 

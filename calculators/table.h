@@ -5,12 +5,15 @@
 // shell builds the window from the table and finds the fields a press reads and writes by
 // their roles, so adding a calculator means writing one table and one pure function.
 
+#include <array>
+#include <span>
 #include <string_view>
 #include <vector>
 
 #include "calculators/explain.h"
 #include "calculators/form_table.h"
 #include "calculators/press.h"
+#include "calculators/story.h"
 
 namespace lintavo {
 
@@ -23,14 +26,18 @@ inline constexpr FaceStyle resultFont{"宋体", 16.5, false, true};  // result l
 inline constexpr FaceStyle inputFont{"宋体", 15, false, true};     // the discharge window's fields
 }  // namespace frame
 
+// A calculation, everything about it in one place: its window, the menu button that opens it,
+// its press, and its story — how its steps are written, what its bisection seeks, the
+// channels a press describes, why a press failed — and a worked example to try it with.
 struct CalculatorTable {
     FormTable window;
     std::string_view opener;  // objectName of the main window's button that opens it
     Press press;
-    Explain explain;  // why a press failed, from its record
-    // Whether a completed press describes one channel, whose hydraulics the report gives
-    // (断面尺寸 describes up to two candidates instead).
-    bool channelResult = true;
+    Explain explain;                          // why a press failed, from its record
+    std::span<const StepForm> steps;          // how the book writes each recorded step
+    char sought = 0;                          // the unknown a bisection seeks; 0: no bisection
+    Describe describe;                        // the channels a completed press describes
+    std::array<std::string_view, 5> example;  // input texts in reading order
 };
 
 // The rows of one kind of role, in their order: the inputs in reading order, the outputs in

@@ -2,8 +2,7 @@
 
 // Spreadsheets as .xlsx (Office Open XML, ECMA-376 Part 1, SpreadsheetML): the first sheet
 // read as a table of texts, and one sheet written with numbers as numbers and everything
-// else as text. Plain C++ over formats/zip: the little XML involved is read here, since the
-// Windows build's Qt has no XML module.
+// else as text. Plain C++ over formats/zip: the little XML involved is read here.
 //
 //   XlsxSheet sheet{{{"名称", false}, {"流量Q", false}}, {{"渠段1", false}, {"2.763", true}}};
 //   std::string bytes = writeXlsx(sheet, "水深h计算");

@@ -3,6 +3,9 @@
 #include <cmath>
 #include <limits>
 
+#include "hydraulics/geometry.h"
+#include "hydraulics/portable_pow.h"
+
 namespace lintavo {
 
 namespace {
@@ -31,16 +34,13 @@ std::string_view nonFinite(const Channel& c) {
     return {};
 }
 
-double slopeFactor(double m) {
-    return std::hypot(1.0, m);  // √(1 + m²), without overflowing in m²
-}
-
 // √(A³/B) as a function of depth, increasing for b ≥ 0, m ≥ 0, b + m > 0. Compared with
 // Q/√g rather than A³/B with Q²/g: the cube and the square overflow long before this does.
 // Where A overflows the value is taken as infinite, where it underflows as zero.
 double criticalFunction(double h, double b, double m) {
-    const double A = (b + m * h) * h;
-    const double B = b + 2.0 * m * h;
+    const PlainSection section{b, m};
+    const double A = section.area(h);
+    const double B = section.topWidth(h);
     if (A == 0.0) return 0.0;
     if (!std::isfinite(A) || B == 0.0) return std::numeric_limits<double>::infinity();
     const double depth = A / B;  // hydraulic depth; A/B for B = inf is 0
@@ -113,14 +113,19 @@ Computed<double> criticalDepth(double Q, double b, double m) {
 
 ChannelHydraulics hydraulicsOf(const Channel& c) {
     const double Q = c.Q, b = c.b, h = c.h, m = c.m, i = c.i, n = c.n;
+    const PlainSection section{b, m};
     ChannelHydraulics out;
 
     // The section at depth h.
-    const std::string_view bad = nonFinite(c);
+    // A negative width or side slope draws no channel: nothing at its depth exists, however
+    // its area and top width come out, and for the same reason as its critical depth.
+    std::string_view bad = nonFinite(c);
+    if (bad.empty() && b < 0.0) bad = "底宽 b < 0";
+    if (bad.empty() && m < 0.0) bad = "边坡系数 m < 0";
     Amount why = Amount::absent(bad);
     if (bad.empty()) {
-        const double A = (b + m * h) * h;
-        const double B = b + 2.0 * m * h;
+        const double A = section.area(h);
+        const double B = section.topWidth(h);
         if (!std::isfinite(A) || !std::isfinite(B)) {
             why = Amount::absent(overflow);
         } else if (!(A > 0.0)) {
@@ -134,14 +139,14 @@ ChannelHydraulics hydraulicsOf(const Channel& c) {
         } else {
             out.A = Amount::of(A);
             out.B = Amount::of(B);
-            out.P = finite(b + 2.0 * h * slopeFactor(m));
+            out.P = finite(section.wettedPerimeter(h));
             if (!out.P.exists()) {
                 out.R = out.C = out.P;
             } else if (!(out.P.value() > 0.0)) {
                 out.R = out.C = Amount::absent("湿周 P ≤ 0");
             } else {
                 out.R = finite(A / out.P.value());
-                out.C = out.R.exists() ? finite(std::pow(out.R.value(), 1.0 / 6.0) / n) : out.R;
+                out.C = out.R.exists() ? finite(portablePow(out.R.value(), 1.0 / 6.0) / n) : out.R;
             }
             out.v = finite(Q / A);
             if (out.v.exists()) {
@@ -169,8 +174,8 @@ ChannelHydraulics hydraulicsOf(const Channel& c) {
     out.hc = criticalDepth(Q, b, m);
     if (out.hc.exists()) {
         const double hc = out.hc.value();
-        out.Ac = finite((b + m * hc) * hc);
-        out.Bc = finite(b + 2.0 * m * hc);
+        out.Ac = finite(section.area(hc));
+        out.Bc = finite(section.topWidth(hc));
         Amount noSlope = Amount::absent(overflow);
         if (!std::isfinite(n)) {
             noSlope = Amount::absent("糙率 n 不是有限数");
@@ -178,9 +183,9 @@ ChannelHydraulics hydraulicsOf(const Channel& c) {
             noSlope = Amount::absent("糙率 n ≤ 0");
         } else if (out.Ac.exists()) {
             const double Ac = out.Ac.value();
-            const double Pc = b + 2.0 * hc * slopeFactor(m);
+            const double Pc = section.wettedPerimeter(hc);
             const double Rc = Ac / Pc;
-            const double Cc = std::pow(Rc, 1.0 / 6.0) / n;
+            const double Cc = portablePow(Rc, 1.0 / 6.0) / n;
             // Q²/(Ac²·Cc²·Rc), squared last so that it overflows only where ik itself does.
             const double x = Q / (Ac * Cc);
             const double ik = x * x / Rc;
@@ -236,19 +241,15 @@ std::vector<RatingPoint> ratingCurve(const Channel& c, int points) {
         return {};
     }
     const double top = 1.5 * h;
-    const double rootSlope = std::sqrt(i);
-    const double wall = 2.0 * slopeFactor(m);
+    const PlainSection section{b, m};
     std::vector<RatingPoint> curve;
     curve.reserve(static_cast<std::size_t>(points));
     curve.push_back({0.0, 0.0});
     for (int k = 1; k < points; ++k) {
         // k/(points - 1) of the way, the last exactly at the top.
         const double depth = k == points - 1 ? top : top * k / (points - 1);
-        const double A = (b + m * depth) * depth;
-        const double P = b + depth * wall;
-        const double R = A / P;
-        const double Q = A / n * std::pow(R, 2.0 / 3.0) * rootSlope;
-        if (!std::isfinite(Q) || std::isnan(R)) return {};
+        const double Q = section.manningDischarge(depth, i, n);
+        if (!std::isfinite(Q) || std::isnan(section.hydraulicRadius(depth))) return {};
         curve.push_back({depth, Q});
     }
     return curve;

@@ -62,7 +62,8 @@ std::string_view flowRegimeName(FlowRegime regime);
 std::string_view slopeKindName(SlopeKind kind);
 
 struct ChannelHydraulics {
-    // At the channel's depth; all exist where A > 0, B > 0, Q > 0 and n > 0.
+    // At the channel's depth; all exist where b ≥ 0, m ≥ 0, A > 0, B > 0, Q > 0 and n > 0,
+    // and else carry the first of these that fails as their reason ("底宽 b < 0").
     Computed<double> A;           // flow area (b + m·h)·h, m²
     Computed<double> P;           // wetted perimeter χ = b + 2·h·√(1 + m²), m
     Computed<double> R;           // hydraulic radius A/P, m

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <optional>
 
 namespace lintavo {
@@ -87,6 +88,10 @@ char asciiTwin(char32_t cp) {
             return 'e';
         case U'Ｅ':
             return 'E';
+        case U'／':
+            return '/';
+        case U'：':
+            return ':';
         default:
             break;
     }
@@ -226,6 +231,14 @@ Value powerOfTen(int k) {
 
 }  // namespace
 
+bool isBlankText(std::string_view text) {
+    for (std::size_t pos = 0; pos < text.size();) {
+        const auto cp = nextCodePoint(text, pos);
+        if (!cp || !isBlank(*cp)) return false;
+    }
+    return true;
+}
+
 Value parseInput(std::string_view text) {
     const std::string number = normalise(text);
     if (!wellFormed(number)) mismatch();
@@ -245,6 +258,33 @@ Value parseInput(std::string_view text) {
         mismatch();
     }
     return Value::single(negative ? -value : value);
+}
+
+Value parseSlopeInput(std::string_view text) {
+    const std::string number = normalise(text);
+    const auto bar = number.find_first_of("/:");
+    if (bar == std::string::npos) return parseInput(text);
+    if (number.compare(0, bar, "1") != 0) mismatch();
+    const std::string_view divisor = std::string_view(number).substr(bar + 1);
+    if (!wellFormed(divisor) || divisor.front() == '+' || divisor.front() == '-') mismatch();
+    if (divisor.substr(0, divisor.find_first_of("eE")).find_first_not_of("0.") ==
+        std::string_view::npos) {
+        throw CalculationFailure(FailureKind::DivisionByZero);
+    }
+    double n = 0.0;
+    const auto [end, error] = std::from_chars(divisor.data(), divisor.data() + divisor.size(), n);
+    if (error == std::errc::result_out_of_range) {
+        // N beyond the double range makes 1/N smaller than every single: 0, as "1e-50" is;
+        // N below it makes 1/N an overflow.
+        if (leadingExponent(divisor) >= 0) return Value::single(0.0F);
+        throw CalculationFailure(FailureKind::Overflow);
+    }
+    if (error != std::errc() || end != divisor.data() + divisor.size()) mismatch();
+    const double slope = 1.0 / n;  // the one division, then the one rounding to single
+    if (slope > static_cast<double>(std::numeric_limits<float>::max())) {
+        throw CalculationFailure(FailureKind::Overflow);
+    }
+    return Value::single(static_cast<float>(slope));
 }
 
 Value floorTruncate(Value x, int k) {

@@ -20,6 +20,24 @@ namespace lintavo {
 // Overflow for a number beyond the single range ("1e39").
 Value parseInput(std::string_view text);
 
+// Whether a field's text holds nothing but the blanks parseInput allows around a number:
+//   isBlankText("") → true    isBlankText(" \u3000\n") → true    isBlankText(" 0") → false
+bool isBlankText(std::string_view text);
+
+// What a field that holds a slope i reads: what parseInput reads, and also "1/N" and "1:N"
+// (full-width ／ and ： too) for the slope 1/N, as engineers write it. N is a positive
+// number in parseInput's syntax without a sign; the blanks go around the whole ("1 / 3000"
+// is refused, as "1 5" is). N is read as the double nearest the decimal typed, 1/N is one
+// double division, and only its quotient is rounded to the single the field holds, so
+// "1/3000" is the single nearest 1/3000 — 0.000333333329, not the single nearest the
+// decimal 0.000333333 (0.000333333010). Only where 1/N lies within 2^-52 (relative) of a
+// halfway point between two singles could that rounding take the farther one.
+//   parseSlopeInput("1/3000") → 0.000333333329 (single)   parseSlopeInput("0.001") → 0.001
+//   parseSlopeInput(" １：２０００ ") → 0.0005
+// Throws DivisionByZero for "1/0", TypeMismatch for "2/3000", "1/-5", "1/", "/3000" and
+// Overflow where 1/N is beyond the single range ("1/1e-50").
+Value parseSlopeInput(std::string_view text);
+
 // floor(x · 10^k) / 10^k with the literal 1000 (k = 3) or 100000 (k = 5), each step by the
 // kinds' own rules:  floorTruncate(2.7630684, 3) → 2.763,  floorTruncate(-0.0004, 3) → -0.001.
 Value floorTruncate(Value x, int k);

@@ -2,13 +2,31 @@
 
 #include <array>
 #include <bit>
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <optional>
 
 // Everything here is built from +, −, × and ÷ on doubles, each rounded once as IEEE 754
-// says; the build's -ffp-contract=off keeps the compiler from fusing a product into a sum,
-// which would change the error-free transformations below.
+// says. A fused multiply-add, a reassociation or a wider intermediate would break the
+// error-free transformations below and with them the last bit, so this file refuses to be
+// built in any mode that allows them. GCC has no macro that tells whether contraction is on:
+// there the file's own compile options (hydraulics/CMakeLists.txt), which come after
+// whatever the build sets, turn it off.
+#if defined(__FAST_MATH__) || (defined(__FINITE_MATH_ONLY__) && __FINITE_MATH_ONLY__)
+#error "portable_pow.cpp must not be compiled with -ffast-math or -ffinite-math-only"
+#endif
+#if !defined(FLT_EVAL_METHOD) || FLT_EVAL_METHOD != 0
+#error "portable_pow.cpp needs each double operation rounded to double (FLT_EVAL_METHOD 0)"
+#endif
+#if defined(__clang__)
+#pragma clang fp contract(off)
+#pragma clang fp reassociate(off)
+#elif defined(_MSC_VER)
+#pragma fp_contract(off)
+#pragma float_control(precise, on)
+#endif
 
 namespace lintavo {
 
@@ -102,13 +120,18 @@ constexpr DD polynomial(const std::array<DD, n>& c, DD u) {
 // The slow, table-free forms of ln and exp that build the tables below when the program
 // is compiled; each is good to about 2^-102.
 
-// ln c = 2 atanh s, s = (c − 1)/(c + 1), for c in [0.7, 1.5] (|s| ≤ 0.2: 26 terms).
-constexpr DD slowLog(double c) {
+// 1/(2k + 1) for k = 0…25: the series of atanh s / s in s².
+constexpr std::array<DD, 26> atanhSeries = [] {
     std::array<DD, 26> coefficients{};
     for (std::size_t k = 0; k < coefficients.size(); ++k)
         coefficients[k] = divide(one, DD{2.0 * static_cast<double>(k) + 1.0, 0.0});
+    return coefficients;
+}();
+
+// ln c = 2 atanh s, s = (c − 1)/(c + 1), for c in [0.7, 1.5] (|s| ≤ 0.2: 26 terms).
+constexpr DD slowLog(double c) {
     const DD s = divide(DD{c - 1.0, 0.0}, twoSum(c, 1.0));
-    return multiply(multiply(s, polynomial(coefficients, multiply(s, s))), 2.0);
+    return multiply(multiply(s, polynomial(atanhSeries, multiply(s, s))), 2.0);
 }
 
 // e^t for |t| ≤ 1: the series of expm1 at t/16, squared up four times.
@@ -127,17 +150,43 @@ constexpr DD slowExp(DD t) {
 }
 
 // ln x = e ln 2 + ln c + ln(m/c), where x = 2^e m with m in [√½, √2] and c, the nearest
-// multiple of 1/128 below 1 or of 1/64 above, comes from a table of 93 logarithms:
-// c = k/128 for k = 90…182.
-constexpr int logTableFirst = 90;
-constexpr std::array<DD, 93> logTable = [] {
+// multiple of 1/512, comes from a table of 363 logarithms: c = k/512 for k = 362…724. The
+// table is fine enough that the quick path's s³ term, the one it rounds most, stays below
+// 2^-31: its rounding then moves ln x by less than 2^-80 for every base.
+constexpr int logTableFirst = 362;
+constexpr double logTableStep = 512.0;
+// Built from 93 logarithms of k/128 by the series above and a short step from the nearest
+// of them, which keeps the compiler's work within what every compiler allows for constants.
+constexpr std::array<DD, 93> coarseLogTable = [] {
     std::array<DD, 93> table{};
     for (std::size_t k = 0; k < table.size(); ++k)
-        table[k] = slowLog(static_cast<double>(k + logTableFirst) / 128.0);
+        table[k] = slowLog(static_cast<double>(k + 90) / 128.0);
+    return table;
+}();
+constexpr std::array<DD, 363> logTable = [] {
+    // ln c = ln c0 + 2 atanh((c − c0)/(c + c0)), |c − c0| ≤ 1/256: eight terms reach 2^-106.
+    std::array<DD, 8> shortSeries{};
+    for (std::size_t k = 0; k < shortSeries.size(); ++k)
+        shortSeries[k] = atanhSeries[k];
+    std::array<DD, 363> table{};
+    for (std::size_t k = 0; k < table.size(); ++k) {
+        const int fine = static_cast<int>(k) + logTableFirst;  // c = fine/512
+        const int coarse = (fine + 2) / 4;                     // c0 = coarse/128
+        const double c = fine / logTableStep;
+        const double c0 = coarse / 128.0;
+        const DD s = divide(DD{c - c0, 0.0}, twoSum(c, c0));
+        const DD step = multiply(multiply(s, polynomial(shortSeries, multiply(s, s))), 2.0);
+        table[k] = add(coarseLogTable[static_cast<std::size_t>(coarse - 90)], step);
+    }
     return table;
 }();
 
-// ln(m/c) = 2 atanh s with s = (m − c)/(m + c), |s| ≤ 0.0028, s² < 2^-16: seven terms of
+// The table's c for m in (√½, √2]; m − c is then exact, |m − c| ≤ 2^-10.
+int logTableIndex(double m) {
+    return static_cast<int>(m * logTableStep + 0.5);
+}
+
+// ln(m/c) = 2 atanh s with s = (m − c)/(m + c), |s| ≤ 2^-10.5, s² < 2^-21: seven terms of
 // 2 s (1 + s²/3 + s⁴/5 + …) reach 2^-106; from s⁸ on, plain doubles carry them.
 constexpr std::array<DD, 4> atanhCoefficients = {
     one, divide(one, DD{3.0, 0.0}), divide(one, DD{5.0, 0.0}), divide(one, DD{7.0, 0.0})};
@@ -201,9 +250,8 @@ DD logarithm(double x) {
         m *= 0.5;
         ++exponent;
     }
-    const int k =
-        m < 1.0 ? static_cast<int>(m * 128.0 + 0.5) : 2 * static_cast<int>(m * 64.0 + 0.5);
-    const double c = k / 128.0;
+    const int k = logTableIndex(m);
+    const double c = k / logTableStep;
     // m − c is exact: c/2 ≤ m ≤ 2c.
     const DD s = divide(DD{m - c, 0.0}, twoSum(m, c));
     const DD s2 = multiply(s, s);
@@ -254,17 +302,17 @@ double exponential(DD t) {
     return scale(rounded, q);
 }
 
-// The quick way first, as the C libraries do it: ln x and e^t to about 2^-69 in a double
-// and a correction, then the rounding of the result is taken only when no error that size
-// could move it across a halfway point between two doubles. Otherwise (a few calls in a
-// thousand) the double-double path above decides. The quick path needs the reduced
-// arguments' products to be exact, so ln 2 is split after its 36th bit.
+// The quick way first, as the C libraries do it: ln x and e^t in a double and a correction,
+// each with a bound on its error, then the rounding of the result is taken only when no
+// error within the bound could move it across a halfway point between two doubles.
+// Otherwise (about 7 calls in 10 000) the double-double path above decides. The quick path
+// needs the reduced arguments' products to be exact, so ln 2 is split after its 36th bit.
 constexpr double ln2Head =
     std::bit_cast<double>(std::bit_cast<std::uint64_t>(ln2Hi) & ~((std::uint64_t{1} << 17) - 1));
-constexpr double ln2Rest = (ln2Hi - ln2Head) + ln2Lo;
+constexpr double ln2Rest = (ln2Hi - ln2Head) + ln2Lo;  // about 2^-39, good to 2^-92
 
-// ln x as hi + lo for a normal x > 0, x ≠ 1.
-DD quickLogarithm(double x) {
+// ln x as hi + lo for a normal x > 0, x ≠ 1, and a bound on the absolute error of hi + lo.
+DD quickLogarithm(double x, double& error) {
     const auto bits = std::bit_cast<std::uint64_t>(x);
     int exponent = static_cast<int>((bits & exponentMask) >> 52) - 1023;
     double m = std::bit_cast<double>((bits & significandMask) | (1023ULL << 52));
@@ -272,9 +320,8 @@ DD quickLogarithm(double x) {
         m *= 0.5;
         ++exponent;
     }
-    const int k =
-        m < 1.0 ? static_cast<int>(m * 128.0 + 0.5) : 2 * static_cast<int>(m * 64.0 + 0.5);
-    const double c = k / 128.0;
+    const int k = logTableIndex(m);
+    const double c = k / logTableStep;
     const double numerator = m - c;  // exact
     const DD denominator = twoSum(m, c);
     const double q = numerator / denominator.hi;  // s = q + correction
@@ -287,13 +334,22 @@ DD quickLogarithm(double x) {
     const double e = exponent;
     const DD sum1 = twoSum(lnC.hi, 2.0 * q);
     const DD sum2 = twoSum(e * ln2Head, sum1.hi);  // e · ln2Head is exact
-    const double lo = sum1.lo + sum2.lo + e * ln2Rest + lnC.lo + (2.0 * correction + cubic);
+    const double rest = e * ln2Rest;
+    const double tail = 2.0 * correction + cubic;
+    const double lo = sum1.lo + sum2.lo + rest + lnC.lo + tail;
+    // The cubic is rounded four times (each 2^-53 of it); the five sums of lo each round by
+    // 2^-53 of at most the sum of their terms' magnitudes; ln2Rest is 2^-92 off and e times
+    // it rounded; the table and the series beyond s⁷ are good to 2^-100 of ln x.
+    const double terms = std::fabs(sum1.lo) + std::fabs(sum2.lo) + std::fabs(rest) +
+                         std::fabs(lnC.lo) + std::fabs(tail);
+    error = 0x1p-50 * (std::fabs(cubic) + terms) + std::fabs(e) * 0x1p-90 +
+            0x1p-100 * std::fabs(sum2.hi);
     return quickTwoSum(sum2.hi, lo);
 }
 
 // e^t for |t.hi| < 708 (a normal result), or false where the quick result's rounding is
-// not certain.
-bool quickExponential(DD t, double& result) {
+// not certain. tError bounds the absolute error of t.
+bool quickExponential(DD t, double tError, double& result) {
     const double id = t.hi * (64.0 * 0x1.71547652b82fep0);  // 64 / ln 2
     const int i = static_cast<int>(id < 0.0 ? id - 0.5 : id + 0.5);
     const double ii = i;
@@ -318,12 +374,27 @@ bool quickExponential(DD t, double& result) {
     const DD product = twoProduct(T.hi, rHi);
     const DD sum = twoSum(T.hi, product.hi);
     const double lo = sum.lo + product.lo + T.hi * small + T.lo + T.lo * rHi;
-    // Estimated error below 2^-68 (1 + |t|); allowed: 2^-62 (1 + |t|).
-    const double bound = std::fabs(sum.hi) * 0x1p-62 * (1.0 + std::fabs(t.hi));
+    // With |r| ≤ ln 2 / 128, p ≤ 2^-16 is good to 3 · 2^-53 of itself (2^-67.4), small and
+    // T.hi · small add 2^-69 each, the four sums of lo 2^-68 each, r itself is 2^-78 off and
+    // the terms left out below 2^-69: at most 2^-65.1 of the result, and the test below
+    // rounds lo ± bound, another 2^-68. An error δ in t is a factor e^δ ≈ 1 + δ.
+    const double bound = std::fabs(sum.hi) * (0x1p-64 + tError);
     const double rounded = sum.hi + lo;
     if (sum.hi + (lo - bound) != rounded || sum.hi + (lo + bound) != rounded) return false;
     result = scale(rounded, q);
     return true;
+}
+
+// x^y, normal, by the quick path, or nothing where its rounding is not certain.
+std::optional<double> quickPower(double x, double y) {
+    double logError = 0.0;
+    const DD lnX = quickLogarithm(x, logError);
+    if (!(std::fabs(y * lnX.hi) < 708.0)) return std::nullopt;
+    const DD t = multiply(lnX, y);
+    const double tError = std::fabs(y) * logError + 0x1p-100 * std::fabs(t.hi);
+    double result = 0.0;
+    if (!quickExponential(t, tError, result)) return std::nullopt;
+    return result;
 }
 
 bool isWhole(double y) {
@@ -332,9 +403,54 @@ bool isWhole(double y) {
     return static_cast<double>(static_cast<std::int64_t>(y)) == y;
 }
 
+// Whether a whole y is odd.
 bool isOdd(double y) {
     if (std::fabs(y) >= 0x1p53) return false;  // from 2^53 on every double is even
     return (static_cast<std::int64_t>(y) & 1) != 0;
+}
+
+// x^y where the exact power lies halfway between two doubles, rounded to the even one; for
+// every other x and y, nothing. Neither path above can see such a tie, as they only come
+// within 2^-102 of it. A tie needs x^y = z^p with z a double and p/2^k = y, p whole: the
+// odd part of z^p must have exactly 54 bits, and as that odd part is at least 3^p and x = z^(2^k)
+// is a double, p ≤ 34 and 2^k ≤ 32. x > 0 is normal and finite.
+std::optional<double> exactTie(double x, double y) {
+    if (!(y > 1.0 && y <= 34.0)) return std::nullopt;  // p > 2^k, as z^(2^k) has fewer bits
+    int k = 0;
+    double p = y;
+    while (!isWhole(p)) {
+        if (++k > 5) return std::nullopt;
+        p *= 2.0;
+    }
+    if (p > 34.0) return std::nullopt;
+    double z = x;
+    for (int root = 0; root < k; ++root) {  // z = x^(1/2^k), each root exact or no tie
+        const double s = std::sqrt(z);
+        const DD square = twoProduct(s, s);
+        if (square.hi != z || square.lo != 0.0) return std::nullopt;
+        z = s;
+    }
+    const auto bits = std::bit_cast<std::uint64_t>(z);
+    std::uint64_t odd = (bits & significandMask) | (std::uint64_t{1} << 52);
+    const int zeros = std::countr_zero(odd);
+    odd >>= zeros;
+    const int exponent =
+        static_cast<int>((bits & exponentMask) >> 52) - 1075 + zeros;  // z = odd · 2^exponent
+    if (odd == 1) return std::nullopt;  // a power of two is never halfway
+    constexpr std::uint64_t limit = std::uint64_t{1} << 54;
+    std::uint64_t power = 1;  // odd^p, exact while below 2^54
+    const auto times = static_cast<int>(p);
+    for (int n = 0; n < times; ++n) {
+        if (power > (limit - 1) / odd) return std::nullopt;
+        power *= odd;
+    }
+    if (power < (std::uint64_t{1} << 53)) return std::nullopt;  // a double, no tie
+    // power = 2 h + 1 lies halfway between 2 h and 2 h + 2; of h and h + 1 take the even one.
+    std::uint64_t half = power >> 1;
+    if ((half & 1) != 0) ++half;
+    const int scaleBy = exponent * times + 1;                         // x^y = half · 2^scaleBy
+    if (scaleBy < -1074 || scaleBy + 53 > 1023) return std::nullopt;  // not a normal result
+    return scale(static_cast<double>(half), scaleBy);
 }
 
 }  // namespace
@@ -347,7 +463,8 @@ double portablePow(double x, double y) {
     if (std::signbit(x)) {
         const bool whole = std::isinf(y) || isWhole(y);
         if (!whole && x != 0.0 && !std::isinf(x)) return std::numeric_limits<double>::quiet_NaN();
-        negative = !std::isinf(y) && isOdd(y);
+        // Only an odd whole exponent keeps the sign: (−0)^1.5 is +0, (−∞)^1.5 is +∞.
+        negative = whole && !std::isinf(y) && isOdd(y);
         x = -x;
         if (x == 1.0) return negative ? -1.0 : 1.0;
     }
@@ -362,12 +479,12 @@ double portablePow(double x, double y) {
         magnitude = x * x;  // the IEEE product is the correctly rounded square
     } else if (y == 0.5) {
         magnitude = std::sqrt(x);  // and the IEEE square root the correctly rounded root
-    } else if (double quick = 0.0; x >= std::numeric_limits<double>::min() && [&] {
-                   const DD lnX = quickLogarithm(x);
-                   const double estimate = y * lnX.hi;
-                   return std::fabs(estimate) < 708.0 && quickExponential(multiply(lnX, y), quick);
-               }()) {
-        magnitude = quick;
+    } else if (const auto quick =
+                   x >= std::numeric_limits<double>::min() ? quickPower(x, y) : std::nullopt) {
+        magnitude = *quick;
+    } else if (const auto tie =
+                   x >= std::numeric_limits<double>::min() ? exactTie(x, y) : std::nullopt) {
+        magnitude = *tie;
     } else {
         const DD lnX = logarithm(x);
         const double estimate = y * lnX.hi;
@@ -381,5 +498,74 @@ double portablePow(double x, double y) {
     }
     return negative ? -magnitude : magnitude;
 }
+
+namespace {
+
+// The sign of the exact sum of the terms, from Shewchuk's growing expansion: each term is
+// added with its rounding error kept, so the largest nonzero part carries the sign.
+template <std::size_t n>
+int signOfSum(const std::array<double, n>& terms) {
+    std::array<double, n> parts{};
+    std::size_t count = 0;
+    for (const double term : terms) {
+        double carry = term;
+        for (std::size_t k = 0; k < count; ++k) {
+            const DD s = twoSum(carry, parts[k]);
+            parts[k] = s.lo;
+            carry = s.hi;
+        }
+        parts[count++] = carry;
+    }
+    for (std::size_t k = count; k-- > 0;) {
+        if (parts[k] != 0.0) return parts[k] > 0.0 ? 1 : -1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+double rootOfOnePlusSquare(double m) {
+    const double a = std::fabs(m);
+    // From 2^27 on, √(1 + m²) lies less than 2^-28 above |m|, within half its unit: |m|.
+    // This also passes infinities and NaNs through.
+    if (!(a < 0x1p27)) return a;
+    // Below 2^-27 it lies less than 2^-55 above 1.
+    if (a < 0x1p-27) return 1.0;
+    const DD square = twoProduct(a, a);              // m² exactly, both parts normal
+    const double root = std::sqrt(1.0 + square.hi);  // within a unit of the exact root
+    // The exact root is above the halfway point root + d (d half the gap to a neighbour, of
+    // either sign) when 1 + m² − (root + d)² > 0; that is a sum of doubles, taken exactly.
+    const auto beyond = [&](double neighbour) {
+        const double d = (neighbour - root) * 0.5;  // a power of two: its products are exact
+        const DD rootSquared = twoProduct(root, root);
+        return signOfSum<7>(
+            {1.0, square.hi, square.lo, -rootSquared.hi, -rootSquared.lo, -2.0 * root * d, -d * d});
+    };
+    const auto even = [](double p, double q) {
+        return (std::bit_cast<std::uint64_t>(p) & 1) == 0 ? p : q;
+    };
+    const double above = adjacent(root, true);
+    const int up = beyond(above);
+    if (up > 0) return above;
+    if (up == 0) return even(root, above);
+    const double below = adjacent(root, false);
+    const int down = beyond(below);
+    if (down < 0) return below;
+    if (down == 0) return even(root, below);
+    return root;
+}
+
+namespace detail {
+
+bool powTakesSlowPath(double x, double y) {
+    x = std::fabs(x);
+    const bool special = std::isnan(x) || std::isnan(y) || std::isinf(x) || std::isinf(y) ||
+                         x == 0.0 || x == 1.0 || y == 0.0 || y == 2.0 || y == 0.5;
+    if (special) return false;
+    const bool normal = x >= std::numeric_limits<double>::min();
+    return !(normal && (quickPower(x, y) || exactTie(x, y)));
+}
+
+}  // namespace detail
 
 }  // namespace lintavo

@@ -10,10 +10,12 @@
 #include <QStyleFactory>
 #include <QTranslator>
 #include <QWidget>
+#include <cstdio>
 #include <cstdlib>
 
 #include "shell/fonts.h"
 #include "shell/form.h"
+#include "shell/report_document.h"
 
 namespace lintavo {
 
@@ -129,6 +131,8 @@ bool isSet(const char* name) {
 }  // namespace
 
 void prepareApplication(QApplication& app) {
+    // Where QSettings keeps the design check's settings.
+    QApplication::setOrganizationName(QStringLiteral("Lintavo"));
     QApplication::setApplicationName(QStringLiteral("Lintavo"));
     QApplication::setDesktopFileName(QStringLiteral("org.lintavo.Lintavo"));
     installQtChinese(app);
@@ -151,6 +155,78 @@ void prepareApplication(QApplication& app) {
         icon.addFile(QStringLiteral(":/lintavo/icon-%1.png").arg(size), QSize(size, size));
     }
     app.setWindowIcon(icon);
+}
+
+namespace {
+
+// Qt's own command-line options, which QApplication reads and removes; those of the first
+// list take a value.
+const QStringList qtOptionsWithValue{QStringLiteral("platform"),
+                                     QStringLiteral("platformpluginpath"),
+                                     QStringLiteral("platformtheme"),
+                                     QStringLiteral("plugin"),
+                                     QStringLiteral("qwindowgeometry"),
+                                     QStringLiteral("qwindowicon"),
+                                     QStringLiteral("qwindowtitle"),
+                                     QStringLiteral("session"),
+                                     QStringLiteral("style"),
+                                     QStringLiteral("stylesheet"),
+                                     QStringLiteral("display"),
+                                     QStringLiteral("geometry"),
+                                     QStringLiteral("name"),
+                                     QStringLiteral("title"),
+                                     QStringLiteral("visual"),
+                                     QStringLiteral("ncols"),
+                                     QStringLiteral("cmap"),
+                                     QStringLiteral("qmljsdebugger")};
+const QStringList qtOptionsAlone{QStringLiteral("reverse"), QStringLiteral("widgetcount"),
+                                 QStringLiteral("nograb"), QStringLiteral("dograb")};
+
+void say(std::FILE* stream, const QString& text) {
+    std::fputs(text.toUtf8().constData(), stream);
+    std::fflush(stream);
+}
+
+}  // namespace
+
+std::optional<int> answerCommandLine(const QStringList& arguments) {
+    for (qsizetype k = 1; k < arguments.size(); ++k) {
+        const QString& argument = arguments[k];
+        if (argument == QStringLiteral("--version") || argument == QStringLiteral("-v")) {
+            say(stdout, programName() + QStringLiteral("（明渠均匀流计算）\n"
+                                                       "手册：man lintavo\n"));
+            return 0;
+        }
+        if (argument == QStringLiteral("--help") || argument == QStringLiteral("-h")) {
+            say(stdout,
+                QStringLiteral("用法：lintavo [选项]\n"
+                               "%1：梯形和矩形断面明渠的均匀流计算。不带选项时打开主窗口。\n"
+                               "\n"
+                               "选项：\n"
+                               "  -h, --help       显示本帮助并退出\n"
+                               "  -v, --version    显示版本并退出\n"
+                               "Qt 的命令行选项（如 -platform xcb、-style Fusion）照常可用。\n"
+                               "\n"
+                               "手册：man lintavo（中文手册：man -L zh_CN lintavo）\n")
+                    .arg(programName()));
+            return 0;
+        }
+        QString name = argument;
+        while (name.startsWith(QLatin1Char('-')))
+            name.remove(0, 1);
+        name = name.section(QLatin1Char('='), 0, 0);
+        if (argument.startsWith(QLatin1Char('-')) && qtOptionsWithValue.contains(name)) {
+            if (!argument.contains(QLatin1Char('='))) ++k;  // its value
+            continue;
+        }
+        if (argument.startsWith(QLatin1Char('-')) && qtOptionsAlone.contains(name)) continue;
+        say(stderr, QStringLiteral("lintavo：不认识的%1“%2”。用 lintavo --help 查看可用的选项。\n")
+                        .arg(argument.startsWith(QLatin1Char('-')) ? QStringLiteral("选项")
+                                                                   : QStringLiteral("参数"),
+                             argument));
+        return 2;
+    }
+    return std::nullopt;
 }
 
 QString noDisplayMessage(const QString& display) {

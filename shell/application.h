@@ -5,12 +5,20 @@
 
 #include <QPalette>
 #include <QString>
+#include <QStringList>
+#include <optional>
 
 class QApplication;
 
 namespace lintavo {
 
 void prepareApplication(QApplication& app);
+
+// What the command line asks for before any window or display is needed: --version and
+// --help print to stdout and give 0, an option or argument the program does not know is
+// named on stderr and gives 2; nullopt to go on and open the windows. Qt's own options
+// (-platform xcb, -style Fusion, …) are left for Qt.
+std::optional<int> answerCommandLine(const QStringList& arguments);
 
 // The palette of every window on every desktop, light or dark: Fusion's light palette,
 // every colour of it fixed.

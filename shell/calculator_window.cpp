@@ -5,14 +5,14 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QScreen>
-#include <algorithm>
 
 #include "hydraulics/quantities.h"
 #include "shell/batch_window.h"
+#include "shell/design_dialog.h"
 #include "shell/failure_report.h"
 #include "shell/number_field.h"
 #include "shell/qt_text.h"
+#include "shell/reference_dialog.h"
 #include "shell/report_window.h"
 
 namespace lintavo {
@@ -40,18 +40,13 @@ CalculatorWindow::CalculatorWindow(const CalculatorTable& table, QWidget* parent
             &CalculatorWindow::returnRequested);
     connect(buttonWith(endButton), &QPushButton::clicked, this, &CalculatorWindow::endRequested);
     offerReport();
+    offerDesign();
+    offerBatch();
 }
 
 // The calculation book is reached without a control of its own: from the context menu of
 // the window and of each field, and by F9.
 void CalculatorWindow::offerReport() {
-    // Many reaches at once: the window's own menu and its shortcut. The fields' menus keep
-    // the one entry they have.
-    batchEntry_ = new QAction(QStringLiteral("批量计算…"), this);
-    batchEntry_->setShortcut(QKeySequence(batchShortcut));
-    batchEntry_->setShortcutContext(Qt::WindowShortcut);
-    connect(batchEntry_, &QAction::triggered, this, &CalculatorWindow::openBatch);
-    addAction(batchEntry_);
     auto* entry = new QAction(QStringLiteral("计算书…"), this);
     entry->setShortcut(QKeySequence(reportShortcut));
     entry->setShortcutContext(Qt::WindowShortcut);
@@ -60,9 +55,7 @@ void CalculatorWindow::offerReport() {
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this, [this, entry](const QPoint& at) {
         QMenu menu(this);
-        // The book stays the last entry, where it is in the fields' menus.
-        menu.addAction(batchEntry_);
-        menu.addAction(entry);
+        menu.addActions(actions());
         menu.exec(mapToGlobal(at));
     });
     for (auto* f : findChildren<NumberField*>())
@@ -71,6 +64,36 @@ void CalculatorWindow::offerReport() {
     for (QLineEdit* result : outputs_) {
         if (auto* number = dynamic_cast<NumberField*>(result)) number->setHint(how);
     }
+}
+
+// The design check's settings from the window's context menu, and the standard's tables of n
+// and m from the menus of the fields that take them.
+void CalculatorWindow::offerDesign() {
+    auto* settings = new QAction(QStringLiteral("校核设置…"), this);
+    connect(settings, &QAction::triggered, this, [this] { openDesignSettings(this); });
+    // Before the book, which stays the menu's last entry.
+    insertAction(actions().isEmpty() ? nullptr : actions().front(), settings);
+    for (const ControlRow* row : rowsWith(calculator_.window, Role::Input)) {
+        const std::string_view caption = quantityCaption(row->name);
+        const bool roughness = caption == "糙率n";
+        auto* f = dynamic_cast<NumberField*>(field(row->name));
+        if ((!roughness && caption != "边坡系数m") || f == nullptr) continue;
+        const StandardKind kind = roughness ? StandardKind::Roughness : StandardKind::SideSlope;
+        auto* reference = new QAction(QStringLiteral("参考表…"), f);
+        connect(reference, &QAction::triggered, f, [f, kind] { openReference(kind, f); });
+        f->addMenuEntry(reference);
+    }
+}
+
+// Many reaches at once, from the window's context menu and by Ctrl+B; the fields' menus keep
+// the entries they have.
+void CalculatorWindow::offerBatch() {
+    auto* entry = new QAction(QStringLiteral("批量计算…"), this);
+    entry->setShortcut(QKeySequence(batchShortcut));
+    entry->setShortcutContext(Qt::WindowShortcut);
+    connect(entry, &QAction::triggered, this, &CalculatorWindow::openBatch);
+    // Before the book, which stays the menu's last entry.
+    insertAction(actions().isEmpty() ? nullptr : actions().back(), entry);
 }
 
 void CalculatorWindow::openBatch() {
@@ -83,21 +106,22 @@ void CalculatorWindow::openBatch() {
 void CalculatorWindow::openReport() {
     if (report_ == nullptr) {
         report_ = new ReportWindow(*this);
-        // Beside the calculator window where the screen has room, so that both stay in view.
-        if (const QScreen* screen = this->screen()) {
-            const QRect room = screen->availableGeometry();
-            QPoint at = frameGeometry().topRight() + QPoint(8, 0);
-            at.setX(std::min(at.x(), room.right() - report_->width()));
-            at.setY(std::clamp(at.y(), room.top(),
-                               std::max(room.top(), room.bottom() - report_->height())));
-            report_->move(std::max(at.x(), room.left()), at.y());
-        }
     } else {
         report_->refresh();
     }
-    report_->show();
-    report_->raise();
-    report_->activateWindow();
+    report_->open();
+}
+
+void CalculatorWindow::typeInputs(std::string_view symbols, const std::vector<std::string>& texts) {
+    const auto names = fieldsFor(calculator_, symbols);
+    for (std::size_t k = 0; k < names.size() && k < texts.size(); ++k) {
+        QLineEdit* input = field(names[k]);
+        input->setText(qstr(texts[k]));
+        input->setCursorPosition(0);
+    }
+    for (QLineEdit* result : outputs_)
+        result->clear();
+    button(rowWith(calculator_.window, computeButton)->name)->setFocus(Qt::OtherFocusReason);
 }
 
 void CalculatorWindow::hideEvent(QHideEvent* event) {

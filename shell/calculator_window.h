@@ -8,6 +8,7 @@
 #include <QObject>
 #include <vector>
 
+#include "calculators/schemes.h"
 #include "calculators/table.h"
 #include "shell/form.h"
 
@@ -46,10 +47,17 @@ class CalculatorWindow : public Form {
     void openBatch();
     BatchWindow* batchWindow() const { return batch_; }
 
+    // Types texts into the input fields of those symbols, in the symbols' order, clears the
+    // result fields, which would no longer answer the fields, and gives 计算 the focus:
+    //   typeInputs("bhmin", {"4.442", "2.009", "1.5", "0.0002", "0.025"})
+    void typeInputs(std::string_view symbols, const std::vector<std::string>& texts);
+
   Q_SIGNALS:
     void returnRequested();
     void endRequested();
     void closedFromTitleBar();
+    // 采用此方案 in this window's calculation book: the scheme is to be checked in 流量Q计算.
+    void schemeAdopted(const lintavo::SchemeAdoption& adoption);
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -57,6 +65,8 @@ class CalculatorWindow : public Form {
 
   private:
     void offerReport();
+    void offerDesign();
+    void offerBatch();
 
   private:
     const CalculatorTable& calculator_;
@@ -65,7 +75,6 @@ class CalculatorWindow : public Form {
     Record record_;
     ReportWindow* report_ = nullptr;  // a child window, made when first opened
     BatchWindow* batch_ = nullptr;    // the same
-    QAction* batchEntry_ = nullptr;
 };
 
 }  // namespace lintavo

@@ -4,7 +4,7 @@
 #include <QPalette>
 #include <QPushButton>
 
-#include "shell/menu_table.h"
+#include "calculators/menu_table.h"
 #include "shell/qt_text.h"
 
 namespace lintavo {

@@ -1,20 +1,32 @@
 #include "shell/report_document.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QBuffer>
-#include <QFile>
+#include <QDir>
+#include <QGuiApplication>
 #include <QImage>
 #include <QMimeData>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QSaveFile>
+#include <QScreen>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextObjectInterface>
 #include <QTextTable>
 #include <QUrl>
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <variant>
+#include <vector>
 
 #include "shell/fonts.h"
 #include "shell/qt_text.h"
 #include "shell/report_figures.h"
+#include "shell/scheme_figure.h"
 
 #ifndef LINTAVO_VERSION
 #define LINTAVO_VERSION "0"
@@ -24,11 +36,83 @@ namespace lintavo {
 
 namespace {
 
-// The drawings are painted at three times the screen's resolution, so that they stay sharp
-// on paper, and shown at their size in screen pixels.
+// The drawings are objects of the document, painted when the document is: on the screen, on
+// paper and into a PDF alike, so that a PDF holds them as lines and text, sharp at any zoom.
+// Only the clipboard gets pictures of them, painted at three times the screen's resolution.
 constexpr int drawingScale = 3;
-constexpr double drawingDpi = 96.0 * drawingScale;
-const QString resourceScheme = QStringLiteral("lintavo-report");
+constexpr int drawingObject = QTextFormat::UserObject + 1;
+constexpr int drawingId = QTextFormat::UserProperty + 1;    // which drawing of the document
+constexpr int drawingSize = QTextFormat::UserProperty + 2;  // in screen pixels
+
+using Draw = std::function<void(QPainter&, const QRectF&)>;
+
+// The resolution the document's own lengths are in, as Qt's images in a document take it.
+double screenDpi() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->logicalDotsPerInchY() : 96.0;
+}
+
+class Drawings : public QObject, public QTextObjectInterface {
+    Q_OBJECT
+    Q_INTERFACES(QTextObjectInterface)
+
+  public:
+    using QObject::QObject;
+
+    int add(Draw draw) {
+        drawings_.push_back(std::move(draw));
+        return static_cast<int>(drawings_.size()) - 1;
+    }
+    void clear() { drawings_.clear(); }
+
+    // The drawing a format names, or null.
+    const Draw* find(const QTextFormat& format) const {
+        const int id = format.intProperty(drawingId);
+        if (id < 0 || id >= static_cast<int>(drawings_.size())) return nullptr;
+        return &drawings_[static_cast<std::size_t>(id)];
+    }
+
+    // Laid out for a printer, the document's lengths are in the printer's dots.
+    QSizeF intrinsicSize(QTextDocument* document, int /*position*/,
+                         const QTextFormat& format) override {
+        const QSizeF size = format.property(drawingSize).toSizeF();
+        const QPaintDevice* device = document->documentLayout()->paintDevice();
+        return device != nullptr ? size * (device->logicalDpiY() / screenDpi()) : size;
+    }
+
+    void drawObject(QPainter* painter, const QRectF& rect, QTextDocument* /*document*/,
+                    int /*position*/, const QTextFormat& format) override {
+        const Draw* draw = find(format);
+        if (draw == nullptr) return;
+        painter->save();
+        painter->fillRect(rect, Qt::white);
+        (*draw)(*painter, rect);
+        painter->restore();
+    }
+
+  private:
+    std::vector<Draw> drawings_;
+};
+
+// The document's drawings, registered with its layout the first time.
+Drawings& drawingsOf(QTextDocument& document) {
+    if (auto* drawings = document.findChild<Drawings*>()) return *drawings;
+    auto* drawings = new Drawings(&document);
+    document.documentLayout()->registerHandler(drawingObject, drawings);
+    return *drawings;
+}
+
+QImage pictureOf(const Draw& draw, QSizeF size) {
+    QImage image((size * drawingScale).toSize(), QImage::Format_RGB32);
+    const int dotsPerMetre = qRound(screenDpi() * drawingScale / 0.0254);
+    image.setDotsPerMeterX(dotsPerMetre);
+    image.setDotsPerMeterY(dotsPerMetre);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    draw(painter, QRectF(image.rect()));
+    return image;
+}
 
 QTextCharFormat textFormat(std::string_view face, double points, bool bold = false) {
     QTextCharFormat format;
@@ -57,8 +141,10 @@ void paragraph(QTextCursor& cursor, const QString& text, const QTextCharFormat& 
 }
 
 // A table with a header row in Hei and thin borders; the cursor ends after it.
-void table(QTextCursor& cursor, const QStringList& header, const std::vector<QStringList>& rows,
-           std::initializer_list<double> percents) {
+// `alerts`, where given, marks the cells shown in red.
+QTextTable* table(QTextCursor& cursor, const QStringList& header,
+                  const std::vector<QStringList>& rows, std::initializer_list<double> percents,
+                  const std::vector<std::vector<bool>>& alerts = {}) {
     QTextTableFormat format;
     format.setBorder(1);
     format.setBorderBrush(QColor(0x80, 0x80, 0x80));
@@ -74,7 +160,9 @@ void table(QTextCursor& cursor, const QStringList& header, const std::vector<QSt
     format.setColumnWidthConstraints(widths);
     const int columns = static_cast<int>(header.size());
     QTextTable* t = cursor.insertTable(static_cast<int>(rows.size()) + 1, columns, format);
-    const QTextCharFormat head = textFormat("黑体", 10);
+    // Past eight columns of figures a smaller type keeps each figure on one line.
+    const double points = columns > 8 ? 8.5 : 10.5;
+    const QTextCharFormat head = textFormat("黑体", points - 0.5);
     for (int c = 0; c < columns; ++c) {
         QTextTableCell cell = t->cellAt(0, c);
         QTextCharFormat shade = cell.format();
@@ -86,11 +174,16 @@ void table(QTextCursor& cursor, const QStringList& header, const std::vector<QSt
     for (std::size_t r = 0; r < rows.size(); ++r) {
         for (int c = 0; c < columns && c < rows[r].size(); ++c) {
             QTextCursor at = t->cellAt(static_cast<int>(r) + 1, c).firstCursorPosition();
-            at.insertText(rows[r][c], body());
+            QTextCharFormat ink = textFormat("宋体", points);
+            const auto k = static_cast<std::size_t>(c);
+            if (r < alerts.size() && k < alerts[r].size() && alerts[r][k])
+                ink.setForeground(QColor(0xb0, 0, 0));
+            at.insertText(rows[r][c], ink);
         }
     }
     cursor = t->lastCursorPosition();
     cursor.movePosition(QTextCursor::NextBlock);
+    return t;
 }
 
 QString withUnit(const std::string& value, const std::string& unit) {
@@ -98,24 +191,12 @@ QString withUnit(const std::string& value, const std::string& unit) {
     return qstr(value) + QLatin1Char(' ') + qstr(unit);
 }
 
-void insertDrawing(QTextDocument& document, QTextCursor& cursor, const QString& name, QSizeF size,
-                   const std::function<void(QPainter&, const QRectF&)>& draw) {
-    QImage image((size * drawingScale).toSize(), QImage::Format_RGB32);
-    image.setDotsPerMeterX(qRound(drawingDpi / 0.0254));
-    image.setDotsPerMeterY(qRound(drawingDpi / 0.0254));
-    image.fill(Qt::white);
-    {
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        draw(painter, QRectF(image.rect()));
-    }
-    const QUrl url(resourceScheme + QLatin1Char(':') + name + QStringLiteral(".png"));
-    document.addResource(QTextDocument::ImageResource, url, image);
-    QTextImageFormat format;
-    format.setName(url.toString());
-    format.setWidth(size.width());
-    format.setHeight(size.height());
-    cursor.insertImage(format);
+void insertDrawing(QTextDocument& document, QTextCursor& cursor, QSizeF size, Draw draw) {
+    QTextCharFormat format;
+    format.setObjectType(drawingObject);
+    format.setProperty(drawingId, drawingsOf(document).add(std::move(draw)));
+    format.setProperty(drawingSize, size);
+    cursor.insertText(QString(QChar::ObjectReplacementCharacter), format);
 }
 
 void writeHeading(QTextCursor& cursor, const CalculationReport& report) {
@@ -165,6 +246,9 @@ void writeSteps(QTextCursor& cursor, const CalculationReport& report) {
     }
     for (const std::string& line : report.bisection)
         paragraph(cursor, qstr(line));
+    if (!report.steps.empty() && !report.failed)
+        paragraph(cursor, QStringLiteral("注：") + qstr(report.precisionNote),
+                  textFormat("宋体", 9));
 }
 
 void writeFailure(QTextCursor& cursor, const CalculationReport& report) {
@@ -187,8 +271,7 @@ void writeResults(QTextCursor& cursor, const CalculationReport& report) {
           rows, {14, 26, 18, 42});
 }
 
-void writeChannel(QTextDocument& document, QTextCursor& cursor, const ReportChannel& channel,
-                  int index) {
+void writeChannel(QTextDocument& document, QTextCursor& cursor, const ReportChannel& channel) {
     if (!channel.heading.empty()) {
         QTextBlockFormat block;
         block.setTopMargin(10);
@@ -196,6 +279,7 @@ void writeChannel(QTextDocument& document, QTextCursor& cursor, const ReportChan
         cursor.insertBlock(block, textFormat("黑体", 10.5));
         cursor.insertText(qstr(channel.heading));
     }
+    if (!channel.exists) return;
     std::vector<QStringList> rows;
     for (const ReportRow& r : channel.rows)
         rows.push_back({qstr(r.name), qstr(r.symbol), withUnit(r.value, r.unit), qstr(r.note)});
@@ -208,13 +292,15 @@ void writeChannel(QTextDocument& document, QTextCursor& cursor, const ReportChan
     centred.setAlignment(Qt::AlignHCenter);
     centred.setTopMargin(8);
     cursor.insertBlock(centred, body());
-    const QString suffix = QString::number(index);
-    insertDrawing(document, cursor, QStringLiteral("section-") + suffix, QSizeF(300, 170),
-                  [c](QPainter& p, const QRectF& area) { drawSection(p, area, c.b, c.h, c.m); });
+    insertDrawing(
+        document, cursor, QSizeF(300, 170),
+        [c, hb = channel.enlargedDepth, H = channel.bankHeight](QPainter& p, const QRectF& area) {
+            drawSection(p, area, c.b, c.h, c.m, hb, H);
+        });
     if (channel.complete) {
         const std::vector<RatingPoint> curve = ratingCurve(c, 61);
         cursor.insertText(QStringLiteral("  "));
-        insertDrawing(document, cursor, QStringLiteral("rating-") + suffix, QSizeF(300, 170),
+        insertDrawing(document, cursor, QSizeF(300, 170),
                       [curve, c](QPainter& p, const QRectF& area) {
                           drawRatingCurve(p, area, curve, c.h, c.Q);
                       });
@@ -230,10 +316,92 @@ void writeHydraulics(QTextDocument& document, QTextCursor& cursor,
     heading(cursor, QStringLiteral("四、水力要素与流态"));
     paragraph(cursor, QStringLiteral("按输入值和截取前的计算值，g = 9.81 m/s²，α = 1。"),
               textFormat("宋体", 9));
-    if (report.channels.empty()) paragraph(cursor, QStringLiteral("没有水深和底宽都为正的断面。"));
-    int index = 0;
+    if (std::none_of(report.channels.begin(), report.channels.end(),
+                     [](const ReportChannel& c) { return c.exists; }))
+        paragraph(cursor, QStringLiteral("没有水深和底宽都为正的断面。"));
     for (const ReportChannel& channel : report.channels)
-        writeChannel(document, cursor, channel, index++);
+        writeChannel(document, cursor, channel);
+}
+
+// The drawing a section shows beside its first table, from the report's data.
+void insertFigure(QTextDocument& document, QTextCursor& cursor, const CalculationReport& report,
+                  ReportFigure figure) {
+    if (figure == ReportFigure::Schemes && report.schemes) {
+        const Schemes schemes = *report.schemes;
+        insertDrawing(
+            document, cursor, QSizeF(240, 230),
+            [schemes](QPainter& p, const QRectF& area) { drawSchemes(p, area, schemes); });
+    }
+}
+
+// A section beyond the calculation: its paragraphs and ruled tables in order, a failing
+// check's cell in red, a cell's link as an anchor, and its drawing beside its first table.
+void writeSection(QTextDocument& document, QTextCursor& cursor, const CalculationReport& report,
+                  const ReportSection& section) {
+    heading(cursor, qstr(section.title));
+    bool figureDue = section.figure != ReportFigure::None;
+    for (const ReportBlock& block : section.blocks) {
+        if (const auto* text = std::get_if<std::string>(&block)) {
+            paragraph(cursor, qstr(*text));
+            continue;
+        }
+        const auto& t = std::get<ReportTable>(block);
+        QStringList header;
+        for (const std::string& h : t.header)
+            header.append(qstr(h));
+        std::vector<QStringList> rows;
+        std::vector<std::vector<bool>> alerts;
+        for (const auto& row : t.rows) {
+            QStringList cells;
+            std::vector<bool> red;
+            for (const ReportCell& cell : row) {
+                cells.append(qstr(cell.text));
+                red.push_back(cell.alert);
+            }
+            rows.push_back(cells);
+            alerts.push_back(std::move(red));
+        }
+        QTextCursor at = cursor;
+        QTextTable* beside = nullptr;
+        if (figureDue) {
+            QTextTableFormat plain;
+            plain.setBorder(0);
+            plain.setCellPadding(2);
+            plain.setWidth(QTextLength(QTextLength::PercentageLength, 100));
+            plain.setColumnWidthConstraints({QTextLength(QTextLength::PercentageLength, 58),
+                                             QTextLength(QTextLength::PercentageLength, 42)});
+            beside = cursor.insertTable(1, 2, plain);
+            at = beside->cellAt(0, 0).firstCursorPosition();
+        }
+        QTextTable* laid = table(at, header, rows, {}, alerts);
+        for (std::size_t r = 0; r < t.rows.size(); ++r) {
+            for (std::size_t c = 0; c < t.rows[r].size(); ++c) {
+                const std::string& link = t.rows[r][c].link;
+                if (link.empty()) continue;
+                QTextCursor cell = laid->cellAt(static_cast<int>(r) + 1, static_cast<int>(c))
+                                       .firstCursorPosition();
+                cell.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+                QTextCharFormat anchor;
+                anchor.setAnchor(true);
+                anchor.setAnchorHref(qstr(link));
+                anchor.setForeground(QColor(0x1f, 0x4f, 0xaf));
+                anchor.setFontUnderline(true);
+                cell.mergeCharFormat(anchor);
+            }
+        }
+        if (beside != nullptr) {
+            QTextCursor right = beside->cellAt(0, 1).firstCursorPosition();
+            QTextBlockFormat centred;
+            centred.setAlignment(Qt::AlignHCenter);
+            right.setBlockFormat(centred);
+            insertFigure(document, right, report, section.figure);
+            cursor = beside->lastCursorPosition();
+            cursor.movePosition(QTextCursor::NextBlock);
+            figureDue = false;
+        } else {
+            cursor = at;
+        }
+    }
 }
 
 }  // namespace
@@ -244,6 +412,7 @@ QString programName() {
 
 void layOutReport(QTextDocument& document, const CalculationReport& report) {
     document.clear();
+    drawingsOf(document).clear();
     document.setDefaultFont(fontFor(FaceStyle{"宋体", 10.5}));
     document.setDocumentMargin(16);
     document.setMetaInformation(QTextDocument::DocumentTitle,
@@ -258,48 +427,85 @@ void layOutReport(QTextDocument& document, const CalculationReport& report) {
     }
     writeResults(cursor, report);
     writeHydraulics(document, cursor, report);
+    for (const ReportSection& section : report.sections)
+        writeSection(document, cursor, report, section);
 }
 
 QMimeData* reportMimeData(const QTextDocument& document, const CalculationReport& report) {
-    QString html = document.toHtml();
-    // A word processor cannot reach the document's resources: the drawings go inside the HTML.
-    qsizetype at = 0;
-    const QString marker = QStringLiteral("src=\"") + resourceScheme + QLatin1Char(':');
-    while ((at = html.indexOf(marker, at)) >= 0) {
-        const qsizetype start = at + 5;
-        const qsizetype end = html.indexOf(QLatin1Char('"'), start);
-        const QUrl url(html.mid(start, end - start));
-        const QImage image = document.resource(QTextDocument::ImageResource, url).value<QImage>();
+    // A word processor cannot paint the document's drawings: they go inside the HTML as
+    // pictures.
+    const Drawings* drawings = document.findChild<Drawings*>();
+    std::unique_ptr<QTextDocument> copy(document.clone());
+    std::vector<std::pair<int, QTextCharFormat>> objects;
+    for (QTextBlock block = copy->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (fragment.charFormat().objectType() == drawingObject)
+                objects.emplace_back(fragment.position(), fragment.charFormat());
+        }
+    }
+    // From the end, so that the positions before stay where they are.
+    for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
+        QTextCursor cursor(copy.get());
+        cursor.setPosition(it->first);
+        cursor.setPosition(it->first + 1, QTextCursor::KeepAnchor);
+        const Draw* draw = drawings != nullptr ? drawings->find(it->second) : nullptr;
+        if (draw == nullptr) {
+            cursor.removeSelectedText();
+            continue;
+        }
+        const QSizeF size = it->second.property(drawingSize).toSizeF();
         QByteArray png;
         QBuffer buffer(&png);
         buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
-        const QString data =
-            QStringLiteral("data:image/png;base64,") + QString::fromLatin1(png.toBase64());
-        html.replace(start, end - start, data);
-        at = start + data.size();
+        pictureOf(*draw, size).save(&buffer, "PNG");
+        QTextImageFormat image;
+        image.setName(QStringLiteral("data:image/png;base64,") +
+                      QString::fromLatin1(png.toBase64()));
+        image.setWidth(size.width());
+        image.setHeight(size.height());
+        cursor.insertImage(image);
     }
     auto* mime = new QMimeData;
-    mime->setHtml(html);
+    mime->setHtml(copy->toHtml());
     mime->setText(qstr(plainText(report)));
     return mime;
 }
 
+// The one way the book goes onto pages, printed or written as a PDF: A4, the document's own
+// 20 mm margins and page numbers (which QTextDocument::print adds to a page without margins).
 void printReport(const QTextDocument& document, QPagedPaintDevice& device) {
     device.setPageSize(QPageSize(QPageSize::A4));
     device.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
     document.print(&device);
 }
 
-bool exportReportPdf(const QTextDocument& document, const QString& file) {
-    QFile out(file);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-    QPdfWriter writer(&out);
-    writer.setResolution(600);
-    writer.setTitle(document.metaInformation(QTextDocument::DocumentTitle));
-    writer.setCreator(programName());
-    printReport(document, writer);
-    return out.error() == QFileDevice::NoError;
+bool exportReportPdf(const QTextDocument& document, const QString& file, QString* why) {
+    // Made whole in memory first: the file is written only once there is all of it, and a
+    // file that cannot be written keeps what it held.
+    QByteArray pdf;
+    {
+        QBuffer buffer(&pdf);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
+        writer.setResolution(600);
+        writer.setTitle(document.metaInformation(QTextDocument::DocumentTitle));
+        writer.setCreator(programName());
+        printReport(document, writer);
+    }
+    QSaveFile out(file);
+    const bool written = !pdf.isEmpty() && out.open(QIODevice::WriteOnly) &&
+                         out.write(pdf) == pdf.size() && out.commit();
+    if (!written) {
+        out.cancelWriting();
+        if (why != nullptr) {
+            *why = QStringLiteral("无法写入文件“%1”，没有导出。请选择另一个位置。")
+                       .arg(QDir::toNativeSeparators(file));
+        }
+    }
+    return written;
 }
 
 }  // namespace lintavo
+
+#include "report_document.moc"

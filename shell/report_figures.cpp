@@ -15,7 +15,7 @@ namespace lintavo {
 namespace {
 
 // Sizes on the device: a "point" is 1/72 inch at the device's resolution, so a line or an
-// arrow has the same size on the screen, in an image and on a 1200-dpi page.
+// arrow has the same size on the screen, in an image and on a printed page.
 struct Pens {
     double pt;          // device units per point
     QFont font;         // labels
@@ -41,9 +41,10 @@ Pens pensFor(QPainter& painter, const QRectF& area) {
     return pens;
 }
 
-// 2 → "2", 0.52801 → "0.528", 12.345 → "12.35": a few significant digits, never an exponent.
+// 2 → "2", 0.52801 → "0.528", 12.345 → "12.35", 41235 → "41235": a few significant digits,
+// and an exponent only beyond what a line of digits can show (1e+30).
 QString number(double x) {
-    if (std::abs(x) >= 1e4) return QString::number(x, 'f', 0);
+    if (std::abs(x) >= 1e4 && std::abs(x) < 1e15) return QString::number(x, 'f', 0);
     return QString::number(x, 'g', 4);
 }
 
@@ -124,21 +125,28 @@ void note(QPainter& painter, const QRectF& area, const Pens& pens, const char* t
 
 }  // namespace
 
-void drawSection(QPainter& painter, const QRectF& area, double b, double h, double m) {
+void drawSection(QPainter& painter, const QRectF& area, double b, double h, double m,
+                 double enlargedDepth, double bankHeight) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setClipRect(area);
     const Pens pens = pensFor(painter, area);
     const double B = b + 2 * m * h;
-    if (!std::isfinite(b) || !std::isfinite(h) || !std::isfinite(m) || !std::isfinite(B) || b < 0 ||
-        m < 0 || !(h > 0) || !(b + m * h > 0)) {
+    const bool enlarged = std::isfinite(enlargedDepth) && enlargedDepth > 0;
+    const bool bank = std::isfinite(bankHeight) && bankHeight > 0;
+    // The walls rise a fifth of h above the water, or to the bank top; always above the
+    // enlarged water.
+    const double top =
+        bank ? std::max(bankHeight, h) : std::max(1.2 * h, enlarged ? 1.1 * enlargedDepth : 0.0);
+    const double width = b + 2 * m * top;  // at the top of the walls, m
+    if (!std::isfinite(b) || !std::isfinite(h) || !std::isfinite(m) || !std::isfinite(B) ||
+        !std::isfinite(width) || !std::isfinite(top) || b < 0 || m < 0 || !(h > 0) ||
+        !(b + m * h > 0)) {
         note(painter, area, pens, "此断面无法绘制");
         painter.restore();
         return;
     }
     const QFontMetricsF metrics(pens.font, painter.device());
-    const double top = 1.2 * h;            // the walls rise a fifth of h above the water
-    const double width = b + 2 * m * top;  // at the top of the walls, m
     const QString slopeText = QStringLiteral("1:") + number(m);
     const QString hText = metres("h", h);
 
@@ -156,7 +164,13 @@ void drawSection(QPainter& painter, const QRectF& area, double b, double h, doub
         painter.restore();
         return;
     }
-    const double scale = std::min(room.width() / std::max(width, 1e-300), room.height() / top);
+    const double scale = std::min(room.width() / width, room.height() / top);
+    // A section far too small for the room (h of 1e-320 m) has no scale a drawing can take.
+    if (!std::isfinite(scale) || !(scale > 0)) {
+        note(painter, area, pens, "此断面无法绘制");
+        painter.restore();
+        return;
+    }
     // Centred in the room; x = 0 at the left end of the bed, y = 0 at the bed, upwards.
     const double x0 = room.center().x() - scale * (width / 2 - m * top);
     const double y0 = room.center().y() + scale * top / 2;
@@ -182,6 +196,21 @@ void drawSection(QPainter& painter, const QRectF& area, double b, double h, doub
             QPolygonF{tip, tip + QPointF(-s, -1.6 * s), tip + QPointF(s, -1.6 * s)});
         painter.drawLine(tip + QPointF(-0.7 * s, 0.6 * s), tip + QPointF(0.7 * s, 0.6 * s));
         painter.drawLine(tip + QPointF(-0.35 * s, 1.2 * s), tip + QPointF(0.35 * s, 1.2 * s));
+    }
+
+    // The enlarged water line, dashed, and the bank top marked at H.
+    if (enlarged && enlargedDepth <= top) {
+        QPen dashed = pens.line(0.8, waterLine());
+        dashed.setStyle(Qt::DashLine);
+        painter.setPen(dashed);
+        painter.drawLine(at(-m * enlargedDepth, enlargedDepth),
+                         at(b + m * enlargedDepth, enlargedDepth));
+    }
+    if (bank) {
+        const double crest = 4.0 * pens.pt;
+        painter.setPen(pens.line(1.4));
+        painter.drawLine(wallLeft, wallLeft - QPointF(crest, 0));
+        painter.drawLine(wallRight, wallRight + QPointF(crest, 0));
     }
 
     // The channel: bed and walls, with the earth hatched outside.
@@ -231,14 +260,30 @@ void drawSection(QPainter& painter, const QRectF& area, double b, double h, doub
 
 namespace {
 
-// A tick step of 1, 2 or 5 times a power of ten giving about `count` intervals up to `top`.
-double tickStep(double top, int count) {
-    const double raw = top / count;
-    const double power = std::pow(10.0, std::floor(std::log10(raw)));
-    for (double f : {1.0, 2.0, 5.0, 10.0}) {
-        if (f * power >= raw) return f * power;
+// The ticks of an axis from 0: a step of 1, 2 or 5 times a power of ten giving about
+// `wanted` intervals up to `top`, and how many of them reach it. Whatever the range, huge,
+// tiny or beyond what a power of ten can step, there are at most `wanted` + 1 intervals:
+// where no such step exists the axis has one interval, 0 to `top`.
+struct Ticks {
+    double step;
+    int count;
+    double top() const { return step * count; }
+};
+
+Ticks ticksFor(double top, int wanted) {
+    const double raw = top / wanted;
+    if (raw > 0 && std::isfinite(raw)) {
+        const double power = std::pow(10.0, std::floor(std::log10(raw)));
+        for (const double f : {1.0, 2.0, 5.0, 10.0}) {
+            const double step = f * power;
+            if (!(step >= raw)) continue;
+            const double count = std::ceil(top / step - 1e-9);
+            if (count >= 1 && count <= wanted + 1 && std::isfinite(count * step))
+                return {step, static_cast<int>(count)};
+            break;
+        }
     }
-    return 10 * power;
+    return {top, 1};
 }
 
 }  // namespace
@@ -265,17 +310,15 @@ void drawRatingCurve(QPainter& painter, const QRectF& area, const std::vector<Ra
         painter.restore();
         return;
     }
-    const double hStep = tickStep(hMax, 6), QStep = tickStep(QMax, 6);
-    const double hTop = std::ceil(hMax / hStep - 1e-9) * hStep;
-    const double QTop = std::ceil(QMax / QStep - 1e-9) * QStep;
+    const Ticks hTicks = ticksFor(hMax, 6), QTicks = ticksFor(QMax, 6);
+    const double hTop = hTicks.top(), QTop = QTicks.top();
 
     // Discharge across, depth up, as a stage–discharge curve is read.
     const QFontMetricsF metrics(pens.font, painter.device());
     const double gap = 4.0 * pens.pt;
     double labelWidth = 0;
-    for (double v = 0; v <= hTop * (1 + 1e-9); v += hStep) {
-        labelWidth = std::max(labelWidth, metrics.horizontalAdvance(number(v)));
-    }
+    for (int k = 0; k <= hTicks.count; ++k)
+        labelWidth = std::max(labelWidth, metrics.horizontalAdvance(number(k * hTicks.step)));
     const QRectF plot = area.adjusted(
         2 * gap + pens.textHeight + labelWidth + gap, pens.textHeight / 2 + gap,
         -gap - metrics.horizontalAdvance(number(QTop)) / 2, -(2 * gap + 2 * pens.textHeight + gap));
@@ -291,8 +334,8 @@ void drawRatingCurve(QPainter& painter, const QRectF& area, const std::vector<Ra
 
     // Grid, ticks and numbers.
     const double tick = 3.0 * pens.pt;
-    for (int k = 0; k * hStep <= hTop * (1 + 1e-9); ++k) {
-        const double v = k * hStep;
+    for (int k = 0; k <= hTicks.count; ++k) {
+        const double v = k * hTicks.step;
         const QPointF p = at(0, v);
         painter.setPen(pens.line(0.3, QColor(0xd0, 0xd0, 0xd0)));
         if (k > 0) painter.drawLine(p, at(QTop, v));
@@ -302,8 +345,8 @@ void drawRatingCurve(QPainter& painter, const QRectF& area, const std::vector<Ra
                                 labelWidth, pens.textHeight),
                          Qt::AlignRight | Qt::AlignVCenter, number(v));
     }
-    for (int k = 0; k * QStep <= QTop * (1 + 1e-9); ++k) {
-        const double v = k * QStep;
+    for (int k = 0; k <= QTicks.count; ++k) {
+        const double v = k * QTicks.step;
         const QPointF p = at(v, 0);
         painter.setPen(pens.line(0.3, QColor(0xd0, 0xd0, 0xd0)));
         if (k > 0) painter.drawLine(p, at(v, hTop));
@@ -352,11 +395,23 @@ void drawRatingCurve(QPainter& painter, const QRectF& area, const std::vector<Ra
         const QString label = QStringLiteral("Q = ") + number(Q) + QStringLiteral(" m³/s, h = ") +
                               number(h) + QStringLiteral(" m");
         const double w = metrics.horizontalAdvance(label);
-        // Right of the point and below the curve where that fits, else left of it.
-        double x = p.x() + 2 * r + gap;
-        if (x + w > plot.right()) x = p.x() - 2 * r - gap - w;
-        x = std::max(x, plot.left() + gap);
-        const QRectF box(x, p.y() + gap, w, pens.textHeight);
+        // In the corner of the plot the curve leaves emptier, so that the box hides none of
+        // it: the curve rises from the origin to the far corner, leaving the other two.
+        const QRectF corners[] = {
+            QRectF(plot.left() + gap, plot.top() + gap, w, pens.textHeight),
+            QRectF(plot.right() - gap - w, plot.bottom() - gap - pens.textHeight, w,
+                   pens.textHeight),
+        };
+        const auto covered = [&line](const QRectF& box) {
+            int n = 0;
+            for (int k = 1; k < line.size(); ++k) {
+                // The segment's middle as well as its ends.
+                for (const QPointF& q : {line[k - 1], (line[k - 1] + line[k]) / 2, line[k]})
+                    n += box.contains(q) ? 1 : 0;
+            }
+            return n;
+        };
+        const QRectF box = covered(corners[1]) < covered(corners[0]) ? corners[1] : corners[0];
         painter.setPen(pens.line(0.5));
         painter.fillRect(box, Qt::white);
         painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, label);

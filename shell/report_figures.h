@@ -3,7 +3,7 @@
 // The calculation report's two drawings, each a function of the channel drawn with QPainter
 // inside a given rectangle: the cross-section to scale and the rating curve. Sizes of lines,
 // text and arrows follow the rectangle and the device's dots per inch, so that one function
-// draws on the screen, into an image and onto a 1200-dpi PDF page alike.
+// draws on the screen, into an image and onto a printed or PDF page alike.
 //   QImage image(600, 300, QImage::Format_ARGB32);
 //   image.fill(Qt::white);
 //   QPainter painter(&image);
@@ -22,7 +22,10 @@ namespace lintavo {
 // down: bed, walls rising a fifth of h above the water, the water in light blue, b, h and the
 // top width B dimensioned and the slope marked. Nothing but a note is drawn for a section
 // that is not one (b < 0, m < 0, h ≤ 0, b + m·h ≤ 0, or not finite).
-void drawSection(QPainter& painter, const QRectF& area, double b, double h, double m);
+// With the design check's enlarged depth hb and bank height H (each > 0 where given), the
+// enlarged water line is dashed across the section and the walls rise to the bank top at H.
+void drawSection(QPainter& painter, const QRectF& area, double b, double h, double m,
+                 double enlargedDepth = 0, double bankHeight = 0);
 
 // Q against h: axes with ticks and numbers, the curve, and the press's depth h and discharge
 // Q marked with a dot and dashed guides to the axes. Nothing but a note for an empty curve.

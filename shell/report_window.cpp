@@ -3,60 +3,138 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDate>
 #include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
+#include <QScreen>
+#include <QStandardPaths>
 #include <QTextBrowser>
 #include <QTextDocument>
+#include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 
+#include "calculators/design_report.h"
+#include "calculators/summary.h"
 #include "shell/calculator_window.h"
+#include "shell/design_dialog.h"
+#include "shell/design_settings.h"
 #include "shell/qt_text.h"
 #include "shell/report_document.h"
+#include "shell/report_files.h"
+#include "shell/scheme_figure.h"
 
 namespace lintavo {
 
+namespace {
+
+// The book's window as it would like to be, and the least it can be read at; below that it
+// rather covers part of its calculator.
+constexpr QSize preferredSize(780, 860);
+constexpr QSize leastSize(480, 360);
+constexpr int gap = 8;  // between the book and its calculator
+
+}  // namespace
+
+QRect bookPlacement(const QRect& available, const QRect& calculator, const QRect& fields,
+                    QSize preferred, QSize minimum) {
+    const QRect& a = available;
+    for (const QRect& clear : {calculator, fields}) {
+        // Right, left, below, above: the strips of the screen that leave `clear` uncovered.
+        const QRect strips[] = {
+            QRect(QPoint(clear.right() + 1 + gap, a.top()), a.bottomRight()),
+            QRect(a.topLeft(), QPoint(clear.left() - 1 - gap, a.bottom())),
+            QRect(QPoint(a.left(), clear.bottom() + 1 + gap), a.bottomRight()),
+            QRect(a.topLeft(), QPoint(a.right(), clear.top() - 1 - gap)),
+        };
+        for (int k = 0; k < 4; ++k) {
+            const QRect& strip = strips[k];
+            if (strip.width() < minimum.width() || strip.height() < minimum.height()) continue;
+            const QSize size = preferred.boundedTo(strip.size());
+            // Level with the calculator beside it, in line with it below or above it.
+            const int x = k == 0   ? strip.left()
+                          : k == 1 ? strip.right() + 1 - size.width()
+                                   : std::clamp(calculator.left(), strip.left(),
+                                                strip.right() + 1 - size.width());
+            const int y = k == 2   ? strip.top()
+                          : k == 3 ? strip.bottom() + 1 - size.height()
+                                   : std::clamp(calculator.top(), strip.top(),
+                                                strip.bottom() + 1 - size.height());
+            return QRect(QPoint(x, y), size);
+        }
+    }
+    // A screen too small for anything beside: all of it the book may have.
+    return QRect(a.topLeft(), preferred.boundedTo(a.size()));
+}
+
 CalculationReport reportOf(const CalculatorWindow& calculator) {
     const QString now = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
-    return buildReport(calculator.table(), calculator.lastPress(), utf8(now), utf8(programName()));
+    const DesignContext design{designSettings(), bedTables()};
+    return buildReport(calculator.table(), calculator.lastPress(), utf8(now), utf8(programName()),
+                       &design);
 }
 
 ReportWindow::ReportWindow(CalculatorWindow& calculator)
-    : QWidget(&calculator, Qt::Window), calculator_(calculator), view_(new QTextBrowser(this)) {
+    : QWidget(&calculator, Qt::Window),
+      calculator_(calculator),
+      view_(new QTextBrowser(this)),
+      status_(new QLabel(this)) {
     setObjectName(QStringLiteral("计算书"));
     setWindowTitle(QStringLiteral("计算书 — %1").arg(qstr(calculator.table().window.title)));
     // Only the calculator windows and the menu decide when the program ends.
     setAttribute(Qt::WA_QuitOnClose, false);
-    resize(780, 860);
+    resize(preferredSize);
 
     view_->setObjectName(QStringLiteral("report"));
     view_->setOpenLinks(false);
     view_->setAccessibleName(QStringLiteral("计算书"));
+    connect(view_, &QTextBrowser::anchorClicked, this, &ReportWindow::follow);
 
-    const auto button = [this](const QString& caption, const char* name, auto action) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        connect(b, &QPushButton::clicked, this, action);
-        return b;
-    };
+    // The status line: where the last file went, or why it did not.
+    status_->setObjectName(QStringLiteral("status"));
+    status_->setWordWrap(true);
+    status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A long path wraps or is cut rather than widening the window past its screen.
+    status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    status_->hide();
+
     auto* row = new QHBoxLayout;
-    row->addWidget(button(QStringLiteral("复制"), "copy", &ReportWindow::copy));
-    row->addWidget(button(QStringLiteral("打印…"), "print", &ReportWindow::print));
-    row->addWidget(button(QStringLiteral("导出 PDF…"), "exportPdf", &ReportWindow::exportPdf));
+    for (const Action& action : actions) {
+        auto* b = new QPushButton(QString::fromUtf8(action.caption), this);
+        b->setObjectName(QLatin1String(action.name));
+        b->setAutoDefault(false);
+        connect(b, &QPushButton::clicked, this, action.run);
+        row->addWidget(b);
+    }
+    // The design check follows its settings while the book is shown.
+    connect(&DesignSettingsNotifier::instance(), &DesignSettingsNotifier::changed, this, [this] {
+        if (isVisible()) refresh();
+    });
     row->addStretch();
-    row->addWidget(button(QStringLiteral("关闭"), "close", &QWidget::close));
+    auto* close = new QPushButton(QStringLiteral("关闭"), this);
+    close->setObjectName(QStringLiteral("close"));
+    close->setAutoDefault(false);
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+    row->addWidget(close);
     auto* escape = new QAction(this);
     escape->setShortcut(QKeySequence(Qt::Key_Escape));
     connect(escape, &QAction::triggered, this, &QWidget::close);
     addAction(escape);
+    // Only the document scrolls: the buttons and the status line stay in view at any size.
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(view_);
+    layout->addWidget(view_, 1);
+    layout->addWidget(status_);
     layout->addLayout(row);
     refresh();
 }
@@ -82,31 +160,176 @@ void ReportWindow::refresh() {
     if (ours) delete old;
 }
 
+void ReportWindow::open() {
+    if (!isVisible()) {
+        // Placed afresh at each opening: the calculator may have moved, or the screen changed,
+        // since the book was last shown.
+        const QScreen* screen = calculator_.screen();
+        if (screen != nullptr) {
+            // The window system frames the book as it frames its calculator.
+            const QRect outer = calculator_.frameGeometry();
+            const QRect inner = calculator_.geometry();
+            const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
+                                 outer.right() - inner.right(), outer.bottom() - inner.bottom());
+            QRect fields;
+            for (const QLineEdit* field : calculator_.findChildren<QLineEdit*>()) {
+                fields |= QRect(field->mapToGlobal(QPoint(0, 0)), field->size());
+            }
+            const QRect at =
+                bookPlacement(screen->availableGeometry(), outer, fields.isEmpty() ? outer : fields,
+                              preferredSize.grownBy(frame), leastSize.grownBy(frame));
+            resize(at.size().shrunkBy(frame));
+            move(at.topLeft());
+        }
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void ReportWindow::follow(const QUrl& link) {
+    // The book's only links are its schemes' 采用此方案: "lintavo-scheme:2".
+    if (link.scheme() != QLatin1String(schemeLinkScheme)) return;
+    bool number = false;
+    const uint row = link.path().toUInt(&number);
+    if (number) adoptScheme(row);
+}
+
+bool ReportWindow::adoptScheme(std::size_t row) {
+    if (!calculator_.pressed()) return false;
+    const Record& record = calculator_.lastPress();
+    const auto design = designChannelOf(summarize(calculator_.table(), record));
+    if (!design) return false;
+    const Computed<Schemes> schemes = schemesOf(*design);
+    if (!schemes.exists() || row >= schemes.value().rows.size()) return false;
+    Q_EMIT calculator_.schemeAdopted(adoptionOf(record, schemes.value().rows[row]));
+    return true;
+}
+
 void ReportWindow::copy() {
     QGuiApplication::clipboard()->setMimeData(reportMimeData(*view_->document(), report_));
 }
 
+void ReportWindow::say(const QString& text, bool trouble) {
+    status_->setText(text);
+    status_->setStyleSheet(trouble ? QStringLiteral("color: #b00000") : QString());
+    status_->setToolTip(text);
+    status_->show();
+}
+
 void ReportWindow::print() {
+    // Without a printer Qt would quietly print into a PDF in the home folder.
+    if (QPrinterInfo::availablePrinters().isEmpty()) {
+        say(QStringLiteral("没有可用的打印机，无法打印。"), true);
+        QMessageBox box(QMessageBox::Information, QStringLiteral("打印"),
+                        QStringLiteral("没有可用的打印机，无法打印。\n"
+                                       "可以把计算书导出为 PDF 文件，再在有打印机的地方打印。"),
+                        QMessageBox::NoButton, this);
+        QPushButton* pdf = box.addButton(QStringLiteral("导出 PDF…"), QMessageBox::AcceptRole);
+        box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+        box.setDefaultButton(pdf);
+        box.exec();
+        if (box.clickedButton() == pdf) exportPdf();
+        return;
+    }
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setDocName(windowTitle());
     QPrintDialog dialog(&printer, this);
     if (dialog.exec() != QDialog::Accepted) return;
-    view_->document()->print(&printer);
+    printReport(*view_->document(), printer);
+    if (printer.outputFormat() == QPrinter::PdfFormat) {
+        say(QStringLiteral("已打印到文件：%1")
+                .arg(QDir::toNativeSeparators(
+                    QFileInfo(printer.outputFileName()).absoluteFilePath())));
+    } else {
+        say(QStringLiteral("已送往打印机“%1”。").arg(printer.printerName()));
+    }
+}
+
+QString defaultExportName(const QString& calculation, const QDate& day) {
+    return QStringLiteral("%1-计算书-%2.pdf")
+        .arg(calculation, day.toString(QStringLiteral("yyyy-MM-dd")));
 }
 
 void ReportWindow::exportPdf() {
-    const QString suggested = QDir::home().filePath(
-        QStringLiteral("%1计算书.pdf").arg(qstr(calculator_.table().window.title)));
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
+    const QString suggested = QDir(folder).filePath(
+        defaultExportName(qstr(calculator_.table().window.title), QDate::currentDate()));
     QString file = QFileDialog::getSaveFileName(this, QStringLiteral("导出 PDF"), suggested,
                                                 QStringLiteral("PDF 文件 (*.pdf)"));
     if (file.isEmpty()) return;
     if (!file.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) file += QStringLiteral(".pdf");
-    if (!exportReportPdf(*view_->document(), file)) {
-        QMessageBox::warning(this, QStringLiteral("导出 PDF"),
-                             QStringLiteral("无法写入文件“%1”。请选择另一个位置。")
-                                 .arg(QDir::toNativeSeparators(file)));
+    exportPdfTo(file);
+}
+
+bool ReportWindow::exportPdfTo(const QString& file) {
+    QString why;
+    if (!exportReportPdf(*view_->document(), file, &why)) {
+        say(why, true);
+        return false;
     }
+    say(QStringLiteral("已导出 PDF：%1")
+            .arg(QDir::toNativeSeparators(QFileInfo(file).absoluteFilePath())));
+    return true;
+}
+
+void ReportWindow::designSettings() {
+    openDesignSettings(this);
+}
+
+namespace {
+
+// The file the user names, with `suffix` added when it lacks it; empty when cancelled.
+QString saveFileName(QWidget* parent, const QString& title, const QString& suggested,
+                     const QString& filter, const QString& suffix) {
+    QString file = QFileDialog::getSaveFileName(parent, title, suggested, filter);
+    if (!file.isEmpty() && !file.endsWith(suffix, Qt::CaseInsensitive)) file += suffix;
+    return file;
+}
+
+void cannotWrite(QWidget* parent, const QString& title, const QString& file) {
+    QMessageBox::warning(
+        parent, title,
+        QStringLiteral("无法写入文件“%1”。请选择另一个位置。").arg(QDir::toNativeSeparators(file)));
+}
+
+}  // namespace
+
+void ReportWindow::exportWord() {
+    const QString title = QStringLiteral("导出 Word");
+    if (!calculator_.pressed()) return;
+    const QString file = saveFileName(
+        this, title,
+        QDir::home().filePath(
+            QStringLiteral("%1计算书.docx").arg(qstr(calculator_.table().window.title))),
+        QStringLiteral("Word 文档 (*.docx)"), QStringLiteral(".docx"));
+    if (file.isEmpty()) return;
+    if (!exportReportDocx(report_, file)) cannotWrite(this, title, file);
+}
+
+void ReportWindow::exportDrawing() {
+    const QString title = QStringLiteral("导出 CAD");
+    if (sectionOutlines(report_).empty()) {
+        QMessageBox::information(this, title, QStringLiteral("计算书中没有可绘制的断面。"));
+        return;
+    }
+    QStringList scales;
+    for (const int scale : drawingScales)
+        scales << QStringLiteral("1:%1").arg(scale);
+    bool chosen = false;
+    const QString scale =
+        QInputDialog::getItem(this, title, QStringLiteral("出图比例："), scales, 1, false, &chosen);
+    if (!chosen) return;
+    const QString file = saveFileName(
+        this, title,
+        QDir::home().filePath(
+            QStringLiteral("%1断面图.dxf").arg(qstr(calculator_.table().window.title))),
+        QStringLiteral("DXF 图形 (*.dxf)"), QStringLiteral(".dxf"));
+    if (file.isEmpty()) return;
+    if (!exportReportDrawing(report_, file, scale.section(QLatin1Char(':'), 1).toInt()))
+        cannotWrite(this, title, file);
 }
 
 }  // namespace lintavo

@@ -1,15 +1,20 @@
 #pragma once
 
 // The calculation book of a calculator window's last press, in a window of its own beside
-// it, with 复制, 打印…, 导出 PDF… and 关闭. It is made the first time it is asked for, follows
-// each new press while it is shown, and goes away with its calculator window; it never keeps
-// the program running on its own.
+// it, with 复制, 打印…, 导出 PDF…, 导出 Word…, 导出 CAD… and 关闭. It is made the first time it is
+// asked for, follows each new press while it is shown, and goes away with its calculator window; it
+// never keeps the program running on its own.
 
+#include <QMargins>
+#include <QRect>
 #include <QWidget>
 
 #include "calculators/report.h"
 
+class QDate;
+class QLabel;
 class QTextBrowser;
+class QUrl;
 
 namespace lintavo {
 
@@ -25,18 +30,65 @@ class ReportWindow : public QWidget {
     // Reads the calculator's last press again.
     void refresh();
 
+    // Shows the book, raised and active; placed beside its calculator when it was hidden.
+    void open();
+
     const CalculationReport& report() const { return report_; }
     const QTextBrowser* view() const { return view_; }
+    const QLabel* status() const { return status_; }
 
     void copy();
+    // With no printer to print on, says so and offers 导出 PDF… instead.
     void print();
+    // Asks where, starting in the Documents folder under the default name, and writes there.
     void exportPdf();
+    void designSettings();  // 校核设置…
+    // Writes the PDF to `file` and says in the status line where it went, or why it did not.
+    bool exportPdfTo(const QString& file);
+
+    // 采用此方案 on the row of the last press's schemes (0 for α = 1.00 … 4 for α = 1.04):
+    // the calculator window passes the scheme on to be checked in 流量Q计算. False where the
+    // press has no schemes or there is no such row.
+    bool adoptScheme(std::size_t row);
+    void exportWord();
+    // The section as DXF, at the scale the user picks.
+    void exportDrawing();
 
   private:
+    // The buttons of the book, in their order, before 关闭 at the far end: a new way out for
+    // the book is one more line here.
+    struct Action {
+        const char* caption;
+        const char* name;  // the button's object name, as scripts find it
+        void (ReportWindow::*run)();
+    };
+    static constexpr Action actions[] = {
+        {"复制", "copy", &ReportWindow::copy},
+        {"打印…", "print", &ReportWindow::print},
+        {"导出 PDF…", "exportPdf", &ReportWindow::exportPdf},
+        {"导出 Word…", "exportWord", &ReportWindow::exportWord},
+        {"导出 CAD…", "exportDrawing", &ReportWindow::exportDrawing},
+        {"校核设置…", "designSettings", &ReportWindow::designSettings},
+    };
+
+    void say(const QString& text, bool trouble = false);
+    void follow(const QUrl& link);
+
     CalculatorWindow& calculator_;
     QTextBrowser* view_;
+    QLabel* status_;
     CalculationReport report_;
 };
+
+// Where the book's window opens, frame and all, within `available` (the screen less its panels):
+// beside `calculator` (its frame) where a strip of the screen beside, below or above it has
+// room for `minimum`, else over the calculator but clear of `fields`, the part being read;
+// as large as `preferred` where the room allows, never larger than the room.
+QRect bookPlacement(const QRect& available, const QRect& calculator, const QRect& fields,
+                    QSize preferred, QSize minimum);
+
+// The name the export suggests: "流量Q计算-计算书-2026-12-08.pdf".
+QString defaultExportName(const QString& calculation, const QDate& day);
 
 // The book of the calculator's last press, dated now.
 CalculationReport reportOf(const CalculatorWindow& calculator);

@@ -1,5 +1,9 @@
 #include "shell/shell.h"
 
+#include <algorithm>
+
+#include "calculators/catalogue.h"
+
 namespace lintavo {
 
 Shell::Shell(std::span<const CalculatorTable> calculators, QObject* parent)
@@ -40,10 +44,24 @@ void Shell::open(std::size_t calculator) {
         connect(created, &CalculatorWindow::endRequested, this, &Shell::ended);
         connect(created, &CalculatorWindow::closedFromTitleBar, this,
                 [this, created] { returnToMenu(created); });
+        connect(created, &CalculatorWindow::schemeAdopted, this,
+                [this, created](const SchemeAdoption& adoption) { adopt(created, adoption); });
     }
     menu_->hide();
     window->show();
     window->activateWindow();
+}
+
+void Shell::adopt(CalculatorWindow* from, const SchemeAdoption& adoption) {
+    const auto discharge = std::find_if(tables_.begin(), tables_.end(), [](const auto& table) {
+        return table.window.title == dischargeWindow.window.title;
+    });
+    if (discharge == tables_.end()) return;
+    const auto index = static_cast<std::size_t>(discharge - tables_.begin());
+    open(index);
+    CalculatorWindow* checking = calculators_[index];
+    checking->typeInputs("bhmin", {adoption.b, adoption.h, adoption.m, adoption.i, adoption.n});
+    if (from != checking) from->hide();
 }
 
 void Shell::returnToMenu(CalculatorWindow* window) {

@@ -12,18 +12,20 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# Build tools, Qt and its Chinese catalogue, the virtual display for window tests, lintian
-# and man for the package's checks, the font packages that the program's font table names
-# (shell/fonts.h), and the Windows cross-build: MinGW-w64, NSIS, Wine to test it.
+# Build tools, Qt and its Chinese catalogue, the virtual display and a window manager for
+# window tests, lintian and man for the package's checks, the font packages that the
+# program's font table names (shell/fonts.h), and the Windows cross-build: MinGW-w64, NSIS,
+# Wine to test it.
 packages=(
     cmake ninja-build g++ pkg-config dpkg-dev file binutils lintian man-db
     qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
-    xvfb xauth xdotool desktop-file-utils appstream
+    xvfb xauth xdotool twm desktop-file-utils appstream
     dbus at-spi2-core python3 python3-pyatspi
     clang clang-format libclang-rt-14-dev libbenchmark-dev libxcb1-dev git
     fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei fonts-wqy-microhei
     qt6-gtk-platformtheme gnome-themes-extra
     poppler-utils zlib1g-dev libz-mingw-w64-dev python3-openpyxl
+    python3-ezdxf python3-docx libreoffice-writer-nogui libreoffice-math-nogui
     g++-mingw-w64-x86-64-posix nsis qt6-translations-l10n xz-utils wine64
 )
 

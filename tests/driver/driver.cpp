@@ -20,8 +20,13 @@
 //   report              one line of JSON about the visible calculator window's last press:
 //                       its outcome, its values or its failure's kind and fields
 //   export-report FILE  write the visible calculator window's calculation book to FILE as PDF
+//                       or, when FILE ends in .docx, as a Word document
+//   export-drawing FILE [SCALE]   write the visible calculator window's section drawing to
+//                       FILE as DXF at 1:SCALE (50 unless given; "1:100" or "100")
 //   open-report         open the visible calculator window's calculation book (F9)
 //   screenshot-report FILE   save the open calculation book's window as a PNG
+//   adopt-scheme K      采用此方案 on row K (0 for α = 1.00 … 4 for α = 1.04) of the open
+//                       calculation book's schemes: 流量Q计算 comes up with the scheme typed in
 //   menu NAME           print, as one JSON array of strings, the entries of the context menu
 //                       a right-click on field NAME shows, without separators, accelerator
 //                       marks or shortcut texts
@@ -33,6 +38,12 @@
 //   describe-failure    print the last failure report dismissed as one line of JSON:
 //                       {"title":…,"text":…,"buttons":[…]}, button texts as shown without
 //                       accelerator marks
+//   design KEY=VALUE…   set the design check's settings as 校核设置 would, and remember them:
+//                       use=irrigation|drainage class=auto|1…5 supply=continuous|rotational
+//                       enlarge=large|small|P minimum=Q bed=NAME|none density=loose|dense
+//                       silt=V|none silted=yes|no bend=R|none
+//   design reset        restore the defaults;  design  alone prints the settings in force as
+//                       design<TAB>KEY=VALUE …
 //
 // Lines starting with # and empty lines are skipped. When the program ends the driver
 // prints "ended" and exits 0; a failed expectation or a malformed line exits 1.
@@ -58,12 +69,16 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "calculators/catalogue.h"
+#include "calculators/design_report.h"
 #include "calculators/explain.h"
-#include "calculators/windows.h"
+#include "calculators/report_json.h"
 #include "shell/application.h"
 #include "shell/batch_window.h"
+#include "shell/design_settings.h"
 #include "shell/qt_text.h"
 #include "shell/report_document.h"
+#include "shell/report_files.h"
 #include "shell/report_window.h"
 #include "shell/shell.h"
 #include "tests/support/process_status.h"
@@ -159,7 +174,7 @@ QString textOf(const QWidget* w) {
 
 class Driver {
   public:
-    Driver() : shell_(calculatorWindows()) {
+    Driver() : shell_(calculations()) {
         QObject::connect(&shell_, &Shell::ended, &shell_, [this] { ended_ = true; });
         modalWatch_.setInterval(0);
         QObject::connect(&modalWatch_, &QTimer::timeout, &modalWatch_, [this] { dismissModal(); });
@@ -271,60 +286,40 @@ class Driver {
 
     void report(const QString& /*rest*/) {
         const CalculatorWindow& w = visibleCalculator();
-        const CalculatorTable& table = w.table();
-        const Record& record = w.lastPress();
-        const auto json = [](std::string_view s) { return jsonString(qstr(s)); };
-        QString line = QStringLiteral("{\"window\":") + jsonString(w.objectName());
         if (!w.pressed()) {
-            writeLine(line + QStringLiteral(",\"outcome\":\"none\"}"));
+            writeLine(QStringLiteral("{\"window\":") + jsonString(w.objectName()) +
+                      QStringLiteral(",\"outcome\":\"none\"}"));
             return;
         }
-        if (record.failure) {
-            QStringList fields;
-            for (std::string_view name : fieldsFor(table, explainFailure(table, record).fields))
-                fields.append(json(name));
-            writeLine(line + QStringLiteral(",\"outcome\":\"failure\",\"kind\":") +
-                      json(failureKindName(record.failure->kind)) +
-                      QStringLiteral(",\"fields\":[") + fields.join(QLatin1Char(',')) +
-                      QStringLiteral("]}"));
-            return;
-        }
-        // Written by hand, so that the values keep their order.
-        QStringList values;
-        for (const auto& [key, value] : reportValues(table, record))
-            values.append(json(key) + QLatin1Char(':') + json(value));
-        line += QStringLiteral(",\"outcome\":\"ok\",\"values\":{") + values.join(QLatin1Char(',')) +
-                QLatin1Char('}');
-        if (table.window.name == sectionWindow.window.name) {
-            QStringList candidates;
-            for (const Channel& c : candidateChannels(record)) {
-                const ChannelHydraulics hy = hydraulicsOf(c);
-                QStringList entries{QStringLiteral("\"h\":") + json(recordNumber(c.h)),
-                                    QStringLiteral("\"b\":") + json(recordNumber(c.b))};
-                const auto add = [&](const char* key, const Computed<double>& q) {
-                    if (q.exists())
-                        entries.append(json(key) + QLatin1Char(':') +
-                                       json(recordNumber(q.value())));
-                };
-                add("B", hy.B);
-                add("Fr", hy.Fr);
-                if (hy.regime.exists())
-                    entries.append(QStringLiteral("\"regime\":") +
-                                   json(flowRegimeName(hy.regime.value())));
-                add("hc", hy.hc);
-                add("ik", hy.ik);
-                candidates.append(QLatin1Char('{') + entries.join(QLatin1Char(',')) +
-                                  QLatin1Char('}'));
-            }
-            line += QStringLiteral(",\"candidates\":[") + candidates.join(QLatin1Char(',')) +
-                    QLatin1Char(']');
-        }
-        writeLine(line + QLatin1Char('}'));
+        const DesignContext design{designSettings(), bedTables()};
+        writeLine(qstr(reportJson(w.table(), w.lastPress(), &design)));
+    }
+
+    void adoptScheme(const QString& rest) {
+        bool number = false;
+        const uint row = rest.trimmed().toUInt(&number);
+        ReportWindow* report = visibleCalculator().reportWindow();
+        if (!number || report == nullptr || !report->isVisible())
+            throw ScriptError{QStringLiteral("adopt-scheme needs an open book and a row 0–4")};
+        if (!report->adoptScheme(row))
+            throw ScriptError{QStringLiteral("the book has no such scheme")};
     }
 
     void exportReport(const QString& file) {
         if (file.isEmpty()) throw ScriptError{QStringLiteral("export-report needs a file name")};
         const CalculatorWindow& w = visibleCalculator();
+        if (file.endsWith(QStringLiteral(".docx"), Qt::CaseInsensitive)) {
+            CalculationReport report;
+            if (w.pressed()) {
+                report = reportOf(w);
+            } else {
+                report.calculation = std::string(w.table().window.title);
+                report.program = utf8(programName());
+            }
+            if (!exportReportDocx(report, file))
+                throw ScriptError{QStringLiteral("could not write %1").arg(file)};
+            return;
+        }
         QTextDocument document;
         if (w.pressed()) {
             layOutReport(document, reportOf(w));
@@ -336,13 +331,53 @@ class Driver {
             throw ScriptError{QStringLiteral("could not write %1").arg(file)};
     }
 
+    void exportDrawing(const QString& rest) {
+        QString file = rest.trimmed();
+        int scale = 50;
+        const qsizetype blank = file.lastIndexOf(QLatin1Char(' '));
+        if (blank > 0) {
+            QString last = file.mid(blank + 1);
+            if (last.startsWith(QStringLiteral("1:"))) last = last.mid(2);
+            bool number = false;
+            const int given = last.toInt(&number);
+            if (number) {
+                if (given <= 0)
+                    throw ScriptError{QStringLiteral("the scale must be positive, found %1")
+                                          .arg(file.mid(blank + 1))};
+                scale = given;
+                file = file.left(blank).trimmed();
+            }
+        }
+        if (file.isEmpty()) throw ScriptError{QStringLiteral("export-drawing needs a file name")};
+        const CalculatorWindow& w = visibleCalculator();
+        if (!w.pressed())
+            throw ScriptError{QStringLiteral("%1 has not been pressed: no section to draw")
+                                  .arg(qstr(w.table().window.title))};
+        if (!exportReportDrawing(reportOf(w), file, scale))
+            throw ScriptError{
+                QStringLiteral("could not write %1: no section, or no file").arg(file)};
+    }
+
     void openReport(const QString& /*rest*/) {
         CalculatorWindow& w = visibleCalculator();
+        // F9 reaches the window only once the window system has made it active: on a real X
+        // server that takes a moment, and without a window manager it may never come. Then
+        // the book opens as F9 would open it, through the same action.
         w.activateWindow();
-        QTest::keyClick(&w, reportShortcut);
+        // Without a window manager it may not come: the action below stands in for it.
+        if (onScreen()) (void)QTest::qWaitForWindowActive(&w, 3000);
+        if (QApplication::activeWindow() == &w) {
+            QTest::keyClick(&w, reportShortcut);
+        } else {
+            for (QAction* action : w.actions()) {
+                if (action->shortcut() == QKeySequence(reportShortcut)) action->trigger();
+            }
+        }
         if (w.reportWindow() == nullptr || !w.reportWindow()->isVisible())
             throw ScriptError{
                 QStringLiteral("expected the calculation book to open, found it closed")};
+        if (onScreen() && !QTest::qWaitForWindowExposed(w.reportWindow(), 5000))
+            throw ScriptError{QStringLiteral("the calculation book was never shown on the screen")};
     }
 
     // As a user would: the shortcut in the calculator window, then the window's own import,
@@ -400,7 +435,7 @@ class Driver {
         if (report == nullptr || !report->isVisible())
             throw ScriptError{QStringLiteral("expected an open calculation book, found none")};
         QApplication::processEvents();
-        if (!report->grab().save(file, "PNG"))
+        if (!photograph(report).save(file, "PNG"))
             throw ScriptError{QStringLiteral("could not write %1").arg(file)};
     }
 
@@ -435,6 +470,31 @@ class Driver {
         writeLine(compact(QJsonDocument(withoutAccelerators(entries))));
     }
 
+    void design(const QString& rest) {
+        const QStringList words = rest.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (words == QStringList{QStringLiteral("reset")}) {
+            setDesignSettings(DesignSettings{});
+            return;
+        }
+        if (words.isEmpty()) {
+            QStringList shown;
+            for (const auto& [key, value] : designSettingKeys(designSettings()))
+                shown.append(qstr(key) + QLatin1Char('=') + qstr(value));
+            writeLine(QStringLiteral("design\t") + shown.join(QLatin1Char(' ')));
+            return;
+        }
+        DesignSettings settings = designSettings();
+        for (const QString& word : words) {
+            const qsizetype equals = word.indexOf(QLatin1Char('='));
+            if (equals <= 0)
+                throw ScriptError{QStringLiteral("design needs KEY=VALUE, found %1").arg(word)};
+            const std::string error = applyDesignSetting(settings, utf8(word.left(equals)),
+                                                         utf8(word.mid(equals + 1)), bedTables());
+            if (!error.empty()) throw ScriptError{qstr(error)};
+        }
+        setDesignSettings(settings);
+    }
+
     void describeFailure(const QString& /*rest*/) {
         if (lastReport_.isEmpty())
             throw ScriptError{
@@ -454,6 +514,7 @@ class Driver {
         QApplication::processEvents();
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QApplication::processEvents();
+        settleOnScreen();
     }
 
     QList<Form*> visibleWindows() const {
@@ -642,25 +703,44 @@ class Driver {
         if (visible.size() != 1)
             throw ScriptError{QStringLiteral("expected one visible window to photograph, found %1")
                                   .arg(visible.size())};
-        Form* w = visible.front();
         QApplication::processEvents();
-        QPixmap picture;
-        if (QGuiApplication::platformName() == QLatin1String("xcb") && w->screen() != nullptr) {
-            // The screen holds the window only once the X server has mapped it and the window
-            // has painted itself there; on a busy machine that takes a moment.
-            if (!QTest::qWaitForWindowExposed(w))
-                throw ScriptError{QStringLiteral("the window %1 was never shown on the screen")
-                                      .arg(w->objectName())};
-            w->repaint();
-            QTest::qWait(150);
-            const QRect frame = w->frameGeometry();
-            picture =
-                w->screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
-        } else {
-            picture = w->grab();
-        }
-        if (!picture.save(file, "PNG"))
+        if (!photograph(visible.front()).save(file, "PNG"))
             throw ScriptError{QStringLiteral("could not write %1").arg(file)};
+    }
+
+    static bool onScreen() { return QGuiApplication::platformName() == QLatin1String("xcb"); }
+
+    QPixmap photograph(QWidget* w) const {
+        if (!onScreen() || w->screen() == nullptr) return w->grab();
+        // The screen holds the window only once the X server has mapped it and the window
+        // has painted itself there; on a busy machine that takes a moment.
+        if (!QTest::qWaitForWindowExposed(w))
+            throw ScriptError{
+                QStringLiteral("the window %1 was never shown on the screen").arg(w->objectName())};
+        w->repaint();
+        QTest::qWait(150);
+        const QRect frame = w->frameGeometry();
+        return w->screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+    }
+
+    // On a real X server a window is mapped, exposed and given the keyboard when the server
+    // has done it, and without a window manager nothing gives it the keyboard at all; on the
+    // offscreen platform all of it happens at once. The window in front (a message box, else
+    // the one visible window) is waited for and made active, as a user's click would.
+    void settleOnScreen() {
+        if (!onScreen()) return;
+        QWidget* front = QApplication::activeModalWidget();
+        if (front == nullptr) {
+            const auto visible = visibleWindows();
+            if (visible.size() != 1) return;
+            front = visible.front();
+        }
+        const QWidget* active = QApplication::activeWindow();
+        if (active != nullptr && active->isVisible()) return;
+        if (!QTest::qWaitForWindowExposed(front, 5000)) return;
+        front->activateWindow();
+        // A window that does not get the keyboard is left as it is, for the command to say so.
+        (void)QTest::qWaitForWindowActive(front, 3000);
     }
 
     Shell shell_;
@@ -688,14 +768,17 @@ const Driver::Command Driver::commands[] = {
     {QLatin1StringView("screenshot"),        &Driver::screenshot},
     {QLatin1StringView("report"),            &Driver::report},
     {QLatin1StringView("export-report"),     &Driver::exportReport},
+    {QLatin1StringView("export-drawing"),    &Driver::exportDrawing},
     {QLatin1StringView("open-report"),       &Driver::openReport},
     {QLatin1StringView("screenshot-report"), &Driver::screenshotReport},
+    {QLatin1StringView("adopt-scheme"),      &Driver::adoptScheme},
     {QLatin1StringView("menu"),              &Driver::menu},
     {QLatin1StringView("describe-failure"),  &Driver::describeFailure},
     {QLatin1StringView("double-click"),      &Driver::doubleClick},
     {QLatin1StringView("selection"),         &Driver::selectionCommand},
     {QLatin1StringView("batch"),             &Driver::batch},
     {QLatin1StringView("batch-book"),        &Driver::batchBook},
+    {QLatin1StringView("design"),            &Driver::design},
 };
 // clang-format on
 

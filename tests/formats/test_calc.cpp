@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "calculators/batch.h"
+#include "calculators/catalogue.h"
 #include "calculators/explain.h"
-#include "calculators/windows.h"
 #include "hydraulics/quantities.h"
 
 using namespace lintavo;
@@ -82,7 +82,7 @@ class CalcTest : public QObject {
   private Q_SLOTS:
     void sameTextsAsThePress_data() {
         QTest::addColumn<const CalculatorTable*>("table");
-        for (const CalculatorTable& table : calculatorWindows()) {
+        for (const CalculatorTable& table : calculations()) {
             QTest::newRow(table.window.name.data()) << &table;
             QTest::newRow(calculationAlias(table).data()) << &table;
         }

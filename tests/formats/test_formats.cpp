@@ -71,13 +71,11 @@ QStringList batchRows(const CalculatorTable& table, const QByteArray& file) {
     return rows;
 }
 
-// Runs a Python snippet with argv[1] = path; its standard output. Debian's own Python, where
-// the apt-installed openpyxl is, even when another comes first on the PATH.
+// Runs a Python snippet with argv[1] = path in Debian's Python, where openpyxl is; its
+// standard output.
 QByteArray python(const QString& script, const QString& path) {
     QProcess p;
-    const QString debian = QStringLiteral("/usr/bin/python3");
-    p.start(QFile::exists(debian) ? debian : QStringLiteral("python3"),
-            {QStringLiteral("-c"), script, path});
+    p.start(QStringLiteral(LINTAVO_SYSTEM_PYTHON), {QStringLiteral("-c"), script, path});
     if (!p.waitForFinished(60000) || p.exitCode() != 0)
         return "FAILED: " + p.readAllStandardError();
     return p.readAllStandardOutput();

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Both manual pages render with man -l, at 80 columns, without one warning from groff, and
-# each says what the program is, names every window, gives the number model and says that
-# there are no options, files or environment variables.
+# each says what the program is, names every window, gives the number model, lists the
+# options --help and --version and says that there are no files or environment variables.
 #   manpages.sh SOURCE_DIR
 set -euo pipefail
 pages=$1/packaging
@@ -18,6 +18,9 @@ check() {  # PAGE HEADING… (the headings the page must have, in its language)
     rm -f "$warnings"
     for heading in "$@"; do
         grep -qx "$heading" <<<"$text" || fail "$page: no section $heading"
+    done
+    for option in --help --version; do
+        grep -qF -- "$option" <<<"$text" || fail "$page: does not list $option"
     done
     for window in 流量Q计算 水深h计算 底宽b计算 底坡i计算 '渠道断面  尺寸计算' 计算 返回 结束 '结  束'; do
         grep -qF "$window" <<<"$text" || fail "$page: does not name $window"

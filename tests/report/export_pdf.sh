@@ -1,12 +1,12 @@
 #!/bin/bash
 # export-report writes the calculation book as a PDF whose text can be searched: for a worked
 # example of each calculator, the text holds "计算书", the calculation's name and every result
-# as the window wrote it, and every font is embedded. A failed press's book says why.
+# as the window wrote it, every font is embedded, and the drawings are vectors, not pictures. A failed press's book says why.
 #
 #   bash export_pdf.sh DRIVER
 set -euo pipefail
 driver=$1
-for tool in pdftotext pdffonts; do
+for tool in pdftotext pdffonts pdfimages; do
     command -v "$tool" >/dev/null || { echo "$tool is missing (poppler-utils)"; exit 77; }
 done
 work=$(mktemp -d)
@@ -33,6 +33,10 @@ check() {
         grep -qF -- "$text" "$work/$name.txt" ||
             { echo "$name: the PDF text lacks $field's \"$text\""; failures=1; }
     done < <(grep -v '^failure' <<<"$out")
+    # The drawings are lines and text, sharp at any zoom: not one picture in the file.
+    if [[ $(pdfimages -list "$pdf" | tail -n +3) ]]; then
+        echo "$name: the PDF holds pictures"; pdfimages -list "$pdf"; failures=1
+    fi
     if pdffonts "$pdf" | tail -n +3 | awk '{ if ($(NF-4) != "yes") bad = 1 } END { exit !bad }'; then
         echo "$name: a font is not embedded"; pdffonts "$pdf"; failures=1
     fi

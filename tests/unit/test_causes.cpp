@@ -4,7 +4,9 @@
 
 #include <QTest>
 
-#include "calculators/windows.h"
+#include "calculators/catalogue.h"
+#include "calculators/report_json.h"
+#include "calculators/summary.h"
 #include "tests/unit/press_checks.h"
 
 using namespace lintavo;
@@ -127,7 +129,8 @@ class CausesTest : public QObject {
                                                                         {"regime", "缓流"},
                                                                         {"hc", "0.528012837"},
                                                                         {"ik", "0.00965879181"}};
-        QCOMPARE(reportValues(dischargeWindow, record), expected);
+        QCOMPARE(reportValues(dischargeWindow, record, summarize(dischargeWindow, record)),
+                 expected);
     }
 
     // Where an answer lies past 10 m, said roughly: Q 100 needs about 151 m of depth in a

@@ -200,13 +200,21 @@ class ChannelTest : public QObject {
         QTest::newRow("b = m = 0: no section, no critical depth")
             << Channel{2, 0, 1, 0, 0.001, 0.025} << section + critical << QStringList{}
             << "过水断面面积 A ≤ 0";
-        QTest::newRow("b < 0: a section, no critical depth")
-            << Channel{2, -0.5, 1, 1, 0.001, 0.025} << critical << section << "底宽 b < 0";
-        QTest::newRow("m < 0: a section, no critical depth")
-            << Channel{2, 3, 1, -0.5, 0.001, 0.025} << critical << section << "边坡系数 m < 0";
-        QTest::newRow("top width 0 with area: no section")
-            << Channel{2, 2, 1, -1, 0.001, 0.025} << section + critical << QStringList{}
-            << "水面宽 B ≤ 0";
+        // A negative b or m is no channel, even where A and B come out positive.
+        QTest::newRow("b < 0: no section, no critical depth")
+            << Channel{2, -0.5, 1, 1, 0.001, 0.025} << section + critical << QStringList{}
+            << "底宽 b < 0";
+        QTest::newRow("m < 0: no section, no critical depth")
+            << Channel{2, 3, 1, -0.5, 0.001, 0.025} << section + critical << QStringList{}
+            << "边坡系数 m < 0";
+        QTest::newRow("b -15, h -1, m -10: A = 5 and B = 5 but P = -35.1")
+            << Channel{2, -15, -1, -10, 0.001, 0.025} << section + critical << QStringList{}
+            << "底宽 b < 0";
+        QTest::newRow("b -2, h 1, m 0: P = 0 from neither b nor h being 0")
+            << Channel{2, -2, 1, 0, 0.001, 0.025} << section + critical << QStringList{}
+            << "底宽 b < 0";
+        QTest::newRow("negative top width with positive area: no section")
+            << Channel{2, 1, -3, 1, 0.001, 0.025} << section << critical << "水面宽 B ≤ 0";
         QTest::newRow("i < 0 changes nothing here")
             << Channel{2, 2, 1, 1, -1, 0.025} << QStringList{} << section + critical << "";
         QTest::newRow("NaN Q") << Channel{notANumber, 2, 1, 1, 0.001, 0.025} << section + critical
@@ -256,6 +264,11 @@ class ChannelTest : public QObject {
                                 }
                             }
                             if (x.hc.exists()) QVERIFY(x.hc.value() > 0);
+                            // A length or area that exists is one a channel can have.
+                            for (const auto& q : {x.A, x.P, x.R, x.B, x.Ac, x.Bc, x.Pc, x.Rc}) {
+                                if (q.exists()) QVERIFY(q.value() > 0);
+                            }
+                            if (b < 0 || m < 0) QVERIFY(!x.A.exists() && !x.P.exists());
                         }
     }
 

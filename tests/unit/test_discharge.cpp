@@ -8,8 +8,10 @@
 #include <vector>
 
 #include "calculators/discharge.h"
+#include "tests/unit/bits.h"
 #include "tests/unit/press_checks.h"
 
+using lintavo::testing::bits;
 using namespace lintavo;
 
 namespace {
@@ -130,8 +132,8 @@ class DischargeTest : public QObject {
                                 Value::single(i), Value::single(n));
                             QCOMPARE(got.Q.kind(), Kind::Double);
                             QCOMPARE(got.v.kind(), Kind::Single);
-                            QCOMPARE(got.Q.number(), expected.Q);
-                            QCOMPARE(got.v.number(), static_cast<double>(expected.v));
+                            QCOMPARE(bits(got.Q.number()), bits(expected.Q));
+                            QCOMPARE(bits(got.v.number()), bits(static_cast<double>(expected.v)));
                             // And through the texts: Q truncated in double, v in its own way.
                             const Texts shown =
                                 pressDischarge(Texts{text(b), text(h), text(m), text(i), text(n)});

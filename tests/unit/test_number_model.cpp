@@ -7,8 +7,10 @@
 
 #include "hydraulics/section.h"
 #include "hydraulics/value.h"
+#include "tests/unit/bits.h"
 #include "tests/unit/failure_check.h"
 
+using lintavo::testing::bits;
 using namespace lintavo;
 using namespace lintavo::literals;
 
@@ -180,7 +182,7 @@ class NumberModelTest : public QObject {
         QFETCH(double, value);
         const Value result = operation();
         QCOMPARE(result.kind(), kind);
-        QCOMPARE(result.number(), value);
+        QCOMPARE(bits(result.number()), bits(value));
     }
 
     void failures_data() {
@@ -247,7 +249,7 @@ class NumberModelTest : public QObject {
         QFETCH(double, value);
         const Value result = operation();
         QCOMPARE(result.kind(), kind);
-        QCOMPARE(result.number(), value);
+        QCOMPARE(bits(result.number()), bits(value));
     }
 
     void failures() {

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <random>
 #include <string>
 
@@ -95,6 +96,65 @@ class NumberTextTest : public QObject {
         const Value v = parseInput(text);
         QCOMPARE(v.kind(), Kind::Single);
         QCOMPARE(bitsOf(static_cast<float>(v.number())), bitsOf(expected));
+    }
+
+    // The slope fields' "1/N": expected values are the single nearest the exact 1/N, from
+    // python3's fractions (float32 of Fraction(1, N)), and the failures as the header says.
+    void parsesSlopes_data() {
+        QTest::addColumn<std::string>("text");
+        QTest::addColumn<float>("expected");  // NaN: the failure below
+        QTest::addColumn<FailureKind>("failure");
+
+        const auto none = FailureKind::TypeMismatch;  // unused where expected is a number
+        const float failed = std::numeric_limits<float>::quiet_NaN();
+        const float third = 0x1.5d867cp-12F;  // nearest 1/3000; the decimal 0.000333333 is
+                                              // 0x1.5d8666p-12F
+        QTest::newRow("1/3000") << std::string("1/3000") << third << none;
+        QTest::newRow("1:3000") << std::string("1:3000") << third << none;
+        QTest::newRow("blanks around") << std::string(" 1/3000 ") << third << none;
+        QTest::newRow("full-width blank and digits")
+            << std::string("　１／３０００　") << third << none;
+        QTest::newRow("full-width colon") << std::string("1：3000") << third << none;
+        QTest::newRow("N with an exponent") << std::string("1/3e3") << third << none;
+        QTest::newRow("N with a point") << std::string("1:2500.0") << 0x1.a36e2ep-12F << none;
+        QTest::newRow("N below 1 is a slope above 1") << std::string("1/0.5") << 2.0F << none;
+        QTest::newRow("plain decimal still read") << std::string("0.0005") << 0.0005F << none;
+        QTest::newRow("1/N beyond the single range")
+            << std::string("1/1e-50") << failed << FailureKind::Overflow;
+        QTest::newRow("1/N below every single") << std::string("1/1e50") << 0.0F << none;
+        QTest::newRow("N beyond the double range") << std::string("1/1e400") << 0.0F << none;
+        QTest::newRow("1/0") << std::string("1/0") << failed << FailureKind::DivisionByZero;
+        QTest::newRow("1/0.00e7") << std::string("1/0.00e7") << failed
+                                  << FailureKind::DivisionByZero;
+        QTest::newRow("1/-5: N must be positive") << std::string("1/-5") << failed << none;
+        QTest::newRow("1/+5: N has no sign") << std::string("1/+5") << failed << none;
+        QTest::newRow("2/3000: only 1 over N") << std::string("2/3000") << failed << none;
+        QTest::newRow("1.0/3000") << std::string("1.0/3000") << failed << none;
+        QTest::newRow("1/") << std::string("1/") << failed << none;
+        QTest::newRow("/3000") << std::string("/3000") << failed << none;
+        QTest::newRow("blanks inside") << std::string("1 / 3000") << failed << none;
+        QTest::newRow("two bars") << std::string("1/3000/2") << failed << none;
+        QTest::newRow("mixed bars") << std::string("1:3000/2") << failed << none;
+    }
+
+    void parsesSlopes() {
+        QFETCH(std::string, text);
+        QFETCH(float, expected);
+        QFETCH(FailureKind, failure);
+        if (std::isnan(expected)) {
+            testing::expectFailureOf([&] { return parseSlopeInput(text); }, failure);
+            return;
+        }
+        const Value v = parseSlopeInput(text);
+        QCOMPARE(v.kind(), Kind::Single);
+        QCOMPARE(bitsOf(static_cast<float>(v.number())), bitsOf(expected));
+    }
+
+    // Every other field refuses a slope's "1/N".
+    void parseInputRefusesSlopes() {
+        for (const char* text : {"1/3000", "1:3000", "１／３０００"}) {
+            testing::expectFailureOf([&] { return parseInput(text); }, FailureKind::TypeMismatch);
+        }
     }
 
     void rejectsText_data() {

@@ -4,9 +4,11 @@
 // and for failed ones.
 
 #include <QTest>
+#include <cmath>
 
+#include "calculators/catalogue.h"
+#include "calculators/design_report.h"
 #include "calculators/report.h"
-#include "calculators/windows.h"
 
 using namespace lintavo;
 
@@ -20,45 +22,77 @@ class ReportTest : public QObject {
         QTest::addColumn<int>("calculator");
         QTest::addColumn<Texts>("inputs");
         QTest::addColumn<bool>("fails");
-        QTest::addColumn<QStringList>("lines");  // the text must hold each
+        QTest::addColumn<QStringList>("lines");   // the text must hold each
+        QTest::addColumn<QStringList>("absent");  // and none of these
 
         const QStringList none;
         // The worked example of the discharge calculation, step by step as a book writes it.
         QTest::newRow("discharge, worked example")
             << 0 << Texts{"2", "1", "1", "0.001", "0.025"} << false
             << QStringList{QStringLiteral("A = (b + m·h)·h = (2 + 1 × 1) × 1 = 3 m²"),
-                           QStringLiteral("R = A / P = 3 / 4.82842712 = 0.621320344 m"),
-                           QStringLiteral("缓流"), QStringLiteral("向下截取到 3 位小数")};
+                           QStringLiteral("R = A / P = 3 / 4.82843 = 0.62132 m"),
+                           QStringLiteral("计算值 2.76306842 m³/s"), QStringLiteral("缓流"),
+                           QStringLiteral("向下截取到 3 位小数"), QStringLiteral("五、断面方案"),
+                           // A = 3 m² against A0 = K·h0² from the closed form.
+                           QStringLiteral("本断面面积为水力最佳断面的 1.015 倍，"
+                                          "介于 α = 1.01 与 1.02 之间")}
+            << QStringList{QStringLiteral("读作"), QStringLiteral("| 采用此方案")};
+        // Inputs read as singles show at the precision an engineer reads, not 1.79999995.
+        QTest::newRow("discharge, substituted singles read plainly")
+            << 0 << Texts{"3.5", "1.8", "1.5", "1/3000", "0.025"} << false
+            << QStringList{QStringLiteral("A = (b + m·h)·h = (3.5 + 1.5 × 1.8) × 1.8 = 11.16 m²"),
+                           QStringLiteral("0.000333333")}
+            << QStringList{QStringLiteral("1.79999995"), QStringLiteral("11.1599989")};
+        // Every empty field is named, in Chinese, and no kind is shown in English.
+        QTest::newRow("discharge, empty fields")
+            << 0 << Texts{"", " ", "1", "", "0.025"} << true
+            << QStringList{QStringLiteral("“底宽b”、“水深h”、“底坡i”为空")}
+            << QStringList{QStringLiteral("type-mismatch")};
         QTest::newRow("discharge, negative side slope in brackets")
             << 0 << Texts{"2", "1", "-0.5", "0.001", "0.025"} << false
-            << QStringList{QStringLiteral("(2 + (-0.5) × 1) × 1")};
+            << QStringList{QStringLiteral("(2 + (-0.5) × 1) × 1")} << none;
         QTest::newRow("discharge, huge inputs")
-            << 0 << Texts{"1e38", "1e38", "1e38", "1", "1e-38"} << true << none;
+            << 0 << Texts{"1e38", "1e38", "1e38", "1", "1e-38"} << true << none << none;
         // A = b·h underflows to 0 in single, and v = Q/A is 0/0.
         QTest::newRow("discharge, tiny inputs")
-            << 0 << Texts{"1e-38", "1e-38", "0", "1e-38", "1e38"} << true << none;
+            << 0 << Texts{"1e-38", "1e-38", "0", "1e-38", "1e38"} << true << none << none;
         QTest::newRow("discharge, zero slope: no regime")
-            << 0 << Texts{"2", "1", "1", "0", "0.025"} << false << QStringList{QStringLiteral("—")};
+            << 0 << Texts{"2", "1", "1", "0", "0.025"} << false << QStringList{QStringLiteral("—")}
+            << QStringList{QStringLiteral("断面方案")};
         QTest::newRow("discharge, b and h zero")
-            << 0 << Texts{"0", "0", "1", "0.001", "0.025"} << true << none;
+            << 0 << Texts{"0", "0", "1", "0.001", "0.025"} << true << none << none;
         QTest::newRow("discharge, a letter") << 0 << Texts{"2", "x", "1", "0.001", "0.025"} << true
-                                             << QStringList{QStringLiteral("无法读取")};
+                                             << QStringList{QStringLiteral("无法读取")} << none;
         QTest::newRow("normal depth, worked example")
             << 1 << Texts{"2.763", "2", "1", "0.001", "0.025"} << false
-            << QStringList{QStringLiteral("对分"), QStringLiteral("最终区间")};
+            << QStringList{QStringLiteral("对分"), QStringLiteral("最终区间")} << none;
+        // n = 0 fails on the first evaluation of the residual: the book says where and why.
+        QTest::newRow("normal depth, n zero")
+            << 1 << Texts{"2.763", "2", "1", "0.001", "0"} << true
+            << QStringList{QStringLiteral("糙率 n 为 0"), QStringLiteral("除以零"),
+                           QStringLiteral("对分未能进行")}
+            << QStringList{QStringLiteral("division-by-zero"), QStringLiteral("没有计算步骤")};
         QTest::newRow("normal depth, beyond the bracket")
             << 1 << Texts{"1000", "2", "1", "0.001", "0.025"} << true
-            << QStringList{QStringLiteral("最终区间")};
+            << QStringList{QStringLiteral("最终区间")} << none;
         QTest::newRow("bottom width, worked example")
             << 2 << Texts{"2.763", "1", "1", "0.001", "0.025"} << false
-            << QStringList{QStringLiteral("对分")};
+            << QStringList{QStringLiteral("对分")} << none;
         QTest::newRow("bottom slope, worked example")
             << 3 << Texts{"2.763", "2", "1", "1", "0.025"} << false
-            << QStringList{QStringLiteral("向下截取到 5 位小数")};
-        QTest::newRow("section, one candidate") << 4 << Texts{"10", "0.5", "1.5", "0.0004", "0.025"}
-                                                << false << QStringList{QStringLiteral("断面一")};
+            << QStringList{QStringLiteral("向下截取到 5 位小数")} << none;
+        QTest::newRow("section, one candidate")
+            << 4 << Texts{"10", "0.5", "1.5", "0.0004", "0.025"} << false
+            << QStringList{QStringLiteral("断面一")} << none;
+        // The second depth's width is negative: said, with the pair, and not drawn as a channel.
+        QTest::newRow("section, a candidate that is no channel")
+            << 4 << Texts{"9.249", "0.828", "1.5", "0.0003", "0.0225"} << false
+            << QStringList{QStringLiteral("断面一：h = 1.786 m，b = 3.57"),
+                           QStringLiteral("断面二：h = 2.968 m 时 b = −0.69058 m < 0，不成立"),
+                           QStringLiteral("断面一：本断面面积为水力最佳断面的")}
+            << QStringList{QStringLiteral("断面二：本断面")};
         QTest::newRow("section, negative discriminant")
-            << 4 << Texts{"10", "1", "1.5", "0.0004", "0.025"} << true << none;
+            << 4 << Texts{"10", "1", "1.5", "0.0004", "0.025"} << true << none << none;
     }
 
     void plainText() {
@@ -66,18 +100,27 @@ class ReportTest : public QObject {
         QFETCH(Texts, inputs);
         QFETCH(bool, fails);
         QFETCH(QStringList, lines);
-        const CalculatorTable& table = calculatorWindows()[static_cast<std::size_t>(calculator)];
+        QFETCH(QStringList, absent);
+        const CalculatorTable& table = calculations()[static_cast<std::size_t>(calculator)];
         Record record;
         const auto written = runPress(table.press, inputs, record);
         QCOMPARE(!written.has_value(), fails);
         const CalculationReport report = buildReport(table, record, "2026-01-01 08:00", "Lintavo");
         const QString text = QString::fromStdString(lintavo::plainText(report));
-        QVERIFY(text.contains(QStringLiteral("计算书")));
-        QVERIFY(text.contains(QStringLiteral("2026-01-01 08:00")));
-        // Every input that was read, and the one that did not convert; reading stops there.
+        QVERIFY(
+            text.startsWith(QString::fromUtf8(table.window.title.data(),
+                                              static_cast<qsizetype>(table.window.title.size())) +
+                            QStringLiteral(" 计算书\n2026-01-01 08:00")));
+        // Every input that was read, and the one that did not convert, on its own line as
+        // typed; reading stops there.
         QVERIFY(!record.inputs.empty());
-        for (const RecordedInput& input : record.inputs)
-            QVERIFY2(text.contains(QString::fromStdString(input.text)), input.text.c_str());
+        for (const RecordedInput& input : record.inputs) {
+            const QString typed = QString::fromStdString(input.text).trimmed();
+            const QString line = QStringLiteral("  %1 = %2")
+                                     .arg(QChar::fromLatin1(input.symbol),
+                                          typed.isEmpty() ? QStringLiteral("（空）") : typed);
+            QVERIFY2(text.contains(line), qPrintable(line + QStringLiteral("\n") + text));
+        }
         if (written) {
             for (const std::string& result : *written)
                 QVERIFY2(text.contains(QString::fromStdString(result)), qPrintable(text));
@@ -88,8 +131,61 @@ class ReportTest : public QObject {
         }
         for (const QString& line : lines)
             QVERIFY2(text.contains(line), qPrintable(line + QStringLiteral("\n") + text));
+        for (const QString& line : absent)
+            QVERIFY2(!text.contains(line), qPrintable(line + QStringLiteral("\n") + text));
         for (const char* bad : {"nan", "inf"})
             QVERIFY2(!text.contains(QLatin1String(bad), Qt::CaseInsensitive), qPrintable(text));
+    }
+
+    // The 断面方案 section: a 采用此方案 link on each of the five rows, in α order, the drawing
+    // asked for, and the rows marked against velocity limits where any is given. The worked
+    // example's velocities lie near Q/A = 2.763/3 ≈ 0.92 m/s for every α.
+    void schemes_data() {
+        QTest::addColumn<double>("minimum");   // the design check's non-silting velocity; NaN: none
+        QTest::addColumn<QString>("verdict");  // every row's; "" for no 流速 column
+        const double none = std::nan("");
+        QTest::newRow("no limits") << none << QString();
+        QTest::newRow("above a minimum of 0.5 m/s") << 0.5 << QStringLiteral("满足");
+        QTest::newRow("below a minimum of 1.5 m/s") << 1.5 << QStringLiteral("不满足");
+    }
+
+    void schemes() {
+        QFETCH(double, minimum);
+        QFETCH(QString, verdict);
+        DesignSettings settings;
+        if (!std::isnan(minimum)) settings.nonSilting = minimum;
+        const BedTables beds;
+        const DesignContext design{settings, beds};
+        const CalculatorTable& table = calculations()[0];
+        Record record;
+        QVERIFY(runPress(table.press, Texts{"2", "1", "1", "0.001", "0.025"}, record));
+        const CalculationReport report =
+            buildReport(table, record, {}, {}, std::isnan(minimum) ? nullptr : &design);
+        QVERIFY(!report.sections.empty());
+        const ReportSection& section = report.sections.front();
+        QCOMPARE(section.title, std::string("五、断面方案"));
+        QVERIFY(section.figure == ReportFigure::Schemes && report.schemes.has_value());
+        const ReportTable* rows = nullptr;
+        for (const ReportBlock& block : section.blocks) {
+            if (const auto* t = std::get_if<ReportTable>(&block); t && t->rows.size() == 5)
+                rows = t;
+        }
+        QVERIFY(rows != nullptr);
+        const std::size_t columns = verdict.isEmpty() ? 10 : 11;
+        QCOMPARE(rows->header.size(), columns);
+        for (std::size_t k = 0; k < 5; ++k) {
+            const std::vector<ReportCell>& row = rows->rows[k];
+            QCOMPARE(row.size(), columns);
+            QCOMPARE(row.front().text, "1.0" + std::to_string(k));
+            QCOMPARE(row.back().text, std::string("采用此方案"));
+            QCOMPARE(row.back().link, "lintavo-scheme:" + std::to_string(k));
+            if (!verdict.isEmpty())
+                QCOMPARE(QString::fromStdString(row[columns - 2].text), verdict);
+            for (std::size_t c = 0; c + 1 < columns; ++c) {
+                QVERIFY(row[c].link.empty());
+                QCOMPARE(row[c].alert, verdict == QStringLiteral("不满足"));
+            }
+        }
     }
 };
 

@@ -7,9 +7,9 @@
 #include <set>
 #include <string>
 
-#include "calculators/windows.h"
+#include "calculators/catalogue.h"
+#include "calculators/menu_table.h"
 #include "hydraulics/quantities.h"
-#include "shell/menu_table.h"
 #include "tests/unit/press_checks.h"
 
 using namespace lintavo;
@@ -39,7 +39,7 @@ class TablesTest : public QObject {
   private Q_SLOTS:
     void initTestCase_data() {
         QTest::addColumn<const CalculatorTable*>("table");
-        for (const CalculatorTable& table : calculatorWindows())
+        for (const CalculatorTable& table : calculations())
             QTest::newRow(table.window.name.data()) << &table;
     }
 
@@ -135,11 +135,11 @@ class TablesTest : public QObject {
         for (const ControlRow& row : menu::menuControls) {
             if (row.kind != ControlKind::Button) continue;
             const auto opened =
-                std::count_if(calculatorWindows().begin(), calculatorWindows().end(),
+                std::count_if(calculations().begin(), calculations().end(),
                               [&](const CalculatorTable& t) { return t.opener == row.name; });
             QCOMPARE(opened, row.role == endButton ? 0 : 1);
         }
-        for (const CalculatorTable& table : calculatorWindows()) {
+        for (const CalculatorTable& table : calculations()) {
             const ControlRow* opener = nullptr;
             for (const ControlRow& row : menu::menuControls) {
                 if (row.name == table.opener) opener = &row;

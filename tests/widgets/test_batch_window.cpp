@@ -10,8 +10,8 @@
 #include <QTimer>
 
 #include "calculators/batch.h"
+#include "calculators/catalogue.h"
 #include "calculators/explain.h"
-#include "calculators/windows.h"
 #include "shell/application.h"
 #include "shell/batch_window.h"
 #include "shell/calculator_window.h"
@@ -71,7 +71,7 @@ class BatchWindowTest : public QObject {
 
     void initTestCase_data() {
         QTest::addColumn<const CalculatorTable*>("table");
-        for (const CalculatorTable& table : calculatorWindows())
+        for (const CalculatorTable& table : calculations())
             QTest::newRow(table.window.name.data()) << &table;
     }
 

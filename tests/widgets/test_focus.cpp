@@ -13,9 +13,10 @@
 #include <QTest>
 #include <memory>
 
-#include "calculators/windows.h"
+#include "calculators/catalogue.h"
 #include "shell/application.h"
 #include "shell/shell.h"
+#include "tests/widgets/modal_watchdog.h"
 
 using namespace lintavo;
 
@@ -48,9 +49,12 @@ class FocusTest : public QObject {
     Q_OBJECT
 
   private Q_SLOTS:
+    // A modal window the test did not announce fails it, instead of hanging it.
+    void cleanup() { QVERIFY2(watchdog_.unexpected().isEmpty(), "an unexpected modal window"); }
+
     void initTestCase() {
         prepareApplication(*qApp);
-        shell_ = std::make_unique<Shell>(calculatorWindows());
+        shell_ = std::make_unique<Shell>(calculations());
         shell_->start();
         menu_ = shell_->windows().front();
         QVERIFY(QTest::qWaitForWindowExposed(menu_));
@@ -140,6 +144,7 @@ class FocusTest : public QObject {
   private:
     std::unique_ptr<Shell> shell_;
     Form* menu_ = nullptr;
+    testing::ModalWatchdog watchdog_;
 };
 
 QTEST_MAIN(FocusTest)

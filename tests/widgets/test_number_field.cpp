@@ -9,11 +9,12 @@
 #include <QTest>
 #include <QTimer>
 
-#include "calculators/windows.h"
+#include "calculators/catalogue.h"
 #include "shell/application.h"
 #include "shell/calculator_window.h"
 #include "shell/number_field.h"
 #include "shell/qt_text.h"
+#include "tests/widgets/modal_watchdog.h"
 
 using namespace lintavo;
 
@@ -21,6 +22,9 @@ class NumberFieldTest : public QObject {
     Q_OBJECT
 
   private Q_SLOTS:
+    // A modal window the test did not announce fails it, instead of hanging it.
+    void cleanup() { QVERIFY2(watchdog_.unexpected().isEmpty(), "an unexpected modal window"); }
+
     void initTestCase() { prepareApplication(*qApp); }
 
     void pastes_data() {
@@ -127,7 +131,7 @@ class NumberFieldTest : public QObject {
     // A result written by 计算 shows its first digits, even into the focused field whose
     // cursor stood at the end of a long text.
     void resultShowsItsStart() {
-        CalculatorWindow window(calculatorWindows().front());
+        CalculatorWindow window(calculations().front());
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         const QStringList inputs{QStringLiteral("dkb"), QStringLiteral("ssh"),
@@ -151,6 +155,9 @@ class NumberFieldTest : public QObject {
         QVERIFY(field.textMargins().left() > 0);
         QVERIFY(field.textMargins().right() > 0);
     }
+
+  private:
+    testing::ModalWatchdog watchdog_;
 };
 
 QTEST_MAIN(NumberFieldTest)

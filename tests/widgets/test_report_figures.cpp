@@ -16,6 +16,7 @@
 
 #include "shell/fonts.h"
 #include "shell/report_figures.h"
+#include "tests/widgets/modal_watchdog.h"
 
 using namespace lintavo;
 
@@ -85,6 +86,9 @@ class ReportFiguresTest : public QObject {
     Q_OBJECT
 
   private Q_SLOTS:
+    // A modal window the test did not announce fails it, instead of hanging it.
+    void cleanup() { QVERIFY2(watchdog_.unexpected().isEmpty(), "an unexpected modal window"); }
+
     void initTestCase() { installFontSubstitutes(); }
 
     void section_data() {
@@ -102,6 +106,10 @@ class ReportFiguresTest : public QObject {
         QTest::newRow("negative width") << -1.0 << 1.0 << 1.0 << false;
         QTest::newRow("no width at all") << 0.0 << 1.0 << 0.0 << false;
         QTest::newRow("not a number") << 2.0 << std::nan("") << 1.0 << false;
+        QTest::newRow("huge bed, film of water b 1e30, h 1e-30") << 1e30 << 1e-30 << 1.0 << false;
+        QTest::newRow("depth beyond doubles when raised h 1.7e308")
+            << 1.0 << 1.7e308 << 1.0 << false;
+        QTest::newRow("subnormal depth h 5e-324") << 0.0 << 5e-324 << 1.0 << false;
     }
     void section() {
         QFETCH(double, b);
@@ -202,6 +210,27 @@ class ReportFiguresTest : public QObject {
         QVERIFY(onCurve);
     }
 
+    void ratingExtremes_data() {
+        QTest::addColumn<double>("h");
+        QTest::addColumn<double>("Q");
+        QTest::newRow("film of water h 1e-30, Q 1e30") << 1e-30 << 1e30;
+        QTest::newRow("largest doubles") << 1.7e308 << 1.79e308;
+        QTest::newRow("subnormal h and Q") << 5e-324 << 1e-320;
+        QTest::newRow("a tick step the powers of ten cannot give") << 9.9e307 << 3e-310;
+    }
+    // A range no power of ten steps through still gets a handful of ticks, and the drawing
+    // ends (a tick loop that never ends would hang here) inside its rectangle.
+    void ratingExtremes() {
+        QFETCH(double, h);
+        QFETCH(double, Q);
+        QImage image = blank();
+        QPainter painter(&image);
+        drawRatingCurve(painter, area, {{0, 0}, {h / 2, Q / 3}, {h, Q}}, h, Q);
+        painter.end();
+        QVERIFY(blankOutside(image, area));
+        QVERIFY(image != blank());
+    }
+
     void ratingCurveThatIsNone() {
         QImage image = blank();
         QPainter painter(&image);
@@ -257,6 +286,9 @@ class ReportFiguresTest : public QObject {
             }
         }
     }
+
+  private:
+    testing::ModalWatchdog watchdog_;
 };
 
 QTEST_MAIN(ReportFiguresTest)

@@ -15,10 +15,11 @@
 #include <algorithm>
 #include <memory>
 
-#include "calculators/windows.h"
+#include "calculators/catalogue.h"
 #include "shell/application.h"
 #include "shell/fonts.h"
 #include "shell/shell.h"
+#include "tests/widgets/modal_watchdog.h"
 
 using namespace lintavo;
 
@@ -28,7 +29,7 @@ namespace {
 // through its own 返回.
 std::vector<Form*> openEveryWindow(Shell& shell) {
     Form* menu = shell.windows().front();
-    for (const CalculatorTable& table : calculatorWindows()) {
+    for (const CalculatorTable& table : calculations()) {
         menu->button(table.opener)->click();
         for (Form* w : shell.windows()) {
             if (w != menu && w->isVisible())
@@ -51,9 +52,12 @@ class WindowsTest : public QObject {
     Q_OBJECT
 
   private Q_SLOTS:
+    // A modal window the test did not announce fails it, instead of hanging it.
+    void cleanup() { QVERIFY2(watchdog_.unexpected().isEmpty(), "an unexpected modal window"); }
+
     void initTestCase() {
         prepareApplication(*qApp);
-        shell_ = std::make_unique<Shell>(calculatorWindows());
+        shell_ = std::make_unique<Shell>(calculations());
         shell_->start();
         windows_ = openEveryWindow(*shell_);
         QCOMPARE(windows_.size(), std::size_t{6});
@@ -198,6 +202,7 @@ class WindowsTest : public QObject {
   private:
     std::unique_ptr<Shell> shell_;
     std::vector<Form*> windows_;
+    testing::ModalWatchdog watchdog_;
 };
 
 QTEST_MAIN(WindowsTest)

@@ -15,6 +15,6 @@ extern const CalculatorTable bottomWidthWindow;  // 计算渠道底宽b, calcula
 extern const CalculatorTable bottomSlopeWindow;  // 底坡i计算, calculators/bottom_slope.h
 extern const CalculatorTable sectionWindow;      // 断面尺寸, calculators/section_dimensions.h
 
-std::span<const CalculatorTable> calculatorWindows();
+std::span<const CalculatorTable> calculations();
 
 }  // namespace lintavo

@@ -1,10 +1,10 @@
-#include "calculators/windows.h"
+#include "calculators/catalogue.h"
 
 #include <array>
 
 namespace lintavo {
 
-std::span<const CalculatorTable> calculatorWindows() {
+std::span<const CalculatorTable> calculations() {
     static const std::array<CalculatorTable, 5> all{
         dischargeWindow, normalDepthWindow, bottomWidthWindow, bottomSlopeWindow, sectionWindow};
     return all;

@@ -1,0 +1,588 @@
+#include "calculators/design_check.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "calculators/numbers.h"
+#include "hydraulics/portable_pow.h"
+
+namespace lintavo {
+
+namespace {
+
+using Amount = Computed<double>;
+
+std::string num(double x) {
+    return recordNumber(x);
+}
+
+std::optional<double> readNumber(std::string_view s) {
+    double x = 0;
+    const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), x);
+    if (s.empty() || error != std::errc() || end != s.data() + s.size() || !std::isfinite(x))
+        return std::nullopt;
+    return x;
+}
+
+FlowState stateAt(const Channel& c, double Q, double h) {
+    const double A = (c.b + c.m * h) * h;
+    const double P = c.b + 2 * h * std::sqrt(1 + c.m * c.m);
+    return {Q, h, A, P, A / P, c.b + 2 * c.m * h, Q / A};
+}
+
+Computed<FlowState> flowAt(const Channel& c, double Q) {
+    const Amount h = designNormalDepth(Q, c);
+    if (!h.exists()) return Computed<FlowState>::absent(h.reason());
+    return Computed<FlowState>::of(stateAt(c, Q, h.value()));
+}
+
+// The value of a cell the check takes: the low end, or the high end over a thin silt bed.
+double cellValue(const StandardValue& cell, bool siltLaden) {
+    return siltLaden && cell.shape == StandardValue::Shape::Range ? cell.high : cell.low;
+}
+
+DesignRule rule(std::string_view key, std::string_view name, std::string_view clause,
+                std::string_view text) {
+    return {key, name, clause, text, Verdict::Unchecked, {}};
+}
+
+DesignRule judged(DesignRule r, bool met, std::string reason) {
+    r.verdict = met ? Verdict::Met : Verdict::NotMet;
+    r.reason = std::move(reason);
+    return r;
+}
+
+DesignRule unchecked(DesignRule r, std::string reason) {
+    r.verdict = Verdict::Unchecked;
+    r.reason = std::move(reason);
+    return r;
+}
+
+std::string_view useName(CanalUse use) {
+    return use == CanalUse::Irrigation ? "灌溉渠道" : "排水沟道";
+}
+
+}  // namespace
+
+std::string_view verdictName(Verdict verdict) {
+    switch (verdict) {
+        case Verdict::Met:
+            return "满足";
+        case Verdict::NotMet:
+            return "不满足";
+        case Verdict::Unchecked:
+            return "未校核";
+    }
+    return {};
+}
+
+std::string applyDesignSetting(DesignSettings& s, std::string_view key, std::string_view value,
+                               const BedTables& beds) {
+    const auto bad = [&] {
+        return "design: " + std::string(key) + " 不能取 " + std::string(value);
+    };
+    const auto positive = [&](std::optional<double>& into) -> std::string {
+        if (value == "none") {
+            into.reset();
+            return {};
+        }
+        const auto x = readNumber(value);
+        if (!x || !(*x > 0)) return bad();
+        into = *x;
+        return {};
+    };
+    if (key == "use") {
+        if (value == "irrigation")
+            s.use = CanalUse::Irrigation;
+        else if (value == "drainage")
+            s.use = CanalUse::Drainage;
+        else
+            return bad();
+    } else if (key == "class") {
+        if (value == "auto") {
+            s.canalClass = 0;
+        } else if (value.size() == 1 && value[0] >= '1' && value[0] <= '5') {
+            s.canalClass = value[0] - '0';
+        } else {
+            return bad();
+        }
+    } else if (key == "supply") {
+        if (value == "continuous")
+            s.supply = Supply::Continuous;
+        else if (value == "rotational")
+            s.supply = Supply::Rotational;
+        else
+            return bad();
+    } else if (key == "enlarge") {
+        if (value == "large") {
+            s.enlargement = Enlargement::Large;
+        } else if (value == "small") {
+            s.enlargement = Enlargement::Small;
+        } else if (const auto p = readNumber(value); p && *p >= 0) {
+            s.enlargement = Enlargement::Percentage;
+            s.percentage = *p;
+        } else {
+            return bad();
+        }
+    } else if (key == "minimum") {
+        const auto q = readNumber(value);
+        if (!q || !(*q > 0) || *q > 100) return bad();
+        s.minimumPercentage = *q;
+    } else if (key == "bed") {
+        if (value == "none") {
+            s.bed.clear();
+        } else if (beds.find(value) != nullptr) {
+            s.bed = std::string(value);
+        } else {
+            return bad();
+        }
+    } else if (key == "density") {
+        if (value == "loose")
+            s.density = Density::Loose;
+        else if (value == "dense")
+            s.density = Density::Dense;
+        else
+            return bad();
+    } else if (key == "silt") {
+        return positive(s.nonSilting);
+    } else if (key == "silted") {
+        if (value == "yes")
+            s.siltLaden = true;
+        else if (value == "no")
+            s.siltLaden = false;
+        else
+            return bad();
+    } else if (key == "bend") {
+        return positive(s.bendRadius);
+    } else {
+        return "design: 不认识的设置 " + std::string(key);
+    }
+    return {};
+}
+
+std::vector<std::pair<std::string, std::string>> designSettingKeys(const DesignSettings& s) {
+    const auto optional = [](const std::optional<double>& x) {
+        return x ? num(*x) : std::string("none");
+    };
+    return {
+        {"use", s.use == CanalUse::Irrigation ? "irrigation" : "drainage"},
+        {"class", s.canalClass == 0 ? std::string("auto") : std::to_string(s.canalClass)},
+        {"supply", s.supply == Supply::Continuous ? "continuous" : "rotational"},
+        {"enlarge", s.enlargement == Enlargement::Large   ? std::string("large")
+                    : s.enlargement == Enlargement::Small ? std::string("small")
+                                                          : num(s.percentage)},
+        {"minimum", num(s.minimumPercentage)},
+        {"bed", s.bed.empty() ? std::string("none") : s.bed},
+        {"density", s.density == Density::Loose ? "loose" : "dense"},
+        {"silt", optional(s.nonSilting)},
+        {"silted", s.siltLaden ? "yes" : "no"},
+        {"bend", optional(s.bendRadius)},
+    };
+}
+
+std::vector<std::pair<std::string, std::string>> describeDesignSettings(const DesignSettings& s) {
+    return {
+        {"用途", std::string(useName(s.use))},
+        {"渠道级别", s.canalClass == 0 ? std::string("自动（按设计流量，表 3.1.5）")
+                                       : std::to_string(s.canalClass) + " 级（给定）"},
+        {"供水方式", s.supply == Supply::Continuous ? "续灌" : "轮灌（只校核设计流量）"},
+        {"加大百分数", s.enlargement == Enlargement::Large   ? std::string("干旱地区取大值")
+                       : s.enlargement == Enlargement::Small ? std::string("湿润地区取小值")
+                                                             : num(s.percentage) + "%（给定）"},
+        {"最小流量百分数", num(s.minimumPercentage) + "%"},
+        {"渠床材料", s.bed.empty() ? std::string("未选择") : s.bed},
+        {"黏性土密实程度", s.density == Density::Loose ? "疏松" : "中等密实和密实"},
+        {"挟沙水流、渠床有薄淤层", s.siltLaden ? "是（取附录 C 的大值）" : "否（取附录 C 的小值）"},
+        {"不淤流速", s.nonSilting ? num(*s.nonSilting) + " m/s" : std::string("未给定")},
+        {"弯道半径", s.bendRadius ? num(*s.bendRadius) + " m" : std::string("未给定")},
+    };
+}
+
+std::string_view unphysical(const Channel& c) {
+    for (double x : {c.Q, c.b, c.h, c.m, c.i, c.n}) {
+        if (!std::isfinite(x)) return "输入不是有限数";
+    }
+    if (!(c.Q > 0)) return "流量 Q ≤ 0";
+    if (c.b < 0) return "底宽 b < 0";
+    if (c.m < 0) return "边坡系数 m < 0";
+    if (!(c.h > 0)) return "水深 h ≤ 0";
+    if (!(c.i > 0)) return "底坡 i ≤ 0";
+    if (!(c.n > 0)) return "糙率 n ≤ 0";
+    if (!(c.b + c.m > 0)) return "底宽 b 与边坡系数 m 均为 0";
+    return {};
+}
+
+double manningDischarge(const Channel& c, double h) {
+    const double A = (c.b + c.m * h) * h;
+    const double P = c.b + 2 * h * std::sqrt(1 + c.m * c.m);
+    const double R = A / P;
+    return A * portablePow(R, 2.0 / 3.0) * std::sqrt(c.i) / c.n;
+}
+
+Computed<double> designNormalDepth(double Q, const Channel& c) {
+    if (!std::isfinite(Q) || !(Q > 0)) return Amount::absent("流量 Q ≤ 0");
+    double lo = 0;
+    double hi = 1;
+    // The discharge grows with the depth; a NaN (an overflowing section) ends the doubling
+    // and is caught below.
+    while (manningDischarge(c, hi) < Q) {
+        hi *= 2;
+        if (!std::isfinite(hi)) return Amount::absent("数值溢出");
+    }
+    if (!std::isfinite(manningDischarge(c, hi))) return Amount::absent("数值溢出");
+    for (;;) {
+        // Halving each end first: exact, and no overflow in lo + hi.
+        const double mid = 0.5 * lo + 0.5 * hi;
+        if (!(mid > lo && mid < hi)) break;
+        (manningDischarge(c, mid) < Q ? lo : hi) = mid;
+    }
+    if (lo == 0) return Amount::of(hi);
+    const double below = std::fabs(manningDischarge(c, lo) - Q);
+    const double above = std::fabs(manningDischarge(c, hi) - Q);
+    return Amount::of(above < below ? hi : lo);
+}
+
+int canalClassOf(double Qd, CanalUse use) {
+    const bool irrigation = use == CanalUse::Irrigation;
+    const double limits[4] = {irrigation ? 300.0 : 500.0, irrigation ? 100.0 : 200.0,
+                              irrigation ? 20.0 : 50.0, irrigation ? 5.0 : 10.0};
+    for (int k = 0; k < 4; ++k) {
+        if (Qd >= limits[k]) return k + 1;
+    }
+    return 5;
+}
+
+std::pair<double, double> enlargementBand(double Qd) {
+    if (Qd < 1) return {35, 30};
+    if (Qd < 5) return {30, 25};
+    if (Qd < 20) return {25, 20};
+    if (Qd < 50) return {20, 15};
+    if (Qd < 100) return {15, 10};
+    if (Qd < 300) return {10, 5};
+    return {5, 5};
+}
+
+ScourLimit scouringVelocity(const Bed& bed, double h, double R, Density density, bool siltLaden) {
+    const StandardTable& table = *bed.table;
+    const std::vector<StandardValue>& cells = bed.row->cells;
+    const std::string end = siltLaden ? "大值" : "小值";
+    switch (bed.kind) {
+        case StandardKind::Cohesive: {
+            const double base = cellValue(cells.front(), siltLaden);
+            // The end of the density's range of α that gives the smaller velocity: the larger
+            // α where R < 1, the smaller where R > 1.
+            const double a1 = density == Density::Loose ? 0.25 : 0.2;
+            const double a2 = density == Density::Loose ? 1.0 / 3.0 : 0.25;
+            const double v1 = base * portablePow(R, a1);
+            const double v2 = base * portablePow(R, a2);
+            const bool first = v1 <= v2;
+            const double alpha = first ? a1 : a2;
+            const std::string alphaText = alpha == 1.0 / 3.0 ? "1/3"
+                                          : alpha == 0.25    ? "1/4"
+                                                             : "1/5";
+            return {
+                first ? v1 : v2, base, alpha,
+                "表 " + table.number + " " + bed.name + "（R = 1 m）取" + end + " " + num(base) +
+                    " m/s，×R^α，α 取" +
+                    (density == Density::Loose ? "疏松土 1/4~1/3" : "中等密实和密实土 1/5~1/4") +
+                    "中使流速较小的 " + alphaText + "：" + num(base) + " × " + num(R) + "^(" +
+                    alphaText + ")"};
+        }
+        case StandardKind::NonCohesive:
+        case StandardKind::Rock: {
+            const std::vector<double>& d = table.depths;
+            const std::size_t last = d.size() - 1;
+            double v = 0;
+            std::string how;
+            if (h <= d.front()) {
+                v = cellValue(cells.front(), siltLaden);
+                how = "水深 " + num(h) + " m 不大于 " + num(d.front()) + " m，取该栏";
+            } else if (h >= d[last]) {
+                v = cellValue(cells[last], siltLaden);
+                how = "水深 " + num(h) + " m 不小于 " + num(d[last]) + " m，取该栏";
+            } else {
+                std::size_t k = 0;
+                while (h > d[k + 1])
+                    ++k;
+                const double v0 = cellValue(cells[k], siltLaden);
+                const double v1 = cellValue(cells[k + 1], siltLaden);
+                v = v0 + (v1 - v0) * (h - d[k]) / (d[k + 1] - d[k]);
+                how = "按水深 " + num(h) + " m 在 " + num(d[k]) + " m（" + num(v0) + "）与 " +
+                      num(d[k + 1]) + " m（" + num(v1) + "）两栏间直线插值";
+            }
+            return {v, v, 0,
+                    "表 " + table.number + " " + bed.name + "取" + end + "，" + how +
+                        "；表中各栏已按水深给出，不再乘 R^α"};
+        }
+        case StandardKind::Lining:
+        case StandardKind::Roughness:
+        case StandardKind::SideSlope:
+            break;
+    }
+    const StandardValue& cell = cells.front();
+    const double v = cellValue(cell, siltLaden);
+    return {v, v, 0,
+            "表 " + table.number + " " + bed.name + " " + cell.text +
+                (cell.shape == StandardValue::Shape::Range ? "，取" + end
+                                                           : std::string("，取其界限值"))};
+}
+
+DesignCheck checkDesign(const Channel& c, const DesignSettings& s, const BedTables& beds) {
+    DesignCheck out;
+    out.why = unphysical(c);
+    if (!out.why.empty()) return out;
+    out.exists = true;
+    const double Qd = c.Q;
+    out.design = stateAt(c, Qd, c.h);
+    const FlowState& d = out.design;
+
+    // The class.
+    if (s.canalClass != 0) {
+        out.canalClass = s.canalClass;
+        out.classRule = "按设置取 " + std::to_string(s.canalClass) + " 级";
+    } else {
+        out.canalClass = canalClassOf(Qd, s.use);
+        out.classRule = std::string(useName(s.use)) + "设计流量 Qd = " + num(Qd) +
+                        " m³/s，按表 3.1.5 为 " + std::to_string(out.canalClass) + " 级";
+    }
+
+    // The enlarged and the minimum flow.
+    const bool continuous = s.supply == Supply::Continuous;
+    if (continuous) {
+        const auto [large, small] = enlargementBand(Qd);
+        double p = s.percentage;
+        const std::string band =
+            large == small ? num(large) + "%" : num(large) + "%~" + num(small) + "%";
+        switch (s.enlargement) {
+            case Enlargement::Large:
+                p = large;
+                out.pRule = "Qd = " + num(Qd) + " m³/s，表 6.3.4 加大百分数 " + band +
+                            "，干旱地区取大值 " + num(p) + "%";
+                break;
+            case Enlargement::Small:
+                p = small;
+                out.pRule = "Qd = " + num(Qd) + " m³/s，表 6.3.4 加大百分数 " + band +
+                            "，湿润地区取小值 " + num(p) + "%";
+                break;
+            case Enlargement::Percentage:
+                out.pRule = "按设置取 " + num(p) + "%（表 6.3.4 此档为 " + band + "）";
+                break;
+        }
+        out.p = Amount::of(p);
+        out.enlarged = flowAt(c, Qd * (1 + p / 100));
+        out.minimum = flowAt(c, Qd * (s.minimumPercentage / 100));
+        if (s.minimumPercentage < 40) {
+            out.notes.push_back("最小流量取设计流量的 " + num(s.minimumPercentage) +
+                                "%，低于 6.3.5 条的 40%");
+        }
+    } else {
+        constexpr std::string_view rotational = "轮灌渠道只按设计流量计算";
+        out.p = Amount::absent(rotational);
+        out.enlarged = out.minimum = Computed<FlowState>::absent(rotational);
+        out.notes.push_back("轮灌渠道按设计流量计算（6.3.1），超高按设计水深");
+    }
+
+    // Freeboard, bank height and the bend.
+    // The flow the bank is built for: the enlarged one, or the design flow of a rotational canal.
+    const FlowState* top =
+        continuous ? (out.enlarged.exists() ? &out.enlarged.value() : nullptr) : &d;
+    if (top == nullptr) {
+        out.Fb = out.H = out.Fbend = Amount::absent(out.enlarged.reason());
+    } else {
+        out.freeboardDepth = top->h;
+        if (out.canalClass >= 4) {
+            out.Fb = Amount::of(top->h / 4 + 0.2);
+            out.H = Amount::of(top->h + out.Fb.value());
+        } else {
+            out.Fb = out.H = Amount::absent("按土石坝设计要求论证确定");
+        }
+        if (!s.bendRadius) {
+            out.Fbend = Amount::absent("未给定弯道半径");
+        } else if (*s.bendRadius < 5 * top->B || top->v > 2) {
+            out.Fbend = Amount::of(top->B * top->v * top->v / (2 * gravity * *s.bendRadius));
+            if (out.H.exists()) out.H = Amount::of(out.H.value() + out.Fbend.value());
+        } else {
+            out.Fbend = Amount::absent("弯道半径不小于 5 倍水面宽且流速不大于 2 m/s，凹岸不加高");
+        }
+    }
+
+    // The allowed velocities.
+    const Bed* bed = s.bed.empty() ? nullptr : beds.find(s.bed);
+    constexpr std::string_view noBed = "未选择渠床材料";
+    if (bed == nullptr) {
+        out.scourDesign = out.scourEnlarged = Computed<ScourLimit>::absent(noBed);
+    } else {
+        out.scourDesign =
+            Computed<ScourLimit>::of(scouringVelocity(*bed, d.h, d.R, s.density, s.siltLaden));
+        if (out.enlarged.exists()) {
+            const FlowState& b = out.enlarged.value();
+            out.scourEnlarged =
+                Computed<ScourLimit>::of(scouringVelocity(*bed, b.h, b.R, s.density, s.siltLaden));
+        } else {
+            out.scourEnlarged = Computed<ScourLimit>::absent(out.enlarged.reason());
+        }
+    }
+    out.nonSilting = s.nonSilting ? Amount::of(*s.nonSilting) : Amount::absent("未给定不淤流速");
+
+    // The rules.
+    std::vector<DesignRule>& rules = out.rules;
+    if (continuous) {
+        DesignRule r = rule("minimum-depth", "最小流量水深", "6.3.5", "hmin ≥ 0.6·hd");
+        if (out.minimum.exists()) {
+            const double hmin = out.minimum.value().h;
+            const double floor = 0.6 * d.h;
+            rules.push_back(judged(r, hmin >= floor,
+                                   "hmin = " + num(hmin) + " m" + (hmin >= floor ? " ≥ " : " < ") +
+                                       "0.6·hd = " + num(floor) + " m"));
+        } else {
+            rules.push_back(unchecked(r, std::string(out.minimum.reason())));
+        }
+    }
+    const auto scourRule = [&](std::string_view key, std::string_view name, std::string_view text,
+                               const Computed<ScourLimit>& limit, const FlowState* at,
+                               std::string_view v) {
+        DesignRule r = rule(key, name, "6.3.1、6.3.11、附录 C", text);
+        if (!limit.exists() || at == nullptr) {
+            rules.push_back(unchecked(r, std::string(limit.reason()) + "，无法确定允许不冲流速"));
+            return;
+        }
+        const bool met = at->v <= limit.value().value;
+        rules.push_back(judged(r, met,
+                               std::string(v) + " = " + num(at->v) + " m/s" +
+                                   (met ? " ≤ " : " > ") + "v不冲 = " + num(limit.value().value) +
+                                   " m/s"));
+    };
+    scourRule("scour-design", "设计流量不冲", "vd ≤ v不冲", out.scourDesign, &d, "vd");
+    if (continuous) {
+        scourRule("scour-enlarged", "加大流量不冲", "vb ≤ v不冲", out.scourEnlarged,
+                  out.enlarged.exists() ? &out.enlarged.value() : nullptr, "vb");
+    }
+    const auto siltRule = [&](std::string_view key, std::string_view name, std::string_view text,
+                              const FlowState* at, std::string_view v, std::string_view missing) {
+        DesignRule r = rule(key, name, "6.3.1、6.3.12", text);
+        if (!out.nonSilting.exists()) {
+            rules.push_back(unchecked(r, "未给定不淤流速（应由渠道的泥沙资料求得）"));
+        } else if (at == nullptr) {
+            rules.push_back(unchecked(r, std::string(missing)));
+        } else {
+            const double silt = out.nonSilting.value();
+            const bool met = at->v >= silt;
+            rules.push_back(judged(r, met,
+                                   std::string(v) + " = " + num(at->v) + " m/s" +
+                                       (met ? " ≥ " : " < ") + "v不淤 = " + num(silt) + " m/s"));
+        }
+    };
+    siltRule("silt-design", "设计流量不淤", "vd ≥ v不淤", &d, "vd", {});
+    if (continuous) {
+        siltRule("silt-minimum", "最小流量不淤", "vmin ≥ v不淤",
+                 out.minimum.exists() ? &out.minimum.value() : nullptr, "vmin",
+                 out.minimum.reason());
+    }
+    {
+        DesignRule least =
+            rule("earth-minimum-velocity", "土渠最小流速（应）", "6.3.10", "vd ≥ 0.3 m/s");
+        DesignRule preferred =
+            rule("earth-preferred-velocity", "土渠适宜流速（宜）", "6.3.10", "0.6 ≤ vd ≤ 1.0 m/s");
+        if (bed == nullptr) {
+            const std::string why = "未选择渠床材料，不知是否为土渠";
+            rules.push_back(unchecked(least, why));
+            rules.push_back(unchecked(preferred, why));
+        } else if (bed->earth()) {
+            const bool leastMet = d.v >= 0.3;
+            rules.push_back(
+                judged(least, leastMet,
+                       "vd = " + num(d.v) + " m/s" + (leastMet ? " ≥ " : " < ") + "0.3 m/s"));
+            const bool inside = d.v >= 0.6 && d.v <= 1.0;
+            rules.push_back(judged(preferred, inside,
+                                   "vd = " + num(d.v) + " m/s" +
+                                       (inside      ? " 在 0.6~1.0 m/s 之间"
+                                        : d.v < 0.6 ? " < 0.6 m/s"
+                                                    : " > 1.0 m/s")));
+        }
+    }
+    if (s.bendRadius) {
+        const double r = *s.bendRadius;
+        DesignRule bend = rule("bend-radius", "弯道半径", "6.2.5", "");
+        if (top == nullptr) {
+            rules.push_back(unchecked(bend, std::string(out.enlarged.reason())));
+        } else if (bed == nullptr) {
+            bend.rule = "土渠 r > 5·B；衬砌、石渠 r ≥ 2.5·B";
+            rules.push_back(unchecked(bend, "未选择渠床材料，不知是土渠还是衬砌、石渠"));
+        } else if (bed->earth()) {
+            if (out.canalClass <= 4) {
+                bend.rule = "r > 5·B";
+                const double least = 5 * top->B;
+                const bool met = r > least;
+                rules.push_back(judged(
+                    bend, met,
+                    "r = " + num(r) + " m" + (met ? " > " : " ≤ ") + "5·B = " + num(least) + " m"));
+            }
+        } else {
+            bend.rule = "r ≥ 2.5·B";
+            const double least = 2.5 * top->B;
+            const bool met = r >= least;
+            rules.push_back(judged(
+                bend, met,
+                "r = " + num(r) + " m" + (met ? " ≥ " : " < ") + "2.5·B = " + num(least) + " m"));
+        }
+    }
+    return out;
+}
+
+std::string designJson(const DesignCheck& check) {
+    std::string json = "{";
+    const auto add = [&json](std::string_view key, const std::string& value) {
+        if (json.size() > 1) json += ',';
+        json += '"';
+        json += key;
+        json += "\":\"";
+        json += value;
+        json += '"';
+    };
+    const auto amount = [&](std::string_view key, const Computed<double>& x) {
+        if (x.exists()) add(key, num(x.value()));
+    };
+    add("class", num(check.canalClass));
+    amount("p", check.p);
+    if (check.enlarged.exists()) {
+        const FlowState& b = check.enlarged.value();
+        add("Qb", num(b.Q));
+        add("hb", num(b.h));
+        add("vb", num(b.v));
+        add("Bb", num(b.B));
+        add("Rb", num(b.R));
+    }
+    amount("Fb", check.Fb);
+    amount("Fbend", check.Fbend);
+    amount("H", check.H);
+    if (check.minimum.exists()) {
+        const FlowState& m = check.minimum.value();
+        add("Qmin", num(m.Q));
+        add("hmin", num(m.h));
+        add("vmin", num(m.v));
+    }
+    if (check.scourDesign.exists()) add("vscour_d", num(check.scourDesign.value().value));
+    if (check.scourEnlarged.exists()) add("vscour_b", num(check.scourEnlarged.value().value));
+    amount("vsilt", check.nonSilting);
+    std::string checks;
+    for (const DesignRule& r : check.rules) {
+        checks += checks.empty() ? "" : ",";
+        checks += "\"" + std::string(r.key) + "\":\"" + std::string(verdictName(r.verdict)) + "\"";
+    }
+    return json + ",\"checks\":{" + checks + "}}";
+}
+
+VelocityLimits velocityLimits(const Channel& channel, const DesignSettings& settings,
+                              const BedTables& beds) {
+    if (!unphysical(channel).empty()) return {};
+    VelocityLimits limits;
+    limits.minimum = settings.nonSilting;
+    if (const Bed* bed = settings.bed.empty() ? nullptr : beds.find(settings.bed)) {
+        const FlowState d = stateAt(channel, channel.Q, channel.h);
+        limits.maximum =
+            scouringVelocity(*bed, d.h, d.R, settings.density, settings.siltLaden).value;
+    }
+    return limits;
+}
+
+}  // namespace lintavo

@@ -1,0 +1,146 @@
+#pragma once
+
+// The design check of a channel against the irrigation and drainage design standard
+// (GB 50288-2018): its class, the enlarged (加大) and the minimum flow with their normal depths,
+// the freeboard and the bank height, the allowed scouring and non-silting velocities, and each
+// rule's verdict with its clause. Plain double arithmetic, powers through portablePow: these
+// figures judge a result, they do not make it.
+//
+// The channel is the one the calculation book's hydraulics uses: its inputs as read and the
+// computed quantity before it was cut, with Qd = its Q and hd = its h.
+//   checkDesign({.Q = 10, .b = 4.5, .h = 1.9992132251740484, .m = 1.5, .i = 1.0 / 5000,
+//                .n = 0.025}, {}, beds)
+//     → class 4, p 25 %, Qb 12.5, hb 2.2433219859648292, Fb 0.76083, H 3.00415, …
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "calculators/schemes.h"
+#include "calculators/standard_tables.h"
+#include "hydraulics/channel.h"
+
+namespace lintavo {
+
+enum class CanalUse { Irrigation, Drainage };  // 灌溉渠道, 排水沟道
+enum class Supply { Continuous, Rotational };  // 续灌, 轮灌
+enum class Enlargement { Large, Small, Percentage };  // 干旱地区取大值, 湿润地区取小值, 给定
+enum class Density { Loose, Dense };                  // 疏松, 中等密实和密实
+
+struct DesignSettings {
+    CanalUse use = CanalUse::Irrigation;
+    int canalClass = 0;  // 1–5; 0 from the design flow
+    Supply supply = Supply::Continuous;
+    Enlargement enlargement = Enlargement::Large;
+    double percentage = 25;            // p in %, where enlargement is Percentage
+    double minimumPercentage = 40;     // Qmin as a percentage of Qd
+    std::string bed;                   // a bed of Appendix C by name; empty: none chosen
+    Density density = Density::Dense;  // of a cohesive bed
+    bool siltLaden = false;  // silt-laden water over a thin silt bed: the table's high end
+    std::optional<double> nonSilting;  // m/s, from the canal's sediment data
+    std::optional<double> bendRadius;  // m, of the bend's centre line
+
+    friend bool operator==(const DesignSettings&, const DesignSettings&) = default;
+};
+
+// Sets one setting as the driver's `design KEY=VALUE` names it: use=irrigation|drainage,
+// class=auto|1…5, supply=continuous|rotational, enlarge=large|small|P, minimum=Q,
+// bed=NAME|none, density=loose|dense, silt=V|none, silted=yes|no, bend=R|none.
+// Returns what was wrong, or "" when it was set.
+std::string applyDesignSetting(DesignSettings& settings, std::string_view key,
+                               std::string_view value, const BedTables& beds);
+
+// The same settings as the driver writes them: {"use","irrigation"}, {"class","auto"}, …;
+// applyDesignSetting reads each back.
+std::vector<std::pair<std::string, std::string>> designSettingKeys(const DesignSettings& settings);
+
+// The settings as the book states them, in Chinese: {"用途", "灌溉渠道"}, {"渠道级别", "自动"}, …
+std::vector<std::pair<std::string, std::string>> describeDesignSettings(
+    const DesignSettings& settings);
+
+enum class Verdict { Met, NotMet, Unchecked };
+std::string_view verdictName(Verdict verdict);  // 满足, 不满足, 未校核
+
+struct DesignRule {
+    std::string_view key;     // "minimum-depth", "scour-design", …
+    std::string_view name;    // 最小流量水深, …
+    std::string_view clause;  // "6.3.5", …
+    std::string_view rule;    // hmin ≥ 0.6·hd
+    Verdict verdict = Verdict::Unchecked;
+    std::string reason;  // the comparison in numbers, or why it was not checked
+};
+
+// The section at one flow.
+struct FlowState {
+    double Q, h, A, P, R, B, v;
+};
+
+// An allowed scouring velocity and how it was found.
+struct ScourLimit {
+    double value;       // m/s
+    double tableValue;  // the table's value used: at R = 1 m, or interpolated on the depth
+    double alpha;       // the exponent of R, 0 where none applies
+    std::string how;    // in Chinese, with the numbers
+};
+
+struct DesignCheck {
+    // No check where the channel is not physical; `why` says what is missing.
+    bool exists = false;
+    std::string_view why;
+
+    int canalClass = 0;
+    std::string classRule;  // how the class was found
+    FlowState design{};
+    Computed<double> p;  // %, absent for rotational supply
+    std::string pRule;
+    Computed<FlowState> enlarged;  // at Qb = Qd (1 + p/100)
+    Computed<FlowState> minimum;   // at Qmin = q % of Qd
+    double freeboardDepth = 0;     // hb, or hd for rotational supply
+    Computed<double> Fb, H;        // H includes Fbend where it exists
+    Computed<double> Fbend;        // the concave bank's rise in a bend
+    Computed<ScourLimit> scourDesign, scourEnlarged;
+    Computed<double> nonSilting;
+    std::vector<std::string> notes;  // assumptions worth a reader's attention
+    std::vector<DesignRule> rules;   // those that apply, in the driver's order
+};
+
+// Whether the channel is complete and physical: Q > 0, b ≥ 0, m ≥ 0, h > 0, i > 0, n > 0,
+// b + m > 0, all finite. The reason when it is not, else "".
+std::string_view unphysical(const Channel& channel);
+
+// The normal depth of Q with the channel's b, m, i and n, in plain double: the bracket
+// doubled from 1 m until it holds Q, then halved down to adjacent doubles, and the one of
+// the two whose discharge lies nearer Q. No ceiling. Absent where no finite depth carries Q.
+Computed<double> designNormalDepth(double Q, const Channel& channel);
+
+// The discharge (1/n)·A·R^(2/3)·√i of the channel's section at depth h.
+double manningDischarge(const Channel& channel, double h);
+
+// The class from the design flow (Table 3.1.5).
+int canalClassOf(double Qd, CanalUse use);
+
+// p's band for Qd (Table 6.3.4): its large and small ends, in %.
+std::pair<double, double> enlargementBand(double Qd);
+
+// The allowed scouring velocity of a bed at depth h and hydraulic radius R.
+ScourLimit scouringVelocity(const Bed& bed, double h, double R, Density density, bool siltLaden);
+
+DesignCheck checkDesign(const Channel& channel, const DesignSettings& settings,
+                        const BedTables& beds);
+
+// The check as the driver's `report` gives it, one JSON object with every number as "%.9g"
+// text and a key left out where its quantity does not exist:
+//   {"class":"4","p":"25","Qb":"12.5","hb":"2.24332199",…,"checks":{"minimum-depth":"满足",…}}
+std::string designJson(const DesignCheck& check);
+
+// The velocity limits the channel's design flow must keep, for choosing sections: the least
+// velocity that does not silt (the value given) and the greatest that does not scour at the
+// design depth (from the bed); each absent with its reason.
+// The schemes take them as their minimum and maximum; both absent for a channel the check
+// does not apply to.
+VelocityLimits velocityLimits(const Channel& channel, const DesignSettings& settings,
+                              const BedTables& beds);
+
+}  // namespace lintavo

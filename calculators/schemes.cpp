@@ -1,0 +1,194 @@
+#include "calculators/schemes.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "calculators/numbers.h"
+#include "calculators/summary.h"
+#include "hydraulics/portable_pow.h"
+
+namespace lintavo {
+
+namespace {
+
+// √(1 + m²), without overflowing in m² (beyond 1e150 the 1 is far below the last bit).
+double slopeFactor(double m) {
+    return m > 1e150 ? m : std::sqrt(1.0 + m * m);
+}
+
+// (1/n)·A·R^(2/3)·√i for the section b, h.
+struct Flow {
+    double A, P, R, Q;
+};
+
+Flow manning(double b, double h, double m, double s, double i, double n) {
+    const double A = (b + m * h) * h;
+    const double P = b + 2.0 * h * s;
+    const double R = A / P;
+    return {A, P, R, A * portablePow(R, 2.0 / 3.0) * std::sqrt(i) / n};
+}
+
+bool allFinite(std::initializer_list<double> xs) {
+    for (double x : xs) {
+        if (!std::isfinite(x)) return false;
+    }
+    return true;
+}
+
+VelocityVerdict verdictOf(double v, const VelocityLimits& limits) {
+    if (!limits.minimum && !limits.maximum) return VelocityVerdict::Unchecked;
+    if (limits.minimum && v < *limits.minimum) return VelocityVerdict::NotMet;
+    if (limits.maximum && v > *limits.maximum) return VelocityVerdict::NotMet;
+    return VelocityVerdict::Met;
+}
+
+}  // namespace
+
+std::string_view velocityVerdictName(VelocityVerdict verdict) {
+    switch (verdict) {
+        case VelocityVerdict::Unchecked:
+            return "";
+        case VelocityVerdict::Met:
+            return "满足";
+        case VelocityVerdict::NotMet:
+            return "不满足";
+    }
+    return {};
+}
+
+Computed<Schemes> schemesOf(const Channel& channel, const VelocityLimits& limits) {
+    const double Q = channel.Q, m = channel.m, i = channel.i, n = channel.n;
+    if (!allFinite({Q, m, i, n})) return Computed<Schemes>::absent("输入不是有限数");
+    if (!(Q > 0)) return Computed<Schemes>::absent("流量 Q ≤ 0");
+    if (!(m >= 0)) return Computed<Schemes>::absent("边坡系数 m < 0");
+    if (!(i > 0)) return Computed<Schemes>::absent("底坡 i ≤ 0");
+    if (!(n > 0)) return Computed<Schemes>::absent("糙率 n ≤ 0");
+
+    Schemes s{};
+    s.Q = Q;
+    s.m = m;
+    s.i = i;
+    s.n = n;
+    const double root = slopeFactor(m);
+    // √(1 + m²) − m as a quotient: the difference loses every digit for a flat side slope.
+    const double d = 1.0 / (root + m);
+    BestSection& best = s.best;
+    best.K = m + 2.0 * d;
+    best.h0 = portablePow(2.0, 0.25) * portablePow(n * Q / (best.K * std::sqrt(i)), 0.375);
+    best.b0 = 2.0 * d * best.h0;
+    best.A0 = (best.b0 + m * best.h0) * best.h0;
+    best.P0 = best.b0 + 2.0 * best.h0 * root;
+    best.R0 = best.A0 / best.P0;
+    best.v0 = Q / best.A0;
+    if (!allFinite({best.K, best.h0, best.b0, best.A0, best.P0, best.R0, best.v0}) ||
+        !(best.h0 > 0) || !(best.A0 > 0)) {
+        return Computed<Schemes>::absent("数值溢出");
+    }
+
+    for (std::size_t k = 0; k < schemeAlphas.size(); ++k) {
+        SchemeRow& row = s.rows[k];
+        const double alpha = schemeAlphas[k];
+        row.alpha = alpha;
+        row.eta = portablePow(alpha, 2.5) - std::sqrt(portablePow(alpha, 5.0) - alpha);
+        const double eta2 = row.eta * row.eta;
+        // α·K/η² − m with K = m + 2d, rearranged so that no two large terms cancel: α ≥ η².
+        row.beta = (m * (alpha - eta2) + 2.0 * alpha * d) / eta2;
+        row.h = row.eta * best.h0;
+        row.b = row.beta * row.h;
+        const Flow flow = manning(row.b, row.h, m, root, i, n);
+        row.A = flow.A;
+        row.P = flow.P;
+        row.R = flow.R;
+        row.Q = flow.Q;
+        row.v = Q / row.A;
+        row.areaIncrease = (row.A - best.A0) / best.A0;
+        row.verdict = verdictOf(row.v, limits);
+        if (!allFinite({row.eta, row.beta, row.h, row.b, row.A, row.P, row.R, row.Q, row.v})) {
+            return Computed<Schemes>::absent("数值溢出");
+        }
+    }
+    return Computed<Schemes>::of(s);
+}
+
+Computed<double> areaRatioOf(const Schemes& schemes, double b, double h) {
+    if (!std::isfinite(b) || !std::isfinite(h)) return Computed<double>::absent("输入不是有限数");
+    if (!(b >= 0) || !(h > 0)) return Computed<double>::absent("底宽 b < 0 或水深 h ≤ 0");
+    const double alpha = (b + schemes.m * h) * h / schemes.best.A0;
+    if (!std::isfinite(alpha)) return Computed<double>::absent("数值溢出");
+    return Computed<double>::of(alpha);
+}
+
+std::string schemePlacement(double alpha) {
+    // Classified by the three decimals shown, so that the words never contradict the figure.
+    const double thousandths = std::nearbyint(alpha * 1000.0);
+    char shown[32];
+    const auto end = std::to_chars(shown, shown + sizeof shown, thousandths / 1000.0,
+                                   std::chars_format::fixed, 3);
+    std::string text = "本断面面积为水力最佳断面的 " + std::string(shown, end.ptr) + " 倍，";
+    const auto alphaOf = [](double hundredths) {
+        char buffer[16];
+        const auto stop = std::to_chars(buffer, buffer + sizeof buffer, hundredths / 100.0,
+                                        std::chars_format::fixed, 2);
+        return std::string(buffer, stop.ptr);
+    };
+    const auto row = [&alphaOf](double hundredths) { return "α = " + alphaOf(hundredths); };
+    if (thousandths < 1000.0) return text + "小于 " + row(100);
+    if (thousandths > 1040.0) return text + "大于 " + row(104);
+    const double below = std::floor(thousandths / 10.0);
+    if (below * 10.0 == thousandths) return text + "即 " + row(below) + " 的断面";
+    return text + "介于 " + row(below) + " 与 " + alphaOf(below + 1) + " 之间";
+}
+
+std::optional<Channel> designChannelOf(const PressSummary& summary) {
+    if (summary.channels.empty()) return std::nullopt;
+    return summary.channels.front().channel();
+}
+
+SchemeAdoption adoptionOf(const Record& record, const SchemeRow& row) {
+    const auto typed = [&record](char symbol) -> std::string {
+        for (const RecordedInput& in : record.inputs) {
+            if (in.symbol != symbol || !in.value) continue;
+            // The user's own text parses to the same number again; only the blanks around it go.
+            const auto first = in.text.find_first_not_of(" \t");
+            if (first == std::string::npos) break;
+            return in.text.substr(first, in.text.find_last_not_of(" \t") - first + 1);
+        }
+        for (const RecordedResult& r : record.results) {
+            if (r.symbol == symbol && r.exact) return recordNumber(r.exact->number());
+        }
+        const auto x = record.valueOf(std::string_view(&symbol, 1));
+        return x ? recordNumber(x->number()) : std::string();
+    };
+    return {schemeLength(row.b), schemeLength(row.h), typed('m'), typed('i'), typed('n')};
+}
+
+std::string schemesJson(const Schemes& schemes, std::optional<double> alpha) {
+    const auto entry = [](const char* key, double x) {
+        return "\"" + std::string(key) + "\":\"" + recordNumber(x) + "\"";
+    };
+    std::string json = "{" + entry("h0", schemes.best.h0) + "," + entry("b0", schemes.best.b0);
+    if (alpha) json += "," + entry("alpha", *alpha);
+    json += ",\"rows\":[";
+    for (std::size_t k = 0; k < schemes.rows.size(); ++k) {
+        const SchemeRow& row = schemes.rows[k];
+        if (k > 0) json += ",";
+        json += "{" + entry("alpha", row.alpha) + "," + entry("h", row.h) + "," +
+                entry("b", row.b) + "," + entry("beta", row.beta) + "," + entry("v", row.v) + "}";
+    }
+    return json + "]}";
+}
+
+std::string schemeLength(double x) {
+    char buffer[48];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::fixed, 3);
+    return {buffer, end.ptr};
+}
+
+std::string schemeNumber(double x) {
+    char buffer[48];
+    const auto end =
+        std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::general, 6);
+    return {buffer, end.ptr};
+}
+
+}  // namespace lintavo

@@ -1,0 +1,658 @@
+#include "formats/docx.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QXmlStreamWriter>
+#include <cmath>
+#include <string_view>
+
+#include "formats/omml.h"
+#include "formats/zip.h"
+
+namespace lintavo {
+
+namespace {
+
+constexpr const char* nsW = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
+constexpr const char* nsR = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+constexpr const char* nsRel = "http://schemas.openxmlformats.org/package/2006/relationships";
+constexpr const char* relBase =
+    "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
+
+// A4 with 20 mm margins, in twentieths of a point.
+constexpr int pageWidth = 11906;
+constexpr int pageHeight = 16838;
+constexpr int margin = 1134;
+constexpr int textWidth = pageWidth - 2 * margin;
+constexpr long emuPerMm = 36000;
+
+QString q(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// QXmlStreamWriter with the names written as they are, prefixes and all: the parts declare
+// their namespaces on their root elements.
+class Xml {
+  public:
+    Xml() : xml_(&bytes_) { xml_.writeStartDocument(QStringLiteral("1.0"), true); }
+    Xml& start(std::string_view name) {
+        xml_.writeStartElement(q(name));
+        return *this;
+    }
+    Xml& attr(std::string_view name, std::string_view value) {
+        xml_.writeAttribute(q(name), q(value));
+        return *this;
+    }
+    Xml& attr(std::string_view name, long value) { return attr(name, std::to_string(value)); }
+    Xml& text(std::string_view t) {
+        xml_.writeCharacters(q(t));
+        return *this;
+    }
+    Xml& end() {
+        xml_.writeEndElement();
+        return *this;
+    }
+    // An element with attributes and nothing inside: empty("w:jc", {{"w:val", "center"}}).
+    Xml& empty(
+        std::string_view name,
+        std::initializer_list<std::pair<std::string_view, std::string_view>> attributes = {}) {
+        xml_.writeEmptyElement(q(name));
+        for (const auto& [n, v] : attributes)
+            xml_.writeAttribute(q(n), q(v));
+        return *this;
+    }
+    std::string finish() {
+        xml_.writeEndDocument();
+        return bytes_.toStdString();
+    }
+
+  private:
+    QByteArray bytes_;
+    QXmlStreamWriter xml_;
+};
+
+struct Cell {
+    std::string text;
+    bool alert = false;
+    const MathNode* math = nullptr;  // an equation instead of the text
+};
+
+struct Image {
+    std::string relation;  // rIdImage1
+    const DocxPicture* picture;
+};
+
+std::string withUnit(const std::string& value, const std::string& unit) {
+    if (unit.empty() || value == "—") return value;
+    return value + " " + unit;
+}
+
+class DocumentWriter {
+  public:
+    DocumentWriter(const CalculationReport& report, const std::vector<ChannelPictures>& pictures)
+        : report_(report), pictures_(pictures) {}
+
+    std::vector<Image> images;
+
+    std::string document() {
+        x_.start("w:document")
+            .attr("xmlns:w", nsW)
+            .attr("xmlns:r", nsR)
+            .attr("xmlns:m", "http://schemas.openxmlformats.org/officeDocument/2006/math")
+            .attr("xmlns:wp",
+                  "http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing")
+            .attr("xmlns:a", "http://schemas.openxmlformats.org/drawingml/2006/main")
+            .attr("xmlns:pic", "http://schemas.openxmlformats.org/drawingml/2006/picture");
+        x_.start("w:body");
+        paragraph("Title", report_.calculation + " 计算书");
+        paragraph("Subtitle", "计算时间：" + report_.when + "    程序：" + report_.program);
+        known();
+        steps();
+        if (report_.failed) {
+            paragraph("Heading1", "三、计算失败");
+            paragraph("Normal", report_.failure, true);
+            paragraph("Note", "失败类型：" + report_.failureKind);
+        } else {
+            results();
+            hydraulics();
+        }
+        sectionProperties();
+        x_.end().end();
+        return x_.finish();
+    }
+
+  private:
+    void run(const std::string& text, bool alert = false) {
+        x_.start("w:r");
+        if (alert) {
+            x_.start("w:rPr").empty("w:color", {{"w:val", "B00000"}}).end();
+        }
+        x_.start("w:t");
+        if (!text.empty() && (text.front() == ' ' || text.back() == ' '))
+            x_.attr("xml:space", "preserve");
+        x_.text(text).end().end();
+    }
+
+    void paragraph(const char* style, const std::string& text, bool alert = false) {
+        x_.start("w:p");
+        x_.start("w:pPr").empty("w:pStyle", {{"w:val", style}}).end();
+        if (!text.empty()) run(text, alert);
+        x_.end();
+    }
+
+    void math(const MathNode& n) {
+        using Kind = MathNode::Kind;
+        const auto part = [this](const char* name, const MathNode& inside) {
+            x_.start(name);
+            math(inside);
+            x_.end();
+        };
+        switch (n.kind) {
+            case Kind::Row:
+                for (const MathNode& c : n.children)
+                    math(c);
+                break;
+            case Kind::Run:
+                x_.start("m:r");
+                x_.start("w:rPr")
+                    .empty("w:rFonts", {{"w:ascii", "Cambria Math"}, {"w:hAnsi", "Cambria Math"}})
+                    .end();
+                x_.start("m:t").text(n.text).end().end();
+                break;
+            case Kind::Fraction:
+                x_.start("m:f");
+                if (n.linear) x_.start("m:fPr").empty("m:type", {{"m:val", "lin"}}).end();
+                part("m:num", n.children[0]);
+                part("m:den", n.children[1]);
+                x_.end();
+                break;
+            case Kind::Radical:
+                x_.start("m:rad");
+                x_.start("m:radPr").empty("m:degHide", {{"m:val", "1"}}).end();
+                x_.empty("m:deg");
+                part("m:e", n.children[0]);
+                x_.end();
+                break;
+            case Kind::Superscript:
+                x_.start("m:sSup");
+                part("m:e", n.children[0]);
+                part("m:sup", n.children[1]);
+                x_.end();
+                break;
+            case Kind::Subscript:
+                x_.start("m:sSub");
+                part("m:e", n.children[0]);
+                part("m:sub", n.children[1]);
+                x_.end();
+                break;
+            case Kind::Brackets:
+                x_.start("m:d");
+                part("m:e", n.children[0]);
+                x_.end();
+                break;
+        }
+    }
+
+    void borders(const char* element) {
+        x_.start(element);
+        for (const char* side :
+             {"w:top", "w:left", "w:bottom", "w:right", "w:insideH", "w:insideV"})
+            x_.empty(side,
+                     {{"w:val", "single"}, {"w:sz", "4"}, {"w:space", "0"}, {"w:color", "808080"}});
+        x_.end();
+    }
+
+    void cell(int width, const Cell& c, bool head) {
+        x_.start("w:tc");
+        x_.start("w:tcPr");
+        x_.empty("w:tcW", {{"w:w", std::to_string(width)}, {"w:type", "dxa"}});
+        if (head)
+            x_.empty("w:shd", {{"w:val", "clear"}, {"w:color", "auto"}, {"w:fill", "EEF2F7"}});
+        x_.empty("w:vAlign", {{"w:val", "center"}});
+        x_.end();
+        x_.start("w:p");
+        x_.start("w:pPr").empty("w:pStyle", {{"w:val", head ? "TableHeading" : "TableText"}}).end();
+        if (c.math != nullptr) {
+            x_.start("m:oMath");
+            math(*c.math);
+            x_.end();
+        } else if (!c.text.empty()) {
+            run(c.text, c.alert);
+        }
+        x_.end();
+        x_.end();
+    }
+
+    // A ruled table over the text's width, its header row repeated on each page.
+    void table(const std::vector<std::string>& header, const std::vector<std::vector<Cell>>& rows,
+               const std::vector<double>& percents) {
+        std::vector<int> widths;
+        for (const double p : percents)
+            widths.push_back(static_cast<int>(textWidth * p / 100));
+        x_.start("w:tbl");
+        x_.start("w:tblPr");
+        x_.empty("w:tblW", {{"w:w", std::to_string(textWidth)}, {"w:type", "dxa"}});
+        x_.empty("w:jc", {{"w:val", "center"}});
+        borders("w:tblBorders");
+        x_.empty("w:tblLayout", {{"w:type", "fixed"}});
+        x_.start("w:tblCellMar");
+        x_.empty("w:left", {{"w:w", "85"}, {"w:type", "dxa"}});
+        x_.empty("w:right", {{"w:w", "85"}, {"w:type", "dxa"}});
+        x_.end();
+        x_.empty("w:tblLook", {{"w:val", "04A0"}, {"w:firstRow", "1"}});
+        x_.end();
+        x_.start("w:tblGrid");
+        for (const int w : widths)
+            x_.empty("w:gridCol", {{"w:w", std::to_string(w)}});
+        x_.end();
+        x_.start("w:tr");
+        x_.start("w:trPr").empty("w:tblHeader").end();
+        for (std::size_t c = 0; c < header.size(); ++c)
+            cell(widths[c], Cell{header[c]}, true);
+        x_.end();
+        for (const std::vector<Cell>& r : rows) {
+            x_.start("w:tr");
+            x_.start("w:trPr").empty("w:cantSplit").end();
+            for (std::size_t c = 0; c < header.size(); ++c)
+                cell(widths[c], c < r.size() ? r[c] : Cell{}, false);
+            x_.end();
+        }
+        x_.end();
+    }
+
+    void known() {
+        paragraph("Heading1", "一、已知条件");
+        std::vector<std::vector<Cell>> rows;
+        for (const ReportRow& r : report_.known)
+            rows.push_back({{r.name}, {r.symbol}, {r.value}, {r.unit}, {r.note}});
+        table({"名称", "符号", "输入值", "单位", "说明"}, rows, {18, 10, 22, 12, 38});
+    }
+
+    void steps() {
+        paragraph("Heading1", "二、计算公式与过程");
+        if (report_.steps.empty() && report_.bisection.empty()) {
+            paragraph("Normal", "没有计算步骤：输入值未能全部读取。");
+            return;
+        }
+        if (!report_.steps.empty()) {
+            formulas_.reserve(report_.steps.size());
+            std::vector<std::vector<Cell>> rows;
+            for (const ReportStep& s : report_.steps) {
+                Cell formula{s.symbol};
+                if (!s.formula.empty()) {
+                    formulas_.push_back(parseFormula(s.symbol + " = " + s.formula));
+                    formula.math = &formulas_.back();
+                }
+                rows.push_back(
+                    {{s.name},
+                     formula,
+                     {s.substituted.empty() ? std::string() : "= " + s.substituted},
+                     {s.value == "无法计算" ? s.value : "= " + withUnit(s.value, s.unit)}});
+            }
+            table({"项目", "公式", "代入数值", "结果"}, rows, {16, 27, 35, 22});
+        }
+        for (const std::string& line : report_.bisection)
+            paragraph("Normal", line);
+    }
+
+    void results() {
+        paragraph("Heading1", "三、计算结果");
+        std::vector<std::vector<Cell>> rows;
+        for (const ReportResult& r : report_.results)
+            rows.push_back({{r.name}, {withUnit(r.exact, r.unit)}, {r.written}, {r.rule}});
+        table({"名称", "计算值（截取前）", "结果（写入值）", "截取规则"}, rows, {14, 26, 18, 42});
+    }
+
+    void hydraulics() {
+        paragraph("Heading1", "四、水力要素与流态");
+        paragraph("Note", "按输入值和截取前的计算值，g = 9.81 m/s²，α = 1。");
+        if (report_.channels.empty()) paragraph("Normal", "没有水深和底宽都为正的断面。");
+        for (std::size_t k = 0; k < report_.channels.size(); ++k) {
+            const ReportChannel& channel = report_.channels[k];
+            if (!channel.heading.empty()) paragraph("Heading2", channel.heading);
+            std::vector<std::vector<Cell>> rows;
+            for (const ReportRow& r : channel.rows)
+                rows.push_back({{r.name}, {r.symbol}, {withUnit(r.value, r.unit)}, {r.note}});
+            table({"名称", "符号", "数值", "说明"}, rows, {22, 10, 40, 28});
+            if (k >= pictures_.size()) continue;
+            const ChannelPictures& p = pictures_[k];
+            if (!p.section && !p.rating) continue;
+            x_.start("w:p");
+            x_.start("w:pPr").empty("w:pStyle", {{"w:val", "Figure"}}).end();
+            if (p.section) picture(*p.section, "断面图");
+            if (p.section && p.rating) run("  ");
+            if (p.rating) picture(*p.rating, "水位流量关系曲线");
+            x_.end();
+            paragraph("Caption", p.rating ? "左：断面图（按比例）　右：水位流量关系曲线 Q(h)"
+                                          : "断面图（按比例）");
+        }
+    }
+
+    void picture(const DocxPicture& p, const std::string& name) {
+        const std::size_t number = images.size() + 1;
+        const std::string id = "rIdImage" + std::to_string(number);
+        images.push_back({id, &p});
+        const std::string cx = std::to_string(std::lround(p.widthMm * emuPerMm));
+        const std::string cy = std::to_string(std::lround(p.heightMm * emuPerMm));
+        const std::string n = std::to_string(number);
+        x_.start("w:r").start("w:drawing").start("wp:inline");
+        for (const char* d : {"distT", "distB", "distL", "distR"})
+            x_.attr(d, "0");
+        x_.empty("wp:extent", {{"cx", cx}, {"cy", cy}});
+        x_.empty("wp:effectExtent", {{"l", "0"}, {"t", "0"}, {"r", "0"}, {"b", "0"}});
+        x_.empty("wp:docPr", {{"id", n}, {"name", name + " " + n}});
+        x_.start("wp:cNvGraphicFramePr")
+            .empty("a:graphicFrameLocks", {{"noChangeAspect", "1"}})
+            .end();
+        x_.start("a:graphic").start("a:graphicData");
+        x_.attr("uri", "http://schemas.openxmlformats.org/drawingml/2006/picture");
+        x_.start("pic:pic");
+        x_.start("pic:nvPicPr");
+        x_.empty("pic:cNvPr", {{"id", n}, {"name", "image" + n + ".png"}});
+        x_.empty("pic:cNvPicPr");
+        x_.end();
+        x_.start("pic:blipFill");
+        x_.empty("a:blip", {{"r:embed", id}});
+        x_.start("a:stretch").empty("a:fillRect").end();
+        x_.end();
+        x_.start("pic:spPr");
+        x_.start("a:xfrm").empty("a:off", {{"x", "0"}, {"y", "0"}});
+        x_.empty("a:ext", {{"cx", cx}, {"cy", cy}}).end();
+        x_.start("a:prstGeom").attr("prst", "rect").empty("a:avLst").end();
+        x_.end();
+        x_.end().end().end();  // pic:pic, a:graphicData, a:graphic
+        x_.end().end().end();  // wp:inline, w:drawing, w:r
+    }
+
+    void sectionProperties() {
+        x_.start("w:sectPr");
+        x_.empty("w:headerReference", {{"w:type", "default"}, {"r:id", "rIdHeader"}});
+        x_.empty("w:footerReference", {{"w:type", "default"}, {"r:id", "rIdFooter"}});
+        x_.empty("w:pgSz",
+                 {{"w:w", std::to_string(pageWidth)}, {"w:h", std::to_string(pageHeight)}});
+        const std::string m = std::to_string(margin);
+        x_.empty("w:pgMar", {{"w:top", m},
+                             {"w:right", m},
+                             {"w:bottom", m},
+                             {"w:left", m},
+                             {"w:header", "567"},
+                             {"w:footer", "567"},
+                             {"w:gutter", "0"}});
+        x_.empty("w:cols", {{"w:space", "425"}});
+        x_.end();
+    }
+
+    const CalculationReport& report_;
+    const std::vector<ChannelPictures>& pictures_;
+    std::vector<MathNode> formulas_;  // reserved: the cells point into it
+    Xml x_;
+};
+
+// 黑体 for headings, 宋体 for the rest; Latin letters and digits in Times New Roman, as
+// Chinese engineering reports set them.
+std::string styles() {
+    Xml x;
+    x.start("w:styles").attr("xmlns:w", nsW);
+    const auto fonts = [&x](const char* latin, const char* eastAsia) {
+        x.empty(
+            "w:rFonts",
+            {{"w:ascii", latin}, {"w:eastAsia", eastAsia}, {"w:hAnsi", latin}, {"w:cs", latin}});
+    };
+    const auto size = [&x](int halfPoints) {
+        x.empty("w:sz", {{"w:val", std::to_string(halfPoints)}});
+        x.empty("w:szCs", {{"w:val", std::to_string(halfPoints)}});
+    };
+    x.start("w:docDefaults");
+    x.start("w:rPrDefault").start("w:rPr");
+    fonts("Times New Roman", "宋体");
+    size(21);
+    x.empty("w:lang", {{"w:val", "en-US"}, {"w:eastAsia", "zh-CN"}, {"w:bidi", "ar-SA"}});
+    x.end().end();
+    x.start("w:pPrDefault").start("w:pPr");
+    x.empty("w:spacing",
+            {{"w:before", "0"}, {"w:after", "0"}, {"w:line", "276"}, {"w:lineRule", "auto"}});
+    x.end().end();
+    x.end();
+
+    struct Style {
+        const char* id;
+        const char* name;
+        const char* eastAsia;  // null: the default, 宋体
+        int halfPoints;
+        const char* align;  // null: left
+        int before, after;  // twips
+        int outline;        // -1: none
+    };
+    const Style paragraphs[] = {
+        {"Normal", "Normal", nullptr, 21, nullptr, 40, 0, -1},
+        {"Title", "Title", "黑体", 36, "center", 0, 80, -1},
+        {"Subtitle", "Subtitle", nullptr, 18, "center", 0, 120, -1},
+        {"Heading1", "heading 1", "黑体", 24, nullptr, 240, 120, 0},
+        {"Heading2", "heading 2", "黑体", 21, nullptr, 200, 80, 1},
+        {"Note", "Note", nullptr, 18, nullptr, 40, 40, -1},
+        {"TableText", "Table Text", nullptr, 21, nullptr, 20, 20, -1},
+        {"TableHeading", "Table Heading", "黑体", 20, "center", 20, 20, -1},
+        {"Figure", "Figure", nullptr, 21, "center", 160, 0, -1},
+        {"Caption", "caption", nullptr, 18, "center", 40, 120, -1},
+        {"Header", "header", nullptr, 18, "center", 0, 0, -1},
+        {"Footer", "footer", nullptr, 18, "center", 0, 0, -1},
+    };
+    for (const Style& s : paragraphs) {
+        x.start("w:style").attr("w:type", "paragraph").attr("w:styleId", s.id);
+        if (std::string_view(s.id) == "Normal") x.attr("w:default", "1");
+        x.empty("w:name", {{"w:val", s.name}});
+        if (std::string_view(s.id) != "Normal") x.empty("w:basedOn", {{"w:val", "Normal"}});
+        x.empty("w:qFormat");
+        x.start("w:pPr");
+        if (s.outline >= 0) x.empty("w:keepNext");
+        if (std::string_view(s.id) == "Header") {
+            x.start("w:pBdr")
+                .empty("w:bottom",
+                       {{"w:val", "single"}, {"w:sz", "4"}, {"w:space", "1"}, {"w:color", "auto"}})
+                .end();
+        }
+        x.empty("w:spacing",
+                {{"w:before", std::to_string(s.before)}, {"w:after", std::to_string(s.after)}});
+        if (s.align != nullptr) x.empty("w:jc", {{"w:val", s.align}});
+        if (s.outline >= 0) x.empty("w:outlineLvl", {{"w:val", std::to_string(s.outline)}});
+        x.end();
+        x.start("w:rPr");
+        if (s.eastAsia != nullptr) fonts(s.eastAsia, s.eastAsia);
+        size(s.halfPoints);
+        x.end();
+        x.end();
+    }
+    x.start("w:style")
+        .attr("w:type", "table")
+        .attr("w:default", "1")
+        .attr("w:styleId", "TableNormal");
+    x.empty("w:name", {{"w:val", "Normal Table"}});
+    x.start("w:tblPr").start("w:tblCellMar");
+    x.empty("w:left", {{"w:w", "108"}, {"w:type", "dxa"}});
+    x.empty("w:right", {{"w:w", "108"}, {"w:type", "dxa"}});
+    x.end().end().end();
+    x.end();
+    return x.finish();
+}
+
+// The Chinese faces by their Chinese names, as Word on a Chinese system writes them, with
+// their English names as alternatives for a system in another language.
+std::string fontTable() {
+    Xml x;
+    x.start("w:fonts").attr("xmlns:w", nsW);
+    struct Font {
+        const char* name;
+        const char* alt;
+        const char* charset;
+        const char* family;
+        const char* pitch;
+    };
+    for (const Font& f : {Font{"宋体", "SimSun", "86", "auto", "variable"},
+                          Font{"黑体", "SimHei", "86", "modern", "fixed"},
+                          Font{"Times New Roman", nullptr, "00", "roman", "variable"},
+                          Font{"Cambria Math", nullptr, "00", "roman", "variable"}}) {
+        x.start("w:font").attr("w:name", f.name);
+        if (f.alt != nullptr) x.empty("w:altName", {{"w:val", f.alt}});
+        x.empty("w:charset", {{"w:val", f.charset}});
+        x.empty("w:family", {{"w:val", f.family}});
+        x.empty("w:pitch", {{"w:val", f.pitch}});
+        x.end();
+    }
+    x.end();
+    return x.finish();
+}
+
+std::string settings() {
+    Xml x;
+    x.start("w:settings").attr("xmlns:w", nsW);
+    x.empty("w:defaultTabStop", {{"w:val", "420"}});
+    x.empty("w:characterSpacingControl", {{"w:val", "compressPunctuation"}});
+    x.start("w:compat");
+    x.empty("w:compatSetting", {{"w:name", "compatibilityMode"},
+                                {"w:uri", "http://schemas.microsoft.com/office/word"},
+                                {"w:val", "15"}});
+    x.end();
+    x.end();
+    return x.finish();
+}
+
+std::string header(const CalculationReport& report) {
+    Xml x;
+    x.start("w:hdr").attr("xmlns:w", nsW).attr("xmlns:r", nsR);
+    x.start("w:p").start("w:pPr").empty("w:pStyle", {{"w:val", "Header"}}).end();
+    x.start("w:r").start("w:t").text(report.calculation + " 计算书").end().end();
+    x.end().end();
+    return x.finish();
+}
+
+// "第 X 页 共 Y 页", X and Y fields that every word processor fills in as it lays out.
+std::string footer() {
+    Xml x;
+    x.start("w:ftr").attr("xmlns:w", nsW).attr("xmlns:r", nsR);
+    x.start("w:p").start("w:pPr").empty("w:pStyle", {{"w:val", "Footer"}}).end();
+    const auto text = [&x](const char* t) {
+        x.start("w:r").start("w:t").attr("xml:space", "preserve").text(t).end().end();
+    };
+    const auto field = [&x](const char* instruction) {
+        x.start("w:r").empty("w:fldChar", {{"w:fldCharType", "begin"}}).end();
+        x.start("w:r")
+            .start("w:instrText")
+            .attr("xml:space", "preserve")
+            .text(instruction)
+            .end()
+            .end();
+        x.start("w:r").empty("w:fldChar", {{"w:fldCharType", "separate"}}).end();
+        x.start("w:r").start("w:t").text("1").end().end();
+        x.start("w:r").empty("w:fldChar", {{"w:fldCharType", "end"}}).end();
+    };
+    text("第 ");
+    field(" PAGE ");
+    text(" 页 共 ");
+    field(" NUMPAGES ");
+    text(" 页");
+    x.end().end();
+    return x.finish();
+}
+
+std::string contentTypes() {
+    Xml x;
+    x.start("Types").attr("xmlns", "http://schemas.openxmlformats.org/package/2006/content-types");
+    x.empty("Default",
+            {{"Extension", "rels"},
+             {"ContentType", "application/vnd.openxmlformats-package.relationships+xml"}});
+    x.empty("Default", {{"Extension", "xml"}, {"ContentType", "application/xml"}});
+    x.empty("Default", {{"Extension", "png"}, {"ContentType", "image/png"}});
+    const std::string word = "application/vnd.openxmlformats-officedocument.wordprocessingml.";
+    const std::pair<const char*, std::string> parts[] = {
+        {"/word/document.xml", word + "document.main+xml"},
+        {"/word/styles.xml", word + "styles+xml"},
+        {"/word/settings.xml", word + "settings+xml"},
+        {"/word/fontTable.xml", word + "fontTable+xml"},
+        {"/word/header1.xml", word + "header+xml"},
+        {"/word/footer1.xml", word + "footer+xml"},
+        {"/docProps/core.xml", "application/vnd.openxmlformats-package.core-properties+xml"},
+        {"/docProps/app.xml",
+         "application/vnd.openxmlformats-officedocument.extended-properties+xml"},
+    };
+    for (const auto& [part, type] : parts)
+        x.empty("Override", {{"PartName", part}, {"ContentType", type}});
+    x.end();
+    return x.finish();
+}
+
+std::string relationships(const std::vector<std::pair<std::string, std::string>>& typed,
+                          const std::vector<std::string>& ids) {
+    Xml x;
+    x.start("Relationships").attr("xmlns", nsRel);
+    for (std::size_t k = 0; k < typed.size(); ++k)
+        x.empty("Relationship",
+                {{"Id", ids[k]}, {"Type", typed[k].first}, {"Target", typed[k].second}});
+    x.end();
+    return x.finish();
+}
+
+std::string core(const CalculationReport& report) {
+    Xml x;
+    x.start("cp:coreProperties")
+        .attr("xmlns:cp", "http://schemas.openxmlformats.org/package/2006/metadata/core-properties")
+        .attr("xmlns:dc", "http://purl.org/dc/elements/1.1/");
+    x.start("dc:title").text(report.calculation + " 计算书").end();
+    x.start("dc:creator").text(report.program).end();
+    x.end();
+    return x.finish();
+}
+
+std::string app(const CalculationReport& report) {
+    Xml x;
+    x.start("Properties")
+        .attr("xmlns", "http://schemas.openxmlformats.org/officeDocument/2006/extended-properties");
+    x.start("Application").text(report.program).end();
+    x.end();
+    return x.finish();
+}
+
+}  // namespace
+
+std::string reportDocx(const CalculationReport& report,
+                       const std::vector<ChannelPictures>& pictures) {
+    DocumentWriter writer(report, pictures);
+    const std::string document = writer.document();
+
+    const std::string rel(relBase);
+    std::vector<std::pair<std::string, std::string>> targets = {
+        {rel + "styles", "styles.xml"},
+        {rel + "settings", "settings.xml"},
+        {rel + "fontTable", "fontTable.xml"},
+        {rel + "header", "header1.xml"},
+        {rel + "footer", "footer1.xml"}};
+    std::vector<std::string> ids = {"rIdStyles", "rIdSettings", "rIdFonts", "rIdHeader",
+                                    "rIdFooter"};
+    for (std::size_t k = 0; k < writer.images.size(); ++k) {
+        targets.push_back({rel + "image", "media/image" + std::to_string(k + 1) + ".png"});
+        ids.push_back(writer.images[k].relation);
+    }
+
+    ZipWriter zip;
+    zip.add("[Content_Types].xml", contentTypes());
+    zip.add("_rels/.rels",
+            relationships({{rel + "officeDocument", "word/document.xml"},
+                           {"http://schemas.openxmlformats.org/package/2006/relationships/"
+                            "metadata/core-properties",
+                            "docProps/core.xml"},
+                           {rel + "extended-properties", "docProps/app.xml"}},
+                          {"rId1", "rId2", "rId3"}));
+    zip.add("docProps/core.xml", core(report));
+    zip.add("docProps/app.xml", app(report));
+    zip.add("word/document.xml", document);
+    zip.add("word/_rels/document.xml.rels", relationships(targets, ids));
+    zip.add("word/styles.xml", styles());
+    zip.add("word/settings.xml", settings());
+    zip.add("word/fontTable.xml", fontTable());
+    zip.add("word/header1.xml", header(report));
+    zip.add("word/footer1.xml", footer());
+    for (std::size_t k = 0; k < writer.images.size(); ++k)
+        zip.add("word/media/image" + std::to_string(k + 1) + ".png", writer.images[k].picture->png);
+    return zip.finish();
+}
+
+}  // namespace lintavo

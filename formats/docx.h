@@ -1,0 +1,44 @@
+#pragma once
+
+// The calculation book as a Word document (Office Open XML, .docx): A4 with 20 mm margins,
+// the book's headings as Word headings, its tables as ruled Word tables, 宋体 body and
+// 黑体 headings named as East Asian fonts, the calculation's name in the page header and
+// "第 X 页 共 Y 页" in the footer from PAGE and NUMPAGES fields, every step's formula as an
+// Office Math equation with the substituted numbers beside it as text, and the drawings as
+// pictures. Every text is the book's own (calculators/report.h); the pictures are made by
+// the caller, which owns the painting code.
+//
+// The format: ECMA-376 Part 1 (WordprocessingML, DrawingML pictures, Office Math) and
+// Part 2 (the package: content types and relationships), in a ZIP container
+// (formats/zip.h). The XML is written with Qt's QXmlStreamWriter.
+//
+//   std::string bytes = reportDocx(report, {{sectionPng, ratingPng}});
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "calculators/report.h"
+
+namespace lintavo {
+
+// A picture as PNG bytes and the size it is printed at.
+struct DocxPicture {
+    std::string png;
+    double widthMm = 0;
+    double heightMm = 0;
+};
+
+// The drawings of one of the book's channels: the section, and the rating curve when the
+// book draws one.
+struct ChannelPictures {
+    std::optional<DocxPicture> section;
+    std::optional<DocxPicture> rating;
+};
+
+// The .docx file's bytes. `pictures` goes with report.channels, one for each; missing ones
+// are left out.
+std::string reportDocx(const CalculationReport& report,
+                       const std::vector<ChannelPictures>& pictures);
+
+}  // namespace lintavo

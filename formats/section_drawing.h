@@ -1,0 +1,40 @@
+#pragma once
+
+// The channel's cross-section as a CAD drawing: model space at true size, one unit a
+// millimetre, labelled for printing at 1:scale. The same section the calculation book
+// draws, as entities for formats/dxf.h.
+//
+//   dxf::Drawing d = sectionDrawing({{.b = 2, .h = 1, .m = 1}}, 50);
+//   // bottom 2000 long at y = 0, water line 4000 long at y = 1000, bank top at y = 1200
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "formats/dxf.h"
+
+namespace lintavo {
+
+struct SectionOutline {
+    double b = 0;                         // bottom width, m
+    double h = 0;                         // design depth, m
+    double m = 0;                         // side slope 1:m
+    std::optional<double> enlargedDepth;  // hb at the enlarged flow, m
+    std::optional<double> bankHeight;     // H, bottom to bank top, m
+    std::string title;  // "方案一：…" for a candidate; empty for the press's
+};
+
+// The scales a user picks from: 1:20 … 1:500.
+inline constexpr int drawingScales[] = {20, 50, 100, 200, 500};
+
+// H when the design check has not given it: a fifth of the highest water depth above it,
+// as the book's drawing shows the banks. 1 m of water → 1.2 m.
+double bankHeightOf(const SectionOutline& section);
+
+// The layers 轮廓线, 设计水位, 加大水位 (when a section has an enlarged depth), 尺寸标注 and
+// 文字, and each section beside the one before it, left to right: its outline up to the bank
+// top, the water lines with ▽ and their depths, b, h and H as dimensions, "1:m" along
+// each wall (none for a vertical one), and its title with the scale under it.
+dxf::Drawing sectionDrawing(const std::vector<SectionOutline>& sections, int scale);
+
+}  // namespace lintavo

@@ -1,0 +1,102 @@
+#include "shell/report_files.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <cmath>
+#include <functional>
+
+#include "formats/docx.h"
+#include "formats/dxf.h"
+#include "shell/report_figures.h"
+
+namespace lintavo {
+
+namespace {
+
+bool writeFile(const QString& file, const std::string& bytes) {
+    QFile out(file);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    const auto size = static_cast<qint64>(bytes.size());
+    return out.write(bytes.data(), size) == size && out.flush();
+}
+
+bool isSection(const Channel& c) {
+    return std::isfinite(c.b) && std::isfinite(c.h) && std::isfinite(c.m) && c.b >= 0 && c.h > 0 &&
+           c.m >= 0 && c.b + c.m * c.h > 0;
+}
+
+// Print resolution with room to spare: a drawing 80 mm wide is 1134 pixels.
+constexpr double pictureDpi = 360.0;
+// The book's drawings are 300 × 170 screen pixels; the same shape on paper.
+constexpr double pictureWidthMm = 80.0;
+constexpr double pictureHeightMm = pictureWidthMm * 170.0 / 300.0;
+
+DocxPicture picture(const std::function<void(QPainter&, const QRectF&)>& draw) {
+    const auto pixels = [](double mm) {
+        return static_cast<int>(std::lround(mm / 25.4 * pictureDpi));
+    };
+    QImage image(pixels(pictureWidthMm), pixels(pictureHeightMm), QImage::Format_RGB32);
+    // The drawings size their lines and text by the device's resolution.
+    image.setDotsPerMeterX(static_cast<int>(std::lround(pictureDpi / 0.0254)));
+    image.setDotsPerMeterY(static_cast<int>(std::lround(pictureDpi / 0.0254)));
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        draw(painter, QRectF(image.rect()));
+    }
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return DocxPicture{png.toStdString(), pictureWidthMm, pictureHeightMm};
+}
+
+}  // namespace
+
+bool exportReportDocx(const CalculationReport& report, const QString& file) {
+    std::vector<ChannelPictures> pictures;
+    if (!report.failed) {
+        for (const ReportChannel& channel : report.channels) {
+            const Channel c = channel.channel;
+            ChannelPictures p;
+            p.section = picture([c](QPainter& painter, const QRectF& area) {
+                drawSection(painter, area, c.b, c.h, c.m);
+            });
+            if (channel.complete) {
+                const std::vector<RatingPoint> curve = ratingCurve(c, 61);
+                p.rating = picture([&curve, c](QPainter& painter, const QRectF& area) {
+                    drawRatingCurve(painter, area, curve, c.h, c.Q);
+                });
+            }
+            pictures.push_back(std::move(p));
+        }
+    }
+    return writeFile(file, reportDocx(report, pictures));
+}
+
+std::vector<SectionOutline> sectionOutlines(const CalculationReport& report) {
+    std::vector<SectionOutline> sections;
+    if (report.failed) return sections;
+    for (const ReportChannel& channel : report.channels) {
+        const Channel& c = channel.channel;
+        if (!isSection(c)) continue;
+        SectionOutline s;
+        s.b = c.b;
+        s.h = c.h;
+        s.m = c.m;
+        s.title = channel.heading;
+        sections.push_back(std::move(s));
+    }
+    return sections;
+}
+
+bool exportReportDrawing(const CalculationReport& report, const QString& file, int scale) {
+    const std::vector<SectionOutline> sections = sectionOutlines(report);
+    if (sections.empty() || scale <= 0) return false;
+    return writeFile(file, dxf::write(sectionDrawing(sections, scale)));
+}
+
+}  // namespace lintavo

@@ -1,0 +1,28 @@
+#pragma once
+
+// The calculation book as the files a design institute files: the section as a CAD drawing
+// (DXF) and the whole book as a Word document (.docx). Both are made from the book's
+// content (calculators/report.h) and compute nothing.
+
+#include <QString>
+#include <vector>
+
+#include "calculators/report.h"
+#include "formats/section_drawing.h"
+
+namespace lintavo {
+
+// The sections the book draws, one for each of its channels that is a section (b ≥ 0,
+// h > 0, m ≥ 0, b + m·h > 0): the press's own, or every candidate of 断面尺寸 with its
+// heading as the title.
+std::vector<SectionOutline> sectionOutlines(const CalculationReport& report);
+
+// Writes the book's sections side by side as DXF at 1:scale. False when the book has no
+// section or the file cannot be written.
+bool exportReportDrawing(const CalculationReport& report, const QString& file, int scale);
+
+// Writes the whole book as a Word document, its drawings as pictures at 360 dpi. False when
+// the file cannot be written.
+bool exportReportDocx(const CalculationReport& report, const QString& file);
+
+}  // namespace lintavo

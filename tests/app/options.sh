@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# --version and --help answer on stdout and end with 0, an unknown option or argument is
+# named on stderr and ends with 2, all without a display and without a window.
+#   options.sh PROGRAM VERSION
+set -uo pipefail
+program=$1 version=$2
+failures=0 total=0
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+# arguments | status | stdout must hold (each ;-separated part) | stderr must hold
+while IFS='|' read -r arguments status out err; do
+    [[ -z $arguments ]] && continue
+    total=$((total + 1))
+    # shellcheck disable=SC2086  # the arguments are words
+    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 10 "$program" $arguments \
+        >stdout.txt 2>stderr.txt
+    found=$?
+    problem=
+    [ "$found" -eq "$status" ] || problem="status $found, not $status"
+    for stream in out err; do
+        file=std$stream.txt expected=${!stream}
+        if [[ -z $expected ]]; then
+            [ -s "$file" ] && problem+=" std$stream not empty"
+            continue
+        fi
+        IFS=';' read -ra parts <<<"$expected"
+        for part in "${parts[@]}"; do
+            grep -qF -- "$part" "$file" || problem+=" std$stream lacks \"$part\""
+        done
+    done
+    if [[ -n $problem ]]; then
+        echo "lintavo $arguments:$problem"; cat stdout.txt stderr.txt
+        failures=$((failures + 1))
+    fi
+done <<TABLE
+--version|0|Lintavo $version;man lintavo|
+-v|0|Lintavo $version|
+--help|0|用法：lintavo;--help;--version;man lintavo;Lintavo $version|
+-h|0|用法：lintavo|
+-platform offscreen --version|0|Lintavo $version|
+--bogus|2||不认识的选项“--bogus”;lintavo --help
+-x|2||不认识的选项“-x”
+book.pdf|2||不认识的参数“book.pdf”
+TABLE
+echo "$((total - failures)) passed, $failures failed"
+[ "$failures" -eq 0 ]

@@ -1,0 +1,79 @@
+// The book's formula strings read into Office Math: which structures each becomes (a
+// stacked fraction, a root, a power, a subscript), and that nothing of it is lost.
+
+#include <QTest>
+
+#include "formats/omml.h"
+
+using namespace lintavo;
+
+namespace {
+
+int count(const MathNode& n, MathNode::Kind kind) {
+    int k = n.kind == kind ? 1 : 0;
+    for (const MathNode& c : n.children)
+        k += count(c, kind);
+    return k;
+}
+
+}  // namespace
+
+class OmmlTest : public QObject {
+    Q_OBJECT
+
+  private Q_SLOTS:
+    void structure_data() {
+        QTest::addColumn<QString>("formula");
+        QTest::addColumn<QString>("linear");  // the tree read back, brackets where needed
+        QTest::addColumn<int>("fractions");
+        QTest::addColumn<int>("radicals");
+        QTest::addColumn<int>("powers");
+        QTest::addColumn<int>("subscripts");
+        QTest::addColumn<int>("brackets");
+        QTest::newRow("area: brackets kept in a product")
+            << "A = (b + m·h)·h"
+            << "A = (b + m·h)·h" << 0 << 0 << 0 << 0 << 1;
+        QTest::newRow("perimeter: a root over a sum with a square")
+            << "P = b + 2·h·√(1 + m²)"
+            << "P = b + 2·h·√(1 + m^2)" << 0 << 1 << 1 << 0 << 0;
+        QTest::newRow("Chézy: the bracketed 1/n stacks, the exponent stays on a line")
+            << "C = (1 / n)·R^(1/6)"
+            << "C = 1/n·R^(1/6)" << 2 << 0 << 1 << 0 << 0;
+        QTest::newRow("discharge: a root over a product")
+            << "Q = A·C·√(R·i)"
+            << "Q = A·C·√(R·i)" << 0 << 1 << 0 << 0 << 0;
+        QTest::newRow("slope: the denominator's brackets go")
+            << "i = Q² / (C²·A²·R)"
+            << "i = Q^2/(C^2·A^2·R)" << 1 << 0 << 3 << 0 << 0;
+        QTest::newRow("root of the quadratic: subscripts and a nested bracket")
+            << "h1 = (D − P) / (2·(m − 2·s))"
+            << "h1 = (D − P)/(2·(m − 2·s))" << 1 << 0 << 0 << 1 << 1;
+        QTest::newRow("a negative first term")
+            << "h2 = (−P − D) / (2·(m − 2·s))"
+            << "h2 = (−P − D)/(2·(m − 2·s))" << 1 << 0 << 0 << 1 << 1;
+        QTest::newRow("a fraction raised to a power keeps its brackets")
+            << "R = (n·v / i^0.5)^1.5"
+            << "R = ((n·v)/i^0.5)^1.5" << 1 << 0 << 2 << 0 << 1;
+        QTest::newRow("an unmatched bracket is kept as text")
+            << "x = (a + b"
+            << "x = (a + b)" << 0 << 0 << 0 << 0 << 1;
+        QTest::newRow("a character the reader does not know stays")
+            << "y = a ≈ b"
+            << "y = a≈b" << 0 << 0 << 0 << 0 << 0;
+    }
+
+    void structure() {
+        QFETCH(QString, formula);
+        QFETCH(QString, linear);
+        const MathNode tree = parseFormula(formula.toStdString());
+        QCOMPARE(QString::fromStdString(linearText(tree)), linear);
+        QTEST(count(tree, MathNode::Kind::Fraction), "fractions");
+        QTEST(count(tree, MathNode::Kind::Radical), "radicals");
+        QTEST(count(tree, MathNode::Kind::Superscript), "powers");
+        QTEST(count(tree, MathNode::Kind::Subscript), "subscripts");
+        QTEST(count(tree, MathNode::Kind::Brackets), "brackets");
+    }
+};
+
+QTEST_GUILESS_MAIN(OmmlTest)
+#include "test_omml.moc"

@@ -1,0 +1,475 @@
+// The design check against the standard: the data sheet's worked vectors (a class-4 earth
+// canal in medium loam, a lined rectangle in a bend), closed forms of the normal depth, the
+// bands of the enlargement and the classes at their edges, the allowed velocities read from
+// the tables, the verdicts, and the tables' own file.
+
+#include <QFile>
+#include <QTest>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+
+#include "calculators/design_check.h"
+#include "calculators/standard_tables.h"
+
+using namespace lintavo;
+
+Q_DECLARE_METATYPE(lintavo::Channel)
+
+namespace {
+
+QString text(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+const StandardTables& tables() {
+    static const StandardTables parsed = [] {
+        QFile file(QStringLiteral(LINTAVO_STANDARD_TABLES));
+        if (!file.open(QIODevice::ReadOnly)) qFatal("cannot read the standard's tables");
+        return parseStandardTables(file.readAll().toStdString());
+    }();
+    return parsed;
+}
+
+const BedTables& beds() {
+    static const BedTables all = bedsOf(tables());
+    return all;
+}
+
+std::uint64_t bits(double x) {
+    return std::bit_cast<std::uint64_t>(x);
+}
+
+// The data sheet's class-4 earth canal at its design depth.
+constexpr Channel earthCanal{10, 4.5, 1.9992132251740484, 1.5, 1.0 / 5000, 0.025};
+
+DesignSettings with(std::initializer_list<std::pair<const char*, const char*>> keys) {
+    DesignSettings s;
+    for (const auto& [key, value] : keys) {
+        const std::string error = applyDesignSetting(s, key, value, beds());
+        if (!error.empty()) qFatal("%s", error.c_str());
+    }
+    return s;
+}
+
+const DesignRule* ruleOf(const DesignCheck& check, std::string_view key) {
+    for (const DesignRule& r : check.rules) {
+        if (r.key == key) return &r;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+class DesignTest : public QObject {
+    Q_OBJECT
+
+  private Q_SLOTS:
+    void initTestCase() { QVERIFY2(tables().error.empty(), tables().error.c_str()); }
+
+    // The data sheet's depths, found there by bisection to adjacent doubles: bit for bit.
+    void sheetDepths_data() {
+        QTest::addColumn<double>("Q");
+        QTest::addColumn<double>("depth");
+        QTest::newRow("design flow 10") << 10.0 << 1.9992132251740484;
+        QTest::newRow("enlarged by 25 % (arid)") << 12.5 << 2.2433219859648292;
+        QTest::newRow("enlarged by 20 % (humid)") << 12.0 << 2.196817552836612;
+        QTest::newRow("minimum flow, 40 %") << 4.0 << 1.224278254364449;
+    }
+    void sheetDepths() {
+        QFETCH(double, Q);
+        QFETCH(double, depth);
+        const Computed<double> h = designNormalDepth(Q, earthCanal);
+        QVERIFY(h.exists());
+        QCOMPARE(bits(h.value()), bits(depth));
+    }
+
+    void sheetCanal_data() {
+        QTest::addColumn<QString>("enlarge");
+        QTest::addColumn<double>("p");
+        QTest::addColumn<double>("Fb");
+        QTest::addColumn<double>("H");
+        QTest::addColumn<double>("fiveB");  // the least bend radius of an earth canal
+        QTest::newRow("arid, the large end") << "large" << 25.0 << 0.760830 << 3.004152 << 56.150;
+        QTest::newRow("humid, the small end") << "small" << 20.0 << 0.749204 << 2.946022 << 55.452;
+        QTest::newRow("20 % given") << "20" << 20.0 << 0.749204 << 2.946022 << 55.452;
+    }
+    void sheetCanal() {
+        QFETCH(QString, enlarge);
+        QFETCH(double, p);
+        QFETCH(double, Fb);
+        QFETCH(double, H);
+        QFETCH(double, fiveB);
+        const std::string e = enlarge.toStdString();
+        const DesignCheck check = checkDesign(earthCanal, with({{"enlarge", e.c_str()}}), beds());
+        QVERIFY(check.exists);
+        QCOMPARE(check.canalClass, 4);
+        QCOMPARE(bits(check.p.value()), bits(p));
+        QVERIFY(std::fabs(check.Fb.value() - Fb) < 5e-7);
+        QVERIFY(std::fabs(check.H.value() - H) < 5e-7);
+        QVERIFY(std::fabs(5 * check.enlarged.value().B - fiveB) < 5e-4);
+        QVERIFY(!check.Fbend.exists());
+        QVERIFY(std::fabs(check.minimum.value().h / earthCanal.h - 0.612380) < 5e-7);
+    }
+
+    // A lined rectangle (Case C of the sheet) at a bend of 2.5 times its width: the concave
+    // bank rises by Fb' = B·v²/(2·g·r).
+    void bend() {
+        Channel lined{5, 3.574111, 0, 0, 1.0 / 1500, 0.014};
+        lined.h = designNormalDepth(5, lined).value();
+        const QByteArray r = QByteArray::number(2.5 * 3.574111, 'g', 17);
+        const DesignCheck check = checkDesign(
+            lined, with({{"class", "5"}, {"bed", "混凝土（现场浇筑）"}, {"bend", r.constData()}}),
+            beds());
+        QVERIFY(std::fabs(check.enlarged.value().h - 1.187537) < 5e-7);
+        QVERIFY(std::fabs(check.Fb.value() - 0.496884) < 5e-7);
+        QVERIFY(std::fabs(check.Fbend.value() - 0.044207) < 5e-7);
+        QCOMPARE(bits(check.H.value()),
+                 bits(check.enlarged.value().h + check.Fb.value() + check.Fbend.value()));
+        QCOMPARE(ruleOf(check, "bend-radius")->verdict, Verdict::Met);  // r = 2.5·B exactly
+        QCOMPARE(ruleOf(check, "earth-minimum-velocity"), nullptr);     // not an earth bed
+        QCOMPARE(ruleOf(check, "scour-enlarged")->verdict, Verdict::Met);
+    }
+
+    // The best hydraulic section of Appendix E: at b0 = 2(√(1+m²) − m)·h0 the normal depth is
+    // h0 = 2^(1/4)·(n·Q/(K·√i))^(3/8), K = 2√(1+m²) − m. A wide rectangle tends to
+    // h = (n·Q/(b·√i))^(3/5).
+    void closedForms_data() {
+        QTest::addColumn<double>("Q");
+        QTest::addColumn<double>("n");
+        QTest::addColumn<double>("i");
+        QTest::addColumn<double>("m");
+        QTest::addColumn<double>("tolerance");  // relative
+        QTest::addColumn<bool>("wide");
+        QTest::newRow("best section, m 1.5")
+            << 10.0 << 0.025 << 1.0 / 5000 << 1.5 << 1e-13 << false;
+        QTest::newRow("best section, m 1.25")
+            << 3.0 << 0.0275 << 1.0 / 2000 << 1.25 << 1e-13 << false;
+        QTest::newRow("best section, rectangle")
+            << 5.0 << 0.014 << 1.0 / 1500 << 0.0 << 1e-13 << false;
+        QTest::newRow("best section, 5000 m³/s beyond 10 m")
+            << 5000.0 << 0.03 << 1e-5 << 2.0 << 1e-13 << false;
+        QTest::newRow("wide rectangle") << 1e6 << 0.025 << 1e-3 << 0.0 << 3e-6 << true;
+    }
+    void closedForms() {
+        QFETCH(double, Q);
+        QFETCH(double, n);
+        QFETCH(double, i);
+        QFETCH(double, m);
+        QFETCH(double, tolerance);
+        QFETCH(bool, wide);
+        double b = 0;
+        double expected = 0;
+        if (wide) {
+            b = 1e6;
+            expected = std::pow(n * Q / (b * std::sqrt(i)), 0.6);
+        } else {
+            const double K = 2 * std::sqrt(1 + m * m) - m;
+            expected = std::pow(2.0, 0.25) * std::pow(n * Q / (K * std::sqrt(i)), 0.375);
+            b = 2 * (std::sqrt(1 + m * m) - m) * expected;
+        }
+        const Computed<double> h = designNormalDepth(Q, Channel{Q, b, 1, m, i, n});
+        QVERIFY(h.exists());
+        QVERIFY2(std::fabs(h.value() / expected - 1) < tolerance,
+                 qPrintable(QString::number(h.value(), 'g', 17)));
+    }
+
+    void enlargementBands_data() {
+        QTest::addColumn<double>("Qd");
+        QTest::addColumn<double>("large");
+        QTest::addColumn<double>("small");
+        QTest::newRow("0.5") << 0.5 << 35.0 << 30.0;
+        QTest::newRow("just below 1") << std::nextafter(1.0, 0.0) << 35.0 << 30.0;
+        QTest::newRow("1, the next band") << 1.0 << 30.0 << 25.0;
+        QTest::newRow("5") << 5.0 << 25.0 << 20.0;
+        QTest::newRow("just below 20") << std::nextafter(20.0, 0.0) << 25.0 << 20.0;
+        QTest::newRow("20") << 20.0 << 20.0 << 15.0;
+        QTest::newRow("50") << 50.0 << 15.0 << 10.0;
+        QTest::newRow("100") << 100.0 << 10.0 << 5.0;
+        QTest::newRow("300") << 300.0 << 5.0 << 5.0;
+        QTest::newRow("10000") << 1e4 << 5.0 << 5.0;
+    }
+    void enlargementBands() {
+        QFETCH(double, Qd);
+        QFETCH(double, large);
+        QFETCH(double, small);
+        const auto [l, s] = enlargementBand(Qd);
+        QCOMPARE(bits(l), bits(large));
+        QCOMPARE(bits(s), bits(small));
+    }
+
+    void classes_data() {
+        QTest::addColumn<double>("Qd");
+        QTest::addColumn<bool>("drainage");
+        QTest::addColumn<int>("expected");
+        const double below = -1;  // marks "just below": the next double down
+        for (const auto& [edge, cls] : {std::pair{5.0, 4}, {20.0, 3}, {100.0, 2}, {300.0, 1}}) {
+            QTest::addRow("irrigation %g", edge) << edge << false << cls;
+            QTest::addRow("irrigation below %g", edge)
+                << std::nextafter(edge, below) << false << cls + 1;
+        }
+        for (const auto& [edge, cls] : {std::pair{10.0, 4}, {50.0, 3}, {200.0, 2}, {500.0, 1}}) {
+            QTest::addRow("drainage %g", edge) << edge << true << cls;
+            QTest::addRow("drainage below %g", edge)
+                << std::nextafter(edge, below) << true << cls + 1;
+        }
+    }
+    void classes() {
+        QFETCH(double, Qd);
+        QFETCH(bool, drainage);
+        QFETCH(int, expected);
+        QCOMPARE(canalClassOf(Qd, drainage ? CanalUse::Drainage : CanalUse::Irrigation), expected);
+    }
+
+    // Non-cohesive soils and rock: the low end (the high one over a silt bed), linear in the
+    // depth between the 0.4, 1, 2 and 3 m columns, the end columns beyond them.
+    void byDepth_data() {
+        QTest::addColumn<QString>("bed");
+        QTest::addColumn<double>("h");
+        QTest::addColumn<bool>("silted");
+        QTest::addColumn<double>("expected");
+        QTest::newRow("medium sand, shallower than 0.4 m") << "中沙" << 0.1 << false << 0.27;
+        QTest::newRow("medium sand, at 0.4 m") << "中沙" << 0.4 << false << 0.27;
+        QTest::newRow("medium sand, 0.7 m") << "中沙" << 0.7 << false << 0.295;
+        QTest::newRow("medium sand, 2.5 m") << "中沙" << 2.5 << false << 0.385;
+        QTest::newRow("medium sand, deeper than 3 m") << "中沙" << 12.0 << false << 0.40;
+        QTest::newRow("medium sand silted, 1.5 m") << "中沙" << 1.5 << true << 0.61;
+        QTest::newRow("very large boulders have no high end") << "顽石" << 1.0 << true << 3.90;
+        QTest::newRow("granite, 0.1 m")
+            << "花岗岩、辉绿岩、玄武岩、安山岩、石英岩、斑岩" << 0.1 << false << 15.0;
+        QTest::newRow("limestone, 1.75 m")
+            << "石灰岩、致密的砾岩、砂岩、白云石灰岩" << 1.75 << false << 3.875;
+        QTest::newRow("concrete cast in place: its bound")
+            << "混凝土（现场浇筑）" << 1.0 << false << 8.0;
+        QTest::newRow("double mortared stone: the low end")
+            << "浆砌石（双层）" << 1.0 << false << 3.5;
+        QTest::newRow("double mortared stone silted: the high end")
+            << "浆砌石（双层）" << 1.0 << true << 5.0;
+    }
+    void byDepth() {
+        QFETCH(QString, bed);
+        QFETCH(double, h);
+        QFETCH(bool, silted);
+        QFETCH(double, expected);
+        const Bed* found = beds().find(bed.toStdString());
+        QVERIFY(found != nullptr);
+        const ScourLimit v = scouringVelocity(*found, h, 0.5 /* ignored */, Density::Dense, silted);
+        QVERIFY2(std::fabs(v.value - expected) < 1e-12,
+                 qPrintable(QString::number(v.value, 'g', 17)));
+        QCOMPARE(v.alpha, 0.0);
+    }
+
+    // Cohesive soils: the table's value at R = 1 m times R^α, α the end of the density's range
+    // that gives the smaller velocity.
+    void cohesive_data() {
+        QTest::addColumn<QString>("bed");
+        QTest::addColumn<bool>("loose");
+        QTest::addColumn<bool>("silted");
+        QTest::addColumn<double>("R");
+        QTest::addColumn<double>("base");
+        QTest::addColumn<double>("alpha");
+        QTest::newRow("medium loam, dense, R > 1: 1/5")
+            << "中壤土" << false << false << 1.401582 << 0.65 << 0.2;
+        QTest::newRow("medium loam, dense, R < 1: 1/4")
+            << "中壤土" << false << false << 0.5 << 0.65 << 0.25;
+        QTest::newRow("clay, loose, R > 1: 1/4") << "黏土" << true << false << 2.0 << 0.75 << 0.25;
+        QTest::newRow("clay, loose, R < 1: 1/3")
+            << "黏土" << true << false << 0.3 << 0.75 << 1.0 / 3.0;
+        QTest::newRow("heavy loam silted, the high end")
+            << "重壤土" << false << true << 1.3 << 0.95 << 0.2;
+    }
+    void cohesive() {
+        QFETCH(QString, bed);
+        QFETCH(bool, loose);
+        QFETCH(bool, silted);
+        QFETCH(double, R);
+        QFETCH(double, base);
+        QFETCH(double, alpha);
+        const ScourLimit v = scouringVelocity(*beds().find(bed.toStdString()), 9.0, R,
+                                              loose ? Density::Loose : Density::Dense, silted);
+        QCOMPARE(bits(v.alpha), bits(alpha));
+        QCOMPARE(bits(v.tableValue), bits(base));
+        QVERIFY(std::fabs(v.value / (base * std::pow(R, alpha)) - 1) < 1e-15);
+    }
+
+    // The data sheet's verdicts on the class-4 canal: at 25 % the enlarged velocity 0.7085
+    // exceeds 0.65·R^α of medium loam and passes its high end 0.85·R^α.
+    void verdicts_data() {
+        QTest::addColumn<QStringList>("settings");
+        QTest::addColumn<QStringList>("expected");  // key=verdict; "key=" where it does not apply
+        QTest::newRow("defaults: nothing passes silently")
+            << QStringList{}
+            << QStringList{"minimum-depth=满足",
+                           "scour-design=未校核",
+                           "scour-enlarged=未校核",
+                           "silt-design=未校核",
+                           "silt-minimum=未校核",
+                           "earth-minimum-velocity=未校核",
+                           "earth-preferred-velocity=未校核",
+                           "bend-radius="};
+        QTest::newRow("medium loam, dense")
+            << QStringList{"bed=中壤土"}
+            << QStringList{"scour-design=满足", "scour-enlarged=不满足",
+                           "earth-minimum-velocity=满足", "earth-preferred-velocity=满足"};
+        QTest::newRow("medium loam, silt-laden: the high end")
+            << QStringList{"bed=中壤土", "silted=yes"}
+            << QStringList{"scour-design=满足", "scour-enlarged=满足"};
+        QTest::newRow("non-silting velocity between vmin and vd")
+            << QStringList{"silt=0.6"} << QStringList{"silt-design=满足", "silt-minimum=不满足"};
+        QTest::newRow("minimum flow 30 %: the depth falls below 0.6 hd")
+            << QStringList{"minimum=30"} << QStringList{"minimum-depth=不满足"};
+        QTest::newRow("rotational: design flow alone")
+            << QStringList{"supply=rotational", "silt=0.5"}
+            << QStringList{"minimum-depth=", "scour-enlarged=", "silt-minimum=", "silt-design=满足",
+                           "scour-design=未校核"};
+        QTest::newRow("earth bend under 5 B")
+            << QStringList{"bed=中壤土", "bend=50"} << QStringList{"bend-radius=不满足"};
+        QTest::newRow("earth bend over 5 B")
+            << QStringList{"bed=中壤土", "bend=60"} << QStringList{"bend-radius=满足"};
+        QTest::newRow("earth bend of class 5: no rule")
+            << QStringList{"bed=中壤土", "bend=50", "class=5"} << QStringList{"bend-radius="};
+        QTest::newRow("bend with no bed")
+            << QStringList{"bend=50"} << QStringList{"bend-radius=未校核"};
+        QTest::newRow("rock bend just over 2.5 B (28.07 m)")
+            << QStringList{"bed=砾岩、泥灰岩、页岩", "bend=28.1"}
+            << QStringList{"bend-radius=满足", "earth-minimum-velocity="};
+    }
+    void verdicts() {
+        QFETCH(QStringList, settings);
+        QFETCH(QStringList, expected);
+        DesignSettings s;
+        for (const QString& kv : settings) {
+            const std::string key = kv.section(QLatin1Char('='), 0, 0).toStdString();
+            const std::string value = kv.section(QLatin1Char('='), 1).toStdString();
+            QCOMPARE(text(applyDesignSetting(s, key, value, beds())), QString());
+        }
+        const DesignCheck check = checkDesign(earthCanal, s, beds());
+        for (const QString& kv : expected) {
+            const std::string key = kv.section(QLatin1Char('='), 0, 0).toStdString();
+            const QString verdict = kv.section(QLatin1Char('='), 1);
+            const DesignRule* r = ruleOf(check, key);
+            QVERIFY2((r == nullptr) == verdict.isEmpty(), qPrintable(kv));
+            if (r != nullptr) {
+                QCOMPARE(text(verdictName(r->verdict)), verdict);
+                QVERIFY(!r->reason.empty());
+            }
+        }
+    }
+
+    void classesOneToThree() {
+        const DesignCheck check = checkDesign(earthCanal, with({{"class", "3"}}), beds());
+        QVERIFY(!check.Fb.exists());
+        QVERIFY(!check.H.exists());
+        QCOMPARE(text(check.Fb.reason()), QStringLiteral("按土石坝设计要求论证确定"));
+    }
+
+    void rotationalFreeboard() {
+        const DesignCheck check = checkDesign(earthCanal, with({{"supply", "rotational"}}), beds());
+        QVERIFY(!check.p.exists() && !check.enlarged.exists() && !check.minimum.exists());
+        QCOMPARE(bits(check.Fb.value()), bits(earthCanal.h / 4 + 0.2));
+    }
+
+    void existence_data() {
+        QTest::addColumn<Channel>("channel");
+        QTest::addColumn<bool>("exists");
+        const double nan = std::nan("");
+        QTest::newRow("the sheet's canal") << earthCanal << true;
+        QTest::newRow("triangle") << Channel{1, 0, 1, 1, 0.001, 0.025} << true;
+        QTest::newRow("rectangle") << Channel{1, 1, 1, 0, 0.001, 0.025} << true;
+        QTest::newRow("Q 0") << Channel{0, 1, 1, 1, 0.001, 0.025} << false;
+        QTest::newRow("b negative") << Channel{1, -1, 1, 1, 0.001, 0.025} << false;
+        QTest::newRow("m negative") << Channel{1, 1, 1, -0.5, 0.001, 0.025} << false;
+        QTest::newRow("h 0") << Channel{1, 1, 0, 1, 0.001, 0.025} << false;
+        QTest::newRow("level bed") << Channel{1, 1, 1, 1, 0, 0.025} << false;
+        QTest::newRow("n 0") << Channel{1, 1, 1, 1, 0.001, 0} << false;
+        QTest::newRow("b and m 0") << Channel{1, 0, 1, 0, 0.001, 0.025} << false;
+        QTest::newRow("NaN depth") << Channel{1, 1, nan, 1, 0.001, 0.025} << false;
+        QTest::newRow("infinite Q") << Channel{HUGE_VAL, 1, 1, 1, 0.001, 0.025} << false;
+    }
+    void existence() {
+        QFETCH(Channel, channel);
+        QFETCH(bool, exists);
+        const DesignCheck check = checkDesign(channel, DesignSettings{}, beds());
+        QCOMPARE(check.exists, exists);
+        QCOMPARE(check.why.empty(), exists);
+    }
+
+    void settingsRoundTrip() {
+        const DesignSettings s = with({{"use", "drainage"},
+                                       {"class", "2"},
+                                       {"enlarge", "17.5"},
+                                       {"minimum", "45"},
+                                       {"bed", "中沙"},
+                                       {"density", "loose"},
+                                       {"silt", "0.4"},
+                                       {"silted", "yes"},
+                                       {"bend", "120"},
+                                       {"supply", "rotational"}});
+        DesignSettings back;
+        for (const auto& [key, value] : designSettingKeys(s))
+            QCOMPARE(text(applyDesignSetting(back, key, value, beds())), QString());
+        QVERIFY(back == s);
+        DesignSettings untouched;
+        for (const auto& [key, value] :
+             std::initializer_list<std::pair<const char*, const char*>>{{"class", "6"},
+                                                                        {"bed", "花岗石"},
+                                                                        {"minimum", "0"},
+                                                                        {"silt", "-1"},
+                                                                        {"colour", "red"}})
+            QVERIFY(!applyDesignSetting(untouched, key, value, beds()).empty());
+        QVERIFY(untouched == DesignSettings{});
+    }
+
+    // The driver's object: "%.9g" texts, keys only where their quantities exist. The numbers
+    // from python3 on the sheet's depths.
+    void json_data() {
+        QTest::addColumn<QStringList>("settings");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("defaults")
+            << QStringList{}
+            << R"({"class":"4","p":"25","Qb":"12.5","hb":"2.24332199","vb":"0.708468611",)"
+               R"("Bb":"11.229966","Rb":"1.40158176","Fb":"0.760830496","H":"3.00415248",)"
+               R"("Qmin":"4","hmin":"1.22427825","vmin":"0.515627509","checks":{)"
+               R"("minimum-depth":"满足","scour-design":"未校核","scour-enlarged":"未校核",)"
+               R"("silt-design":"未校核","silt-minimum":"未校核","earth-minimum-velocity":"未校核",)"
+               R"("earth-preferred-velocity":"未校核"}})";
+        QTest::newRow("rotational, class 3, a lining in a bend")
+            << QStringList{"supply=rotational", "class=3", "bed=混凝土（现场浇筑）", "bend=20"}
+            << R"({"class":"3","Fbend":"0.0119030591","vscour_d":"8","checks":{)"
+               R"("scour-design":"满足","silt-design":"未校核","bend-radius":"不满足"}})";
+    }
+    void json() {
+        QFETCH(QStringList, settings);
+        QFETCH(QString, expected);
+        DesignSettings s;
+        for (const QString& kv : settings)
+            applyDesignSetting(s, kv.section(QLatin1Char('='), 0, 0).toStdString(),
+                               kv.section(QLatin1Char('='), 1).toStdString(), beds());
+        QCOMPARE(text(designJson(checkDesign(earthCanal, s, beds()))), expected);
+    }
+
+    void tableFile() {
+        for (const StandardTable& t : tables().tables)
+            QCOMPARE(t.year, 2018);
+        for (const char* number :
+             {"B.0.1", "B.0.2", "B.0.3", "C.0.1", "C.0.2", "C.0.3", "C.0.4", "6.4.4", "6.4.7"})
+            QVERIFY2(tables().find(number) != nullptr, number);
+        for (const char* name : {"中壤土", "中沙", "混凝土（现场浇筑）"})
+            QVERIFY2(beds().find(name) != nullptr, name);
+        const StandardValue untrimmed = tables().find("B.0.2")->rows.back().cells.front();
+        QCOMPARE(untrimmed.shape, StandardValue::Shape::Range);
+        QCOMPARE(bits(untrimmed.low), bits(0.035));
+        QCOMPARE(bits(untrimmed.high), bits(0.045));
+        QCOMPARE(parseStandardValue("<2.5").shape, StandardValue::Shape::Below);
+        QCOMPARE(parseStandardValue(">3.20").shape, StandardValue::Shape::Above);
+        QCOMPARE(parseStandardValue("0.0150").shape, StandardValue::Shape::Exact);
+        QCOMPARE(parseStandardValue("").shape, StandardValue::Shape::None);
+        QCOMPARE(parseStandardValue("0.5–0.4").shape, StandardValue::Shape::None);
+        QVERIFY(!parseStandardTables("row\tx\ty\t1\n").error.empty());
+        QVERIFY(!parseStandardTables("table\tX\t2018\tn\tt\ncolumns\ta\tb\tc\nrow\tg\tn\t1\t2\n")
+                     .error.empty());
+    }
+};
+
+QTEST_GUILESS_MAIN(DesignTest)
+#include "test_design.moc"

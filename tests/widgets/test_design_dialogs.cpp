@@ -1,0 +1,141 @@
+// 校核设置 and 参考表 on the offscreen platform, with settings in a scratch location: the
+// settings dialog keeps what is set across a restart (read back from QSettings afresh) and
+// refuses what cannot be read; the reference dialog writes the value chosen into its field,
+// within a range where the table gives one, undoably as if typed.
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTest>
+
+#include "shell/application.h"
+#include "shell/design_dialog.h"
+#include "shell/design_settings.h"
+#include "shell/reference_dialog.h"
+
+using namespace lintavo;
+
+class DesignDialogsTest : public QObject {
+    Q_OBJECT
+
+  private Q_SLOTS:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        prepareApplication(*qApp);
+        QSettings().clear();
+        QVERIFY(standardTables().error.empty());
+    }
+
+    void settingsSurviveARestart() {
+        setDesignSettings(DesignSettings{});
+        DesignSettingsDialog dialog;
+        dialog.findChild<QComboBox*>(QStringLiteral("use"))->setCurrentIndex(1);
+        dialog.findChild<QComboBox*>(QStringLiteral("class"))->setCurrentIndex(5);
+        auto* bed = dialog.findChild<QComboBox*>(QStringLiteral("bed"));
+        bed->setCurrentIndex(bed->findData(QStringLiteral("混凝土（现场浇筑）")));
+        QVERIFY(bed->currentIndex() > 0);
+        const QList<QRadioButton*> radios = dialog.findChildren<QRadioButton*>();
+        QCOMPARE(radios.size(), 3);
+        radios.at(2)->setChecked(true);
+        dialog.findChild<QLineEdit*>(QStringLiteral("percentage"))->setText(QStringLiteral("20"));
+        dialog.findChild<QLineEdit*>(QStringLiteral("bend"))->setText(QStringLiteral("30"));
+        dialog.accept();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+
+        DesignSettings expected;
+        expected.use = CanalUse::Drainage;
+        expected.canalClass = 5;
+        expected.bed = "混凝土（现场浇筑）";
+        expected.enlargement = Enlargement::Percentage;
+        expected.percentage = 20;
+        expected.bendRadius = 30;
+        QVERIFY(designSettings() == expected);
+        QVERIFY(readDesignSettings() == expected);
+
+        // A new dialog shows them, and 恢复默认 fills in the defaults.
+        DesignSettingsDialog again;
+        QString problem;
+        QVERIFY(again.edited(&problem) == expected);
+        again.findChild<QPushButton*>(QStringLiteral("defaults"))->click();
+        QVERIFY(again.edited(&problem) == DesignSettings{});
+    }
+
+    void refusesWhatCannotBeRead_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("minimum flow a word") << "minimum"
+                                             << "四十";
+        QTest::newRow("minimum flow empty") << "minimum"
+                                            << "";
+        QTest::newRow("negative bend radius") << "bend"
+                                              << "-5";
+        QTest::newRow("zero non-silting velocity") << "nonSilting"
+                                                   << "0";
+    }
+    void refusesWhatCannotBeRead() {
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        setDesignSettings(DesignSettings{});
+        DesignSettingsDialog dialog;
+        dialog.findChild<QLineEdit*>(field)->setText(text);
+        dialog.accept();
+        QVERIFY(dialog.result() != int(QDialog::Accepted));
+        QVERIFY(!dialog.findChild<QLabel*>(QStringLiteral("problem"))->text().isEmpty());
+        QVERIFY(readDesignSettings() == DesignSettings{});
+    }
+
+    void referenceWritesTheValue_data() {
+        QTest::addColumn<bool>("roughness");
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<double>("within");  // < 0: not a range
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("earth canal, average maintenance")
+            << true << "B.0.1" << 4 << 0 << -1.0 << "0.0250";
+        QTest::newRow("spillway column") << true << "B.0.1" << 4 << 1 << -1.0 << "0.0275";
+        QTest::newRow("untrimmed rock, a range: its low end")
+            << true << "B.0.2" << 3 << 0 << 0.035 << "0.0350";
+        QTest::newRow("untrimmed rock, picked within")
+            << true << "B.0.2" << 3 << 0 << 0.041 << "0.0410";
+        QTest::newRow("picked beyond the range stays inside")
+            << true << "B.0.2" << 3 << 0 << 0.06 << "0.0450";
+        QTest::newRow("medium loam cut, 2–3 m") << false << "6.4.4" << 3 << 2 << -1.0 << "1.50";
+        QTest::newRow("sand fill, outer slope under 1 m")
+            << false << "6.4.7" << 3 << 1 << -1.0 << "1.50";
+    }
+    void referenceWritesTheValue() {
+        QFETCH(bool, roughness);
+        QFETCH(QString, table);
+        QFETCH(int, row);
+        QFETCH(int, column);
+        QFETCH(double, within);
+        QFETCH(QString, expected);
+        QLineEdit field(QStringLiteral("1"));
+        ReferenceDialog dialog(roughness ? StandardKind::Roughness : StandardKind::SideSlope,
+                               &field);
+        QVERIFY(dialog.showTable(table));
+        QVERIFY(!dialog.showTable(roughness ? QStringLiteral("6.4.4") : QStringLiteral("B.0.1")));
+        dialog.selectCell(row, column);
+        auto* spin = dialog.findChild<QDoubleSpinBox*>(QStringLiteral("within"));
+        QCOMPARE(spin->isEnabled(), within >= 0);
+        if (within >= 0) spin->setValue(within);
+        QCOMPARE(dialog.chosenText(), expected);
+        QVERIFY(dialog.findChild<QLabel*>(QStringLiteral("selection"))
+                    ->text()
+                    .contains(QStringLiteral("GB 50288-2018")));
+        dialog.choose();
+        QCOMPARE(field.text(), expected);
+        field.undo();
+        QCOMPARE(field.text(), QStringLiteral("1"));
+    }
+};
+
+QTEST_MAIN(DesignDialogsTest)
+#include "test_design_dialogs.moc"
