@@ -35,6 +35,8 @@
 //                       .xlsx, by the suffix), then close it; prints  batch<TAB>ROWS<TAB>FAILED
 //                       or  batch-error<TAB>REASON  when a file cannot be used
 //   batch-book FILE     the same window's rows as one calculation book, a PDF
+//   screenshot-batch FILE   open the same window (Ctrl+B), with the rows the last batch left,
+//                       and save it as a PNG; it stays open until the next batch command
 //   describe-failure    print the last failure report dismissed as one line of JSON:
 //                       {"title":…,"text":…,"buttons":[…]}, button texts as shown without
 //                       accelerator marks
@@ -422,6 +424,14 @@ class Driver {
         settle();
     }
 
+    void screenshotBatch(const QString& file) {
+        if (file.isEmpty()) throw ScriptError{QStringLiteral("screenshot-batch needs a file name")};
+        BatchWindow& window = openBatch();
+        QApplication::processEvents();
+        if (!window.grab().save(file, "PNG"))
+            throw ScriptError{QStringLiteral("could not write %1").arg(file)};
+    }
+
     void batchBook(const QString& file) {
         if (file.isEmpty()) throw ScriptError{QStringLiteral("batch-book needs a file name")};
         BatchWindow& window = openBatch();
@@ -778,6 +788,7 @@ const Driver::Command Driver::commands[] = {
     {QLatin1StringView("selection"),         &Driver::selectionCommand},
     {QLatin1StringView("batch"),             &Driver::batch},
     {QLatin1StringView("batch-book"),        &Driver::batchBook},
+    {QLatin1StringView("screenshot-batch"),  &Driver::screenshotBatch},
     {QLatin1StringView("design"),            &Driver::design},
 };
 // clang-format on
