@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
@@ -481,6 +482,11 @@ BatchWindow::Outcome BatchWindow::compute() {
                          .arg(outcome.computed)
                          .arg(outcome.failed));
     return outcome;
+}
+
+void BatchWindow::closeEvent(QCloseEvent* event) {
+    cancel();
+    QWidget::closeEvent(event);
 }
 
 void BatchWindow::setBusy(bool busy) {

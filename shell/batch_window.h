@@ -68,6 +68,10 @@ class BatchWindow : public QWidget {
   Q_SIGNALS:
     void progressed(int done, int total);
 
+  protected:
+    // Closing the window while it computes stops the batch between two rows.
+    void closeEvent(QCloseEvent* event) override;
+
   private:
     void importInteractively();
     void exportInteractively();
