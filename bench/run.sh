@@ -11,6 +11,9 @@ echo
 echo "== presses of 计算, input texts to result texts, against plain double"
 "$bin/bench_presses" --benchmark_min_time=0.2
 echo
+echo "== 100 000 rows a calculation: the bare press against lintavo-calc's whole path"
+"$bin/bench_batch" "$bin/lintavo-calc"
+echo
 echo "== start-up to the main window mapped, median of $runs runs each, against a bare Qt window"
 xvfb-run -a -s "-screen 0 1280x800x24" "$bin/bench_startup" "$runs" "$bin/lintavo" Lintavo \
     "$bin/bench_bare_window" Bare "$bin/bench_bare_window_zh" Bare-zh

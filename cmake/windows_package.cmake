@@ -58,6 +58,19 @@ add_custom_target(windows_runtime ALL
 file(WRITE ${PROJECT_BINARY_DIR}/qt.conf "[Paths]\nPrefix = .\nPlugins = .\nTranslations = translations\n")
 install(FILES ${PROJECT_BINARY_DIR}/qt.conf DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
+# lintavo-calc's manual pages, rendered on the build machine as UTF-8 text with a byte-order
+# mark (so that Notepad opens them right) and Windows line ends: Windows has no man.
+foreach(page IN ITEMS lintavo-calc lintavo-calc.zh_CN)
+    set(text ${PROJECT_BINARY_DIR}/${page}.txt)
+    add_custom_command(OUTPUT ${text}
+        COMMAND sh -c "{ printf '\\357\\273\\277'; MANWIDTH=80 LC_ALL=C.UTF-8 man -E UTF-8 -l \"$1\" | sed 's/$/\\r/'; } >\"$2\""
+                render ${PROJECT_SOURCE_DIR}/packaging/${page}.1 ${text}
+        DEPENDS ${PROJECT_SOURCE_DIR}/packaging/${page}.1
+        VERBATIM)
+    list(APPEND calc_manuals ${text})
+endforeach()
+add_custom_target(lintavo_calc_manuals ALL DEPENDS ${calc_manuals})
+install(FILES ${calc_manuals} DESTINATION .)
 # Debian's MinGW runtime DLLs and the prebuilt Qt keep their symbols; the program needs none.
 install(CODE "
     file(GLOB_RECURSE dlls \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/*.dll\")

@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include "hydraulics/quantities.h"
+#include "shell/batch_window.h"
 #include "shell/design_dialog.h"
 #include "shell/failure_report.h"
 #include "shell/number_field.h"
@@ -40,6 +41,7 @@ CalculatorWindow::CalculatorWindow(const CalculatorTable& table, QWidget* parent
     connect(buttonWith(endButton), &QPushButton::clicked, this, &CalculatorWindow::endRequested);
     offerReport();
     offerDesign();
+    offerBatch();
 }
 
 // The calculation book is reached without a control of its own: from the context menu of
@@ -83,6 +85,24 @@ void CalculatorWindow::offerDesign() {
     }
 }
 
+// Many reaches at once, from the window's context menu and by Ctrl+B; the fields' menus keep
+// the entries they have.
+void CalculatorWindow::offerBatch() {
+    auto* entry = new QAction(QStringLiteral("批量计算…"), this);
+    entry->setShortcut(QKeySequence(batchShortcut));
+    entry->setShortcutContext(Qt::WindowShortcut);
+    connect(entry, &QAction::triggered, this, &CalculatorWindow::openBatch);
+    // Before the book, which stays the menu's last entry.
+    insertAction(actions().isEmpty() ? nullptr : actions().back(), entry);
+}
+
+void CalculatorWindow::openBatch() {
+    if (batch_ == nullptr) batch_ = new BatchWindow(*this);
+    batch_->show();
+    batch_->raise();
+    batch_->activateWindow();
+}
+
 void CalculatorWindow::openReport() {
     if (report_ == nullptr) {
         report_ = new ReportWindow(*this);
@@ -107,6 +127,10 @@ void CalculatorWindow::typeInputs(std::string_view symbols, const std::vector<st
 void CalculatorWindow::hideEvent(QHideEvent* event) {
     Form::hideEvent(event);
     if (report_ != nullptr) report_->hide();
+    if (batch_ != nullptr) {
+        batch_->cancel();
+        batch_->hide();
+    }
 }
 
 void CalculatorWindow::compute() {

@@ -17,6 +17,7 @@ class QMenu;
 
 namespace lintavo {
 
+class BatchWindow;
 class ReportWindow;
 
 // The key that opens the calculation book of a calculator window.
@@ -42,6 +43,10 @@ class CalculatorWindow : public Form {
     void openReport();
     ReportWindow* reportWindow() const { return report_; }
 
+    // Shows the batch window of this calculation, made on first use; null until then.
+    void openBatch();
+    BatchWindow* batchWindow() const { return batch_; }
+
     // Types texts into the input fields of those symbols, in the symbols' order, clears the
     // result fields, which would no longer answer the fields, and gives 计算 the focus:
     //   typeInputs("bhmin", {"4.442", "2.009", "1.5", "0.0002", "0.025"})
@@ -61,6 +66,7 @@ class CalculatorWindow : public Form {
   private:
     void offerReport();
     void offerDesign();
+    void offerBatch();
 
   private:
     const CalculatorTable& calculator_;
@@ -68,6 +74,7 @@ class CalculatorWindow : public Form {
     std::vector<QLineEdit*> outputs_;  // in writing order
     Record record_;
     ReportWindow* report_ = nullptr;  // a child window, made when first opened
+    BatchWindow* batch_ = nullptr;    // the same
 };
 
 }  // namespace lintavo

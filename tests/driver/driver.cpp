@@ -30,6 +30,13 @@
 //   menu NAME           print, as one JSON array of strings, the entries of the context menu
 //                       a right-click on field NAME shows, without separators, accelerator
 //                       marks or shortcut texts
+//   batch IN OUT        in the visible calculator window, open its batch window (Ctrl+B),
+//                       import IN (.csv or .xlsx), compute every row and export OUT (.csv or
+//                       .xlsx, by the suffix), then close it; prints  batch<TAB>ROWS<TAB>FAILED
+//                       or  batch-error<TAB>REASON  when a file cannot be used
+//   batch-book FILE     the same window's rows as one calculation book, a PDF
+//   screenshot-batch FILE   open the same window (Ctrl+B), with the rows the last batch left,
+//                       and save it as a PNG; it stays open until the next batch command
 //   describe-failure    print the last failure report dismissed as one line of JSON:
 //                       {"title":…,"text":…,"buttons":[…]}, button texts as shown without
 //                       accelerator marks
@@ -69,6 +76,7 @@
 #include "calculators/explain.h"
 #include "calculators/report_json.h"
 #include "shell/application.h"
+#include "shell/batch_window.h"
 #include "shell/design_settings.h"
 #include "shell/qt_text.h"
 #include "shell/report_document.h"
@@ -372,6 +380,64 @@ class Driver {
                 QStringLiteral("expected the calculation book to open, found it closed")};
         if (onScreen() && !QTest::qWaitForWindowExposed(w.reportWindow(), 5000))
             throw ScriptError{QStringLiteral("the calculation book was never shown on the screen")};
+    }
+
+    // As a user would: the shortcut in the calculator window, then the window's own import,
+    // 计算 and export.
+    BatchWindow& openBatch() {
+        CalculatorWindow& w = visibleCalculator();
+        w.activateWindow();
+        QTest::keyClick(&w, Qt::Key_B, Qt::ControlModifier);
+        if (w.batchWindow() == nullptr || !w.batchWindow()->isVisible())
+            throw ScriptError{QStringLiteral("expected the batch window to open, found it closed")};
+        return *w.batchWindow();
+    }
+
+    void batch(const QString& rest) {
+        const QStringList files = rest.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (files.size() != 2) throw ScriptError{QStringLiteral("batch needs IN and OUT files")};
+        BatchWindow& window = openBatch();
+        QString error = window.importFrom(files[0]);
+        if (error.isEmpty()) {
+            const BatchWindow::Outcome outcome = window.compute();
+            error = window.exportTo(files[1]);
+            if (error.isEmpty())
+                writeLine(
+                    QStringLiteral("batch\t%1\t%2").arg(outcome.computed).arg(outcome.failed));
+        }
+        if (!error.isEmpty()) writeLine(QStringLiteral("batch-error\t") + error);
+        closeBatch(window);
+    }
+
+    // Closed, the window gives the activation back to its calculator window, as the window
+    // system does on a desktop; the offscreen platform would leave it with the closed one.
+    void closeBatch(BatchWindow& window) {
+        window.close();
+        settle();
+        auto* calculator = qobject_cast<CalculatorWindow*>(window.parentWidget());
+        if (calculator != nullptr) {
+            calculator->activateWindow();
+            if (!QTest::qWaitForWindowActive(calculator, 2000))
+                throw ScriptError{
+                    QStringLiteral("the calculator window never became active again")};
+        }
+        settle();
+    }
+
+    void screenshotBatch(const QString& file) {
+        if (file.isEmpty()) throw ScriptError{QStringLiteral("screenshot-batch needs a file name")};
+        BatchWindow& window = openBatch();
+        QApplication::processEvents();
+        if (!window.grab().save(file, "PNG"))
+            throw ScriptError{QStringLiteral("could not write %1").arg(file)};
+    }
+
+    void batchBook(const QString& file) {
+        if (file.isEmpty()) throw ScriptError{QStringLiteral("batch-book needs a file name")};
+        BatchWindow& window = openBatch();
+        const QString error = window.exportBook(file);
+        if (!error.isEmpty()) writeLine(QStringLiteral("batch-error\t") + error);
+        closeBatch(window);
     }
 
     void screenshotReport(const QString& file) {
@@ -720,6 +786,9 @@ const Driver::Command Driver::commands[] = {
     {QLatin1StringView("describe-failure"),  &Driver::describeFailure},
     {QLatin1StringView("double-click"),      &Driver::doubleClick},
     {QLatin1StringView("selection"),         &Driver::selectionCommand},
+    {QLatin1StringView("batch"),             &Driver::batch},
+    {QLatin1StringView("batch-book"),        &Driver::batchBook},
+    {QLatin1StringView("screenshot-batch"),  &Driver::screenshotBatch},
     {QLatin1StringView("design"),            &Driver::design},
 };
 // clang-format on

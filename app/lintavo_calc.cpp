@@ -1,0 +1,199 @@
+// lintavo-calc: the calculators without a window. Reads a table of channels as CSV, runs the
+// named calculation's press on every row, and writes the batch's columns as CSV, row by row
+// as it reads them, so that its memory does not depend on the length of the input.
+//
+//   lintavo-calc normal-depth reaches.csv > depths.csv
+//
+// Exit status: 0 when every row computed, 1 when some row failed (every row is still
+// written, the failure's cause in 说明), 2 when the input cannot be used.
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "calculators/batch.h"
+#include "calculators/catalogue.h"
+#include "formats/csv.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <filesystem>
+#endif
+
+using namespace lintavo;
+
+namespace {
+
+constexpr int allComputed = 0;
+constexpr int someFailed = 1;
+constexpr int unusable = 2;
+
+constexpr std::string_view help = R"(用法：lintavo-calc 计算 [文件]
+      lintavo-calc --help
+
+按“计算”对 CSV 表格的每一行计算一次，与对应计算窗口按“计算”所写的文字完全相同，
+结果以 CSV 写到标准输出。没有给出文件或文件为“-”时从标准输入读取。
+
+计算（窗口标题或英文别名）：
+  流量Q计算       discharge      由 b、h、m、i、n 求流量Q和流速v
+  水深h计算       normal-depth   由 Q、b、m、i、n 求正常水深h
+  计算渠道底宽b   bottom-width   由 Q、h、m、i、n 求底宽b
+  底坡i计算       bottom-slope   由 Q、b、m、h、n 求底坡i
+  断面尺寸        section        由 Q、v、m、i、n 求水深h和底宽b
+
+输入：逗号分隔（首行含制表符而无逗号时为制表符分隔）的 CSV，UTF-8（可带 BOM）或
+GB18030/GBK 编码，自动识别。首行为表头时，各列按符号（Q b h m i n v）或窗口中的
+标签（如“流量Q”“边坡系数m”，可不带符号、可带括号中的单位）识别，顺序不限；
+“名称”（或“渠段”“桩号”）列为名称；其余列原样保留在“说明”之后；结果列和“说明”列
+重新计算。首行不含任何这些名称时视为没有表头，各列依次为窗口的输入（按读取顺序），
+其后的列原样保留。空白单元格和全角字符按输入框的规则处理。
+
+输出：UTF-8 编码的 CSV，列为 名称、各输入（按读取顺序）、各结果、说明，以及保留的列。
+某一行计算失败时，其结果为空，“说明”中写出失败原因，其余各行照常计算。
+
+选项：
+  --bom     在输出开头写 UTF-8 字节顺序标记，便于电子表格直接打开
+  --help    显示本说明
+
+退出状态：0 所有行都已算出；1 有的行计算失败（所有行仍已写出）；2 输入无法使用。
+)";
+
+void say(std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fputc('\n', stderr);
+}
+
+int refuse(std::string_view message) {
+    say("lintavo-calc：" + std::string(message));
+    return unusable;
+}
+
+// Writes in large pieces: the output of a long batch goes out as it is computed.
+class Output {
+  public:
+    ~Output() { flush(); }
+    std::string& text() { return text_; }
+    void maybeFlush() {
+        if (text_.size() >= (1U << 16)) flush();
+    }
+    void flush() {
+        std::fwrite(text_.data(), 1, text_.size(), stdout);
+        std::fflush(stdout);
+        text_.clear();
+    }
+
+  private:
+    std::string text_;
+};
+
+int run(const std::vector<std::string>& args) {
+    std::vector<std::string> positional;
+    bool bom = false;
+    for (const std::string& arg : args) {
+        if (arg == "--help" || arg == "-h") {
+            std::fwrite(help.data(), 1, help.size(), stdout);
+            return allComputed;
+        }
+        if (arg == "--bom") {
+            bom = true;
+        } else if (arg.size() > 1 && arg.starts_with("-")) {
+            return refuse("不认识的选项“" + arg + "”；lintavo-calc --help 列出用法");
+        } else {
+            positional.push_back(arg);
+        }
+    }
+    if (positional.empty() || positional.size() > 2)
+        return refuse("请给出一个计算和至多一个文件；lintavo-calc --help 列出用法");
+    const CalculatorTable* table = calculationNamed(positional[0]);
+    if (table == nullptr)
+        return refuse("没有名为“" + positional[0] +
+                      "”的计算；可用：流量Q计算 (discharge)、水深h计算 (normal-depth)、"
+                      "计算渠道底宽b (bottom-width)、底坡i计算 (bottom-slope)、断面尺寸 (section)");
+
+    std::ifstream file;
+    std::istream* in = &std::cin;
+    if (positional.size() == 2 && positional[1] != "-") {
+#ifdef _WIN32
+        const std::string& name = positional[1];
+        file.open(std::filesystem::path(std::u8string_view(
+                      reinterpret_cast<const char8_t*>(name.data()), name.size())),
+                  std::ios::binary);
+#else
+        file.open(positional[1], std::ios::binary);
+#endif
+        if (!file) return refuse("无法打开文件“" + positional[1] + "”");
+        in = &file;
+    }
+
+    CsvReader reader(*in);
+    std::vector<std::string> cells;
+    if (!reader.next(cells)) {
+        if (!reader.error().empty()) return refuse(reader.error());
+        return refuse("输入中没有任何行");
+    }
+    ColumnMap map;
+    bool pending = false;  // the first record is a row, not a header
+    if (isHeaderRow(cells)) {
+        auto mapped = mapHeader(*table, cells);
+        if (auto* error = std::get_if<std::string>(&mapped)) return refuse(*error);
+        map = std::get<ColumnMap>(std::move(mapped));
+    } else {
+        map = headerlessMap(*table, cells.size());
+        pending = true;
+    }
+
+    Output out;
+    if (bom) out.text() += "\xEF\xBB\xBF";
+    std::vector<std::string> header = batchColumns(*table);
+    header.insert(header.end(), map.extraHeaders.begin(), map.extraHeaders.end());
+    appendCsvRecord(out.text(), header);
+
+    bool failed = false;
+    std::vector<std::string> row;
+    while (pending || reader.next(cells)) {
+        pending = false;
+        if (!computeRow(*table, map, cells, row)) failed = true;
+        appendCsvRecord(out.text(), row);
+        out.maybeFlush();
+    }
+    out.flush();
+    if (!reader.error().empty()) return refuse(reader.error());
+    if (!*in && !in->eof()) return refuse("读取输入时出错");
+    return failed ? someFailed : allComputed;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    std::vector<std::string> args;
+#ifdef _WIN32
+    // The command line in UTF-16, so that a Chinese calculation or file name arrives whole
+    // whatever the console's code page; the CSV goes in and out as bytes.
+    (void)argc;
+    (void)argv;
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    for (int k = 1; k < count; ++k) {
+        const int n = WideCharToMultiByte(CP_UTF8, 0, wide[k], -1, nullptr, 0, nullptr, nullptr);
+        std::string arg(static_cast<std::size_t>(n > 0 ? n - 1 : 0), '\0');
+        WideCharToMultiByte(CP_UTF8, 0, wide[k], -1, arg.data(), n, nullptr, nullptr);
+        args.push_back(arg);
+    }
+    LocalFree(wide);
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+    SetConsoleOutputCP(CP_UTF8);
+#else
+    for (int k = 1; k < argc; ++k)
+        args.emplace_back(argv[k]);
+#endif
+    return run(args);
+}

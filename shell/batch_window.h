@@ -1,0 +1,108 @@
+#pragma once
+
+// Many reaches at once: a calculator window's batch window. A table whose columns are a free
+// 名称, the window's inputs in reading order, its results and 说明, then any columns the
+// user's own table brought along. Rows come from a paste (a spreadsheet's tab-separated
+// cells), a CSV file (UTF-8 or GB18030) or an .xlsx file; 计算 runs the window's own press on
+// every row, writing the results or, for a row that fails, the failure report's sentence in
+// 说明; the table goes out as CSV, as .xlsx, to the clipboard, or as one calculation book
+// with a chapter a row.
+//
+// The window is a child of its calculator window, made on first use and hidden with it.
+// Nothing here computes anything the press does not: the rows are calculators/batch.h.
+
+#include <QWidget>
+#include <string>
+#include <vector>
+
+#include "calculators/batch.h"
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTableWidget;
+class QTableWidgetItem;
+
+namespace lintavo {
+
+class CalculatorWindow;
+
+// The key that opens a calculator window's batch window.
+inline constexpr auto batchShortcut = Qt::CTRL | Qt::Key_B;
+
+class BatchWindow : public QWidget {
+    Q_OBJECT
+
+  public:
+    explicit BatchWindow(CalculatorWindow& calculator);
+
+    const CalculatorTable& table() const { return table_; }
+    QTableWidget* grid() const { return grid_; }
+
+    // Replaces the rows by a file's, CSV or .xlsx by its suffix; the reason in Chinese when
+    // the file cannot be used, empty when it was read.
+    QString importFrom(const QString& path);
+    // Writes the table as CSV (UTF-8 with a byte-order mark) or .xlsx, by the suffix; the
+    // reason when it cannot, empty when written.
+    QString exportTo(const QString& path);
+    // Writes one calculation book with a chapter for every computed row, as a PDF.
+    QString exportBook(const QString& path);
+
+    // Pastes a spreadsheet's cells at the current cell; a first row naming the quantities
+    // replaces the table as an import would. The reason when it cannot, or empty.
+    QString pasteText(const QString& text);
+    // The table with its header as a spreadsheet takes it: tab-separated lines.
+    QString tableText() const;
+
+    // Runs every row that holds anything; the window stays responsive, and 取消 stops it
+    // between rows. Rows computed and rows failed.
+    struct Outcome {
+        int computed = 0;
+        int failed = 0;
+        bool cancelled = false;
+    };
+    Outcome compute();
+    void cancel() { cancelled_ = true; }
+    bool computing() const { return computing_; }
+
+  Q_SIGNALS:
+    void progressed(int done, int total);
+
+  protected:
+    // Closing the window while it computes stops the batch between two rows.
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void importInteractively();
+    void exportInteractively();
+    void exportBookInteractively();
+    void pasteClipboard();
+    void copyTable();
+    void copySelection();
+
+    // The rows of a file or a paste; the first may be a header.
+    QString load(const std::vector<std::vector<std::string>>& rows);
+    void setColumns(const std::vector<std::string>& extraHeaders);
+    void setRowCount(int rows);
+    QTableWidgetItem* cell(int row, int column) const;
+    std::string text(int row, int column) const;
+    bool rowIsBlank(int row) const;
+    bool editable(int column) const;
+    std::vector<std::vector<std::string>> rows() const;  // header first, blank rows left out
+    void setBusy(bool busy);
+
+    const CalculatorTable& table_;
+    int inputs_;
+    int results_;
+    std::vector<std::string> extraHeaders_;
+    QTableWidget* grid_;
+    QProgressBar* progress_;
+    QLabel* status_;
+    QPushButton* compute_;
+    QPushButton* cancel_;
+    std::vector<QWidget*> idleOnly_;  // disabled while a batch runs
+    bool cancelled_ = false;
+    bool computing_ = false;
+};
+
+}  // namespace lintavo

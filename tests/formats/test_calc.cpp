@@ -1,0 +1,197 @@
+// lintavo-calc against the windows' own presses: for every calculation, a few hundred rows
+// of ordinary, odd and failing inputs go through the program as a CSV file, and every row it
+// writes must hold exactly the texts runPress gives for those inputs, or the failure
+// report's sentence; its output is read back by Python's csv module. Then its exit statuses.
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <string>
+#include <vector>
+
+#include "calculators/batch.h"
+#include "calculators/catalogue.h"
+#include "calculators/explain.h"
+#include "hydraulics/quantities.h"
+
+using namespace lintavo;
+
+Q_DECLARE_METATYPE(const lintavo::CalculatorTable*)
+
+namespace {
+
+QString qs(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+struct Run {
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run calc(const QStringList& args, const QByteArray& input) {
+    QProcess p;
+    p.start(QStringLiteral(LINTAVO_CALC), args);
+    p.write(input);
+    p.closeWriteChannel();
+    Run run;
+    if (!p.waitForFinished(120000)) return run;
+    run.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    run.out = p.readAllStandardOutput();
+    run.err = p.readAllStandardError();
+    return run;
+}
+
+// CSV as an independent reader sees it.
+QJsonArray csvRows(const QByteArray& csv) {
+    QProcess p;
+    p.start(QStringLiteral("python3"),
+            {QStringLiteral("-c"),
+             QStringLiteral("import csv, io, json, sys\n"
+                            "text = sys.stdin.buffer.read().decode('utf-8')\n"
+                            "print(json.dumps(list(csv.reader(io.StringIO(text, newline='')))))")});
+    p.write(csv);
+    p.closeWriteChannel();
+    p.waitForFinished(60000);
+    return QJsonDocument::fromJson(p.readAllStandardOutput()).array();
+}
+
+// Texts as the fields get them: ordinary numbers, blanks, full-width digits, values that make
+// the presses fail (zeros, negatives, letters, overflow) and values near the bisections'
+// limits.
+const std::vector<std::string> pool{
+    "10",  "5",      "1.5",  "0.0005",  "0.025", "2",     "1",      "0.001",     "0.02",
+    "0",   "-1",     "",     " ",       "x",     "1e39",  " 3 ",    "１．５",    "0.5",
+    "100", "9.999",  "1e-7", "0.013",   "50",    "0.3",   "2.5E+1", "\u30001.2", "-0.025",
+    "3",   "0.0001", "7",    "0.00001", "20",    "1,000", "0.75",   "4",         "12"};
+
+QByteArray csvCell(const std::string& s) {
+    QByteArray c = QByteArray::fromStdString(s);
+    if (c.contains(',') || c.contains('"')) c = '"' + c.replace("\"", "\"\"") + '"';
+    return c;
+}
+
+}  // namespace
+
+class CalcTest : public QObject {
+    Q_OBJECT
+
+  private Q_SLOTS:
+    void sameTextsAsThePress_data() {
+        QTest::addColumn<const CalculatorTable*>("table");
+        for (const CalculatorTable& table : calculations()) {
+            QTest::newRow(table.window.name.data()) << &table;
+            QTest::newRow(calculationAlias(table).data()) << &table;
+        }
+    }
+
+    void sameTextsAsThePress() {
+        QFETCH(const CalculatorTable*, table);
+        const auto inputs = rowsWith(table->window, Role::Input);
+        // The header by symbol, in reverse reading order, with a kept column between.
+        QByteArray file = "名称,备注";
+        for (auto k = inputs.size(); k-- > 0;) {
+            for (const Quantity& q : quantities) {
+                if (inputs[k]->name.starts_with(q.prefix)) file += ',' + QByteArray(1, q.symbol);
+            }
+        }
+        file += '\n';
+        std::vector<std::vector<std::string>> rows;
+        unsigned x = 2026;
+        for (int r = 0; r < 400; ++r) {
+            std::vector<std::string> row;
+            for (std::size_t k = 0; k < inputs.size(); ++k) {
+                x = x * 1664525U + 1013904223U;
+                // Mostly the first, ordinary part of the pool.
+                const std::size_t span = (x >> 28) < 12 ? 10 : pool.size();
+                row.push_back(pool[(x >> 8) % span]);
+            }
+            rows.push_back(row);
+            file += "渠段" + QByteArray::number(r) + ",r" + QByteArray::number(r);
+            for (auto k = row.size(); k-- > 0;)
+                file += ',' + csvCell(row[k]);
+            file += '\n';
+        }
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("渠段.csv"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(file);
+        f.close();
+        const Run run = calc({qs(table->window.title), path}, {});
+        const QJsonArray out = csvRows(run.out);
+        QCOMPARE(out.size(), qsizetype(rows.size() + 1));
+
+        QStringList header;
+        for (const std::string& h : batchColumns(*table))
+            header << qs(h);
+        header << QStringLiteral("备注");
+        QCOMPARE(out[0].toVariant().toStringList(), header);
+
+        bool anyFailed = false;
+        for (std::size_t r = 0; r < rows.size(); ++r) {
+            Record record;
+            const auto texts = runPress(table->press, rows[r], record);
+            QStringList expected{QStringLiteral("渠段%1").arg(r)};
+            for (const std::string& s : rows[r])
+                expected << qs(s);
+            for (std::size_t k = 0; k < rowsWith(table->window, Role::Output).size(); ++k)
+                expected << (texts ? qs((*texts)[k]) : QString());
+            expected << (texts ? QString() : qs(explainFailure(*table, record).sentence));
+            expected << QStringLiteral("r%1").arg(r);
+            anyFailed = anyFailed || !texts;
+            QCOMPARE(out[qsizetype(r + 1)].toVariant().toStringList(), expected);
+        }
+        QVERIFY(anyFailed);
+        QCOMPARE(run.status, 1);
+    }
+
+    void exitStatus_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("stderrStart");
+        QTest::newRow("every row computed")
+            << QStringList{"discharge"} << QByteArray("b,h,m,i,n\n2,1,1,0.001,0.025\n") << 0
+            << QString();
+        QTest::newRow("a header and no row")
+            << QStringList{"section"} << QByteArray("Q,v,m,i,n\n") << 0 << QString();
+        QTest::newRow("one row of two failed")
+            << QStringList{"discharge", "-"}
+            << QByteArray("b,h,m,i,n\n2,1,1,0.001,0.025\n2,0,1,0.001,0.025\n") << 1 << QString();
+        QTest::newRow("no such calculation") << QStringList{"velocity"} << QByteArray("1\n") << 2
+                                             << QStringLiteral("lintavo-calc：没有名为");
+        QTest::newRow("no calculation")
+            << QStringList{} << QByteArray() << 2 << QStringLiteral("lintavo-calc：请给出一个计算");
+        QTest::newRow("an unknown option") << QStringList{"--fast", "discharge"} << QByteArray()
+                                           << 2 << QStringLiteral("lintavo-calc：不认识的选项");
+        QTest::newRow("a file that is not there")
+            << QStringList{"discharge", "/nonexistent/渠段.csv"} << QByteArray() << 2
+            << QStringLiteral("lintavo-calc：无法打开文件");
+        QTest::newRow("empty input") << QStringList{"discharge"} << QByteArray() << 2
+                                     << QStringLiteral("lintavo-calc：输入中没有任何行");
+        QTest::newRow("a missing column") << QStringList{"底坡i计算"} << QByteArray("Q,b,m,h\n")
+                                          << 2 << QStringLiteral("lintavo-calc：表头中缺少");
+        QTest::newRow("help") << QStringList{"--help"} << QByteArray() << 0 << QString();
+    }
+
+    void exitStatus() {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, input);
+        QFETCH(int, status);
+        QFETCH(QString, stderrStart);
+        const Run run = calc(args, input);
+        QCOMPARE(run.status, status);
+        QVERIFY2(QString::fromUtf8(run.err).startsWith(stderrStart), run.err.constData());
+        QCOMPARE(run.err.isEmpty(), stderrStart.isEmpty());
+        if (status == 2) QVERIFY(run.out.isEmpty());
+        if (args == QStringList{"--help"}) QVERIFY(run.out.startsWith("用法：lintavo-calc"));
+    }
+};
+
+QTEST_GUILESS_MAIN(CalcTest)
+#include "test_calc.moc"

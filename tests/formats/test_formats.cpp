@@ -1,0 +1,336 @@
+// The files a batch reads: CSV in every encoding a Chinese spreadsheet saves, headers naming
+// the quantities by symbol or by label in any order, extra columns kept, tables without a
+// header, and the inputs that cannot be used. Each case gives the bytes of a file and the
+// batch rows it must become (名称, the inputs in reading order, the kept columns), or the
+// reason it is refused.
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTest>
+#include <bit>
+#include <sstream>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "calculators/batch.h"
+#include "formats/csv.h"
+#include "formats/xlsx.h"
+
+using namespace lintavo;
+
+namespace {
+
+QByteArray gb18030(const QString& text) {
+    QStringEncoder encoder("GB18030");
+    QByteArray bytes = encoder.encode(text);
+    return encoder.hasError() ? QByteArray("encoder failed") : bytes;
+}
+
+// A file's rows as the batch sees them, each "cell|cell|…", the header first; or "refused: …"
+// with the start of the reason.
+QStringList batchRows(const CalculatorTable& table, const QByteArray& file) {
+    std::istringstream in(file.toStdString());
+    CsvReader reader(in);
+    std::vector<std::string> cells;
+    if (!reader.next(cells)) return {"refused: " + QString::fromStdString(reader.error())};
+    ColumnMap map;
+    bool pending = false;
+    if (isHeaderRow(cells)) {
+        auto mapped = mapHeader(table, cells);
+        if (auto* error = std::get_if<std::string>(&mapped))
+            return {"refused: " + QString::fromStdString(*error)};
+        map = std::get<ColumnMap>(mapped);
+    } else {
+        map = headerlessMap(table, cells.size());
+        pending = true;
+    }
+    QStringList header;
+    for (const std::string& h : batchColumns(table))
+        header << QString::fromStdString(h);
+    for (const std::string& h : map.extraHeaders)
+        header << QString::fromStdString(h);
+    QStringList rows{header.join('|')};
+    while (pending || reader.next(cells)) {
+        pending = false;
+        QStringList row;
+        const auto cell = [&](std::size_t c) {
+            return QString::fromStdString(c < cells.size() ? cells[c] : std::string());
+        };
+        row << (map.name ? cell(*map.name) : QString());
+        for (std::size_t c : map.inputs)
+            row << cell(c);
+        for (std::size_t c : map.extras)
+            row << cell(c);
+        rows << row.join('|');
+    }
+    if (!reader.error().empty()) rows << "refused: " + QString::fromStdString(reader.error());
+    return rows;
+}
+
+// Runs a Python snippet with argv[1] = path in Debian's Python, where openpyxl is; its
+// standard output.
+QByteArray python(const QString& script, const QString& path) {
+    QProcess p;
+    p.start(QStringLiteral(LINTAVO_SYSTEM_PYTHON), {QStringLiteral("-c"), script, path});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return "FAILED: " + p.readAllStandardError();
+    return p.readAllStandardOutput();
+}
+
+const QString depthHeader = QStringLiteral("名称|流量Q|底宽b|边坡系数m|底坡i|糙率n|水深h|说明");
+
+}  // namespace
+
+class FormatsTest : public QObject {
+    Q_OBJECT
+
+  private Q_SLOTS:
+    void csv_data() {
+        QTest::addColumn<QString>("calculation");
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("rows");
+
+        const QString reach = QStringLiteral(
+            "名称,流量Q,底宽b,边坡系数m,底坡i,糙率n\n"
+            "一号渠段,10,5,1.5,0.0005,0.025\n");
+        const QStringList reachRows{depthHeader, "一号渠段|10|5|1.5|0.0005|0.025"};
+        QTest::newRow("UTF-8 without a byte-order mark, labels")
+            << "normal-depth" << reach.toUtf8() << reachRows;
+        QTest::newRow("UTF-8 with a byte-order mark")
+            << "normal-depth"
+            << "\xEF\xBB\xBF" + reach.toUtf8() << reachRows;
+        QTest::newRow("GB18030 as a Chinese spreadsheet saves it")
+            << "normal-depth" << gb18030(reach) << reachRows;
+        QTest::newRow("GB18030 beyond GBK: a four-byte character")
+            << "水深h计算" << gb18030(QStringLiteral("名称,Q,b,m,i,n\n𠀀渠,1,2,0,0.001,0.02\n"))
+            << QStringList{depthHeader, QStringLiteral("𠀀渠|1|2|0|0.001|0.02")};
+        QTest::newRow("GBK characters that are two valid UTF-8 bytes on their own")
+            // 隆 is C2 A1 in GBK, which alone would pass for UTF-8's ¡.
+            << "normal-depth" << gb18030(QStringLiteral("Q,b,m,i,n,名称\n1,2,0,0.001,0.02,隆\n"))
+            << QStringList{depthHeader, QStringLiteral("隆|1|2|0|0.001|0.02")};
+        QTest::newRow("symbols in another order, lower case, units in brackets")
+            << "normal-depth"
+            << QByteArray(
+                   "n,i (-),M,b (m),Q\xEF\xBC\x88m\xC2\xB3/s\xEF\xBC\x89\r\n"
+                   "0.025,0.0005,1.5,5,10\r\n")
+            << QStringList{depthHeader, "|10|5|1.5|0.0005|0.025"};
+        QTest::newRow("labels without their symbols, blanks around them")
+            << "discharge"
+            << QStringLiteral(" 底宽 ,\u3000水深,边坡系数,底坡,糙率\n2,1,1,0.001,0.025\n").toUtf8()
+            << QStringList{
+                   QStringLiteral("名称|底宽b|水深h|边坡系数m|底坡i|糙率n|流量Q|流速v|说明"),
+                   "|2|1|1|0.001|0.025"};
+        QTest::newRow("extra columns kept after 说明, results and 说明 dropped")
+            << "discharge"
+            << QStringLiteral(
+                   "桩号,备注,b,h,m,i,n,流量Q,说明,负责人\n"
+                   "K0+100,衬砌,2,1,1,0.001,0.025,9.9,旧的,张三\n")
+                   .toUtf8()
+            << QStringList{QStringLiteral("名称|底宽b|水深h|边坡系数m|底坡i|糙率n|流量Q|流速v|说明|"
+                                          "备注|负责人"),
+                           QStringLiteral("K0+100|2|1|1|0.001|0.025|衬砌|张三")};
+        QTest::newRow("tab-separated, blank and full-width cells passed on as typed")
+            << "bottom-slope" << QStringLiteral("Q\tb\tm\th\tn\n５\t\t1\t 1 \t0.025\n").toUtf8()
+            << QStringList{QStringLiteral("名称|流量Q|底宽b|边坡系数m|水深h|糙率n|底坡i|说明"),
+                           QStringLiteral("|５||1| 1 |0.025")};
+        QTest::newRow("quoted cells with commas, quotes and line breaks; blank lines skipped")
+            << "section"
+            << QByteArray("\"name\",Q,v,m,i,n\n\n\"a, \"\"b\"\"\nc\",10,1,1,0.001,0.025\n\n")
+            << QStringList{
+                   QStringLiteral("名称|流量Q|流速v|边坡系数m|底坡i|糙率n|水深h|底宽b|说明"),
+                   "a, \"b\"\nc|10|1|1|0.001|0.025"};
+        QTest::newRow("no header: the inputs in reading order, the rest kept")
+            << "bottom-width" << QByteArray("10,1.2,1,0.0004,0.02,x\n5,1,1,0.001,0.025,y\n")
+            << QStringList{QStringLiteral("名称|流量Q|水深h|边坡系数m|底坡i|糙率n|底宽b|说明|"),
+                           "|10|1.2|1|0.0004|0.02|x", "|5|1|1|0.001|0.025|y"};
+        QTest::newRow("a row shorter than the header reads its missing cells as empty")
+            << "bottom-width" << QByteArray("Q,h,m,i,n\n10,1.2\n")
+            << QStringList{QStringLiteral("名称|流量Q|水深h|边坡系数m|底坡i|糙率n|底宽b|说明"),
+                           "|10|1.2|||"};
+
+        QTest::newRow("refused: an input missing from the header")
+            << "discharge" << QByteArray("b,h,m,n\n1,2,3,4\n")
+            << QStringList{QStringLiteral("refused: 表头中缺少这些列：底坡i")};
+        QTest::newRow("refused: an input named twice")
+            << "discharge" << QStringLiteral("b,底宽b,h,m,i,n\n").toUtf8()
+            << QStringList{QStringLiteral("refused: 表头中这些列出现了不止一次：底宽b")};
+        QTest::newRow("refused: UTF-16")
+            << "discharge"
+            << QByteArray(
+                   "\xFF\xFE"
+                   "b\0,\0",
+                   6)
+            << QStringList{QStringLiteral("refused: 输入是 UTF-16 文本；请另存为 UTF-8 或 "
+                                          "GB18030（GBK）编码的 CSV 文件")};
+        QTest::newRow("refused: a quote never closed")
+            << "discharge" << QByteArray("b,h,m,i,n\n\"2,1,1,0.001,0.025\n")
+            << QStringList{"名称|底宽b|水深h|边坡系数m|底坡i|糙率n|流量Q|流速v|说明",
+                           QStringLiteral("refused: 第 2 行的引号没有结束")};
+        // A whole piece of UTF-8 first, then a GBK row: the decision is not taken back.
+        QByteArray mixed = QStringLiteral("名称,b,h,m,i,n\n").toUtf8();
+        for (int k = 0; k < 20000; ++k)
+            mixed += QStringLiteral("渠,2,1,1,0.001,0.025\n").toUtf8();
+        mixed += gb18030(QStringLiteral("渠,2,1,1,0.001,0.025\n"));
+        QTest::newRow("refused: GBK after the first piece decided UTF-8")
+            << "discharge" << mixed
+            << QStringList{QStringLiteral("refused: 第 20002 行不是 UTF-8 文本，而文件的前面是 "
+                                          "UTF-8；请用同一种编码保存整个文件")};
+    }
+
+    void csv() {
+        QFETCH(QString, calculation);
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, rows);
+        const CalculatorTable* table = calculationNamed(calculation.toStdString());
+        QVERIFY(table != nullptr);
+        QStringList got = batchRows(*table, file);
+        // Of a long file only its verdict matters.
+        if (rows.size() == 1 && got.size() > 1) got = QStringList{got.last()};
+        QCOMPARE(got, rows);
+    }
+
+    void pastedTable_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("two rows, a last line break") << "a\t1\nb\t2\n" << QStringList{"a|1", "b|2"};
+        QTest::newRow("one column with commas") << "1,000\n2,5" << QStringList{"1,000", "2,5"};
+        QTest::newRow("CRLF and an empty cell") << "a\t\t3\r\n" << QStringList{"a||3"};
+        QTest::newRow("a cell quoted for its line break") << "\"x\ny\"\t1\n"
+                                                          << QStringList{"x\ny|1"};
+    }
+
+    void pastedTable() {
+        QFETCH(QString, text);
+        QFETCH(QStringList, rows);
+        QStringList got;
+        for (const auto& row : splitPastedTable(text.toStdString())) {
+            QStringList cells;
+            for (const std::string& c : row)
+                cells << QString::fromStdString(c);
+            got << cells.join('|');
+        }
+        QCOMPARE(got, rows);
+    }
+
+    // Ours written, openpyxl's read: each cell's value and whether it is a number or a text,
+    // as "n:2.763" or "s:0.781或6.999", row by row.
+    void xlsxWritten_data() {
+        QTest::addColumn<QStringList>("cells");  // "n:" or "s:" then the text; "|" between
+        QTest::addColumn<QString>("seen");       // openpyxl's reading, the same way
+        QTest::newRow("header and numbers")
+            << QStringList{QStringLiteral("s:名称|s:流量Q|s:说明"), "s:K0+100|n:2.763|s:"}
+            << QStringLiteral("s:名称|s:流量Q|s:说明\ns:K0+100|n:2.763|-");
+        QTest::newRow("candidates and 无解 stay texts")
+            << QStringList{QStringLiteral("s:0.781或6.999|s:无解|n:-3E-06|n:1.5E+20")}
+            << QStringLiteral("s:0.781或6.999|s:无解|n:-3e-06|n:1.5e+20");
+        QTest::newRow("a number as typed that is not one stays text")
+            << QStringList{QStringLiteral("n: 1|n:１．５|n:1,000|n:.5")}
+            << QStringLiteral("s: 1|s:１．５|s:1,000|n:0.5");
+        QTest::newRow("markup characters and a line break")
+            << QStringList{"s:a<b & \"c\"\nd|s:x"} << "s:a<b & \"c\"\nd|s:x";
+    }
+
+    void xlsxWritten() {
+        QFETCH(QStringList, cells);
+        QFETCH(QString, seen);
+        XlsxSheet sheet;
+        for (const QString& row : cells) {
+            sheet.emplace_back();
+            for (const QString& cell : row.split('|'))
+                sheet.back().push_back({cell.mid(2).toStdString(), cell.startsWith("n:")});
+        }
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("批量.xlsx"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        const std::string bytes = writeXlsx(sheet, "水深h计算");
+        file.write(bytes.data(), qsizetype(bytes.size()));
+        file.close();
+        const QByteArray read = python(QStringLiteral(R"(
+import sys, openpyxl
+book = openpyxl.load_workbook(sys.argv[1])
+assert book.sheetnames == ['水深h计算'], book.sheetnames
+def show(v):
+    if v is None: return '-'
+    if isinstance(v, (int, float)): return 'n:' + repr(v).replace('e-0', 'e-0')
+    return 's:' + v
+print('\n'.join('|'.join(show(c.value) for c in row) for row in book.active.iter_rows()), end='')
+)"),
+                                       path);
+        QCOMPARE(QString::fromUtf8(read), seen);
+        // And ours reads ours back: every text as it was, every number the same double.
+        const auto back = readXlsx(bytes);
+        QVERIFY(back.has_value());
+        QCOMPARE(back->size(), sheet.size());
+        for (std::size_t r = 0; r < sheet.size(); ++r) {
+            for (std::size_t c = 0; c < sheet[r].size(); ++c) {
+                const XlsxCell& cell = sheet[r][c];
+                const QString again =
+                    QString::fromStdString(c < (*back)[r].size() ? (*back)[r][c] : std::string());
+                const QString wrote = QString::fromStdString(cell.text);
+                if (cell.number && isXlsxNumber(cell.text)) {
+                    QCOMPARE(std::bit_cast<quint64>(again.toDouble()),
+                             std::bit_cast<quint64>(wrote.toDouble()));
+                } else {
+                    QCOMPARE(again, wrote);
+                }
+            }
+        }
+    }
+
+    // openpyxl's written (shared strings, numbers as Python writes them, gaps, a second sheet),
+    // ours read.
+    void xlsxRead_data() {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("header, numbers, a gap, a second sheet")
+            << QStringLiteral(R"(
+ws = book.active
+ws.append(['名称', 'Q', 'b', 'm', 'i', 'n'])
+ws.append(['渠段1', 10, 5, 1.5, 0.0005, 0.025])
+ws['A4'] = '渠段3'
+ws['F4'] = 1e-05
+book.create_sheet('其他')['A1'] = 'not this one'
+)")
+            << QStringList{QStringLiteral("名称|Q|b|m|i|n"),
+                           QStringLiteral("渠段1|10|5|1.5|0.0005|0.025"), "",
+                           QStringLiteral("渠段3|||||0.00001")};
+        QTest::newRow("rich text and a formula's value") << QStringLiteral(R"(
+ws = book.active
+ws['A1'] = 'a & <b>'
+ws['B1'] = True
+ws['C1'] = '=1+1'
+)") << QStringList{"a & <b>|TRUE|"};
+    }
+
+    void xlsxRead() {
+        QFETCH(QString, script);
+        QFETCH(QStringList, rows);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("theirs.xlsx"));
+        QCOMPARE(python("import sys, openpyxl\nbook = openpyxl.Workbook()\n" + script +
+                            "\nbook.save(sys.argv[1])\n",
+                        path),
+                 QByteArray());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const auto sheet = readXlsx(file.readAll().toStdString());
+        QVERIFY(sheet.has_value());
+        QStringList got;
+        for (const auto& row : *sheet) {
+            QStringList line;
+            for (const std::string& c : row)
+                line << QString::fromStdString(c);
+            got << line.join('|');
+        }
+        QCOMPARE(got, rows);
+        QVERIFY(!readXlsx("PK not really").has_value());
+    }
+};
+
+QTEST_GUILESS_MAIN(FormatsTest)
+#include "test_formats.moc"

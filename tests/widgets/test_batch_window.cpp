@@ -1,0 +1,202 @@
+// The batch window of every calculator window, on the offscreen platform: opened from the
+// window's menu and by its shortcut; twenty reaches pasted from a spreadsheet, one of them
+// failing, computed row for row as runPress computes them; a paste at a cell; 取消 in the
+// middle of a long batch keeps the rows computed so far and leaves the rest untouched.
+
+#include <QApplication>
+#include <QMenu>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+
+#include "calculators/batch.h"
+#include "calculators/catalogue.h"
+#include "calculators/explain.h"
+#include "shell/application.h"
+#include "shell/batch_window.h"
+#include "shell/calculator_window.h"
+
+using namespace lintavo;
+
+Q_DECLARE_METATYPE(const lintavo::CalculatorTable*)
+
+namespace {
+
+QString qs(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// The entries of the menu a right-click on the window's background brings up.
+QStringList backgroundMenu(CalculatorWindow& w) {
+    QStringList entries;
+    QTimer::singleShot(0, &w, [&entries] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (menu == nullptr) return;
+        for (const QAction* a : menu->actions())
+            entries << a->text() + QLatin1Char('\t') + a->shortcut().toString();
+        menu->close();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2), w.mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(&w, &event);
+    QApplication::processEvents();
+    return entries;
+}
+
+// Twenty reaches with the inputs of an ordinary channel, varied; the eighth has no number
+// where its second input belongs.
+std::vector<std::vector<std::string>> twentyReaches(const CalculatorTable& table) {
+    const std::vector<std::string> base =
+        calculationAlias(table) == "bottom-slope"
+            ? std::vector<std::string>{"5", "2", "1", "1", "0.025"}
+        : calculationAlias(table) == "section"
+            ? std::vector<std::string>{"10", "1", "1", "0.001", "0.025"}
+            : std::vector<std::string>{"5", "2", "1", "0.001", "0.025"};
+    std::vector<std::vector<std::string>> rows;
+    for (int k = 0; k < 20; ++k) {
+        std::vector<std::string> row = base;
+        row[0] += "." + std::to_string(k);
+        if (k == 7) row[1] = "二";
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+}  // namespace
+
+class BatchWindowTest : public QObject {
+    Q_OBJECT
+
+  private Q_SLOTS:
+    void initTestCase() { prepareApplication(*qApp); }
+
+    void initTestCase_data() {
+        QTest::addColumn<const CalculatorTable*>("table");
+        for (const CalculatorTable& table : calculations())
+            QTest::newRow(table.window.name.data()) << &table;
+    }
+
+    void opensFromTheMenuAndTheShortcut() {
+        QFETCH_GLOBAL(const CalculatorTable*, table);
+        CalculatorWindow w(*table);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(w.batchWindow() == nullptr);
+        const QStringList menu = backgroundMenu(w);
+        QVERIFY2(menu.contains(QStringLiteral("批量计算…\tCtrl+B")),
+                 qPrintable(menu.join(QLatin1Char('|'))));
+        QCOMPARE(menu.last().section(QLatin1Char('\t'), 0, 0), QStringLiteral("计算书…"));
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::keyClick(&w, Qt::Key_B, Qt::ControlModifier);
+        QVERIFY(w.batchWindow() != nullptr && w.batchWindow()->isVisible());
+        QStringList header;
+        for (int c = 0; c < w.batchWindow()->grid()->columnCount(); ++c)
+            header << w.batchWindow()->grid()->horizontalHeaderItem(c)->text();
+        QStringList columns;
+        for (const std::string& c : batchColumns(*table))
+            columns << qs(c);
+        QCOMPARE(header, columns);
+        // Hidden with its calculator window.
+        w.hide();
+        QVERIFY(!w.batchWindow()->isVisible());
+    }
+
+    // Pasted with the window's labels as a header; each row's texts are the press's.
+    void pastedReachesComputeAsThePress() {
+        QFETCH_GLOBAL(const CalculatorTable*, table);
+        CalculatorWindow w(*table);
+        w.openBatch();
+        BatchWindow& batch = *w.batchWindow();
+        const auto columns = batchColumns(*table);
+        const auto inputs = rowsWith(table->window, Role::Input).size();
+        QString paste = QStringLiteral("名称");
+        for (std::size_t k = 0; k < inputs; ++k)
+            paste += QLatin1Char('\t') + qs(columns[1 + k]);
+        paste += QLatin1Char('\n');
+        const auto reaches = twentyReaches(*table);
+        for (std::size_t r = 0; r < reaches.size(); ++r) {
+            paste += QStringLiteral("渠段%1").arg(r + 1);
+            for (const std::string& s : reaches[r])
+                paste += QLatin1Char('\t') + qs(s);
+            paste += QStringLiteral("\r\n");
+        }
+        QCOMPARE(batch.pasteText(paste), QString());
+        const BatchWindow::Outcome outcome = batch.compute();
+        QCOMPARE(outcome.computed, 20);
+        QTableWidget* grid = batch.grid();
+        QCOMPARE(grid->rowCount(), 20);
+        int failed = 0;
+        for (int r = 0; r < 20; ++r) {
+            Record record;
+            const auto texts = runPress(table->press, reaches[std::size_t(r)], record);
+            QStringList expected{QStringLiteral("渠段%1").arg(r + 1)};
+            for (const std::string& s : reaches[std::size_t(r)])
+                expected << qs(s);
+            for (std::size_t k = 0; k + inputs + 2 < columns.size(); ++k)
+                expected << (texts ? qs((*texts)[k]) : QString());
+            expected << (texts ? QString() : qs(explainFailure(*table, record).sentence));
+            if (!texts) ++failed;
+            QStringList found;
+            for (int c = 0; c < grid->columnCount(); ++c)
+                found << grid->item(r, c)->text();
+            QCOMPARE(found, expected);
+        }
+        QVERIFY(failed >= 1);
+        QCOMPARE(outcome.failed, failed);
+        // Copied for a spreadsheet: the header and twenty lines, tab-separated.
+        const QStringList lines =
+            batch.tableText().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 21);
+        QStringList header;
+        for (const std::string& c : columns)
+            header << qs(c);
+        QCOMPARE(lines.front(), header.join(QLatin1Char('\t')));
+    }
+
+    // A paste without a header fills from the current cell, passing over results and 说明,
+    // with the field's rule for line breaks.
+    void pasteAtACell() {
+        QFETCH_GLOBAL(const CalculatorTable*, table);
+        CalculatorWindow w(*table);
+        w.openBatch();
+        BatchWindow& batch = *w.batchWindow();
+        batch.grid()->setCurrentCell(3, 1);
+        QCOMPARE(batch.pasteText(QStringLiteral("\"1\n\"\t２\t3\t4\t5\n")), QString());
+        QStringList found;
+        for (int c = 0; c < 6; ++c)
+            found << batch.grid()->item(3, c)->text();
+        QCOMPARE(found,
+                 (QStringList{QString(), QStringLiteral("1"), QStringLiteral("２"),
+                              QStringLiteral("3"), QStringLiteral("4"), QStringLiteral("5")}));
+    }
+
+    // 取消 between rows: what was computed stays, the rest is untouched.
+    void cancelKeepsWhatWasComputed() {
+        QFETCH_GLOBAL(const CalculatorTable*, table);
+        CalculatorWindow w(*table);
+        w.openBatch();
+        BatchWindow& batch = *w.batchWindow();
+        QString paste;
+        for (int r = 0; r < 5000; ++r)
+            paste += QStringLiteral("r\t5\t2\t1\t0.001\t0.025\n");
+        QCOMPARE(batch.pasteText(paste), QString());
+        connect(&batch, &BatchWindow::progressed, &batch, [&batch](int done, int) {
+            if (done >= 1000) batch.cancel();
+        });
+        const BatchWindow::Outcome outcome = batch.compute();
+        QVERIFY(outcome.cancelled);
+        QVERIFY(outcome.computed >= 1000 && outcome.computed < 5000);
+        const int note = batch.grid()->columnCount() - 1;
+        const int result = note - 1;
+        const auto written = [&](int r) {
+            return !batch.grid()->item(r, result)->text().isEmpty() ||
+                   !batch.grid()->item(r, note)->text().isEmpty();
+        };
+        QVERIFY(written(outcome.computed - 1));
+        QVERIFY(!written(outcome.computed));
+        QVERIFY(!batch.computing());
+    }
+};
+
+QTEST_MAIN(BatchWindowTest)
+#include "test_batch_window.moc"
