@@ -3,8 +3,10 @@
 #include <QByteArray>
 #include <QString>
 #include <QXmlStreamWriter>
+#include <algorithm>
 #include <cmath>
 #include <string_view>
+#include <variant>
 
 #include "formats/omml.h"
 #include "formats/zip.h"
@@ -87,10 +89,64 @@ std::string withUnit(const std::string& value, const std::string& unit) {
     return value + " " + unit;
 }
 
+// How wide a text sets, in half-em: a Chinese character is twice a Latin letter or digit.
+std::size_t setWidth(const std::string& text) {
+    std::size_t width = 0;
+    for (std::size_t k = 0; k < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[k]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xe0 ? 2 : lead < 0xf0 ? 3 : 4;
+        // Three-byte sequences from U+2E80 on are the CJK blocks and their punctuation.
+        const bool wide =
+            length >= 3 && (lead > 0xe2 || (lead == 0xe2 && k + 1 < text.size() &&
+                                            static_cast<unsigned char>(text[k + 1]) >= 0xba));
+        width += wide ? 2U : 1U;
+        k += length;
+    }
+    return width;
+}
+
+// The columns' widths, in percent of the text's, for texts `units` half-em wide set at
+// `halfPoints`: each column as wide as its widest text where they all fit, the widest ones
+// narrowed alike where they do not, so that their texts wrap and the figures beside them stay
+// on one line. A half-em is taken as 0.65 em, a figure's width in the wider serif faces a
+// word processor may put in place of Times New Roman.
+std::vector<double> columnPercents(const std::vector<std::size_t>& units, int halfPoints) {
+    std::vector<double> natural;
+    double sum = 0;
+    for (const std::size_t u : units) {
+        // 20 twips a point; the cell's margins and rules beside the text.
+        natural.push_back(static_cast<double>(std::max<std::size_t>(u, 2)) * halfPoints * 0.65 *
+                              10.0 +
+                          2 * 85 + 20);
+        sum += natural.back();
+    }
+    double cap = sum;
+    if (sum > textWidth) {
+        // The width all the columns wider than it are narrowed to, so that they fill the text.
+        std::vector<double> sorted = natural;
+        std::sort(sorted.begin(), sorted.end());
+        double below = 0;
+        for (std::size_t k = 0; k < sorted.size(); ++k) {
+            const double level = (textWidth - below) / static_cast<double>(sorted.size() - k);
+            if (level <= sorted[k]) {
+                cap = level;
+                break;
+            }
+            below += sorted[k];
+        }
+        sum = textWidth;
+    }
+    std::vector<double> percents;
+    for (const double n : natural)
+        percents.push_back(100.0 * std::min(n, cap) / sum);
+    return percents;
+}
+
 class DocumentWriter {
   public:
-    DocumentWriter(const CalculationReport& report, const std::vector<ChannelPictures>& pictures)
-        : report_(report), pictures_(pictures) {}
+    DocumentWriter(const CalculationReport& report, const std::vector<ChannelPictures>& pictures,
+                   const std::optional<DocxPicture>& schemes)
+        : report_(report), pictures_(pictures), schemes_(schemes) {}
 
     std::vector<Image> images;
 
@@ -115,6 +171,8 @@ class DocumentWriter {
         } else {
             results();
             hydraulics();
+            for (const ReportSection& section : report_.sections)
+                writeSection(section);
         }
         sectionProperties();
         x_.end().end();
@@ -124,8 +182,15 @@ class DocumentWriter {
   private:
     void run(const std::string& text, bool alert = false) {
         x_.start("w:r");
-        if (alert) {
-            x_.start("w:rPr").empty("w:color", {{"w:val", "B00000"}}).end();
+        if (alert || halfPoints_ > 0) {
+            x_.start("w:rPr");
+            if (alert) x_.empty("w:color", {{"w:val", "B00000"}});
+            if (halfPoints_ > 0) {
+                const std::string size = std::to_string(halfPoints_);
+                x_.empty("w:sz", {{"w:val", size}});
+                x_.empty("w:szCs", {{"w:val", size}});
+            }
+            x_.end();
         }
         x_.start("w:t");
         if (!text.empty() && (text.front() == ' ' || text.back() == ' '))
@@ -293,6 +358,8 @@ class DocumentWriter {
         }
         for (const std::string& line : report_.bisection)
             paragraph("Normal", line);
+        if (!report_.steps.empty() && !report_.failed)
+            paragraph("Note", "注：" + report_.precisionNote);
     }
 
     void results() {
@@ -306,10 +373,13 @@ class DocumentWriter {
     void hydraulics() {
         paragraph("Heading1", "四、水力要素与流态");
         paragraph("Note", "按输入值和截取前的计算值，g = 9.81 m/s²，α = 1。");
-        if (report_.channels.empty()) paragraph("Normal", "没有水深和底宽都为正的断面。");
+        if (std::none_of(report_.channels.begin(), report_.channels.end(),
+                         [](const ReportChannel& c) { return c.exists; }))
+            paragraph("Normal", "没有水深和底宽都为正的断面。");
         for (std::size_t k = 0; k < report_.channels.size(); ++k) {
             const ReportChannel& channel = report_.channels[k];
             if (!channel.heading.empty()) paragraph("Heading2", channel.heading);
+            if (!channel.exists) continue;
             std::vector<std::vector<Cell>> rows;
             for (const ReportRow& r : channel.rows)
                 rows.push_back({{r.name}, {r.symbol}, {withUnit(r.value, r.unit)}, {r.note}});
@@ -325,6 +395,59 @@ class DocumentWriter {
             x_.end();
             paragraph("Caption", p.rating ? "左：断面图（按比例）　右：水位流量关系曲线 Q(h)"
                                           : "断面图（按比例）");
+        }
+    }
+
+    // A section beyond the calculation: its paragraphs and tables in order, a failing check's
+    // cell in red, and its drawing after its first table. A column of links (采用此方案) is an
+    // action of the book's window with nothing to do on paper, and is left out.
+    void writeSection(const ReportSection& section) {
+        paragraph("Heading1", section.title);
+        bool figureDue = section.figure == ReportFigure::Schemes && schemes_.has_value();
+        for (const ReportBlock& block : section.blocks) {
+            if (const auto* text = std::get_if<std::string>(&block)) {
+                paragraph("Normal", *text);
+                continue;
+            }
+            const auto& t = std::get<ReportTable>(block);
+            std::vector<std::size_t> kept;
+            for (std::size_t c = 0; c < t.header.size(); ++c) {
+                const bool action = !t.rows.empty() &&
+                                    std::all_of(t.rows.begin(), t.rows.end(), [c](const auto& row) {
+                                        return c < row.size() && !row[c].link.empty();
+                                    });
+                if (!action) kept.push_back(c);
+            }
+            std::vector<std::string> header;
+            std::vector<std::size_t> widths;
+            for (const std::size_t c : kept) {
+                header.push_back(t.header[c]);
+                // A heading may wrap onto a second line; a figure should not.
+                widths.push_back((setWidth(t.header[c]) + 1) / 2);
+            }
+            std::vector<std::vector<Cell>> rows;
+            for (const auto& row : t.rows) {
+                std::vector<Cell> cells;
+                for (std::size_t k = 0; k < kept.size(); ++k) {
+                    const ReportCell c = kept[k] < row.size() ? row[kept[k]] : ReportCell{};
+                    widths[k] = std::max(widths[k], setWidth(c.text));
+                    cells.push_back({c.text, c.alert});
+                }
+                rows.push_back(std::move(cells));
+            }
+            // Past eight columns of figures a smaller type keeps each figure on one line.
+            if (header.size() > 8) halfPoints_ = 17;
+            const std::vector<double> percents =
+                columnPercents(widths, halfPoints_ > 0 ? halfPoints_ : 21);
+            table(header, rows, percents);
+            halfPoints_ = 0;
+            if (figureDue) {
+                x_.start("w:p");
+                x_.start("w:pPr").empty("w:pStyle", {{"w:val", "Figure"}}).end();
+                picture(*schemes_, "断面方案");
+                x_.end();
+                figureDue = false;
+            }
         }
     }
 
@@ -384,6 +507,8 @@ class DocumentWriter {
 
     const CalculationReport& report_;
     const std::vector<ChannelPictures>& pictures_;
+    const std::optional<DocxPicture>& schemes_;
+    int halfPoints_ = 0;              // the type size of table text; 0: the style's
     std::vector<MathNode> formulas_;  // reserved: the cells point into it
     Xml x_;
 };
@@ -614,8 +739,9 @@ std::string app(const CalculationReport& report) {
 }  // namespace
 
 std::string reportDocx(const CalculationReport& report,
-                       const std::vector<ChannelPictures>& pictures) {
-    DocumentWriter writer(report, pictures);
+                       const std::vector<ChannelPictures>& pictures,
+                       const std::optional<DocxPicture>& schemes) {
+    DocumentWriter writer(report, pictures, schemes);
     const std::string document = writer.document();
 
     const std::string rel(relBase);

@@ -12,7 +12,7 @@
 // Part 2 (the package: content types and relationships), in a ZIP container
 // (formats/zip.h). The XML is written with Qt's QXmlStreamWriter.
 //
-//   std::string bytes = reportDocx(report, {{sectionPng, ratingPng}});
+//   std::string bytes = reportDocx(report, {{sectionPng, ratingPng}}, schemesPng);
 
 #include <optional>
 #include <string>
@@ -37,8 +37,9 @@ struct ChannelPictures {
 };
 
 // The .docx file's bytes. `pictures` goes with report.channels, one for each; missing ones
-// are left out.
+// are left out. `schemes` is the drawing of the section that shows ReportFigure::Schemes.
 std::string reportDocx(const CalculationReport& report,
-                       const std::vector<ChannelPictures>& pictures);
+                       const std::vector<ChannelPictures>& pictures,
+                       const std::optional<DocxPicture>& schemes = std::nullopt);
 
 }  // namespace lintavo

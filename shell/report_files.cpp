@@ -6,10 +6,12 @@
 #include <QPainter>
 #include <cmath>
 #include <functional>
+#include <optional>
 
 #include "formats/docx.h"
 #include "formats/dxf.h"
 #include "shell/report_figures.h"
+#include "shell/scheme_figure.h"
 
 namespace lintavo {
 
@@ -32,12 +34,20 @@ constexpr double pictureDpi = 360.0;
 // The book's drawings are 300 × 170 screen pixels; the same shape on paper.
 constexpr double pictureWidthMm = 80.0;
 constexpr double pictureHeightMm = pictureWidthMm * 170.0 / 300.0;
+// The schemes' drawing is 240 × 230.
+constexpr double schemesHeightMm = pictureWidthMm * 230.0 / 240.0;
 
-DocxPicture picture(const std::function<void(QPainter&, const QRectF&)>& draw) {
+// A design level the book draws: given, finite and positive.
+std::optional<double> level(double x) {
+    return std::isfinite(x) && x > 0 ? std::optional<double>(x) : std::nullopt;
+}
+
+DocxPicture picture(const std::function<void(QPainter&, const QRectF&)>& draw,
+                    double heightMm = pictureHeightMm) {
     const auto pixels = [](double mm) {
         return static_cast<int>(std::lround(mm / 25.4 * pictureDpi));
     };
-    QImage image(pixels(pictureWidthMm), pixels(pictureHeightMm), QImage::Format_RGB32);
+    QImage image(pixels(pictureWidthMm), pixels(heightMm), QImage::Format_RGB32);
     // The drawings size their lines and text by the device's resolution.
     image.setDotsPerMeterX(static_cast<int>(std::lround(pictureDpi / 0.0254)));
     image.setDotsPerMeterY(static_cast<int>(std::lround(pictureDpi / 0.0254)));
@@ -51,19 +61,25 @@ DocxPicture picture(const std::function<void(QPainter&, const QRectF&)>& draw) {
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "PNG");
-    return DocxPicture{png.toStdString(), pictureWidthMm, pictureHeightMm};
+    return DocxPicture{png.toStdString(), pictureWidthMm, heightMm};
 }
 
 }  // namespace
 
 bool exportReportDocx(const CalculationReport& report, const QString& file) {
     std::vector<ChannelPictures> pictures;
+    std::optional<DocxPicture> schemes;
     if (!report.failed) {
         for (const ReportChannel& channel : report.channels) {
-            const Channel c = channel.channel;
             ChannelPictures p;
-            p.section = picture([c](QPainter& painter, const QRectF& area) {
-                drawSection(painter, area, c.b, c.h, c.m);
+            if (!channel.exists) {
+                pictures.push_back(std::move(p));
+                continue;
+            }
+            const Channel c = channel.channel;
+            p.section = picture([c, &channel](QPainter& painter, const QRectF& area) {
+                drawSection(painter, area, c.b, c.h, c.m, channel.enlargedDepth,
+                            channel.bankHeight);
             });
             if (channel.complete) {
                 const std::vector<RatingPoint> curve = ratingCurve(c, 61);
@@ -73,8 +89,15 @@ bool exportReportDocx(const CalculationReport& report, const QString& file) {
             }
             pictures.push_back(std::move(p));
         }
+        if (report.schemes) {
+            schemes = picture(
+                [&report](QPainter& painter, const QRectF& area) {
+                    drawSchemes(painter, area, *report.schemes);
+                },
+                schemesHeightMm);
+        }
     }
-    return writeFile(file, reportDocx(report, pictures));
+    return writeFile(file, reportDocx(report, pictures, schemes));
 }
 
 std::vector<SectionOutline> sectionOutlines(const CalculationReport& report) {
@@ -87,6 +110,8 @@ std::vector<SectionOutline> sectionOutlines(const CalculationReport& report) {
         s.b = c.b;
         s.h = c.h;
         s.m = c.m;
+        s.enlargedDepth = level(channel.enlargedDepth);
+        s.bankHeight = level(channel.bankHeight);
         s.title = channel.heading;
         sections.push_back(std::move(s));
     }

@@ -14,14 +14,16 @@ namespace lintavo {
 
 // The sections the book draws, one for each of its channels that is a section (b ≥ 0,
 // h > 0, m ≥ 0, b + m·h > 0): the press's own, or every candidate of 断面尺寸 with its
-// heading as the title.
+// heading as the title; each with the design check's enlarged depth and bank height where
+// the check gives them.
 std::vector<SectionOutline> sectionOutlines(const CalculationReport& report);
 
 // Writes the book's sections side by side as DXF at 1:scale. False when the book has no
 // section or the file cannot be written.
 bool exportReportDrawing(const CalculationReport& report, const QString& file, int scale);
 
-// Writes the whole book as a Word document, its drawings as pictures at 360 dpi. False when
+// Writes the whole book as a Word document, its drawings (the sections, the rating curves and
+// the schemes) as pictures at 360 dpi. False when
 // the file cannot be written.
 bool exportReportDocx(const CalculationReport& report, const QString& file);
 

@@ -26,7 +26,7 @@ packages=(
     qt6-gtk-platformtheme gnome-themes-extra
     poppler-utils zlib1g-dev libz-mingw-w64-dev python3-openpyxl
     python3-ezdxf python3-docx libreoffice-writer-nogui libreoffice-math-nogui
-    g++-mingw-w64-x86-64-posix nsis qt6-translations-l10n xz-utils wine64
+    g++-mingw-w64-x86-64-posix nsis qt6-translations-l10n xz-utils unzip wine64
 )
 
 install_missing() {

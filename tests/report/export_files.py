@@ -1,13 +1,17 @@
 #!/usr/bin/python3
 """The calculation book's files, made through the driver from real presses and read by
 independent readers: the section drawing (export-drawing) by ezdxf, the Word document
-(export-report FILE.docx) by python-docx, by XPath on its XML and by LibreOffice, whose PDF
-of it must hold every value the book shows.
+(export-report FILE.docx) by python-docx, by XPath on its XML and by LibreOffice. The values
+the book shows are read from the book's own PDF of the same press (export-report FILE.pdf,
+through poppler's pdftohtml): every number of its text, outside its drawings, must be in the
+document and in LibreOffice's PDF of it, and every text it shows in red must be red there.
 
     export_files.py DRIVER
 """
+import html
 import json
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -20,38 +24,86 @@ import docx  # noqa: E402
 NS = {"w": "http://schemas.openxmlformats.org/wordprocessingml/2006/main",
       "m": "http://schemas.openxmlformats.org/officeDocument/2006/math"}
 
-# name | opener | compute button | inputs | the fields of b, h and m, or None for 断面尺寸
+# name | opener | compute button | inputs | the design check's settings ("" for the defaults)
 CASES = [
     ("discharge", "流量Q的计算", "计算1",
-     {"dkb": "2", "ssh": "1", "bpm": "1", "dpi": "0.001", "cln": "0.025"}),
+     {"dkb": "2", "ssh": "1", "bpm": "1", "dpi": "0.001", "cln": "0.025"}, ""),
     ("rectangle", "流量Q的计算", "计算1",
-     {"dkb": "1.25", "ssh": "0.8", "bpm": "0", "dpi": "0.001", "cln": "0.014"}),
+     {"dkb": "1.25", "ssh": "0.8", "bpm": "0", "dpi": "0.001", "cln": "0.014"}, ""),
     ("normal depth", "水深h的计算", "计算1",
-     {"llQ1": "2.763", "dkb1": "2", "bpm1": "1", "dpi1": "0.001", "cln1": "0.025"}),
+     {"llQ1": "2.763", "dkb1": "2", "bpm1": "1", "dpi1": "0.001", "cln1": "0.025"}, ""),
     ("two candidates", "渠道断面尺寸的计算", "计算4",
-     {"llQ4": "10", "lsv4": "1.2", "bpm4": "0.25", "dpi4": "0.001", "cln4": "0.025"}),
+     {"llQ4": "10", "lsv4": "1.2", "bpm4": "0.25", "dpi4": "0.001", "cln4": "0.025"}, ""),
+    # An earth canal whose scour and silt velocities are checked: red verdicts in both sections.
+    ("earth canal", "流量Q的计算", "计算1",
+     {"dkb": "2", "ssh": "1", "bpm": "1.5", "dpi": "0.0005", "cln": "0.0225"},
+     "bed=中壤土 silt=0.3 minimum=50"),
 ]
 
 FAILED = [("failed", "流量Q的计算", "计算1",
-           {"dkb": "0", "ssh": "0", "bpm": "1", "dpi": "0.001", "cln": "0.025"})]
+           {"dkb": "0", "ssh": "0", "bpm": "1", "dpi": "0.001", "cln": "0.025"}, "")]
+
+RED = "B00000"
 
 
-def run(driver, lines):
+def run(driver, work, lines):
+    # The design check's settings live in the driver's own settings folder, from their defaults.
+    env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(work, "config"))
     out = subprocess.run([driver], input="\n".join(lines) + "\n", capture_output=True,
-                         text=True, timeout=120)
+                         text=True, timeout=120, env=env)
     if out.returncode != 0:
         raise SystemExit(f"driver failed: {out.stdout}{out.stderr}")
     return out.stdout
 
 
+def press(opener, compute, inputs, design):
+    lines = ["design reset"] + ([f"design {design}"] if design else []) + [f"click {opener}"]
+    lines += [f"type {field} {text}" for field, text in inputs.items()]
+    return lines + [f"click {compute}", "report"]
+
+
 def sections_of(report):
-    """The sections the book of this press shows, from the driver's report line."""
+    """The sections the book of this press draws, with the design check's hb and H where it
+    gives them, from the driver's report line."""
     values = report["values"]
     m = float(values["m"])
-    if "candidates" in report:
-        return [{"b": float(c["b"]), "h": float(c["h"]), "m": m}
-                for c in report["candidates"] if float(c["b"]) >= 0]
-    return [{"b": float(values["b"]), "h": float(values["h"]), "m": m}]
+    channels = [c for c in report["candidates"] if float(c["b"]) >= 0] \
+        if "candidates" in report else [dict(values, design=report.get("design"))]
+    sections = []
+    for c in channels:
+        b, h, design = float(c["b"]), float(c["h"]), c.get("design") or {}
+        hb = float(design["hb"]) if "hb" in design else None
+        H = float(design["H"]) if "H" in design else 1.2 * max(h, hb or 0)
+        sections.append({"b": b, "h": h, "m": m, "hb": hb, "H": H})
+    return sections
+
+
+def book_text(pdf):
+    """The book's texts outside its drawings, as (text, red) pairs, from its PDF. The drawings
+    and the headings are set in the title's face, the text in others."""
+    out = subprocess.run(["pdftohtml", "-xml", "-i", "-stdout", pdf], capture_output=True,
+                         text=True, check=True).stdout
+    fonts = {f: (family, color.upper()) for f, family, color in re.findall(
+        r'<fontspec id="(\d+)" size="[^"]*" family="([^"]*)" color="#([0-9a-fA-F]+)"', out)}
+    texts = [(fonts[f], html.unescape(re.sub(r"<[^>]+>", "", t)))
+             for f, t in re.findall(r'<text [^>]*font="(\d+)"[^>]*>(.*?)</text>', out)]
+    title = texts[0][0][0]
+    return [(t, color == RED) for (family, color), t in texts
+            if family != title and not t.startswith("计算时间")]
+
+
+def docx_text(document):
+    """The document's text, a line for each paragraph, its equations' text included, and the
+    texts of its red runs."""
+    w, m = f"{{{NS['w']}}}", f"{{{NS['m']}}}"
+    lines, red = [], []
+    for p in document.element.body.iter(f"{w}p"):
+        lines.append("".join(t.text or "" for t in p.iter(f"{w}t", f"{m}t")))
+    for r in document.element.body.iter(f"{w}r"):
+        color = r.find("w:rPr/w:color", NS)
+        if color is not None and color.get(f"{w}val").upper() == RED:
+            red.append("".join(t.text or "" for t in r.iter(f"{w}t")))
+    return "\n".join(lines), "\n".join(red)
 
 
 def png_size(data):
@@ -59,15 +111,12 @@ def png_size(data):
     return int.from_bytes(data[16:20], "big"), int.from_bytes(data[20:24], "big")
 
 
-def check_docx(path, report, written):
-    """The differences between the Word document and what the book of `report` shows."""
+def check_docx(path, report, book):
+    """The differences between the Word document and the book of `report`, whose texts are
+    `book`; and the numbers the book shows."""
     problems = []
     document = docx.Document(path)
-    texts = [p.text for p in document.paragraphs]
-    for table in document.tables:
-        for row in table.rows:
-            texts += [cell.text for cell in row.cells]
-    text = "\n".join(texts)
+    text, red = docx_text(document)
     heads = {tuple(c.text for c in t.rows[0].cells) for t in document.tables}
     failed = report["outcome"] != "ok"
     wanted = [("名称", "符号", "输入值", "单位", "说明")]
@@ -77,15 +126,27 @@ def check_docx(path, report, written):
         wanted.append(("项目", "公式", "代入数值", "结果"))
     if not failed:
         wanted += [("名称", "计算值（截取前）", "结果（写入值）", "截取规则"), ("名称", "符号", "数值", "说明")]
+    shown = "\n".join(t for t, _ in book)
+    if "断面方案" in shown:
+        wanted.append(("水力最佳断面", "公式", "数值"))
+    if "设计校核" in shown:
+        wanted.append(("校核设置", "取值"))
     for head in wanted:
         if head not in heads:
             problems.append(f"no table headed {head}")
-    values = [v for v in report.get("values", {}).values() if isinstance(v, str)] + written
-    for c in report.get("candidates", []):
-        values += [v for k, v in c.items() if isinstance(v, str)]
+    for title in ("断面方案", "设计校核"):
+        if title in shown and title not in text:
+            problems.append(f"no {title}")
+    # 采用此方案 is the window's action, not the book's content.
+    if any(c.text == "采用此方案" for t in document.tables for r in t.rows for c in r.cells):
+        problems.append("a 采用此方案 cell")
+    values = sorted({n for t, _ in book for n in re.findall(r"[0-9]+(?:\.[0-9]+)?", t)})
     for value in values:
         if value not in text:
             problems.append(f"the document lacks the value {value}")
+    for t, alert in book:
+        if alert and t.strip() not in red:
+            problems.append(f"{t} is not red")
     if failed and "计算失败" not in text:
         problems.append("a failed press without 计算失败")
     # Every step with numbers substituted has its formula as an equation.
@@ -99,8 +160,11 @@ def check_docx(path, report, written):
         problems.append(f"{len(equations)} equations")
     # The drawings: a section for each channel, at 300 dpi or better.
     shapes = document.inline_shapes
-    if not failed and len(shapes) < max(1, len(report.get("candidates", [])) or 1):
-        problems.append(f"{len(shapes)} pictures")
+    drawn = len(report.get("candidates", [])) or 1
+    if "断面方案" in shown:
+        drawn += 1
+    if not failed and len(shapes) < drawn:
+        problems.append(f"{len(shapes)} pictures for {drawn} drawings")
     for shape in shapes:
         blip = shape._inline.graphic.graphicData.pic.blipFill.blip.embed
         width, _ = png_size(document.part.related_parts[blip].blob)
@@ -143,26 +207,27 @@ def main():
     driver = sys.argv[1]
     failures = []
     with tempfile.TemporaryDirectory() as work:
-        for name, opener, compute, inputs in CASES:
+        for name, opener, compute, inputs, design in CASES:
             for scale in (50, 200):
                 dxf = os.path.join(work, f"{name}-{scale}.dxf")
-                lines = [f"click {opener}"]
-                lines += [f"type {field} {text}" for field, text in inputs.items()]
-                lines += [f"click {compute}", "report",
-                          f"export-drawing {dxf}" + ("" if scale == 50 else f" 1:{scale}")]
-                report = json.loads(run(driver, lines).splitlines()[0])
-                sections = [dict(s, hb=None, H=1.2 * s["h"]) for s in sections_of(report)]
+                lines = press(opener, compute, inputs, design)
+                lines += [f"export-drawing {dxf}" + ("" if scale == 50 else f" 1:{scale}")]
+                report = json.loads(run(driver, work, lines).splitlines()[0])
+                sections = sections_of(report)
+                if design and any(s["hb"] is None for s in sections):
+                    failures.append(f"{name}: the design check gives no enlarged depth")
                 for problem in check_dxf.check(dxf, {"scale": scale, "sections": sections}):
                     failures.append(f"{name} at 1:{scale}: {problem}")
         documents = {}
-        for name, opener, compute, inputs in CASES + FAILED:
+        for name, opener, compute, inputs, design in CASES + FAILED:
             path = os.path.join(work, name.replace(" ", "-") + ".docx")
-            lines = [f"click {opener}"]
-            lines += [f"type {field} {text}" for field, text in inputs.items()]
-            lines += [f"click {compute}", "report", f"export-report {path}"]
-            out = [l for l in run(driver, lines).splitlines() if not l.startswith("failure")]
+            pdf = os.path.join(work, name.replace(" ", "-") + "-book.pdf")
+            lines = press(opener, compute, inputs, design)
+            lines += [f"export-report {pdf}", f"export-report {path}"]
+            out = [l for l in run(driver, work, lines).splitlines()
+                   if not l.startswith("failure")]
             report = json.loads(out[0])
-            problems, values = check_docx(path, report, [])
+            problems, values = check_docx(path, report, book_text(pdf))
             failures += [f"{name}.docx: {p}" for p in problems]
             documents[path] = (name, values)
         if shutil.which("soffice"):
@@ -171,7 +236,8 @@ def main():
                 if text is None:
                     failures.append(f"{name}.docx: LibreOffice did not convert it")
                     continue
-                flat = " ".join(text.split())
+                # A number the page's width breaks is still the number.
+                flat = "".join(text.split())
                 for value in values:
                     if value not in flat:
                         failures.append(f"{name}.docx: LibreOffice's PDF lacks {value}")

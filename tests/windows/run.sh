@@ -3,7 +3,8 @@
 #   1. the computing code's unit tests;
 #   2. the number model's answers to a fixed sample, which must be the Linux build's;
 #   3. every scenario script through lintavo-driver.exe, against its .expected file;
-#   4. the installer, installed silently: its files and Start-menu entry appear, the
+#   4. export-drawing and export-report FILE.docx, whose files must be the Linux build's;
+#   5. the installer, installed silently: its files and Start-menu entry appear, the
 #      installed lintavo.exe starts to its main window on nothing but what was installed,
 #      and the silent uninstall leaves the drive as it found it.
 # Windows programs run with DISPLAY cleared in their own environment, as on Windows (Wine
@@ -108,6 +109,39 @@ scenario() {
 for script in "$source_dir"/tests/scenarios/*.lts; do
     scenario "$script" || fail "scenario $(basename "$script" .lts)"
 done
+
+step "The Word and CAD exports, the same as the Linux build's"
+# One press of an earth canal with its design check (red verdicts, hb and H): the DXF must be
+# the same bytes, and the .docx the same parts, its XML the same but for the time it was made
+# (the pictures are drawn with each system's fonts).
+exports() { # OUT_PREFIX
+    printf '%s\n' 'design reset' 'design bed=中壤土 silt=0.3 minimum=50' 'click 流量Q的计算' \
+        'type dkb 2' 'type ssh 1' 'type bpm 1.5' 'type dpi 0.0005' 'type cln 0.0225' \
+        'click 计算1' "export-drawing $1.dxf 1:100" "export-report $1.docx" 'design reset'
+}
+exports "$work/linux" >"$work/exports-linux.lts"
+exports "$(windows_path "$work/windows")" >"$work/exports-windows.lts"
+if ! XDG_CONFIG_HOME=$work/config QT_QPA_PLATFORM=offscreen \
+    "$linux_build/bin/lintavo-driver" "$work/exports-linux.lts" >/dev/null 2>&1 ||
+    ! run_windows "$driver $(windows_path "$work/exports-windows.lts")" >/dev/null 2>&1; then
+    fail "the exports: a driver failed"
+elif ! cmp "$work/linux.dxf" "$work/windows.dxf"; then
+    fail "the Windows build's DXF differs from the Linux build's"
+else
+    parts() { unzip -Z1 "$1" | sort; }
+    different=$(diff <(parts "$work/linux.docx") <(parts "$work/windows.docx") || true)
+    # unzip takes a name as a pattern: [Content_Types].xml needs its brackets escaped.
+    part() { unzip -p "$1" "$(sed 's/[][]/\\&/g' <<<"$2")" | sed -E 's/[0-9-]{10} [0-9:]{5}//'; }
+    for name in $(parts "$work/linux.docx" | grep -E '\.(xml|rels)$'); do
+        cmp -s <(part "$work/linux.docx" "$name") <(part "$work/windows.docx" "$name") ||
+            different+=" $name"
+    done
+    if [ -n "$different" ]; then
+        fail "the Windows build's .docx differs from the Linux build's: $different"
+    else
+        echo "exports: the same DXF ($(wc -c <"$work/linux.dxf") bytes) and .docx XML ($(parts "$work/linux.docx" | wc -l) parts)"
+    fi
+fi
 
 step "The installer"
 installer=$(ls "$build"/Lintavo-*-win64.exe 2>/dev/null | head -1)
