@@ -96,7 +96,7 @@ struct ReportResult {
 struct CalculationReport {
     std::string calculation;  // 流量Q计算
     std::string when;         // as passed in
-    std::string program;      // Lintavo 0.2.0
+    std::string program;      // Lintavo 0.3.0
     std::vector<ReportRow> known;
     std::vector<ReportStep> steps;
     std::vector<std::string> bisection;  // the residual, the bracket and its halvings
