@@ -11,19 +11,6 @@ namespace lintavo {
 
 namespace {
 
-struct Alias {
-    std::string_view window;  // the form's objectName
-    std::string_view alias;
-};
-
-constexpr std::array<Alias, 5> aliases{{
-    {"流量Q计算", "discharge"},
-    {"水深h计算", "normal-depth"},
-    {"计算渠道底宽b", "bottom-width"},
-    {"底坡i计算", "bottom-slope"},
-    {"断面尺寸", "section"},
-}};
-
 // What the windows and spreadsheets put around a word: ASCII blanks, the no-break and the
 // ideographic space, and a byte-order mark a file's first cell may keep.
 std::string_view trimmed(std::string_view s) {
@@ -106,10 +93,7 @@ const CalculatorTable* calculationNamed(std::string_view name) {
 }
 
 std::string_view calculationAlias(const CalculatorTable& table) {
-    for (const Alias& a : aliases) {
-        if (a.window == table.window.name) return a.alias;
-    }
-    return {};
+    return table.alias;
 }
 
 std::vector<std::string> batchColumns(const CalculatorTable& table) {

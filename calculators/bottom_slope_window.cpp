@@ -43,6 +43,7 @@ constinit const CalculatorTable bottomSlopeWindow{
     .steps     = bottomSlopeSteps,
     .describe  = describeOwnChannel,
     .example   = {"2.763", "2", "1", "1", "0.025"},
+    .alias     = "bottom-slope",
 };
 // clang-format on
 

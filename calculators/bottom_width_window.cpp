@@ -44,6 +44,7 @@ constinit const CalculatorTable bottomWidthWindow{
     .sought    = 'b',
     .describe  = describeOwnChannel,
     .example   = {"2.763", "1", "1", "0.001", "0.025"},
+    .alias     = "bottom-width",
 };
 // clang-format on
 

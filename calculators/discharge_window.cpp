@@ -46,6 +46,7 @@ constinit const CalculatorTable dischargeWindow{
     .steps     = dischargeSteps,
     .describe  = describeOwnChannel,
     .example   = {"2", "1", "1", "0.001", "0.025"},
+    .alias     = "discharge",
 };
 // clang-format on
 

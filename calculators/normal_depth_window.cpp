@@ -44,6 +44,7 @@ constinit const CalculatorTable normalDepthWindow{
     .sought    = 'h',
     .describe  = describeOwnChannel,
     .example   = {"2.763", "2", "1", "0.001", "0.025"},
+    .alias     = "normal-depth",
 };
 // clang-format on
 

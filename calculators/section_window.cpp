@@ -45,6 +45,7 @@ constinit const CalculatorTable sectionWindow{
     .steps     = sectionDimensionSteps,
     .describe  = describeSectionCandidates,
     .example   = {"10", "0.5", "1.5", "0.0004", "0.025"},
+    .alias     = "section",
 };
 // clang-format on
 

@@ -38,6 +38,7 @@ struct CalculatorTable {
     char sought = 0;                          // the unknown a bisection seeks; 0: no bisection
     Describe describe;                        // the channels a completed press describes
     std::array<std::string_view, 5> example;  // input texts in reading order
+    std::string_view alias;                   // its English name on a command line: "discharge"
 };
 
 // The rows of one kind of role, in their order: the inputs in reading order, the outputs in
