@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "calculators/numbers.h"
+#include "hydraulics/geometry.h"
 #include "hydraulics/portable_pow.h"
 
 namespace lintavo {
@@ -25,9 +26,10 @@ std::optional<double> readNumber(std::string_view s) {
 }
 
 FlowState stateAt(const Channel& c, double Q, double h) {
-    const double A = (c.b + c.m * h) * h;
-    const double P = c.b + 2 * h * std::sqrt(1 + c.m * c.m);
-    return {Q, h, A, P, A / P, c.b + 2 * c.m * h, Q / A};
+    const PlainSection section{c.b, c.m};
+    const double A = section.area(h);
+    const double P = section.wettedPerimeter(h);
+    return {Q, h, A, P, A / P, section.topWidth(h), Q / A};
 }
 
 Computed<FlowState> flowAt(const Channel& c, double Q) {
@@ -213,10 +215,7 @@ std::string_view unphysical(const Channel& c) {
 }
 
 double manningDischarge(const Channel& c, double h) {
-    const double A = (c.b + c.m * h) * h;
-    const double P = c.b + 2 * h * std::sqrt(1 + c.m * c.m);
-    const double R = A / P;
-    return A * portablePow(R, 2.0 / 3.0) * std::sqrt(c.i) / c.n;
+    return PlainSection{c.b, c.m}.manningDischarge(h, c.i, c.n);
 }
 
 Computed<double> designNormalDepth(double Q, const Channel& c) {

@@ -5,27 +5,22 @@
 
 #include "calculators/numbers.h"
 #include "calculators/summary.h"
+#include "hydraulics/geometry.h"
 #include "hydraulics/portable_pow.h"
 
 namespace lintavo {
 
 namespace {
 
-// √(1 + m²), without overflowing in m² (beyond 1e150 the 1 is far below the last bit).
-double slopeFactor(double m) {
-    return m > 1e150 ? m : std::sqrt(1.0 + m * m);
-}
-
 // (1/n)·A·R^(2/3)·√i for the section b, h.
 struct Flow {
     double A, P, R, Q;
 };
 
-Flow manning(double b, double h, double m, double s, double i, double n) {
-    const double A = (b + m * h) * h;
-    const double P = b + 2.0 * h * s;
-    const double R = A / P;
-    return {A, P, R, A * portablePow(R, 2.0 / 3.0) * std::sqrt(i) / n};
+Flow manning(double b, double h, double m, double i, double n) {
+    const PlainSection section{b, m};
+    return {section.area(h), section.wettedPerimeter(h), section.hydraulicRadius(h),
+            section.manningDischarge(h, i, n)};
 }
 
 bool allFinite(std::initializer_list<double> xs) {
@@ -69,15 +64,15 @@ Computed<Schemes> schemesOf(const Channel& channel, const VelocityLimits& limits
     s.m = m;
     s.i = i;
     s.n = n;
-    const double root = slopeFactor(m);
+    const double root = rootOfOnePlusSquare(m);
     // √(1 + m²) − m as a quotient: the difference loses every digit for a flat side slope.
     const double d = 1.0 / (root + m);
     BestSection& best = s.best;
     best.K = m + 2.0 * d;
     best.h0 = portablePow(2.0, 0.25) * portablePow(n * Q / (best.K * std::sqrt(i)), 0.375);
     best.b0 = 2.0 * d * best.h0;
-    best.A0 = (best.b0 + m * best.h0) * best.h0;
-    best.P0 = best.b0 + 2.0 * best.h0 * root;
+    best.A0 = PlainSection{best.b0, m}.area(best.h0);
+    best.P0 = PlainSection{best.b0, m}.wettedPerimeter(best.h0);
     best.R0 = best.A0 / best.P0;
     best.v0 = Q / best.A0;
     if (!allFinite({best.K, best.h0, best.b0, best.A0, best.P0, best.R0, best.v0}) ||
@@ -95,7 +90,7 @@ Computed<Schemes> schemesOf(const Channel& channel, const VelocityLimits& limits
         row.beta = (m * (alpha - eta2) + 2.0 * alpha * d) / eta2;
         row.h = row.eta * best.h0;
         row.b = row.beta * row.h;
-        const Flow flow = manning(row.b, row.h, m, root, i, n);
+        const Flow flow = manning(row.b, row.h, m, i, n);
         row.A = flow.A;
         row.P = flow.P;
         row.R = flow.R;
@@ -113,7 +108,7 @@ Computed<Schemes> schemesOf(const Channel& channel, const VelocityLimits& limits
 Computed<double> areaRatioOf(const Schemes& schemes, double b, double h) {
     if (!std::isfinite(b) || !std::isfinite(h)) return Computed<double>::absent("输入不是有限数");
     if (!(b >= 0) || !(h > 0)) return Computed<double>::absent("底宽 b < 0 或水深 h ≤ 0");
-    const double alpha = (b + schemes.m * h) * h / schemes.best.A0;
+    const double alpha = PlainSection{b, schemes.m}.area(h) / schemes.best.A0;
     if (!std::isfinite(alpha)) return Computed<double>::absent("数值溢出");
     return Computed<double>::of(alpha);
 }
