@@ -311,7 +311,7 @@ ScourLimit scouringVelocity(const Bed& bed, double h, double R, Density density,
             }
             return {v, v, 0,
                     "表 " + table.number + " " + bed.name + "取" + end + "，" + how +
-                        "；表中各栏已按水深给出，不再乘 R^α"};
+                        "（表中各栏已按水深给出，不再乘 R^α）"};
         }
         case StandardKind::Lining:
         case StandardKind::Roughness:
@@ -399,6 +399,9 @@ DesignCheck checkDesign(const Channel& c, const DesignSettings& s, const BedTabl
             out.Fbend = Amount::absent("未给定弯道半径");
         } else if (*s.bendRadius < 5 * top->B || top->v > 2) {
             out.Fbend = Amount::of(top->B * top->v * top->v / (2 * gravity * *s.bendRadius));
+            const std::string at = out.enlarged.exists() ? "b" : "d";
+            out.bendFormula = "B" + at + "·v" + at + "²/(2g·r) = " + num(top->B) + " × " +
+                              num(top->v) + "² / (2 × 9.81 × " + num(*s.bendRadius) + ")";
             if (out.H.exists()) out.H = Amount::of(out.H.value() + out.Fbend.value());
         } else {
             out.Fbend = Amount::absent("弯道半径不小于 5 倍水面宽且流速不大于 2 m/s，凹岸不加高");
@@ -502,27 +505,29 @@ DesignCheck checkDesign(const Channel& c, const DesignSettings& s, const BedTabl
     if (s.bendRadius) {
         const double r = *s.bendRadius;
         DesignRule bend = rule("bend-radius", "弯道半径", "6.2.5", "");
+        // The water surface width of the flow the bank is built for: the enlarged one.
+        const std::string B = out.enlarged.exists() ? "Bb" : "Bd";
         if (top == nullptr) {
             rules.push_back(unchecked(bend, std::string(out.enlarged.reason())));
         } else if (bed == nullptr) {
-            bend.rule = "土渠 r > 5·B；衬砌、石渠 r ≥ 2.5·B";
+            bend.rule = "土渠 r > 5·" + B + "；衬砌、石渠 r ≥ 2.5·" + B;
             rules.push_back(unchecked(bend, "未选择渠床材料，不知是土渠还是衬砌、石渠"));
         } else if (bed->earth()) {
             if (out.canalClass <= 4) {
-                bend.rule = "r > 5·B";
+                bend.rule = "r > 5·" + B;
                 const double least = 5 * top->B;
                 const bool met = r > least;
-                rules.push_back(judged(
-                    bend, met,
-                    "r = " + num(r) + " m" + (met ? " > " : " ≤ ") + "5·B = " + num(least) + " m"));
+                rules.push_back(judged(bend, met,
+                                       "r = " + num(r) + " m" + (met ? " > " : " ≤ ") + "5·" + B +
+                                           " = " + num(least) + " m"));
             }
         } else {
-            bend.rule = "r ≥ 2.5·B";
+            bend.rule = "r ≥ 2.5·" + B;
             const double least = 2.5 * top->B;
             const bool met = r >= least;
-            rules.push_back(judged(
-                bend, met,
-                "r = " + num(r) + " m" + (met ? " ≥ " : " < ") + "2.5·B = " + num(least) + " m"));
+            rules.push_back(judged(bend, met,
+                                   "r = " + num(r) + " m" + (met ? " ≥ " : " < ") + "2.5·" + B +
+                                       " = " + num(least) + " m"));
         }
     }
     return out;

@@ -102,6 +102,7 @@ struct DesignCheck {
     Computed<double> Fbend;        // the concave bank's rise in a bend
     Computed<ScourLimit> scourDesign, scourEnlarged;
     Computed<double> nonSilting;
+    std::string bendFormula;         // Fb′'s formula with its numbers, where it exists
     std::vector<std::string> notes;  // assumptions worth a reader's attention
     std::vector<DesignRule> rules;   // those that apply, in the driver's order
 };

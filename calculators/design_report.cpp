@@ -66,18 +66,18 @@ void addChannel(ReportSection& section, const DesignCheck& check, const std::str
                             " 级渠道" + std::string(check.Fb.reason()) + "。");
     }
     if (check.Fbend.exists()) {
-        blocks.emplace_back("弯道凹岸加高（6.4.8）：Fb′ = B·v²/(2g·r) = " +
+        blocks.emplace_back("弯道凹岸加高（6.4.8）：Fb′ = " + check.bendFormula + " = " +
                             num(check.Fbend.value()) + " m（g = 9.81 m/s²），已计入 H。");
     } else if (check.Fbend.reason() != "未给定弯道半径") {
         blocks.emplace_back("弯道凹岸加高（6.4.8）：" + std::string(check.Fbend.reason()) + "。");
     }
     if (check.scourDesign.exists()) {
         blocks.emplace_back("设计水深的允许不冲流速（6.3.11、附录 C）：" +
-                            check.scourDesign.value().how + " = " +
+                            check.scourDesign.value().how + "，得 " +
                             num(check.scourDesign.value().value) + " m/s。");
     }
     if (check.scourEnlarged.exists()) {
-        blocks.emplace_back("加大水深的允许不冲流速：" + check.scourEnlarged.value().how + " = " +
+        blocks.emplace_back("加大水深的允许不冲流速：" + check.scourEnlarged.value().how + "，得 " +
                             num(check.scourEnlarged.value().value) + " m/s。");
     }
     for (const std::string& note : check.notes)

@@ -348,6 +348,17 @@ CalculationReport buildReport(const CalculatorTable& table, const Record& record
         if (in.value) known[std::string(1, in.symbol)] = in.value->number();
         report.known.push_back(knownRow(in));
     }
+    // The fields after the one that stopped the reading, as typed: an empty one is named too.
+    for (std::size_t k = record.inputs.size(); k < record.typed.size(); ++k) {
+        const TypedInput& typed = record.typed[k];
+        ReportRow row{captionOf(typed.symbol), std::string(1, typed.symbol), typed.text,
+                      unitOf(typed.symbol), "未读取"};
+        if (trimmed(typed.text).empty()) {
+            row.value = "（空）";
+            row.note = "为空";
+        }
+        report.known.push_back(std::move(row));
+    }
 
     const auto formOf = [&table](std::string_view symbol) -> const StepForm* {
         for (const StepForm& f : table.steps) {
@@ -375,6 +386,8 @@ CalculationReport buildReport(const CalculatorTable& table, const Record& record
     if (record.failure) {
         report.failed = true;
         report.failureKind = failureKindText(record.failure->kind);
+        if (record.failure->input && isBlankText(record.inputs.at(*record.failure->input).text))
+            report.failureKind = "输入为空";
         const FailureCause cause = explainFailure(table, record);
         report.failure = cause.sentence;
         if (!cause.step.empty()) {

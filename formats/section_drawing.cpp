@@ -32,10 +32,12 @@ std::string shortest(double x) {
 }
 
 // Depths to the millimetre: 1 → "1.000".
+// A length in metres at the book's six significant digits: 2.24332, 0.5.
 std::string metres(double x) {
     char buffer[48];
-    std::snprintf(buffer, sizeof buffer, "%.3f", x);
-    return buffer;
+    const auto end =
+        std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::general, 6);
+    return {buffer, end.ptr};
 }
 
 struct Sheet {
@@ -55,19 +57,24 @@ struct Sheet {
 
     // A water line from wall to wall at depth y, ▽ standing on it a fifth of the way across
     // and the depth written beside it.
+    // A water line with ▽ on it at `across` of its length and its label beside the mark:
+    // above the line, or below it (inside the water) so that a second line just above
+    // cannot run through it.
     void water(const std::string& layer, double left, double right, double y,
-               const std::string& label) {
+               const std::string& label, double across, bool labelBelow) {
         line(layer, {left, y}, {right, y});
         const double a = markerSize * s;
-        const double x = left + (right - left) / 5.0;
+        const double x = left + (right - left) * across;
         const dxf::Point tip{x, y};
         const dxf::Point l{x - a / 2, y + a * std::numbers::sqrt3 / 2};
         const dxf::Point r{x + a / 2, l.y};
         line(layer, tip, l);
         line(layer, l, r);
         line(layer, r, tip);
-        text(layer, {r.x + 1.0 * s, y + (a * std::numbers::sqrt3 / 2 + labelHeight * s) / 2},
-             labelHeight, label, 0, dxf::Text::Align::Left);
+        const double baseline = labelBelow
+                                    ? y - (labelHeight + 1.0) * s
+                                    : y + (a * std::numbers::sqrt3 / 2 + labelHeight * s) / 2;
+        text(layer, {r.x + 1.0 * s, baseline}, labelHeight, label, 0, dxf::Text::Align::Left);
     }
 };
 
@@ -95,12 +102,15 @@ double drawOne(Sheet& sheet, const SectionOutline& section, double x0, int scale
     sheet.line(outline, toeRight, topRight);
     sheet.line(outline, topRight, {topRight.x + berm, H});
 
-    sheet.water(design, toeLeft.x - m * h, toeRight.x + m * h, h,
-                "设计水位 h = " + metres(section.h) + " m");
+    // The depth as the window shows it; the enlarged one, which no field shows, as the book
+    // writes it.
+    const std::string depth = section.depthText.empty() ? metres(section.h) : section.depthText;
+    sheet.water(design, toeLeft.x - m * h, toeRight.x + m * h, h, "设计水位 h = " + depth + " m",
+                0.2, section.enlargedDepth.has_value());
     if (section.enlargedDepth) {
         const double hb = *section.enlargedDepth * 1000.0;
         sheet.water(enlarged, toeLeft.x - m * hb, toeRight.x + m * hb, hb,
-                    "加大水位 hb = " + metres(*section.enlargedDepth) + " m");
+                    "加大水位 hb = " + metres(*section.enlargedDepth) + " m", 0.6, false);
     }
 
     // b under the bottom; h and then H left of the left bank's ground line.

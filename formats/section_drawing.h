@@ -21,7 +21,8 @@ struct SectionOutline {
     double m = 0;                         // side slope 1:m
     std::optional<double> enlargedDepth;  // hb at the enlarged flow, m
     std::optional<double> bankHeight;     // H, bottom to bank top, m
-    std::string title;  // "方案一：…" for a candidate; empty for the press's
+    std::string title;        // "方案一：…" for a candidate; empty for the press's
+    std::string depthText{};  // h as the window shows it ("1.786"); empty: written from h
 };
 
 // The scales a user picks from: 1:20 … 1:500.

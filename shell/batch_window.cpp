@@ -43,6 +43,7 @@ namespace {
 constexpr int rowsBetweenEvents = 64;
 
 const QColor resultInk(255, 0, 0);
+const QColor failedRowShade(255, 232, 232);
 
 bool isBlank(const std::string& s) {
     return s.find_first_not_of(" \t") == std::string::npos;
@@ -466,6 +467,9 @@ BatchWindow::Outcome BatchWindow::compute() {
         cell(r, note)->setText(qstr(row.note));
         cell(r, note)->setToolTip(qstr(row.note));
         cell(r, note)->setForeground(row.failed ? resultInk : palette().color(QPalette::Text));
+        // A failed row stands out from the computed ones at a glance, whatever its columns.
+        for (int column = 0; column <= note; ++column)
+            cell(r, column)->setBackground(row.failed ? failedRowShade : QBrush());
         ++outcome.computed;
         if (row.failed) ++outcome.failed;
         if ((done + 1) % rowsBetweenEvents == 0) {

@@ -10,6 +10,7 @@
 
 #include "formats/docx.h"
 #include "formats/dxf.h"
+#include "shell/qt_text.h"
 #include "shell/report_figures.h"
 #include "shell/scheme_figure.h"
 
@@ -77,14 +78,16 @@ bool exportReportDocx(const CalculationReport& report, const QString& file) {
                 continue;
             }
             const Channel c = channel.channel;
-            p.section = picture([c, &channel](QPainter& painter, const QRectF& area) {
-                drawSection(painter, area, c.b, c.h, c.m, channel.enlargedDepth,
-                            channel.bankHeight);
+            const ShownTexts shown{qstr(channel.widthText), qstr(channel.depthText),
+                                   qstr(channel.sideSlopeText), qstr(channel.dischargeText)};
+            p.section = picture([c, &channel, &shown](QPainter& painter, const QRectF& area) {
+                drawSection(painter, area, c.b, c.h, c.m, channel.enlargedDepth, channel.bankHeight,
+                            shown);
             });
             if (channel.complete) {
                 const std::vector<RatingPoint> curve = ratingCurve(c, 61);
-                p.rating = picture([&curve, c](QPainter& painter, const QRectF& area) {
-                    drawRatingCurve(painter, area, curve, c.h, c.Q);
+                p.rating = picture([&curve, c, &shown](QPainter& painter, const QRectF& area) {
+                    drawRatingCurve(painter, area, curve, c.h, c.Q, shown);
                 });
             }
             pictures.push_back(std::move(p));
@@ -113,6 +116,7 @@ std::vector<SectionOutline> sectionOutlines(const CalculationReport& report) {
         s.enlargedDepth = level(channel.enlargedDepth);
         s.bankHeight = level(channel.bankHeight);
         s.title = channel.heading;
+        s.depthText = channel.depthText;
         sections.push_back(std::move(s));
     }
     return sections;

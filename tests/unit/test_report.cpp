@@ -46,7 +46,9 @@ class ReportTest : public QObject {
         // Every empty field is named, in Chinese, and no kind is shown in English.
         QTest::newRow("discharge, empty fields")
             << 0 << Texts{"", " ", "1", "", "0.025"} << true
-            << QStringList{QStringLiteral("“底宽b”、“水深h”、“底坡i”为空")}
+            << QStringList{QStringLiteral("“底宽b”、“水深h”、“底坡i”为空"),
+                           QStringLiteral("  i = （空）（为空）"),
+                           QStringLiteral("m = 1（未读取）"), QStringLiteral("输入为空")}
             << QStringList{QStringLiteral("type-mismatch")};
         QTest::newRow("discharge, negative side slope in brackets")
             << 0 << Texts{"2", "1", "-0.5", "0.001", "0.025"} << false
