@@ -11,6 +11,7 @@
 #include "hydraulics/section.h"
 #include "tests/unit/bits.h"
 #include "tests/unit/press_checks.h"
+#include "tests/unit/reference_pow.h"
 
 using namespace lintavo;
 using namespace lintavo::testing;
@@ -26,7 +27,7 @@ std::string text(double x) {
 // by n are singles.
 double referenceResidual(float Q, float b, float m, float h, float i, float n, bool trialIsDepth,
                          bool atIntegerZero, double x) {
-    const double wall = std::sqrt(1.0 + std::pow(static_cast<double>(m), 2.0));
+    const double wall = std::sqrt(1.0 + referencePow(static_cast<double>(m), 2.0));
     const double exponent = 1.0 / 6.0 + 1.0 / 2.0;
     const double rootOfSlope = std::sqrt(static_cast<double>(i));
     double A = 0;
@@ -49,7 +50,7 @@ double referenceResidual(float Q, float b, float m, float h, float i, float n, b
         P = x + static_cast<double>(2.0F * h) * wall;
     }
     const double R = A / P;
-    return static_cast<double>(Q) - (areaOverN * std::pow(R, exponent)) * rootOfSlope;
+    return static_cast<double>(Q) - (areaOverN * referencePow(R, exponent)) * rootOfSlope;
 }
 
 // Returns the final midpoint, or NaN when hi never moved.

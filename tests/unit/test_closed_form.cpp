@@ -10,6 +10,7 @@
 #include "calculators/section_dimensions.h"
 #include "tests/unit/bits.h"
 #include "tests/unit/press_checks.h"
+#include "tests/unit/reference_pow.h"
 
 using namespace lintavo;
 using namespace lintavo::testing;
@@ -23,12 +24,12 @@ double referenceSlope(float Q, float b, float m, float h, float n) {
     const float A = (b + m * h) * h;
     const double P =
         static_cast<double>(b) +
-        static_cast<double>(2.0F * h) * std::sqrt(1.0 + std::pow(static_cast<double>(m), 2.0));
+        static_cast<double>(2.0F * h) * std::sqrt(1.0 + referencePow(static_cast<double>(m), 2.0));
     const double R = static_cast<double>(A) / P;
-    const double C = static_cast<double>(1.0F / n) * std::pow(R, 1.0 / 6.0);
-    const double C2 = std::pow(C, 2.0);
-    const double Q2 = std::pow(static_cast<double>(Q), 2.0);
-    const double A2 = std::pow(static_cast<double>(A), 2.0);
+    const double C = static_cast<double>(1.0F / n) * referencePow(R, 1.0 / 6.0);
+    const double C2 = referencePow(C, 2.0);
+    const double Q2 = referencePow(static_cast<double>(Q), 2.0);
+    const double A2 = referencePow(static_cast<double>(A), 2.0);
     return Q2 / ((C2 * A2) * R);
 }
 
@@ -39,11 +40,12 @@ struct ReferenceSection {
 ReferenceSection referenceSection(float Q, float v, float m, float i, float n) {
     const float A = Q / v;
     const float nv = n * v;
-    const double R = std::pow(static_cast<double>(nv) / std::pow(static_cast<double>(i), 0.5), 1.5);
+    const double R =
+        referencePow(static_cast<double>(nv) / referencePow(static_cast<double>(i), 0.5), 1.5);
     const double P = static_cast<double>(A) / R;
-    const double sw = std::sqrt(1.0 + std::pow(static_cast<double>(m), 2.0));
+    const double sw = std::sqrt(1.0 + referencePow(static_cast<double>(m), 2.0));
     const float fourA = 4.0F * A;
-    const double D = std::sqrt(std::pow(P, 2.0) +
+    const double D = std::sqrt(referencePow(P, 2.0) +
                                static_cast<double>(fourA) * (static_cast<double>(m) - 2.0 * sw));
     const double divisor = 2.0 * (static_cast<double>(m) - 2.0 * sw);
     const double h1 = (D - P) / divisor;

@@ -10,8 +10,10 @@
 #include "calculators/discharge.h"
 #include "tests/unit/bits.h"
 #include "tests/unit/press_checks.h"
+#include "tests/unit/reference_pow.h"
 
 using lintavo::testing::bits;
+using lintavo::testing::referencePow;
 using namespace lintavo;
 
 namespace {
@@ -27,12 +29,12 @@ Reference referenceDischarge(float b, float h, float m, float i, float n) {
     const float mh = m * h;
     const float sum = b + mh;
     const float A = sum * h;
-    const double root = std::sqrt(1.0 + std::pow(static_cast<double>(m), 2.0));
+    const double root = std::sqrt(1.0 + referencePow(static_cast<double>(m), 2.0));
     const float twoH = 2.0F * h;
     const double P = static_cast<double>(b) + static_cast<double>(twoH) * root;
     const double R = static_cast<double>(A) / P;
     const float reciprocal = 1.0F / n;
-    const double C = static_cast<double>(reciprocal) * std::pow(R, 1.0 / 6.0);
+    const double C = static_cast<double>(reciprocal) * referencePow(R, 1.0 / 6.0);
     const double Q = (static_cast<double>(A) * C) * std::sqrt(R * static_cast<double>(i));
     return {Q, static_cast<float>(Q / static_cast<double>(A))};
 }
