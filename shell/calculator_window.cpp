@@ -81,7 +81,7 @@ void CalculatorWindow::offerDesign() {
         const StandardKind kind = roughness ? StandardKind::Roughness : StandardKind::SideSlope;
         auto* reference = new QAction(QStringLiteral("参考表…"), f);
         connect(reference, &QAction::triggered, f, [f, kind] { openReference(kind, f); });
-        f->addMenuEntry(reference);
+        f->prependMenuEntry(reference);
     }
 }
 

@@ -148,6 +148,10 @@ void NumberField::addMenuEntry(QAction* action) {
     menuEntries_.append(action);
 }
 
+void NumberField::prependMenuEntry(QAction* action) {
+    menuEntries_.prepend(action);
+}
+
 void NumberField::mouseDoubleClickEvent(QMouseEvent* event) {
     QLineEdit::mouseDoubleClickEvent(event);
     if (event->button() != Qt::LeftButton) return;

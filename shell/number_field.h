@@ -32,6 +32,8 @@ class NumberField : public QLineEdit {
 
     // An entry its window adds at the end of the field's own context menu, after a separator.
     void addMenuEntry(QAction* action);
+    // An entry before those added so far: the book stays the menu's last.
+    void prependMenuEntry(QAction* action);
 
     // A line the tooltip always ends with, below the whole text when that does not fit.
     void setHint(const QString& hint);
