@@ -378,7 +378,7 @@ DesignCheck checkDesign(const Channel& c, const DesignSettings& s, const BedTabl
         constexpr std::string_view rotational = "轮灌渠道只按设计流量计算";
         out.p = Amount::absent(rotational);
         out.enlarged = out.minimum = Computed<FlowState>::absent(rotational);
-        out.notes.push_back("轮灌渠道按设计流量计算（6.3.1），超高按设计水深");
+        out.notes.emplace_back("轮灌渠道按设计流量计算（6.3.1），超高按设计水深");
     }
 
     // Freeboard, bank height and the bend.

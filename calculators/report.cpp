@@ -214,9 +214,9 @@ ReportRow knownRow(const RecordedInput& in) {
 // not be evaluated at all.
 void describeBisection(CalculationReport& report, const Record& record, char sought) {
     const std::string xs(1, sought);
-    report.bisection.push_back("f(" + xs + ") = Q − (1/n)·A·R^(2/3)·√i，A、R 按 " + xs +
-                               " 计算；求 f(" + xs + ") = 0 的根");
-    report.bisection.push_back(
+    report.bisection.emplace_back("f(" + xs + ") = Q − (1/n)·A·R^(2/3)·√i，A、R 按 " + xs +
+                                  " 计算；求 f(" + xs + ") = 0 的根");
+    report.bisection.emplace_back(
         "初始区间 [0, 10] m，每次取中点，f(下端)·f(中点) > 0 时移下端，否则移上端");
     if (!record.bisection) {
         report.bisection.push_back("在区间端点计算 f(" + xs + ") 时失败，对分未能进行");
@@ -310,6 +310,7 @@ ReportSection schemesSection(const PressSummary& summary, const Schemes& s) {
                                        n6(row.Q)};
         if (checked) texts.emplace_back(velocityVerdictName(row.verdict));
         std::vector<ReportCell> cells;
+        cells.reserve(texts.size() + 1);
         for (std::string& text : texts)
             cells.push_back({std::move(text), row.verdict == VelocityVerdict::NotMet, {}});
         cells.push_back(

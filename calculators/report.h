@@ -44,7 +44,7 @@ struct ReportStep {
 // The hydraulics of one channel: A P R C v B Fr, the regime, hc, ik and the comparisons.
 struct ReportChannel {
     std::string heading;  // "" for the press's own channel, "断面一：h = …，b = …" for a candidate
-    Channel channel;
+    Channel channel{};
     bool exists = true;     // false: a candidate that is no channel; the heading says why
     bool complete = false;  // the rating curve can be drawn
     std::vector<ReportRow> rows;

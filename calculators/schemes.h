@@ -56,24 +56,24 @@ struct BestSection {
 
 // One practical economic section.
 struct SchemeRow {
-    double alpha;         // A/A0
-    double eta;           // h/h0 = α^2.5 − √(α^5 − α)
-    double h;             // η·h0, m
-    double beta;          // b/h = α·K/η² − m
-    double b;             // β·h, m
-    double A;             // (b + m·h)·h, m²
-    double P;             // b + 2h·√(1 + m²), m
-    double R;             // A/P, m
-    double v;             // Q/A, m/s
-    double areaIncrease;  // (A − A0)/A0
-    double Q;             // (1/n)·A·R^(2/3)·√i from this row's b and h, m³/s
+    double alpha = 0;         // A/A0
+    double eta = 0;           // h/h0 = α^2.5 − √(α^5 − α)
+    double h = 0;             // η·h0, m
+    double beta = 0;          // b/h = α·K/η² − m
+    double b = 0;             // β·h, m
+    double A = 0;             // (b + m·h)·h, m²
+    double P = 0;             // b + 2h·√(1 + m²), m
+    double R = 0;             // A/P, m
+    double v = 0;             // Q/A, m/s
+    double areaIncrease = 0;  // (A − A0)/A0
+    double Q = 0;             // (1/n)·A·R^(2/3)·√i from this row's b and h, m³/s
     VelocityVerdict verdict = VelocityVerdict::Unchecked;
 };
 
 struct Schemes {
-    double Q, m, i, n;  // the design channel's
-    BestSection best;
-    std::array<SchemeRow, schemeAlphas.size()> rows;
+    double Q = 0, m = 0, i = 0, n = 0;  // the design channel's
+    BestSection best{};
+    std::array<SchemeRow, schemeAlphas.size()> rows{};
 };
 
 // The schemes for the channel's Q, m, i and n (its b and h play no part). Absent unless

@@ -137,6 +137,7 @@ std::vector<double> columnPercents(const std::vector<std::size_t>& units, int ha
         sum = textWidth;
     }
     std::vector<double> percents;
+    percents.reserve(natural.size());
     for (const double n : natural)
         percents.push_back(100.0 * std::min(n, cap) / sum);
     return percents;
@@ -292,6 +293,7 @@ class DocumentWriter {
     void table(const std::vector<std::string>& header, const std::vector<std::vector<Cell>>& rows,
                const std::vector<double>& percents) {
         std::vector<int> widths;
+        widths.reserve(percents.size());
         for (const double p : percents)
             widths.push_back(static_cast<int>(textWidth * p / 100));
         x_.start("w:tbl");
@@ -754,7 +756,7 @@ std::string reportDocx(const CalculationReport& report,
     std::vector<std::string> ids = {"rIdStyles", "rIdSettings", "rIdFonts", "rIdHeader",
                                     "rIdFooter"};
     for (std::size_t k = 0; k < writer.images.size(); ++k) {
-        targets.push_back({rel + "image", "media/image" + std::to_string(k + 1) + ".png"});
+        targets.emplace_back(rel + "image", "media/image" + std::to_string(k + 1) + ".png");
         ids.push_back(writer.images[k].relation);
     }
 

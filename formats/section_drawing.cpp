@@ -42,17 +42,17 @@ std::string metres(double x) {
 
 struct Sheet {
     dxf::Drawing drawing;
-    double s;  // drawing units per paper millimetre
+    double s = 1;  // drawing units per paper millimetre
 
     void line(const std::string& layer, dxf::Point a, dxf::Point b) {
-        drawing.entities.push_back(dxf::Line{layer, a, b});
+        drawing.entities.emplace_back(dxf::Line{layer, a, b});
     }
     void text(const std::string& layer, dxf::Point at, double height, std::string t,
               double angle = 0, dxf::Text::Align align = dxf::Text::Align::Centre) {
-        drawing.entities.push_back(dxf::Text{layer, at, height * s, std::move(t), angle, align});
+        drawing.entities.emplace_back(dxf::Text{layer, at, height * s, std::move(t), angle, align});
     }
     void dimension(dxf::Point from, dxf::Point to, dxf::Point at, double angle) {
-        drawing.entities.push_back(dxf::Dimension{dimensions, from, to, at, angle});
+        drawing.entities.emplace_back(dxf::Dimension{dimensions, from, to, at, angle});
     }
 
     // A water line from wall to wall at depth y, ▽ standing on it a fifth of the way across

@@ -100,7 +100,10 @@ class Converter {
     }
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
-    bool open() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+    // iconv_open's failure value is (iconv_t)-1, an integer cast to a pointer by definition.
+    bool open() const {
+        return cd_ != reinterpret_cast<iconv_t>(-1);
+    }  // NOLINT(performance-no-int-to-ptr)
     iconv_t get() {
         iconv(cd_, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
         return cd_;

@@ -394,7 +394,11 @@ std::string writeXlsx(const XlsxSheet& sheet, std::string_view sheetName) {
             const XlsxCell& cell = sheet[r][c];
             if (cell.text.empty()) continue;
             const std::string style = r == 0 ? " s=\"1\"" : "";
-            xml += "<c r=\"" + columnName(c) + row + "\"" + style;
+            xml += "<c r=\"";
+            xml += columnName(c);
+            xml += row;
+            xml += '"';
+            xml += style;
             if (cell.number && isXlsxNumber(cell.text)) {
                 xml += "><v>" + cell.text + "</v></c>";
             } else {

@@ -183,7 +183,8 @@ constexpr std::array<DD, 363> logTable = [] {
 
 // The table's c for m in (√½, √2]; m − c is then exact, |m − c| ≤ 2^-10.
 int logTableIndex(double m) {
-    return static_cast<int>(m * logTableStep + 0.5);
+    // m > 0, so adding a half and truncating rounds to nearest.
+    return static_cast<int>(m * logTableStep + 0.5);  // NOLINT(bugprone-incorrect-roundings)
 }
 
 // ln(m/c) = 2 atanh s with s = (m − c)/(m + c), |s| ≤ 2^-10.5, s² < 2^-21: seven terms of

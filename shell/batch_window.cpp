@@ -341,6 +341,7 @@ std::vector<std::vector<std::string>> BatchWindow::rows() const {
     for (int r = 0; r < grid_->rowCount(); ++r) {
         if (rowIsBlank(r)) continue;
         std::vector<std::string> row;
+        row.reserve(static_cast<std::size_t>(grid_->columnCount()));
         for (int c = 0; c < grid_->columnCount(); ++c)
             row.push_back(text(r, c));
         out.push_back(std::move(row));
@@ -381,6 +382,7 @@ QString BatchWindow::exportBook(const QString& path) {
     for (int r = 0; r < grid_->rowCount(); ++r) {
         if (rowIsBlank(r)) continue;
         std::vector<std::string> inputs;
+        inputs.reserve(static_cast<std::size_t>(inputs_));
         for (int k = 0; k < inputs_; ++k)
             inputs.push_back(text(r, 1 + k));
         Record record;

@@ -30,7 +30,7 @@ ends_after() {  # description, then the keys to press, one xdotool key a word
                 sleep 0.1
             done
             [ -n "$shown" ] ||
-                { echo "no window ${key#shows:} during: $description"; kill $pid; failures=$((failures + 1)); return; }
+                { echo "no window ${key#shows:} during: $description"; kill $pid; wait $pid 2>/dev/null; return 1; }
             timeout 5 xdotool windowfocus --sync "$shown" 2>/dev/null
             sleep 0.3
             continue
@@ -38,16 +38,23 @@ ends_after() {  # description, then the keys to press, one xdotool key a word
         xdotool key --delay 50 "$key"; sleep 0.5
     done
     for attempt in $(seq 1 200); do
-        kill -0 $pid 2>/dev/null || { echo "ok: $description"; return; }
+        kill -0 $pid 2>/dev/null || { echo "ok: $description"; return 0; }
         sleep 0.1
     done
-    echo "still running after: $description"; kill $pid; failures=$((failures + 1))
+    echo "still running after: $description"; kill $pid; wait $pid 2>/dev/null; return 1
+}
+# A key sent before the X server has handed the new window the keyboard is lost, which a
+# loaded machine can make happen: each case gets a second try, and says so.
+check() {
+    ends_after "$@" && return
+    echo "trying again: $1"
+    ends_after "$@" || failures=$((failures + 1))
 }
 # The focus starts on "结  束".
-ends_after "结  束 at once" space
+check "结  束 at once" space
 # Shift+Tab twice reaches 流量Q计算; Return opens it; in the discharge window Shift+Tab from
 # lsv reaches 结束1.
-ends_after "结束1 in the discharge window" shift+Tab shift+Tab Return shows:流量Q计算 shift+Tab space
+check "结束1 in the discharge window" shift+Tab shift+Tab Return shows:流量Q计算 shift+Tab space
 echo "$((2 - failures)) passed, $failures failed"
 [ $failures -eq 0 ]
 ' ends "$program"
