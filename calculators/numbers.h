@@ -15,4 +15,8 @@ std::string recordNumber(double x);
 // single nearest 1.8, 11.16, 0.000299981.
 std::string readableNumber(double x);
 
+// A number with a fixed count of decimals, rounded to nearest: fixedNumber(4.44165, 3) →
+// "4.442", fixedNumber(0.0123, 2) → "0.01".
+std::string fixedNumber(double x, int decimals);
+
 }  // namespace lintavo

@@ -264,13 +264,8 @@ std::string failureKindText(FailureKind kind) {
 // 五、断面方案: the best section, the practical economic sections each with its 采用此方案,
 // and where the press's channel, or each of 断面尺寸's candidates, stands among them.
 ReportSection schemesSection(const PressSummary& summary, const Schemes& s) {
-    const auto n6 = schemeNumber;
-    const auto fixed = [](double x, int decimals) {
-        char buffer[48];
-        const auto end =
-            std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::fixed, decimals);
-        return std::string(buffer, end.ptr);
-    };
+    const auto n6 = readableNumber;
+    const auto fixed = fixedNumber;
     ReportSection section{"五、断面方案", {}, ReportFigure::Schemes};
     section.blocks.emplace_back("按 Q = " + n6(s.Q) + " m³/s，m = " + n6(s.m) + "，i = " + n6(s.i) +
                                 "，n = " + n6(s.n) +

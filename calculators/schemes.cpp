@@ -174,16 +174,7 @@ std::string schemesJson(const Schemes& schemes, std::optional<double> alpha) {
 }
 
 std::string schemeLength(double x) {
-    char buffer[48];
-    const auto end = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::fixed, 3);
-    return {buffer, end.ptr};
-}
-
-std::string schemeNumber(double x) {
-    char buffer[48];
-    const auto end =
-        std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::general, 6);
-    return {buffer, end.ptr};
+    return fixedNumber(x, 3);
 }
 
 }  // namespace lintavo

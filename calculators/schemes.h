@@ -114,8 +114,4 @@ std::string schemeLength(double x);
 // "beta":…,"v":…},…]}; "alpha", the channel's own, only where it is given.
 std::string schemesJson(const Schemes& schemes, std::optional<double> alpha);
 
-// A figure as the book shows it, to six significant digits: schemeNumber(2.64106943) →
-// "2.64107", schemeNumber(1.0) → "1".
-std::string schemeNumber(double x);
-
 }  // namespace lintavo

@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <numbers>
+
+#include "calculators/numbers.h"
 
 namespace lintavo {
 
@@ -29,15 +30,6 @@ std::string shortest(double x) {
     char buffer[32];
     const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, x);
     return error == std::errc() ? std::string(buffer, end) : std::string();
-}
-
-// Depths to the millimetre: 1 → "1.000".
-// A length in metres at the book's six significant digits: 2.24332, 0.5.
-std::string metres(double x) {
-    char buffer[48];
-    const auto end =
-        std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::general, 6);
-    return {buffer, end.ptr};
 }
 
 struct Sheet {
@@ -104,13 +96,14 @@ double drawOne(Sheet& sheet, const SectionOutline& section, double x0, int scale
 
     // The depth as the window shows it; the enlarged one, which no field shows, as the book
     // writes it.
-    const std::string depth = section.depthText.empty() ? metres(section.h) : section.depthText;
+    const std::string depth =
+        section.depthText.empty() ? readableNumber(section.h) : section.depthText;
     sheet.water(design, toeLeft.x - m * h, toeRight.x + m * h, h, "设计水位 h = " + depth + " m",
                 0.2, section.enlargedDepth.has_value());
     if (section.enlargedDepth) {
         const double hb = *section.enlargedDepth * 1000.0;
         sheet.water(enlarged, toeLeft.x - m * hb, toeRight.x + m * hb, hb,
-                    "加大水位 hb = " + metres(*section.enlargedDepth) + " m", 0.6, false);
+                    "加大水位 hb = " + readableNumber(*section.enlargedDepth) + " m", 0.6, false);
     }
 
     // b under the bottom; h and then H left of the left bank's ground line.

@@ -132,6 +132,20 @@ std::optional<std::vector<CentralEntry>> centralDirectory(std::string_view zip) 
 
 }  // namespace
 
+// What the local header and the central directory both say of an entry, in the same order:
+// from the version needed to extract to the length of the name.
+void ZipWriter::putEntryFields(std::string& out, const Entry& entry) {
+    put16(out, 20);  // version needed: 2.0, deflate
+    put16(out, utf8Names);
+    put16(out, entry.method);
+    put16(out, dosTime);
+    put16(out, dosDate);
+    put32(out, entry.crc);
+    put32(out, entry.packed);
+    put32(out, entry.size);
+    put16(out, entry.name.size());
+}
+
 void ZipWriter::add(std::string_view name, std::string_view bytes) {
     Entry entry{std::string(name), crcOf(bytes), bytes.size(), bytes.size(), stored, body_.size()};
     const std::optional<std::string> packed = deflateRaw(bytes);
@@ -141,15 +155,7 @@ void ZipWriter::add(std::string_view name, std::string_view bytes) {
         entry.packed = packed->size();
     }
     put32(body_, localSignature);
-    put16(body_, 20);  // version needed: 2.0, deflate
-    put16(body_, utf8Names);
-    put16(body_, entry.method);
-    put16(body_, dosTime);
-    put16(body_, dosDate);
-    put32(body_, entry.crc);
-    put32(body_, entry.packed);
-    put32(body_, entry.size);
-    put16(body_, entry.name.size());
+    putEntryFields(body_, entry);
     put16(body_, 0);  // no extra field
     body_ += entry.name;
     body_ += smaller ? std::string_view(*packed) : bytes;
@@ -162,15 +168,7 @@ std::string ZipWriter::finish() {
     for (const Entry& entry : entries_) {
         put32(out, centralSignature);
         put16(out, 0x0314);  // made by: Unix, 2.0 (so the attributes below mean rw-r--r--)
-        put16(out, 20);
-        put16(out, utf8Names);
-        put16(out, entry.method);
-        put16(out, dosTime);
-        put16(out, dosDate);
-        put32(out, entry.crc);
-        put32(out, entry.packed);
-        put32(out, entry.size);
-        put16(out, entry.name.size());
+        putEntryFields(out, entry);
         put16(out, 0);  // extra
         put16(out, 0);  // comment
         put16(out, 0);  // disk

@@ -37,6 +37,7 @@ class ZipWriter {
         unsigned method;
         std::size_t offset;
     };
+    static void putEntryFields(std::string& out, const Entry& entry);
     std::string body_;
     std::vector<Entry> entries_;
 };

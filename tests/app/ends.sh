@@ -7,32 +7,30 @@ program=$1
 exec xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
 program=$1
 failures=0
-ends_after() {  # description, then the keys to press, one xdotool key a word
-    local description=$1; shift
-    QT_QPA_PLATFORM=xcb "$program" & local pid=$!
+# Waits up to TENTHS tenths of a second for a visible window titled TITLE and gives it the
+# keyboard; prints its id, or nothing when none came.
+focus_window() {  # TITLE TENTHS
     local window=""
-    for attempt in $(seq 1 100); do
-        window=$(xdotool search --onlyvisible --name "^Lintavo$" 2>/dev/null | head -1)
+    for attempt in $(seq 1 "$2"); do
+        window=$(xdotool search --onlyvisible --name "^$1$" 2>/dev/null | head -1)
         [ -n "$window" ] && break
         sleep 0.1
     done
-    # Mapped is not yet focused: give the window the keyboard first, and wait until it has it,
-    # however loaded the machine.
+    [ -n "$window" ] || return
+    # Mapped is not yet focused: wait until it has the keyboard, however loaded the machine.
     sleep 0.5
-    [ -n "$window" ] && timeout 5 xdotool windowfocus --sync "$window" 2>/dev/null
+    timeout 5 xdotool windowfocus --sync "$window" 2>/dev/null
     sleep 0.5
+    echo "$window"
+}
+ends_after() {  # description, then the keys to press, one xdotool key a word
+    local description=$1; shift
+    QT_QPA_PLATFORM=xcb "$program" & local pid=$!
+    focus_window Lintavo 100 >/dev/null
     for key in "$@"; do
         if [[ $key == shows:* ]]; then  # the window of that title must come on screen
-            local shown=""
-            for attempt in $(seq 1 50); do
-                shown=$(xdotool search --onlyvisible --name "^${key#shows:}$" 2>/dev/null | head -1)
-                [ -n "$shown" ] && break
-                sleep 0.1
-            done
-            [ -n "$shown" ] ||
+            [ -n "$(focus_window "${key#shows:}" 50)" ] ||
                 { echo "no window ${key#shows:} during: $description"; kill $pid; wait $pid 2>/dev/null; return 1; }
-            timeout 5 xdotool windowfocus --sync "$shown" 2>/dev/null
-            sleep 0.3
             continue
         fi
         xdotool key --delay 50 "$key"; sleep 0.5
