@@ -5,7 +5,7 @@
 // 黑体 headings named as East Asian fonts, the calculation's name in the page header and
 // "第 X 页 共 Y 页" in the footer from PAGE and NUMPAGES fields, every step's formula as an
 // Office Math equation with the substituted numbers beside it as text, and the drawings as
-// pictures. Every text is the book's own (calculators/report.h); the pictures are made by
+// pictures. Every text is the book's own (book/report.h); the pictures are made by
 // the caller, which owns the painting code.
 //
 // The format: ECMA-376 Part 1 (WordprocessingML, DrawingML pictures, Office Math) and
@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "calculators/report.h"
+#include "book/report.h"
 
 namespace lintavo {
 

@@ -26,7 +26,7 @@
 #include <sstream>
 #include <variant>
 
-#include "calculators/report.h"
+#include "book/report.h"
 #include "formats/csv.h"
 #include "formats/xlsx.h"
 #include "shell/calculator_window.h"

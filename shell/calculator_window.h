@@ -8,9 +8,9 @@
 #include <QObject>
 #include <vector>
 
-#include "calculators/schemes.h"
 #include "calculators/table.h"
 #include "shell/form.h"
+#include "standard/schemes.h"
 
 class QLineEdit;
 class QMenu;

@@ -5,7 +5,7 @@
 
 #include <QDialog>
 
-#include "calculators/design_check.h"
+#include "standard/design_check.h"
 
 class QButtonGroup;
 class QCheckBox;

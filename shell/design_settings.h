@@ -6,8 +6,8 @@
 
 #include <QObject>
 
-#include "calculators/design_check.h"
-#include "calculators/standard_tables.h"
+#include "standard/design_check.h"
+#include "standard/standard_tables.h"
 
 namespace lintavo {
 

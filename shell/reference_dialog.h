@@ -8,7 +8,7 @@
 #include <QDialog>
 #include <QPointer>
 
-#include "calculators/standard_tables.h"
+#include "standard/standard_tables.h"
 
 class QComboBox;
 class QDoubleSpinBox;

@@ -3,11 +3,11 @@
 // The calculation book laid out as a QTextDocument: a heading, one table for each part, and
 // the drawings as objects the document paints (as lines and text wherever it is painted). The
 // report window shows it, 复制 puts it on the clipboard, 打印… and 导出 PDF… print it. It reads the
-// book's content (calculators/report.h) and computes nothing.
+// book's content (book/report.h) and computes nothing.
 
 #include <QString>
 
-#include "calculators/report.h"
+#include "book/report.h"
 
 class QMimeData;
 class QPagedPaintDevice;

@@ -2,12 +2,12 @@
 
 // The calculation book as the files a design institute files: the section as a CAD drawing
 // (DXF) and the whole book as a Word document (.docx). Both are made from the book's
-// content (calculators/report.h) and compute nothing.
+// content (book/report.h) and compute nothing.
 
 #include <QString>
 #include <vector>
 
-#include "calculators/report.h"
+#include "book/report.h"
 #include "formats/section_drawing.h"
 
 namespace lintavo {

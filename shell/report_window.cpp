@@ -25,7 +25,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "calculators/design_report.h"
+#include "book/design_report.h"
 #include "calculators/summary.h"
 #include "shell/calculator_window.h"
 #include "shell/design_dialog.h"

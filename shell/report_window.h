@@ -9,7 +9,7 @@
 #include <QRect>
 #include <QWidget>
 
-#include "calculators/report.h"
+#include "book/report.h"
 
 class QDate;
 class QLabel;

@@ -8,7 +8,7 @@
 
 #include <QRectF>
 
-#include "calculators/schemes.h"
+#include "standard/schemes.h"
 
 class QPainter;
 

@@ -71,10 +71,10 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "book/design_report.h"
+#include "book/report_json.h"
 #include "calculators/catalogue.h"
-#include "calculators/design_report.h"
 #include "calculators/explain.h"
-#include "calculators/report_json.h"
 #include "shell/application.h"
 #include "shell/batch_window.h"
 #include "shell/design_settings.h"

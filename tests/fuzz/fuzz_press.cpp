@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "book/report.h"
+#include "book/report_json.h"
 #include "calculators/bottom_slope.h"
 #include "calculators/bottom_width.h"
 #include "calculators/catalogue.h"
 #include "calculators/discharge.h"
 #include "calculators/normal_depth.h"
-#include "calculators/report.h"
-#include "calculators/report_json.h"
 #include "calculators/section_dimensions.h"
 #include "tests/fuzz/written_text.h"
 

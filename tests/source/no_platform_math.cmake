@@ -11,7 +11,9 @@ set(patterns
     "(^|[^A-Za-z0-9_:.])(powf|powl|hypot|hypotf|hypotl|cbrt|cbrtf|cbrtl|expf|expl|exp2|expm1|logf|logl|log2|log10|log1p) *\\("
     "#include *<math\\.h>")
 file(GLOB_RECURSE sources "${ROOT}/hydraulics/*.cpp" "${ROOT}/hydraulics/*.h"
-                          "${ROOT}/calculators/*.cpp" "${ROOT}/calculators/*.h")
+                          "${ROOT}/calculators/*.cpp" "${ROOT}/calculators/*.h"
+                          "${ROOT}/standard/*.cpp" "${ROOT}/standard/*.h"
+                          "${ROOT}/book/*.cpp" "${ROOT}/book/*.h")
 set(found 0)
 foreach(source IN LISTS sources)
     if(source MATCHES "/hydraulics/portable_pow\\.cpp$")

@@ -4,8 +4,8 @@
 
 #include <QTest>
 
+#include "book/report_json.h"
 #include "calculators/catalogue.h"
-#include "calculators/report_json.h"
 #include "calculators/summary.h"
 #include "tests/unit/press_checks.h"
 

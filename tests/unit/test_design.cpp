@@ -9,8 +9,8 @@
 #include <cmath>
 #include <cstdint>
 
-#include "calculators/design_check.h"
-#include "calculators/standard_tables.h"
+#include "standard/design_check.h"
+#include "standard/standard_tables.h"
 
 using namespace lintavo;
 

@@ -6,9 +6,9 @@
 #include <QTest>
 #include <cmath>
 
+#include "book/design_report.h"
+#include "book/report.h"
 #include "calculators/catalogue.h"
-#include "calculators/design_report.h"
-#include "calculators/report.h"
 
 using namespace lintavo;
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "calculators/schemes.h"
+#include "standard/schemes.h"
 
 using namespace lintavo;
 

@@ -6,9 +6,9 @@
 #include <QTest>
 #include <vector>
 
-#include "calculators/schemes.h"
 #include "shell/application.h"
 #include "shell/scheme_figure.h"
+#include "standard/schemes.h"
 
 using namespace lintavo;
 

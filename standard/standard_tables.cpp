@@ -1,4 +1,4 @@
-#include "calculators/standard_tables.h"
+#include "standard/standard_tables.h"
 
 #include <charconv>
 

@@ -1,4 +1,4 @@
-#include "calculators/report.h"
+#include "book/report.h"
 
 #include <algorithm>
 #include <charconv>
@@ -6,7 +6,7 @@
 #include <map>
 #include <optional>
 
-#include "calculators/design_report.h"
+#include "book/design_report.h"
 #include "calculators/explain.h"
 #include "calculators/numbers.h"
 #include "calculators/summary.h"

@@ -1,4 +1,4 @@
-#include "calculators/schemes.h"
+#include "standard/schemes.h"
 
 #include <charconv>
 #include <cmath>

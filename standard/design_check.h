@@ -18,9 +18,9 @@
 #include <utility>
 #include <vector>
 
-#include "calculators/schemes.h"
-#include "calculators/standard_tables.h"
 #include "hydraulics/channel.h"
+#include "standard/schemes.h"
+#include "standard/standard_tables.h"
 
 namespace lintavo {
 

@@ -1,4 +1,4 @@
-#include "calculators/design_check.h"
+#include "standard/design_check.h"
 
 #include <charconv>
 #include <cmath>

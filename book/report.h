@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "calculators/record.h"
-#include "calculators/schemes.h"
 #include "hydraulics/channel.h"
+#include "standard/schemes.h"
 
 namespace lintavo {
 

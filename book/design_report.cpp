@@ -1,4 +1,4 @@
-#include "calculators/design_report.h"
+#include "book/design_report.h"
 
 #include "calculators/numbers.h"
 #include "calculators/summary.h"

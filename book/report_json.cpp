@@ -1,13 +1,13 @@
-#include "calculators/report_json.h"
+#include "book/report_json.h"
 
 #include <algorithm>
 
-#include "calculators/design_report.h"
+#include "book/design_report.h"
 #include "calculators/explain.h"
 #include "calculators/numbers.h"
-#include "calculators/schemes.h"
 #include "calculators/summary.h"
 #include "calculators/table.h"
+#include "standard/schemes.h"
 
 namespace lintavo {
 

@@ -29,7 +29,7 @@ std::vector<std::pair<std::string, std::string>> reportValues(const CalculatorTa
 // {"window":…,"outcome":"ok","values":{…}[,"candidates":[…]][,"schemes":{…}]} for a
 // completed press (each candidate with its "alpha" where the schemes exist),
 // {"window":…,"outcome":"failure","kind":…,"fields":[…]} for a failed one. With a design
-// context, each physical channel also carries its "design" object (calculators/design_report.h):
+// context, each physical channel also carries its "design" object (book/design_report.h):
 // the press's own after "values", a candidate's at the end of its entry.
 std::string reportJson(const CalculatorTable& table, const Record& record,
                        const DesignContext* design = nullptr);

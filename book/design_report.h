@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "calculators/design_check.h"
-#include "calculators/report.h"
+#include "book/report.h"
+#include "standard/design_check.h"
 
 namespace lintavo {
 
