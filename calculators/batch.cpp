@@ -92,7 +92,7 @@ const CalculatorTable* calculationNamed(std::string_view name) {
     return nullptr;
 }
 
-std::string_view calculationAlias(const CalculatorTable& table) {
+StaticText calculationAlias(const CalculatorTable& table) {
     return table.alias;
 }
 

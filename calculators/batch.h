@@ -23,7 +23,7 @@ namespace lintavo {
 // A calculation by its window's title or its English alias; null when none is named so.
 const CalculatorTable* calculationNamed(std::string_view name);
 // discharge, normal-depth, bottom-width, bottom-slope, section.
-std::string_view calculationAlias(const CalculatorTable& table);
+StaticText calculationAlias(const CalculatorTable& table);
 
 inline constexpr std::string_view nameColumn = "名称";
 inline constexpr std::string_view noteColumn = "说明";

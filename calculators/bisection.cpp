@@ -58,7 +58,7 @@ FailureCause explainBisectionFailure(const Record& record, char sought) {
         return depth ? PlainSection{known, m}.manningDischarge(x, i, n)
                      : PlainSection{x, m}.manningDischarge(known, i, n);
     };
-    const std::string_view step = "f(x)";
+    constexpr StaticText step = "f(x)";
     switch (record.failure->kind) {
         case FailureKind::InvalidArgument:
             if (i < 0) return {step, "底坡 i 为负：√i 是负数开方。底坡应为正数，例如 0.001。", "i"};

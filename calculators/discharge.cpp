@@ -26,7 +26,7 @@ Texts pressDischarge(std::span<const std::string> inputs, Record* record) {
 namespace lintavo {
 
 FailureCause explainDischargeFailure(const Record& record) {
-    const std::string_view step = record.nextStep({"A", "P", "R", "C", "Q", "v"});
+    const StaticText step = record.nextStep({"A", "P", "R", "C", "Q", "v"});
     const FailureKind kind = record.failure->kind;
     if (auto cause = explainSectionStep(record, step, kind)) return *cause;
     if (step == "Q" && kind == FailureKind::InvalidArgument) {

@@ -10,7 +10,7 @@ namespace lintavo {
 namespace {
 
 // An input's label caption by its symbol: 'b' → "底宽b".
-std::string_view captionOf(char symbol) {
+StaticText captionOf(char symbol) {
     for (const Quantity& q : quantities) {
         if (q.symbol == symbol) return q.caption;
     }
@@ -81,7 +81,7 @@ FailureCause explainFailure(const CalculatorTable& table, const Record& record) 
     return cause;
 }
 
-std::optional<FailureCause> explainSectionStep(const Record& record, std::string_view step,
+std::optional<FailureCause> explainSectionStep(const Record& record, StaticText step,
                                                FailureKind kind) {
     if (step == "R" && kind == FailureKind::DivisionByZero) {
         if (record.input('b') == 0 && record.input('h') == 0) {
@@ -111,8 +111,8 @@ std::optional<FailureCause> explainSectionStep(const Record& record, std::string
     return std::nullopt;
 }
 
-std::vector<std::string_view> fieldsFor(const CalculatorTable& table, std::string_view symbols) {
-    std::vector<std::string_view> fields;
+std::vector<StaticText> fieldsFor(const CalculatorTable& table, std::string_view symbols) {
+    std::vector<StaticText> fields;
     const auto inputs = rowsWith(table.window, Role::Input);
     for (char symbol : symbols) {
         for (const ControlRow* row : inputs) {

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "hydraulics/static_text.h"
 #include "calculators/record.h"
 
 namespace lintavo {
@@ -19,7 +20,7 @@ struct CalculatorTable;
 // and the calculation book; `fields` are the symbols of the inputs to look at, the first of
 // them the one to take the keyboard focus ("bh": 底宽b and 水深h).
 struct FailureCause {
-    std::string_view step;  // the step that failed, as the record names it; "" while reading
+    StaticText step;  // the step that failed, as the record names it; "" while reading
     std::string sentence;
     std::string fields;
 };
@@ -32,11 +33,11 @@ FailureCause explainFailure(const CalculatorTable& table, const Record& record);
 
 // The failures of the section's steps that the Chézy form shares (discharge and bottom slope):
 // R = A/P with P = 0, and C = (1/n)·R^(1/6) with n = 0 or R < 0. Empty for any other step.
-std::optional<FailureCause> explainSectionStep(const Record& record, std::string_view step,
+std::optional<FailureCause> explainSectionStep(const Record& record, StaticText step,
                                                FailureKind kind);
 
 // The objectNames of the table's input fields for those symbols, in the symbols' order:
 // fieldsFor(dischargeWindow, "bh") → {"dkb", "ssh"}.
-std::vector<std::string_view> fieldsFor(const CalculatorTable& table, std::string_view symbols);
+std::vector<StaticText> fieldsFor(const CalculatorTable& table, std::string_view symbols);
 
 }  // namespace lintavo

@@ -9,6 +9,8 @@
 #include <span>
 #include <string_view>
 
+#include "hydraulics/static_text.h"
+
 namespace lintavo {
 
 // 15 twips make one pixel at 96 pixels per inch. No stored coordinate lies halfway between
@@ -37,7 +39,7 @@ struct TwipRect {
 // A face the forms name ("宋体", "隶书", "黑体", "华文细黑"), its size in points and style.
 // fonts.h maps the faces to the free ones the program ships with.
 struct FaceStyle {
-    std::string_view face;
+    StaticText face;
     double points;
     bool bold = false;
     bool italic = false;
@@ -73,8 +75,8 @@ inline constexpr int NoTab = -1;
 
 struct ControlRow {
     ControlKind kind;
-    std::string_view name;  // the Qt objectName
-    std::string_view text;  // caption, or a field's initial text
+    StaticText name;  // the Qt objectName
+    StaticText text;  // caption, or a field's initial text
     TwipRect box;
     std::optional<FaceStyle> font;  // none: the window's font
     Ink ink = Ink::Default;
@@ -85,8 +87,8 @@ struct ControlRow {
 };
 
 struct FormTable {
-    std::string_view name;              // objectName
-    std::string_view title;             // title bar
+    StaticText name;              // objectName
+    StaticText title;             // title bar
     std::optional<TwipPoint> position;  // client area on the screen; none: where the system puts it
     TwipSize client;
     FaceStyle font;

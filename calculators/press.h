@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "hydraulics/static_text.h"
 #include "calculators/record.h"
 #include "hydraulics/number_text.h"
 
@@ -54,7 +55,7 @@ std::array<Value, L - 1> readInputs(std::span<const std::string> texts, const ch
 // arithmetic: {'Q', Q, toThreeDecimals} writes formatResult(floorTruncate(Q, 3)).
 struct Cut {
     std::string (*apply)(Value exact);
-    std::string_view rule;
+    StaticText rule;
 };
 
 inline constexpr Cut toThreeDecimals{[](Value x) { return formatResult(floorTruncate(x, 3)); },
@@ -64,20 +65,20 @@ inline constexpr Cut toFiveDecimals{[](Value x) { return formatResult(floorTrunc
 inline constexpr Cut singleToThreeDecimals{
     [](Value v) { return formatResult(floorTruncateSingle(v)); }, "取单精度，向下截取到 3 位小数"};
 // The rule of 断面尺寸's fields, whose texts come from formatCandidates.
-inline constexpr std::string_view candidatesRule =
+inline constexpr StaticText candidatesRule =
     "正根各向下截取到 3 位小数，以“或”相连；无正根时写“无解”";
 
 // A result as the press writes it: cut from its exact value, or a text made otherwise.
 struct Written {
     Written(char quantity, Value value, const Cut& howCut)
         : symbol(quantity), exact(value), cut(&howCut) {}
-    Written(char quantity, std::string written, std::string_view howMade)
+    Written(char quantity, std::string written, StaticText howMade)
         : symbol(quantity), text(std::move(written)), rule(howMade) {}
     char symbol;
     std::optional<Value> exact;
     const Cut* cut = nullptr;
     std::string text;
-    std::string_view rule;
+    StaticText rule;
 };
 
 // The texts of the result fields, in the order they are written, kept in the record too. Every

@@ -21,8 +21,8 @@ double Record::input(char symbol) const {
     return 0.0;
 }
 
-std::string_view Record::nextStep(std::initializer_list<std::string_view> order) const {
-    for (std::string_view step : order) {
+StaticText Record::nextStep(std::initializer_list<StaticText> order) const {
+    for (StaticText step : order) {
         const bool kept = std::any_of(steps.begin(), steps.end(),
                                       [step](const RecordedStep& s) { return s.symbol == step; });
         if (!kept) return step;

@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "hydraulics/static_text.h"
 #include "hydraulics/failure.h"
 #include "hydraulics/value.h"
 
@@ -32,7 +33,7 @@ struct RecordedInput {
 };
 
 struct RecordedStep {
-    std::string_view symbol;  // "A", "P", "R", "C", "h1", …
+    StaticText symbol;  // "A", "P", "R", "C", "h1", …
     Value value;
 };
 
@@ -46,13 +47,13 @@ struct RecordedResult {
     char symbol;                 // the quantity written
     std::optional<Value> exact;  // before it was cut (none for a field of candidates)
     std::string text;            // as written into the field
-    std::string_view rule;       // how the text was cut from the exact value, in words
+    StaticText rule;       // how the text was cut from the exact value, in words
 };
 
 struct RecordedFailure {
     FailureKind kind;
     std::optional<std::size_t> input;  // the input that did not convert, in reading order
-    std::string_view step;             // the step that failed; empty while reading
+    StaticText step;             // the step that failed; empty while reading
 };
 
 struct Record {
@@ -71,12 +72,12 @@ struct Record {
 
     // The step a failure stopped at: the first of the calculation's steps, in the order it
     // computes them, that the record does not hold.
-    std::string_view nextStep(std::initializer_list<std::string_view> order) const;
+    StaticText nextStep(std::initializer_list<StaticText> order) const;
 };
 
 // Keeps `value` under `symbol` when there is a record, and passes it on either way:
 //   const Value A = noted(record, "A", flowArea(b, m, h));
-inline Value noted(Record* record, std::string_view symbol, Value value) {
+inline Value noted(Record* record, StaticText symbol, Value value) {
     if (record != nullptr) record->steps.push_back({symbol, value});
     return value;
 }

@@ -85,7 +85,7 @@ Texts pressSectionDimensions(std::span<const std::string> inputs, Record* record
 namespace lintavo {
 
 FailureCause explainSectionFailure(const Record& record) {
-    const std::string_view step = record.nextStep({"A", "R", "P", "s", "D"});
+    const StaticText step = record.nextStep({"A", "R", "P", "s", "D"});
     const FailureKind kind = record.failure->kind;
     if (step == "A" && kind == FailureKind::DivisionByZero)
         return {step, "流速 v 为 0：过水断面面积 A = Q/v 是除以零。流速应为正数，例如 1。", "v"};

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "hydraulics/static_text.h"
 #include "calculators/record.h"
 #include "hydraulics/channel.h"
 
@@ -20,10 +21,10 @@ namespace lintavo {
 // braces, and its unit. The braces become the symbols in the formula and the numbers in the
 // substitution: {"A", "过水断面面积", "({b} + {m}·{h})·{h}", "m²"}.
 struct StepForm {
-    std::string_view symbol;
-    std::string_view name;
-    std::string_view formula;
-    std::string_view unit;
+    StaticText symbol;
+    StaticText name;
+    StaticText formula;
+    StaticText unit;
     bool reported = true;  // one of the driver's `report` values (not C², Q², A² …)
 };
 

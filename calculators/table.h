@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "hydraulics/static_text.h"
 #include "calculators/explain.h"
 #include "calculators/form_table.h"
 #include "calculators/press.h"
@@ -19,7 +20,7 @@ namespace lintavo {
 
 // The frame every calculator window shares.
 namespace frame {
-inline constexpr std::string_view title = "  请输入计算参数";  // centred, 2652 × 336
+inline constexpr StaticText title = "  请输入计算参数";  // centred, 2652 × 336
 inline constexpr FaceStyle titleFont{"宋体", 15, false, true};
 inline constexpr FaceStyle labelFont{"宋体", 13.5, false, true};
 inline constexpr FaceStyle resultFont{"宋体", 16.5, false, true};  // result labels, in blue
@@ -31,14 +32,14 @@ inline constexpr FaceStyle inputFont{"宋体", 15, false, true};     // the disc
 // channels a press describes, why a press failed — and a worked example to try it with.
 struct CalculatorTable {
     FormTable window;
-    std::string_view opener;  // objectName of the main window's button that opens it
+    StaticText opener;  // objectName of the main window's button that opens it
     Press press;
     Explain explain;                          // why a press failed, from its record
     std::span<const StepForm> steps;          // how the book writes each recorded step
     char sought = 0;                          // the unknown a bisection seeks; 0: no bisection
     Describe describe;                        // the channels a completed press describes
-    std::array<std::string_view, 5> example;  // input texts in reading order
-    std::string_view alias;                   // its English name on a command line: "discharge"
+    std::array<StaticText, 5> example;  // input texts in reading order
+    StaticText alias;                   // its English name on a command line: "discharge"
 };
 
 // The rows of one kind of role, in their order: the inputs in reading order, the outputs in

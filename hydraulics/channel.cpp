@@ -12,7 +12,7 @@ namespace {
 
 using Amount = Computed<double>;
 
-constexpr std::string_view overflow = "数值溢出";
+constexpr StaticText overflow = "数值溢出";
 
 // A result that overflowed or lost its meaning is reported absent, never printed as inf or nan.
 Amount finite(double x) {
@@ -25,7 +25,7 @@ Computed<T> absentAs(const Amount& why) {
 }
 
 // The reason an input is unusable, or none.
-std::string_view nonFinite(const Channel& c) {
+StaticText nonFinite(const Channel& c) {
     if (!std::isfinite(c.Q)) return "流量 Q 不是有限数";
     if (!std::isfinite(c.b)) return "底宽 b 不是有限数";
     if (!std::isfinite(c.h)) return "水深 h 不是有限数";
@@ -50,7 +50,7 @@ double criticalFunction(double h, double b, double m) {
 
 }  // namespace
 
-std::string_view flowRegimeName(FlowRegime regime) {
+StaticText flowRegimeName(FlowRegime regime) {
     switch (regime) {
         case FlowRegime::Subcritical:
             return "缓流";
@@ -62,7 +62,7 @@ std::string_view flowRegimeName(FlowRegime regime) {
     return {};
 }
 
-std::string_view slopeKindName(SlopeKind kind) {
+StaticText slopeKindName(SlopeKind kind) {
     switch (kind) {
         case SlopeKind::Mild:
             return "缓坡";
@@ -119,7 +119,7 @@ ChannelHydraulics hydraulicsOf(const Channel& c) {
     // The section at depth h.
     // A negative width or side slope draws no channel: nothing at its depth exists, however
     // its area and top width come out, and for the same reason as its critical depth.
-    std::string_view bad = nonFinite(c);
+    StaticText bad = nonFinite(c);
     if (bad.empty() && b < 0.0) bad = "底宽 b < 0";
     if (bad.empty() && m < 0.0) bad = "边坡系数 m < 0";
     Amount why = Amount::absent(bad);

@@ -13,6 +13,8 @@
 //   hydraulicsOf({.Q = 0, ...}).Fr.reason() → "流量 Q ≤ 0"
 
 #include <string_view>
+
+#include "hydraulics/static_text.h"
 #include <vector>
 
 namespace lintavo {
@@ -29,13 +31,13 @@ struct Channel {
     double n;  // Manning roughness
 };
 
-// A quantity, or the reason it does not exist. A reason is a static literal.
+// A quantity, or the reason it does not exist, a text the program holds for its whole run.
 template <typename T>
 class Computed {
   public:
     constexpr Computed() = default;  // absent, not yet computed
     static constexpr Computed of(T value) { return Computed(value, {}, true); }
-    static constexpr Computed absent(std::string_view reason) {
+    static constexpr Computed absent(StaticText reason) {
         return Computed(T{}, reason, false);
     }
 
@@ -43,13 +45,13 @@ class Computed {
     // Only where exists().
     constexpr const T& value() const { return value_; }
     // Empty where exists().
-    constexpr std::string_view reason() const { return reason_; }
+    constexpr StaticText reason() const { return reason_; }
 
   private:
-    constexpr Computed(T value, std::string_view reason, bool exists)
+    constexpr Computed(T value, StaticText reason, bool exists)
         : value_(value), reason_(reason), exists_(exists) {}
     T value_{};
-    std::string_view reason_ = "未计算";
+    StaticText reason_ = "未计算";
     bool exists_ = false;
 };
 
@@ -57,9 +59,9 @@ enum class FlowRegime { Subcritical, Critical, Supercritical };  // 缓流, 临�
 enum class SlopeKind { Mild, Critical, Steep };                  // 缓坡, 临界坡, 陡坡
 
 // flowRegimeName(FlowRegime::Subcritical) → "缓流"
-std::string_view flowRegimeName(FlowRegime regime);
+StaticText flowRegimeName(FlowRegime regime);
 // slopeKindName(SlopeKind::Steep) → "陡坡"
-std::string_view slopeKindName(SlopeKind kind);
+StaticText slopeKindName(SlopeKind kind);
 
 struct ChannelHydraulics {
     // At the channel's depth; all exist where b ≥ 0, m ≥ 0, A > 0, B > 0, Q > 0 and n > 0,

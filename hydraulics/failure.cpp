@@ -2,7 +2,7 @@
 
 namespace lintavo {
 
-std::string_view failureKindName(FailureKind kind) {
+StaticText failureKindName(FailureKind kind) {
     switch (kind) {
         case FailureKind::TypeMismatch:
             return "type-mismatch";

@@ -11,6 +11,8 @@
 #include <optional>
 #include <string_view>
 
+#include "hydraulics/static_text.h"
+
 namespace lintavo {
 
 enum class FailureKind {
@@ -29,7 +31,7 @@ enum class FailureKind {
 };
 
 // The stable name of a kind, as scripts and logs spell it: `TypeMismatch` → "type-mismatch".
-std::string_view failureKindName(FailureKind kind);
+StaticText failureKindName(FailureKind kind);
 
 class CalculationFailure : public std::exception {
   public:

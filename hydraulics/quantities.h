@@ -7,12 +7,14 @@
 #include <array>
 #include <string_view>
 
+#include "hydraulics/static_text.h"
+
 namespace lintavo {
 
 struct Quantity {
     char symbol;
-    std::string_view prefix;
-    std::string_view caption;
+    StaticText prefix;
+    StaticText caption;
 };
 
 inline constexpr std::array<Quantity, 7> quantities{{

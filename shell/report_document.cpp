@@ -114,7 +114,7 @@ QImage pictureOf(const Draw& draw, QSizeF size) {
     return image;
 }
 
-QTextCharFormat textFormat(std::string_view face, double points, bool bold = false) {
+QTextCharFormat textFormat(StaticText face, double points, bool bold = false) {
     QTextCharFormat format;
     QFont font = fontFor(FaceStyle{face, points, bold, false});
     format.setFont(font);

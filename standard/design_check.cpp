@@ -43,9 +43,8 @@ double cellValue(const StandardValue& cell, bool siltLaden) {
     return siltLaden && cell.shape == StandardValue::Shape::Range ? cell.high : cell.low;
 }
 
-DesignRule rule(std::string_view key, std::string_view name, std::string_view clause,
-                std::string_view text) {
-    return {key, name, clause, text, Verdict::Unchecked, {}};
+DesignRule rule(StaticText key, StaticText name, StaticText clause, std::string text) {
+    return {key, name, clause, std::move(text), Verdict::Unchecked, {}};
 }
 
 DesignRule judged(DesignRule r, bool met, std::string reason) {
@@ -66,7 +65,7 @@ std::string_view useName(CanalUse use) {
 
 }  // namespace
 
-std::string_view verdictName(Verdict verdict) {
+StaticText verdictName(Verdict verdict) {
     switch (verdict) {
         case Verdict::Met:
             return "满足";
@@ -200,7 +199,7 @@ std::vector<std::pair<std::string, std::string>> describeDesignSettings(const De
     };
 }
 
-std::string_view unphysical(const Channel& c) {
+StaticText unphysical(const Channel& c) {
     for (double x : {c.Q, c.b, c.h, c.m, c.i, c.n}) {
         if (!std::isfinite(x)) return "输入不是有限数";
     }
@@ -375,7 +374,7 @@ DesignCheck checkDesign(const Channel& c, const DesignSettings& s, const BedTabl
                                 "%，低于 6.3.5 条的 40%");
         }
     } else {
-        constexpr std::string_view rotational = "轮灌渠道只按设计流量计算";
+        constexpr StaticText rotational = "轮灌渠道只按设计流量计算";
         out.p = Amount::absent(rotational);
         out.enlarged = out.minimum = Computed<FlowState>::absent(rotational);
         out.notes.emplace_back("轮灌渠道按设计流量计算（6.3.1），超高按设计水深");
@@ -410,7 +409,7 @@ DesignCheck checkDesign(const Channel& c, const DesignSettings& s, const BedTabl
 
     // The allowed velocities.
     const Bed* bed = s.bed.empty() ? nullptr : beds.find(s.bed);
-    constexpr std::string_view noBed = "未选择渠床材料";
+    constexpr StaticText noBed = "未选择渠床材料";
     if (bed == nullptr) {
         out.scourDesign = out.scourEnlarged = Computed<ScourLimit>::absent(noBed);
     } else {
@@ -440,10 +439,10 @@ DesignCheck checkDesign(const Channel& c, const DesignSettings& s, const BedTabl
             rules.push_back(unchecked(r, std::string(out.minimum.reason())));
         }
     }
-    const auto scourRule = [&](std::string_view key, std::string_view name, std::string_view text,
+    const auto scourRule = [&](StaticText key, StaticText name, StaticText text,
                                const Computed<ScourLimit>& limit, const FlowState* at,
                                std::string_view v) {
-        DesignRule r = rule(key, name, "6.3.1、6.3.11、附录 C", text);
+        DesignRule r = rule(key, name, "6.3.1、6.3.11、附录 C", text.str());
         if (!limit.exists() || at == nullptr) {
             rules.push_back(unchecked(r, std::string(limit.reason()) + "，无法确定允许不冲流速"));
             return;
@@ -459,9 +458,9 @@ DesignCheck checkDesign(const Channel& c, const DesignSettings& s, const BedTabl
         scourRule("scour-enlarged", "加大流量不冲", "vb ≤ v不冲", out.scourEnlarged,
                   out.enlarged.exists() ? &out.enlarged.value() : nullptr, "vb");
     }
-    const auto siltRule = [&](std::string_view key, std::string_view name, std::string_view text,
+    const auto siltRule = [&](StaticText key, StaticText name, StaticText text,
                               const FlowState* at, std::string_view v, std::string_view missing) {
-        DesignRule r = rule(key, name, "6.3.1、6.3.12", text);
+        DesignRule r = rule(key, name, "6.3.1、6.3.12", text.str());
         if (!out.nonSilting.exists()) {
             rules.push_back(unchecked(r, "未给定不淤流速（应由渠道的泥沙资料求得）"));
         } else if (at == nullptr) {

@@ -61,13 +61,13 @@ std::vector<std::pair<std::string, std::string>> describeDesignSettings(
     const DesignSettings& settings);
 
 enum class Verdict { Met, NotMet, Unchecked };
-std::string_view verdictName(Verdict verdict);  // 满足, 不满足, 未校核
+StaticText verdictName(Verdict verdict);  // 满足, 不满足, 未校核
 
 struct DesignRule {
-    std::string_view key;     // "minimum-depth", "scour-design", …
-    std::string_view name;    // 最小流量水深, …
-    std::string_view clause;  // "6.3.5", …
-    std::string_view rule;    // hmin ≥ 0.6·hd
+    StaticText key;     // "minimum-depth", "scour-design", …
+    StaticText name;    // 最小流量水深, …
+    StaticText clause;  // "6.3.5", …
+    std::string rule;  // hmin ≥ 0.6·hd
     Verdict verdict = Verdict::Unchecked;
     std::string reason;  // the comparison in numbers, or why it was not checked
 };
@@ -88,7 +88,7 @@ struct ScourLimit {
 struct DesignCheck {
     // No check where the channel is not physical; `why` says what is missing.
     bool exists = false;
-    std::string_view why;
+    StaticText why;
 
     int canalClass = 0;
     std::string classRule;  // how the class was found
@@ -109,7 +109,7 @@ struct DesignCheck {
 
 // Whether the channel is complete and physical: Q > 0, b ≥ 0, m ≥ 0, h > 0, i > 0, n > 0,
 // b + m > 0, all finite. The reason when it is not, else "".
-std::string_view unphysical(const Channel& channel);
+StaticText unphysical(const Channel& channel);
 
 // The normal depth of Q with the channel's b, m, i and n, in plain double: the bracket
 // doubled from 1 m until it holds Q, then halved down to adjacent doubles, and the one of

@@ -39,7 +39,7 @@ VelocityVerdict verdictOf(double v, const VelocityLimits& limits) {
 
 }  // namespace
 
-std::string_view velocityVerdictName(VelocityVerdict verdict) {
+StaticText velocityVerdictName(VelocityVerdict verdict) {
     switch (verdict) {
         case VelocityVerdict::Unchecked:
             return "";

@@ -41,7 +41,7 @@ struct VelocityLimits {
 enum class VelocityVerdict { Unchecked, Met, NotMet };
 
 // velocityVerdictName(VelocityVerdict::NotMet) → "不满足"; "" for Unchecked.
-std::string_view velocityVerdictName(VelocityVerdict verdict);
+StaticText velocityVerdictName(VelocityVerdict verdict);
 
 // The hydraulically best section: A0 = K·h0², χ0 = 2K·h0, R0 = h0/2.
 struct BestSection {

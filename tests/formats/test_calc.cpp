@@ -95,7 +95,7 @@ class CalcTest : public QObject {
         QByteArray file = "名称,备注";
         for (auto k = inputs.size(); k-- > 0;) {
             for (const Quantity& q : quantities) {
-                if (inputs[k]->name.starts_with(q.prefix)) file += ',' + QByteArray(1, q.symbol);
+                if (inputs[k]->name.view().starts_with(q.prefix)) file += ',' + QByteArray(1, q.symbol);
             }
         }
         file += '\n';

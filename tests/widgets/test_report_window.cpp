@@ -481,8 +481,8 @@ class ReportWindowTest : public QObject {
         const auto indexOf = [&](char symbol) -> qsizetype {
             const auto rows = rowsWith(table.window, Role::Input);
             for (std::size_t k = 0; k < rows.size(); ++k) {
-                if (fieldsFor(table, std::string(1, symbol)) ==
-                    std::vector<std::string_view>{rows[k]->name})
+                const std::vector<StaticText> named = fieldsFor(table, std::string(1, symbol));
+                if (named.size() == 1 && named.front() == rows[k]->name)
                     return static_cast<qsizetype>(k);
             }
             return -1;
