@@ -48,7 +48,7 @@ Run calc(const QStringList& args, const QByteArray& input) {
 // CSV as an independent reader sees it.
 QJsonArray csvRows(const QByteArray& csv) {
     QProcess p;
-    p.start(QStringLiteral("python3"),
+    p.start(QStringLiteral(LINTAVO_SYSTEM_PYTHON),
             {QStringLiteral("-c"),
              QStringLiteral("import csv, io, json, sys\n"
                             "text = sys.stdin.buffer.read().decode('utf-8')\n"
@@ -95,7 +95,8 @@ class CalcTest : public QObject {
         QByteArray file = "名称,备注";
         for (auto k = inputs.size(); k-- > 0;) {
             for (const Quantity& q : quantities) {
-                if (inputs[k]->name.view().starts_with(q.prefix)) file += ',' + QByteArray(1, q.symbol);
+                if (inputs[k]->name.view().starts_with(q.prefix))
+                    file += ',' + QByteArray(1, q.symbol);
             }
         }
         file += '\n';

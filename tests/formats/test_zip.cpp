@@ -30,7 +30,7 @@ QByteArray qb(const std::string& s) {
 // Runs a Python snippet with argv[1] = path; its standard output, or a failed check.
 QByteArray python(const QString& script, const QString& path) {
     QProcess p;
-    p.start(QStringLiteral("python3"), {QStringLiteral("-c"), script, path});
+    p.start(QStringLiteral(LINTAVO_SYSTEM_PYTHON), {QStringLiteral("-c"), script, path});
     if (!p.waitForFinished(60000) || p.exitCode() != 0) {
         qWarning() << p.readAllStandardError();
         return "FAILED";

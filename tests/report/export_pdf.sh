@@ -28,6 +28,10 @@ check() {
     out=$("$driver" "$script")
     pdftotext -enc UTF-8 "$pdf" "$work/$name.txt"
     grep -q "计算书" "$work/$name.txt" || { echo "$name: no 计算书 in the PDF text"; failures=1; }
+    # A replacement character is a text garbled on its way to the page.
+    if grep -q $'\xef\xbf\xbd' "$work/$name.txt"; then
+        echo "$name: the PDF text holds U+FFFD"; failures=1
+    fi
     while IFS=$'\t' read -r field text; do
         [[ -z $field ]] && continue
         grep -qF -- "$text" "$work/$name.txt" ||

@@ -296,7 +296,8 @@ class DesignTest : public QObject {
     // exceeds 0.65·R^α of medium loam and passes its high end 0.85·R^α.
     void verdicts_data() {
         QTest::addColumn<QStringList>("settings");
-        QTest::addColumn<QStringList>("expected");  // key=verdict; "key=" where it does not apply
+        // key=verdict, or key=verdict|rule as the book prints it; "key=" where it does not apply
+        QTest::addColumn<QStringList>("expected");
         QTest::newRow("defaults: nothing passes silently")
             << QStringList{}
             << QStringList{"minimum-depth=满足",
@@ -323,16 +324,18 @@ class DesignTest : public QObject {
             << QStringList{"minimum-depth=", "scour-enlarged=", "silt-minimum=", "silt-design=满足",
                            "scour-design=未校核"};
         QTest::newRow("earth bend under 5 B")
-            << QStringList{"bed=中壤土", "bend=50"} << QStringList{"bend-radius=不满足"};
+            << QStringList{"bed=中壤土", "bend=50"} << QStringList{"bend-radius=不满足|r > 5·Bb"};
         QTest::newRow("earth bend over 5 B")
             << QStringList{"bed=中壤土", "bend=60"} << QStringList{"bend-radius=满足"};
         QTest::newRow("earth bend of class 5: no rule")
             << QStringList{"bed=中壤土", "bend=50", "class=5"} << QStringList{"bend-radius="};
         QTest::newRow("bend with no bed")
-            << QStringList{"bend=50"} << QStringList{"bend-radius=未校核"};
+            << QStringList{"bend=50"}
+            << QStringList{"bend-radius=未校核|土渠 r > 5·Bb；衬砌、石渠 r ≥ 2.5·Bb"};
         QTest::newRow("rock bend just over 2.5 B (28.07 m)")
             << QStringList{"bed=砾岩、泥灰岩、页岩", "bend=28.1"}
-            << QStringList{"bend-radius=满足", "earth-minimum-velocity="};
+            << QStringList{"bend-radius=满足|r ≥ 2.5·Bb",
+                           "earth-minimum-velocity=", "minimum-depth=满足|hmin ≥ 0.6·hd"};
     }
     void verdicts() {
         QFETCH(QStringList, settings);
@@ -346,12 +349,14 @@ class DesignTest : public QObject {
         const DesignCheck check = checkDesign(earthCanal, s, beds());
         for (const QString& kv : expected) {
             const std::string key = kv.section(QLatin1Char('='), 0, 0).toStdString();
-            const QString verdict = kv.section(QLatin1Char('='), 1);
+            const QString verdict = kv.section(QLatin1Char('='), 1).section(QLatin1Char('|'), 0, 0);
+            const QString rule = kv.section(QLatin1Char('|'), 1);
             const DesignRule* r = ruleOf(check, key);
             QVERIFY2((r == nullptr) == verdict.isEmpty(), qPrintable(kv));
             if (r != nullptr) {
                 QCOMPARE(text(verdictName(r->verdict)), verdict);
                 QVERIFY(!r->reason.empty());
+                if (!rule.isEmpty()) QCOMPARE(text(r->rule), rule);
             }
         }
     }

@@ -59,6 +59,9 @@ if [ ! -e "$WINEPREFIX/.initialised" ]; then
     "$wineserver" -w
     touch "$WINEPREFIX/.initialised"
 fi
+# The prefix is kept between runs: what an earlier run stored in the program's settings
+# (the registry, on Windows) must not reach this one.
+"$wine" reg delete 'HKCU\Software\Lintavo' /f >/dev/null 2>&1 || true
 
 step "Unit tests"
 for test in "$build"/bin/test_*.exe; do
