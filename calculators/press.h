@@ -71,13 +71,15 @@ inline constexpr std::string_view candidatesRule =
 struct Written {
     Written(char quantity, Value value, const Cut& howCut)
         : symbol(quantity), exact(value), cut(&howCut) {}
-    Written(char quantity, std::string written, std::string_view howMade)
-        : symbol(quantity), text(std::move(written)), rule(howMade) {}
+    Written(char quantity, std::string written, std::string_view howMade,
+            std::vector<Value> values = {})
+        : symbol(quantity), text(std::move(written)), rule(howMade), madeFrom(std::move(values)) {}
     char symbol;
     std::optional<Value> exact;
     const Cut* cut = nullptr;
     std::string text;
     std::string_view rule;
+    std::vector<Value> madeFrom;  // the values a text made otherwise shows, before their cut
 };
 
 // The texts of the result fields, in the order they are written, kept in the record too. Every

@@ -47,6 +47,9 @@ struct RecordedResult {
     std::optional<Value> exact;  // before it was cut (none for a field of candidates)
     std::string text;            // as written into the field
     std::string_view rule;       // how the text was cut from the exact value, in words
+    // For a text made otherwise, the values it was made from, before they were cut: 断面尺寸's
+    // positive roots, in the order the text gives them.
+    std::vector<Value> madeFrom;
 };
 
 struct RecordedFailure {

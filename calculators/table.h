@@ -7,6 +7,7 @@
 
 #include <array>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -39,6 +40,9 @@ struct CalculatorTable {
     Describe describe;                        // the channels a completed press describes
     std::array<std::string_view, 5> example;  // input texts in reading order
     std::string_view alias;                   // its English name on a command line: "discharge"
+    // The same formulas in plain double, no kinds, no checks, no texts, on the inputs in
+    // reading order: the floor the benchmarks measure the press against. Null: none.
+    double (*plain)(std::span<const double> inputs) = nullptr;
 };
 
 // The rows of one kind of role, in their order: the inputs in reading order, the outputs in
@@ -47,5 +51,15 @@ std::vector<const ControlRow*> rowsWith(const FormTable& form, Role::Kind kind);
 
 // The one row of a button role; null when the form has none.
 const ControlRow* rowWith(const FormTable& form, Role role);
+
+// The quantities of the rows of one kind of role, by their fields' names, in the rows' order:
+// quantitiesWith(dischargeWindow.window, Role::Input) → "bhmin"; Role::Output → "Qv".
+std::string quantitiesWith(const FormTable& form, Role::Kind kind);
+
+// The first calculation that reads exactly the quantities `reads` (in any order) and writes
+// `writes`: the one that checks a given channel. Null when none does.
+//   calculationReading(calculations(), "bhmin", 'Q') → &dischargeWindow
+const CalculatorTable* calculationReading(std::span<const CalculatorTable> tables,
+                                          std::string_view reads, char writes);
 
 }  // namespace lintavo

@@ -66,18 +66,6 @@ std::string_view useName(CanalUse use) {
 
 }  // namespace
 
-std::string_view verdictName(Verdict verdict) {
-    switch (verdict) {
-        case Verdict::Met:
-            return "满足";
-        case Verdict::NotMet:
-            return "不满足";
-        case Verdict::Unchecked:
-            return "未校核";
-    }
-    return {};
-}
-
 std::string applyDesignSetting(DesignSettings& s, std::string_view key, std::string_view value,
                                const BedTables& beds) {
     const auto bad = [&] {

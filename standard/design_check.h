@@ -21,6 +21,7 @@
 #include "hydraulics/channel.h"
 #include "standard/schemes.h"
 #include "standard/standard_tables.h"
+#include "standard/verdict.h"
 
 namespace lintavo {
 
@@ -59,9 +60,6 @@ std::vector<std::pair<std::string, std::string>> designSettingKeys(const DesignS
 // The settings as the book states them, in Chinese: {"用途", "灌溉渠道"}, {"渠道级别", "自动"}, …
 std::vector<std::pair<std::string, std::string>> describeDesignSettings(
     const DesignSettings& settings);
-
-enum class Verdict { Met, NotMet, Unchecked };
-std::string_view verdictName(Verdict verdict);  // 满足, 不满足, 未校核
 
 struct DesignRule {
     std::string_view key;     // "minimum-depth", "scour-design", …
