@@ -106,8 +106,8 @@ const CalculatorTable* schemeChecker(std::span<const CalculatorTable> tables);
 // design Q: each rounded up at the third decimal, and where the checking calculation, pressed
 // with them, would still compute less than Q (its fields read singles), h raised by further
 // thousandths until it does not. `raised` tells whether h needed that.
-//   adoptedSection(schemes for Q 12 whose α 1.02 row has b 4.75604, h 2.15088, 2, calculations())
-//     → {"4.757", "2.151", false}
+//   adoptedSection(schemesOf({.Q = 10, .m = 1.5, .i = 0.0002, .n = 0.025}), 2, calculations())
+//     → {"4.442", "2.010", false}   (the row's b 4.44168, h 2.00929; 计算 then gives 10.007)
 struct AdoptedSection {
     std::string b, h;
     bool raised = false;
