@@ -18,6 +18,7 @@
 #include "calculators/batch.h"
 #include "calculators/catalogue.h"
 #include "formats/csv.h"
+#include "hydraulics/quantities.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -35,18 +36,14 @@ constexpr int allComputed = 0;
 constexpr int someFailed = 1;
 constexpr int unusable = 2;
 
-constexpr std::string_view help = R"(用法：lintavo-calc 计算 [文件]
+constexpr std::string_view helpText = R"(用法：lintavo-calc 计算 [文件]
       lintavo-calc --help
 
 按“计算”对 CSV 表格的每一行计算一次，与对应计算窗口按“计算”所写的文字完全相同，
 结果以 CSV 写到标准输出。没有给出文件或文件为“-”时从标准输入读取。
 
 计算（窗口标题或英文别名）：
-  流量Q计算       discharge      由 b、h、m、i、n 求流量Q和流速v
-  水深h计算       normal-depth   由 Q、b、m、i、n 求正常水深h
-  计算渠道底宽b   bottom-width   由 Q、h、m、i、n 求底宽b
-  底坡i计算       bottom-slope   由 Q、b、m、h、n 求底坡i
-  断面尺寸        section        由 Q、v、m、i、n 求水深h和底宽b
+%CALCULATIONS%
 
 输入：逗号分隔（首行含制表符而无逗号时为制表符分隔）的 CSV，UTF-8（可带 BOM）或
 GB18030/GBK 编码，自动识别。首行为表头时，各列按符号（Q b h m i n v）或窗口中的
@@ -64,6 +61,65 @@ GB18030/GBK 编码，自动识别。首行为表头时，各列按符号（Q b h
 
 退出状态：0 所有行都已算出；1 有的行计算失败（所有行仍已写出）；2 输入无法使用。
 )";
+
+// The width a terminal gives a text: two columns for each character beyond ASCII.
+std::size_t columnsOf(std::string_view text) {
+    std::size_t columns = 0;
+    for (const char byte : text) {
+        const auto c = static_cast<unsigned char>(byte);
+        if (c < 0x80) {
+            ++columns;
+        } else if (c >= 0xC0) {
+            columns += 2;
+        }
+    }
+    return columns;
+}
+
+std::string padded(std::string_view text, std::size_t columns) {
+    std::string out(text);
+    out.append(columns > columnsOf(text) ? columns - columnsOf(text) : 1, ' ');
+    return out;
+}
+
+// "b、h、m、i、n"; "流量Q、流速v".
+std::string listed(const std::string& symbols, bool captions) {
+    std::string out;
+    for (char symbol : symbols) {
+        if (!out.empty()) out += "、";
+        const Quantity* q = quantityOf(symbol);
+        out += captions && q != nullptr ? std::string(q->caption) : std::string(1, symbol);
+    }
+    return out;
+}
+
+// The calculations the help lists, one a line, from the catalogue:
+//   "  流量Q计算       discharge      由 b、h、m、i、n 求流量Q、流速v"
+std::string calculationLines() {
+    std::string lines;
+    for (const CalculatorTable& table : calculations()) {
+        lines += "  " + padded(table.window.name, 16) + padded(calculationAlias(table), 15) +
+                 "由 " + listed(quantitiesWith(table.window, Role::Input), false) + " 求" +
+                 listed(quantitiesWith(table.window, Role::Output), true) + "\n";
+    }
+    return lines;
+}
+
+std::string help() {
+    std::string text(helpText);
+    const std::string_view slot = "%CALCULATIONS%\n";
+    return text.replace(text.find(slot), slot.size(), calculationLines());
+}
+
+// Every calculation by name and alias, for a refusal: "流量Q计算 (discharge)、…".
+std::string calculationNames() {
+    std::string names;
+    for (const CalculatorTable& table : calculations()) {
+        if (!names.empty()) names += "、";
+        names += std::string(table.window.name) + " (" + std::string(calculationAlias(table)) + ")";
+    }
+    return names;
+}
 
 void say(std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stderr);
@@ -98,7 +154,8 @@ int run(const std::vector<std::string>& args) {
     bool bom = false;
     for (const std::string& arg : args) {
         if (arg == "--help" || arg == "-h") {
-            std::fwrite(help.data(), 1, help.size(), stdout);
+            const std::string text = help();
+            std::fwrite(text.data(), 1, text.size(), stdout);
             return allComputed;
         }
         if (arg == "--bom") {
@@ -113,9 +170,7 @@ int run(const std::vector<std::string>& args) {
         return refuse("请给出一个计算和至多一个文件；lintavo-calc --help 列出用法");
     const CalculatorTable* table = calculationNamed(positional[0]);
     if (table == nullptr)
-        return refuse("没有名为“" + positional[0] +
-                      "”的计算；可用：流量Q计算 (discharge)、水深h计算 (normal-depth)、"
-                      "计算渠道底宽b (bottom-width)、底坡i计算 (bottom-slope)、断面尺寸 (section)");
+        return refuse("没有名为“" + positional[0] + "”的计算；可用：" + calculationNames());
 
     std::ifstream file;
     std::istream* in = &std::cin;

@@ -27,22 +27,27 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Rows of ordinary channels, varied a little so no two presses are the same.
+// Rows of the calculation's worked example, varied a little so no two presses are the same.
 std::vector<std::vector<std::string>> rowsFor(const CalculatorTable& table, std::size_t count) {
-    const char* base[5][5] = {{"2", "1", "1", "0.001", "0.025"},
-                              {"10", "5", "1.5", "0.0005", "0.025"},
-                              {"5", "1.2", "1", "0.0004", "0.02"},
-                              {"5", "2", "1", "1", "0.025"},
-                              {"10", "1", "1", "0.001", "0.025"}};
-    const std::size_t which = static_cast<std::size_t>(&table - calculations().data());
+    const std::size_t inputs = rowsWith(table.window, Role::Input).size();
     std::vector<std::vector<std::string>> rows(count);
     for (std::size_t r = 0; r < count; ++r) {
-        for (std::size_t k = 0; k < 5; ++k)
-            rows[r].push_back(base[which][k]);
-        // 2, 2.1, 2.2 … 2.96: the first input varied a little.
-        if (r % 97 != 0) rows[r][0] += "." + std::to_string(r % 97);
+        for (std::size_t k = 0; k < inputs; ++k)
+            rows[r].emplace_back(table.example.at(k));
+        // 2, 2.1, 2.2 … 2.96, or 0.5, 0.51 … 0.596: the first input varied a little.
+        std::string& first = rows[r][0];
+        if (r % 97 != 0)
+            first += (first.find('.') == std::string::npos ? "." : "") + std::to_string(r % 97);
     }
     return rows;
+}
+
+// The first calculation that seeks its unknown by bisection, the slowest kind of press.
+const CalculatorTable& bisecting() {
+    for (const CalculatorTable& table : calculations()) {
+        if (table.sought != 0) return table;
+    }
+    return calculations().front();
 }
 
 std::string csvOf(const CalculatorTable& table, const std::vector<std::vector<std::string>>& rows) {
@@ -87,9 +92,10 @@ std::pair<double, long> runProgram(const char* program, const char* calculation,
 int main(int argc, char** argv) {
     constexpr std::size_t count = 100000;
     if (argc >= 2) {
-        std::printf("lintavo-calc as a program (normal-depth):\n%10s %10s %12s %14s\n", "rows",
+        const CalculatorTable& depth = bisecting();
+        const std::string alias(calculationAlias(depth));
+        std::printf("lintavo-calc as a program (%s):\n%10s %10s %12s %14s\n", alias.c_str(), "rows",
                     "seconds", "µs a row", "peak KiB");
-        const CalculatorTable& depth = *calculationNamed("normal-depth");
         for (std::size_t n : {std::size_t{1000}, count}) {
             const std::string path = "/tmp/lintavo-bench-" + std::to_string(getpid()) + ".csv";
             {
@@ -103,7 +109,7 @@ int main(int argc, char** argv) {
                 for (std::size_t done = 1000; done < n; done += 1000)
                     file << csv;
             }
-            const auto [seconds, kib] = runProgram(argv[1], "normal-depth", path);
+            const auto [seconds, kib] = runProgram(argv[1], alias.c_str(), path);
             std::remove(path.c_str());
             std::printf("%10zu %10.3f %12.3f %14ld\n", n, seconds, seconds / double(n) * 1e6, kib);
         }

@@ -1,7 +1,7 @@
-// Each of the five presses of 计算, from input texts to result texts, against the same
-// formula evaluated in plain double, the floor of what the arithmetic itself costs.
-// Prints the time of each and the ratio to its floor; the goal is under 20 µs a press.
-// Then portablePow at the calculators' exponents: nanoseconds a call, against the C
+// Each press of 计算 in the catalogue, from its worked example's input texts to result texts,
+// against the same formulas evaluated in plain double (its table's `plain`), the floor of what the
+// arithmetic itself costs. Prints the time of each and the ratio to its floor; the goal is under 20
+// µs a press. Then portablePow at the calculators' exponents: nanoseconds a call, against the C
 // library's pow, and how often its slow double-double path runs.
 
 #include <benchmark/benchmark.h>
@@ -12,26 +12,16 @@
 #include <cstdio>
 #include <map>
 #include <random>
+#include <span>
 #include <string>
 #include <vector>
 
-#include "calculators/bottom_slope.h"
-#include "calculators/bottom_width.h"
-#include "calculators/discharge.h"
-#include "calculators/normal_depth.h"
-#include "calculators/section_dimensions.h"
-#include "hydraulics/geometry.h"
+#include "calculators/catalogue.h"
 #include "hydraulics/portable_pow.h"
 
 using namespace lintavo;
 
 namespace {
-
-const Texts dischargeInputs{"2", "1", "1", "0.001", "0.025"};
-const Texts depthInputs{"10", "5", "1.5", "0.0005", "0.025"};
-const Texts widthInputs{"5", "1.2", "1", "0.0004", "0.02"};
-const Texts slopeInputs{"5", "2", "1", "1", "0.025"};
-const Texts sectionInputs{"10", "1", "1", "0.001", "0.025"};
 
 // As the window presses: with the record that the report reads.
 void press(benchmark::State& state, Press f, const Texts& inputs) {
@@ -51,74 +41,13 @@ void pressUnrecorded(benchmark::State& state, Press f, const Texts& inputs) {
     }
 }
 
-// The floors: the formulas in plain double (the section's own, hydraulics/geometry.h), no
-// kinds, no checks, no texts.
-double manning(double b, double m, double h, double i, double n) {
-    return PlainSection{b, m}.manningDischarge(h, i, n);
-}
-
-double plainDischarge(const double* x) {
-    const double b = x[0], h = x[1], m = x[2], i = x[3], n = x[4];
-    const PlainSection section{b, m};
-    const double A = section.area(h);
-    const double R = section.hydraulicRadius(h);
-    const double Q = A * (1 / n * portablePow(R, 1.0 / 6)) * std::sqrt(R * i);
-    return std::floor(Q * 1000) / 1000 + std::floor(Q / A * 1000) / 1000;
-}
-
-double plainDepth(const double* x) {
-    double lo = 0, hi = 10;
-    while (hi - lo > 1e-7) {
-        const double mid = (lo + hi) / 2;
-        if ((x[0] - manning(x[1], x[2], lo, x[3], x[4])) *
-                (x[0] - manning(x[1], x[2], mid, x[3], x[4])) >
-            0) {
-            lo = mid;
-        } else {
-            hi = mid;
-        }
-    }
-    return std::floor((lo + hi) / 2 * 1000) / 1000;
-}
-
-double plainWidth(const double* x) {
-    double lo = 0, hi = 10;
-    do {
-        const double mid = (lo + hi) / 2;
-        if ((x[0] - manning(lo, x[2], x[1], x[3], x[4])) *
-                (x[0] - manning(mid, x[2], x[1], x[3], x[4])) >
-            0) {
-            lo = mid;
-        } else {
-            hi = mid;
-        }
-    } while (!(hi - lo < 1e-6));
-    return std::floor((lo + hi) / 2 * 1000) / 1000;
-}
-
-double plainSlope(const double* x) {
-    const double Q = x[0], b = x[1], m = x[2], h = x[3], n = x[4];
-    const PlainSection section{b, m};
-    const double A = section.area(h);
-    const double R = section.hydraulicRadius(h);
-    const double C = 1 / n * portablePow(R, 1.0 / 6);
-    return std::floor(Q * Q / (C * C * A * A * R) * 100000) / 100000;
-}
-
-double plainSection(const double* x) {
-    const double Q = x[0], v = x[1], m = x[2], i = x[3], n = x[4];
-    const double A = Q / v, R = portablePow(n * v / std::sqrt(i), 1.5), P = A / R,
-                 s = rootOfOnePlusSquare(m);
-    const double D = std::sqrt(P * P + 4 * A * (m - 2 * s));
-    const double h1 = (D - P) / (2 * (m - 2 * s)), h2 = (-P - D) / (2 * (m - 2 * s));
-    return std::floor(h1 * 1000) / 1000 + std::floor(h2 * 1000) / 1000 +
-           std::floor((P - 2 * s * h1) * 1000) / 1000;
-}
-
-void plain(benchmark::State& state, double (*f)(const double*), std::vector<double> inputs) {
+// The table's floor: its formulas in plain double (hydraulics/geometry.h), no kinds, no
+// checks, no texts.
+void plain(benchmark::State& state, double (*f)(std::span<const double>),
+           std::vector<double> inputs) {
     for (auto _ : state) {
         benchmark::DoNotOptimize(inputs.data());
-        double out = f(inputs.data());
+        double out = f(inputs);
         benchmark::DoNotOptimize(out);
     }
 }
@@ -181,26 +110,30 @@ class RatioReporter : public benchmark::ConsoleReporter {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const struct {
-        const char* name;
+    // Every calculation of the catalogue on its worked example.
+    struct Case {
+        std::string name;
         Press f;
-        const Texts* inputs;
-        double (*floor)(const double*);
+        Texts inputs;
+        double (*floor)(std::span<const double>);
         std::vector<double> numbers;
-    } presses[] = {
-        {"discharge", pressDischarge, &dischargeInputs, plainDischarge, {2, 1, 1, 0.001, 0.025}},
-        {"normal_depth", pressNormalDepth, &depthInputs, plainDepth, {10, 5, 1.5, 0.0005, 0.025}},
-        {"bottom_width", pressBottomWidth, &widthInputs, plainWidth, {5, 1.2, 1, 0.0004, 0.02}},
-        {"bottom_slope", pressBottomSlope, &slopeInputs, plainSlope, {5, 2, 1, 1, 0.025}},
-        {"section", pressSectionDimensions, &sectionInputs, plainSection, {10, 1, 1, 0.001, 0.025}},
     };
-    for (const auto& p : presses) {
-        benchmark::RegisterBenchmark((std::string("press/") + p.name).c_str(), press, p.f,
-                                     *p.inputs);
-        benchmark::RegisterBenchmark((std::string("unrecorded/") + p.name).c_str(), pressUnrecorded,
-                                     p.f, *p.inputs);
-        benchmark::RegisterBenchmark((std::string("plain_double/") + p.name).c_str(), plain,
-                                     p.floor, p.numbers);
+    std::vector<Case> presses;
+    for (const CalculatorTable& table : calculations()) {
+        Case c{std::string(table.alias), table.press, {}, table.plain, {}};
+        for (std::size_t k = 0; k < rowsWith(table.window, Role::Input).size(); ++k) {
+            c.inputs.emplace_back(table.example.at(k));
+            c.numbers.push_back(std::strtod(c.inputs.back().c_str(), nullptr));
+        }
+        presses.push_back(std::move(c));
+    }
+    for (const Case& p : presses) {
+        benchmark::RegisterBenchmark(("press/" + p.name).c_str(), press, p.f, p.inputs);
+        benchmark::RegisterBenchmark(("unrecorded/" + p.name).c_str(), pressUnrecorded, p.f,
+                                     p.inputs);
+        if (p.floor != nullptr)
+            benchmark::RegisterBenchmark(("plain_double/" + p.name).c_str(), plain, p.floor,
+                                         p.numbers);
     }
     const struct {
         const char* name;
@@ -222,11 +155,13 @@ int main(int argc, char** argv) {
     std::printf("\n%-14s %12s %14s %14s %8s\n", "press", "µs a press", "no record µs",
                 "plain double µs", "ratio");
     bool underGoal = true;
-    for (const auto& p : presses) {
-        const double ours = reporter.nanoseconds[std::string("press/") + p.name];
-        const double bare = reporter.nanoseconds[std::string("unrecorded/") + p.name];
-        const double floor = reporter.nanoseconds[std::string("plain_double/") + p.name];
-        std::printf("%-14s %12.3f %14.3f %14.3f %8.1f\n", p.name, ours / 1000, bare / 1000,
+    for (const Case& p : presses) {
+        const double ours = reporter.nanoseconds["press/" + p.name];
+        const double bare = reporter.nanoseconds["unrecorded/" + p.name];
+        // No floor prints as no ratio.
+        const double floor =
+            p.floor != nullptr ? reporter.nanoseconds["plain_double/" + p.name] : std::nan("");
+        std::printf("%-14s %12.3f %14.3f %14.3f %8.1f\n", p.name.c_str(), ours / 1000, bare / 1000,
                     floor / 1000, ours / floor);
         underGoal = underGoal && ours < 20000;
     }

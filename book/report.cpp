@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "book/design_report.h"
+#include "calculators/catalogue.h"
 #include "calculators/explain.h"
 #include "calculators/numbers.h"
 #include "calculators/summary.h"
@@ -18,25 +19,10 @@ namespace lintavo {
 
 namespace {
 
-std::string unitOf(char symbol) {
-    switch (symbol) {
-        case 'Q':
-            return "m³/s";
-        case 'v':
-            return "m/s";
-        case 'b':
-        case 'h':
-            return "m";
-        default:
-            return "";
-    }
-}
-
-std::string captionOf(char symbol) {
-    for (const Quantity& q : quantities) {
-        if (q.symbol == symbol) return std::string(q.caption);
-    }
-    return std::string(1, symbol);
+// A row's caption: the quantity's, or its symbol where it names none.
+std::string captionFor(char symbol) {
+    const std::string_view caption = captionOf(symbol);
+    return caption.empty() ? std::string(1, symbol) : std::string(caption);
 }
 
 // A number inside a substituted formula: a negative one in brackets, so that "b + m·h"
@@ -192,7 +178,11 @@ std::optional<double> typedDecimal(const std::string& text) {
 }
 
 ReportRow knownRow(const RecordedInput& in) {
-    ReportRow row{captionOf(in.symbol), std::string(1, in.symbol), in.text, unitOf(in.symbol), {}};
+    ReportRow row{captionFor(in.symbol),
+                  std::string(1, in.symbol),
+                  in.text,
+                  std::string(unitOf(in.symbol)),
+                  {}};
     if (trimmed(in.text).empty()) row.value = "（空）";
     if (!in.value) {
         row.note = isBlankText(in.text) ? "为空" : "无法读取为数字";
@@ -288,26 +278,30 @@ ReportSection schemesSection(const PressSummary& summary, const Schemes& s) {
                       "回算 Q (m³/s)"},
                      {}};
     const bool checked = std::any_of(s.rows.begin(), s.rows.end(), [](const SchemeRow& row) {
-        return row.verdict != VelocityVerdict::Unchecked;
+        return row.verdict != Verdict::Unchecked;
     });
     if (checked) rows.header.emplace_back("流速");
     rows.header.emplace_back();
+    bool raised = false;
     for (std::size_t k = 0; k < s.rows.size(); ++k) {
         const SchemeRow& row = s.rows[k];
+        // The b and h 采用此方案 types, rounded up: the channel typed carries at least Q.
+        AdoptedSection adopted = adoptedSection(s, k, calculations());
+        raised = raised || adopted.raised;
         std::vector<std::string> texts{fixed(row.alpha, 2),
                                        n6(row.eta),
-                                       schemeLength(row.h),
-                                       schemeLength(row.b),
+                                       std::move(adopted.h),
+                                       std::move(adopted.b),
                                        n6(row.beta),
                                        n6(row.A),
                                        fixed(100.0 * row.areaIncrease, 2) + "%",
                                        n6(row.v),
                                        n6(row.Q)};
-        if (checked) texts.emplace_back(velocityVerdictName(row.verdict));
+        if (checked) texts.emplace_back(verdictName(row.verdict));
         std::vector<ReportCell> cells;
         cells.reserve(texts.size() + 1);
         for (std::string& text : texts)
-            cells.push_back({std::move(text), row.verdict == VelocityVerdict::NotMet, {}});
+            cells.push_back({std::move(text), row.verdict == Verdict::NotMet, {}});
         cells.push_back(
             {"采用此方案", false, std::string(schemeLinkScheme) + ":" + std::to_string(k)});
         rows.rows.push_back(std::move(cells));
@@ -322,9 +316,16 @@ ReportSection schemesSection(const PressSummary& summary, const Schemes& s) {
         section.blocks.emplace_back((heading.empty() ? "" : heading + "：") +
                                     schemePlacement(alpha.value()));
     }
-    section.blocks.emplace_back(
-        "回算 Q 按曼宁公式 Q = (1/n)·A·R^(2/3)·√i 由各行的 b、h 计算。"
-        "“采用此方案”在“流量Q计算”中填入该行的 b、h（3 位小数）和本次的 m、i、n。");
+    const CalculatorTable* checker = schemeChecker(calculations());
+    std::string note =
+        "表中 h、b 为各行的值向上取到 3 位小数，采用后通过的流量不小于 Q" +
+        std::string(raised ? "（个别行的 h 再加若干 0.001 m，使算得的流量不小于 Q）" : "") +
+        "；回算 Q 按曼宁公式 Q = (1/n)·A·R^(2/3)·√i 由各行未取整的 b、h 计算。";
+    if (checker != nullptr) {
+        note += "“采用此方案”在“" + std::string(checker->window.title) +
+                "”中填入该行的 h、b 和本次的 m、i、n。";
+    }
+    section.blocks.emplace_back(std::move(note));
     return section;
 }
 
@@ -347,8 +348,8 @@ CalculationReport buildReport(const CalculatorTable& table, const Record& record
     // The fields after the one that stopped the reading, as typed: an empty one is named too.
     for (std::size_t k = record.inputs.size(); k < record.typed.size(); ++k) {
         const TypedInput& typed = record.typed[k];
-        ReportRow row{captionOf(typed.symbol), std::string(1, typed.symbol), typed.text,
-                      unitOf(typed.symbol), "未读取"};
+        ReportRow row{captionFor(typed.symbol), std::string(1, typed.symbol), typed.text,
+                      std::string(unitOf(typed.symbol)), "未读取"};
         if (trimmed(typed.text).empty()) {
             row.value = "（空）";
             row.note = "为空";
@@ -406,20 +407,12 @@ CalculationReport buildReport(const CalculatorTable& table, const Record& record
                 if (!ratio.empty()) exact += "（" + ratio + "）";
             }
         } else {
-            // The candidates of 断面尺寸: the positive roots before they were cut.
-            std::vector<std::string> roots;
-            for (const char* k : {"1", "2"}) {
-                const auto x = record.valueOf(std::string(1, r.symbol) + k);
-                if (x && x->number() > 0) roots.push_back(recordNumber(x->number()));
-            }
-            if (!roots.empty()) {
-                exact = roots.front();
-                for (std::size_t k = 1; k < roots.size(); ++k)
-                    exact += " 或 " + roots[k];
-            }
+            // A text made of several values (断面尺寸's candidates): each before it was cut.
+            for (std::size_t k = 0; k < r.madeFrom.size(); ++k)
+                exact = (k == 0 ? "" : exact + " 或 ") + recordNumber(r.madeFrom[k].number());
         }
-        report.results.push_back({captionOf(r.symbol), std::string(1, r.symbol), exact, r.text,
-                                  unitOf(r.symbol), std::string(r.rule)});
+        report.results.push_back({captionFor(r.symbol), std::string(1, r.symbol), exact, r.text,
+                                  std::string(unitOf(r.symbol)), std::string(r.rule)});
     }
 
     const PressSummary summary = summarize(table, record);

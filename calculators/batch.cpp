@@ -52,10 +52,8 @@ std::string_view withoutUnit(std::string_view s) {
 }
 
 char symbolOfField(std::string_view field) {
-    for (const Quantity& q : quantities) {
-        if (field.starts_with(q.prefix)) return q.symbol;
-    }
-    return 0;
+    const Quantity* q = quantityOfField(field);
+    return q != nullptr ? q->symbol : 0;
 }
 
 bool namesNameColumn(std::string_view cell) {

@@ -1,7 +1,11 @@
 // The window 底坡i计算: Q, b, m, h, n in (m is read before h); the bottom slope i out.
 
+#include <cmath>
 #include "calculators/bottom_slope.h"
+
 #include "calculators/catalogue.h"
+#include "hydraulics/geometry.h"
+#include "hydraulics/portable_pow.h"
 
 namespace lintavo {
 
@@ -32,6 +36,16 @@ constexpr ControlRow controls[] = {
 };
 // clang-format on
 
+// The floor of the benchmarks: the same formulas in plain double.
+double plainSlope(std::span<const double> x) {
+    const double Q = x[0], b = x[1], m = x[2], h = x[3], n = x[4];
+    const PlainSection section{b, m};
+    const double A = section.area(h);
+    const double R = section.hydraulicRadius(h);
+    const double C = 1 / n * portablePow(R, 1.0 / 6);
+    return std::floor(Q * Q / (C * C * A * A * R) * 100000) / 100000;
+}
+
 }  // namespace
 
 // clang-format off
@@ -44,6 +58,7 @@ constinit const CalculatorTable bottomSlopeWindow{
     .describe  = describeOwnChannel,
     .example   = {"2.763", "2", "1", "1", "0.025"},
     .alias     = "bottom-slope",
+    .plain     = plainSlope,
 };
 // clang-format on
 

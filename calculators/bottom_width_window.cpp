@@ -1,7 +1,11 @@
 // The window 计算渠道底宽b: Q, h, m, i, n in; the bottom width b out.
 
+#include <cmath>
 #include "calculators/bottom_width.h"
+
 #include "calculators/catalogue.h"
+#include "hydraulics/geometry.h"
+#include "hydraulics/portable_pow.h"
 
 namespace lintavo {
 
@@ -32,6 +36,23 @@ constexpr ControlRow controls[] = {
 };
 // clang-format on
 
+// The floor of the benchmarks: the same formulas in plain double.
+double plainWidth(std::span<const double> x) {
+    const auto Q = [x](double b) {
+        return PlainSection{b, x[2]}.manningDischarge(x[1], x[3], x[4]);
+    };
+    double lo = 0, hi = 10;
+    do {
+        const double mid = (lo + hi) / 2;
+        if ((x[0] - Q(lo)) * (x[0] - Q(mid)) > 0) {
+            lo = mid;
+        } else {
+            hi = mid;
+        }
+    } while (!(hi - lo < 1e-6));
+    return std::floor((lo + hi) / 2 * 1000) / 1000;
+}
+
 }  // namespace
 
 // clang-format off
@@ -45,6 +66,7 @@ constinit const CalculatorTable bottomWidthWindow{
     .describe  = describeOwnChannel,
     .example   = {"2.763", "1", "1", "0.001", "0.025"},
     .alias     = "bottom-width",
+    .plain     = plainWidth,
 };
 // clang-format on
 

@@ -1,7 +1,9 @@
 #pragma once
 
-// The five calculators, in the order of the main window's menu. Each is defined in its
-// *_window.cpp as one table; its calculation lives beside it as a pure function.
+// The calculations, in the order of the main window's menu. Each is defined in its
+// *_window.cpp as one table; its calculation lives beside it as a pure function. Everything
+// that serves every calculation — the menu, the book, the driver, lintavo-calc, the batch, the
+// benchmarks and the fuzzers — walks this list and asks the tables, never a name.
 
 #include <span>
 
@@ -9,12 +11,17 @@
 
 namespace lintavo {
 
-extern const CalculatorTable dischargeWindow;    // 流量Q计算, calculators/discharge.h
-extern const CalculatorTable normalDepthWindow;  // 水深h计算, calculators/normal_depth.h
-extern const CalculatorTable bottomWidthWindow;  // 计算渠道底宽b, calculators/bottom_width.h
-extern const CalculatorTable bottomSlopeWindow;  // 底坡i计算, calculators/bottom_slope.h
-extern const CalculatorTable sectionWindow;      // 断面尺寸, calculators/section_dimensions.h
+extern const CalculatorTable dischargeWindow;    // calculators/discharge.h
+extern const CalculatorTable normalDepthWindow;  // calculators/normal_depth.h
+extern const CalculatorTable bottomWidthWindow;  // calculators/bottom_width.h
+extern const CalculatorTable bottomSlopeWindow;  // calculators/bottom_slope.h
+extern const CalculatorTable sectionWindow;      // calculators/section_dimensions.h
 
 std::span<const CalculatorTable> calculations();
+
+// Adds a calculation after the others, for a calculation that lives outside this folder (a
+// test's). Only before anything has taken the list: a span taken earlier does not see it.
+// False, and nothing added, when the list is full or a title or alias is taken already.
+bool addCalculation(const CalculatorTable& table);
 
 }  // namespace lintavo

@@ -1,7 +1,11 @@
 // The window 流量Q计算: b, h, m, i, n in; Q and v out.
 
+#include <cmath>
+
 #include "calculators/catalogue.h"
 #include "calculators/discharge.h"
+#include "hydraulics/geometry.h"
+#include "hydraulics/portable_pow.h"
 
 namespace lintavo {
 
@@ -34,6 +38,16 @@ constexpr ControlRow controls[] = {
 };
 // clang-format on
 
+// The floor of the benchmarks: the same formulas in plain double.
+double plainDischarge(std::span<const double> x) {
+    const double b = x[0], h = x[1], m = x[2], i = x[3], n = x[4];
+    const PlainSection section{b, m};
+    const double A = section.area(h);
+    const double R = section.hydraulicRadius(h);
+    const double Q = A * (1 / n * portablePow(R, 1.0 / 6)) * std::sqrt(R * i);
+    return std::floor(Q * 1000) / 1000 + std::floor(Q / A * 1000) / 1000;
+}
+
 }  // namespace
 
 // Opens where the window system puts a new window.
@@ -47,6 +61,7 @@ constinit const CalculatorTable dischargeWindow{
     .describe  = describeOwnChannel,
     .example   = {"2", "1", "1", "0.001", "0.025"},
     .alias     = "discharge",
+    .plain     = plainDischarge,
 };
 // clang-format on
 

@@ -9,14 +9,6 @@ namespace lintavo {
 
 namespace {
 
-// An input's label caption by its symbol: 'b' → "底宽b".
-StaticText captionOf(char symbol) {
-    for (const Quantity& q : quantities) {
-        if (q.symbol == symbol) return q.caption;
-    }
-    return {};
-}
-
 // The cause of a failure while the inputs were read; the same in every calculation. An empty
 // field is named with every other empty one, so that one press shows all that is missing.
 FailureCause readingCause(const Record& record) {
@@ -116,10 +108,8 @@ std::vector<StaticText> fieldsFor(const CalculatorTable& table, std::string_view
     const auto inputs = rowsWith(table.window, Role::Input);
     for (char symbol : symbols) {
         for (const ControlRow* row : inputs) {
-            for (const Quantity& q : quantities) {
-                if (q.symbol == symbol && row->name.substr(0, q.prefix.size()) == q.prefix)
-                    fields.push_back(row->name);
-            }
+            const Quantity* q = quantityOfField(row->name);
+            if (q != nullptr && q->symbol == symbol) fields.push_back(row->name);
         }
     }
     return fields;

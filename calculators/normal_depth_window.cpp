@@ -1,7 +1,11 @@
 // The window 水深h计算: Q, b, m, i, n in; the normal depth h out.
 
+#include <cmath>
+
 #include "calculators/catalogue.h"
 #include "calculators/normal_depth.h"
+#include "hydraulics/geometry.h"
+#include "hydraulics/portable_pow.h"
 
 namespace lintavo {
 
@@ -32,6 +36,23 @@ constexpr ControlRow controls[] = {
 };
 // clang-format on
 
+// The floor of the benchmarks: the same formulas in plain double.
+double plainDepth(std::span<const double> x) {
+    const auto Q = [x](double h) {
+        return PlainSection{x[1], x[2]}.manningDischarge(h, x[3], x[4]);
+    };
+    double lo = 0, hi = 10;
+    while (hi - lo > 1e-7) {
+        const double mid = (lo + hi) / 2;
+        if ((x[0] - Q(lo)) * (x[0] - Q(mid)) > 0) {
+            lo = mid;
+        } else {
+            hi = mid;
+        }
+    }
+    return std::floor((lo + hi) / 2 * 1000) / 1000;
+}
+
 }  // namespace
 
 // clang-format off
@@ -45,6 +66,7 @@ constinit const CalculatorTable normalDepthWindow{
     .describe  = describeOwnChannel,
     .example   = {"2.763", "2", "1", "0.001", "0.025"},
     .alias     = "normal-depth",
+    .plain     = plainDepth,
 };
 // clang-format on
 

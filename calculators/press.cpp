@@ -6,12 +6,16 @@ Texts writeResults(Record* record, std::initializer_list<Written> results) {
     std::vector<RecordedResult> made;
     for (const Written& written : results) {
         if (written.cut == nullptr) {
-            made.push_back({written.symbol, std::nullopt, written.text, written.rule});
+            made.push_back(
+                {written.symbol, std::nullopt, written.text, written.rule, written.madeFrom});
             continue;
         }
         try {
-            made.push_back({written.symbol, written.exact, written.cut->apply(*written.exact),
-                            written.cut->rule});
+            made.push_back({written.symbol,
+                            written.exact,
+                            written.cut->apply(*written.exact),
+                            written.cut->rule,
+                            {}});
         } catch (const CalculationFailure&) {
             if (record != nullptr) record->cutting = written.symbol;
             throw;

@@ -15,9 +15,9 @@
 #include <string_view>
 #include <vector>
 
-#include "hydraulics/static_text.h"
 #include "calculators/record.h"
 #include "hydraulics/number_text.h"
+#include "hydraulics/static_text.h"
 
 namespace lintavo {
 
@@ -72,13 +72,14 @@ inline constexpr StaticText candidatesRule =
 struct Written {
     Written(char quantity, Value value, const Cut& howCut)
         : symbol(quantity), exact(value), cut(&howCut) {}
-    Written(char quantity, std::string written, StaticText howMade)
-        : symbol(quantity), text(std::move(written)), rule(howMade) {}
+    Written(char quantity, std::string written, StaticText howMade, std::vector<Value> values = {})
+        : symbol(quantity), text(std::move(written)), rule(howMade), madeFrom(std::move(values)) {}
     char symbol;
     std::optional<Value> exact;
     const Cut* cut = nullptr;
     std::string text;
     StaticText rule;
+    std::vector<Value> madeFrom;  // the values a text made otherwise shows, before their cut
 };
 
 // The texts of the result fields, in the order they are written, kept in the record too. Every

@@ -15,8 +15,8 @@
 #include <string_view>
 #include <vector>
 
-#include "hydraulics/static_text.h"
 #include "hydraulics/failure.h"
+#include "hydraulics/static_text.h"
 #include "hydraulics/value.h"
 
 namespace lintavo {
@@ -47,13 +47,16 @@ struct RecordedResult {
     char symbol;                 // the quantity written
     std::optional<Value> exact;  // before it was cut (none for a field of candidates)
     std::string text;            // as written into the field
-    StaticText rule;       // how the text was cut from the exact value, in words
+    StaticText rule;             // how the text was cut from the exact value, in words
+    // For a text made otherwise, the values it was made from, before they were cut: 断面尺寸's
+    // positive roots, in the order the text gives them.
+    std::vector<Value> madeFrom;
 };
 
 struct RecordedFailure {
     FailureKind kind;
     std::optional<std::size_t> input;  // the input that did not convert, in reading order
-    StaticText step;             // the step that failed; empty while reading
+    StaticText step;                   // the step that failed; empty while reading
 };
 
 struct Record {

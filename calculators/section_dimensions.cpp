@@ -1,6 +1,7 @@
 #include "calculators/section_dimensions.h"
 
 #include <utility>
+#include <vector>
 
 #include "calculators/numbers.h"
 
@@ -12,6 +13,15 @@ namespace {
 
 bool positive(const std::optional<Value>& x) {
     return x && *x > 0_int;
+}
+
+// The candidates a field shows, before they were cut: the positive ones, in order.
+std::vector<Value> shownCandidates(std::optional<Value> x1, std::optional<Value> x2) {
+    std::vector<Value> shown;
+    for (const auto& x : {x1, x2}) {
+        if (positive(x)) shown.push_back(*x);
+    }
+    return shown;
 }
 
 }  // namespace
@@ -76,8 +86,9 @@ Texts pressSectionDimensions(std::span<const std::string> inputs, Record* record
     const auto [Q, v, m, i, n] = readInputs(inputs, "Qvmin", record);
     const SectionCandidates c = sectionDimensions(Q, v, m, i, n, record);
     // Both texts exist before either field is written.
-    return writeResults(record, {{'h', formatCandidates(c.h1, c.h2), candidatesRule},
-                                 {'b', formatCandidates(c.b1, c.b2), candidatesRule}});
+    return writeResults(
+        record, {{'h', formatCandidates(c.h1, c.h2), candidatesRule, shownCandidates(c.h1, c.h2)},
+                 {'b', formatCandidates(c.b1, c.b2), candidatesRule, shownCandidates(c.b1, c.b2)}});
 }
 
 }  // namespace lintavo

@@ -1,7 +1,11 @@
 // The window 断面尺寸: Q, v, m, i, n in; the candidate depths and bottom widths out.
 
+#include <cmath>
+
 #include "calculators/catalogue.h"
 #include "calculators/section_dimensions.h"
+#include "hydraulics/geometry.h"
+#include "hydraulics/portable_pow.h"
 
 namespace lintavo {
 
@@ -34,6 +38,17 @@ constexpr ControlRow controls[] = {
 };
 // clang-format on
 
+// The floor of the benchmarks: the same formulas in plain double.
+double plainSection(std::span<const double> x) {
+    const double Q = x[0], v = x[1], m = x[2], i = x[3], n = x[4];
+    const double A = Q / v, R = portablePow(n * v / std::sqrt(i), 1.5), P = A / R,
+                 s = rootOfOnePlusSquare(m);
+    const double D = std::sqrt(P * P + 4 * A * (m - 2 * s));
+    const double h1 = (D - P) / (2 * (m - 2 * s)), h2 = (-P - D) / (2 * (m - 2 * s));
+    return std::floor(h1 * 1000) / 1000 + std::floor(h2 * 1000) / 1000 +
+           std::floor((P - 2 * s * h1) * 1000) / 1000;
+}
+
 }  // namespace
 
 // clang-format off
@@ -46,6 +61,7 @@ constinit const CalculatorTable sectionWindow{
     .describe  = describeSectionCandidates,
     .example   = {"10", "0.5", "1.5", "0.0004", "0.025"},
     .alias     = "section",
+    .plain     = plainSection,
 };
 // clang-format on
 

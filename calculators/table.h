@@ -7,14 +7,15 @@
 
 #include <array>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
-#include "hydraulics/static_text.h"
 #include "calculators/explain.h"
 #include "calculators/form_table.h"
 #include "calculators/press.h"
 #include "calculators/story.h"
+#include "hydraulics/static_text.h"
 
 namespace lintavo {
 
@@ -34,12 +35,15 @@ struct CalculatorTable {
     FormTable window;
     StaticText opener;  // objectName of the main window's button that opens it
     Press press;
-    Explain explain;                          // why a press failed, from its record
-    std::span<const StepForm> steps;          // how the book writes each recorded step
-    char sought = 0;                          // the unknown a bisection seeks; 0: no bisection
-    Describe describe;                        // the channels a completed press describes
+    Explain explain;                    // why a press failed, from its record
+    std::span<const StepForm> steps;    // how the book writes each recorded step
+    char sought = 0;                    // the unknown a bisection seeks; 0: no bisection
+    Describe describe;                  // the channels a completed press describes
     std::array<StaticText, 5> example;  // input texts in reading order
     StaticText alias;                   // its English name on a command line: "discharge"
+    // The same formulas in plain double, no kinds, no checks, no texts, on the inputs in
+    // reading order: the floor the benchmarks measure the press against. Null: none.
+    double (*plain)(std::span<const double> inputs) = nullptr;
 };
 
 // The rows of one kind of role, in their order: the inputs in reading order, the outputs in
@@ -48,5 +52,15 @@ std::vector<const ControlRow*> rowsWith(const FormTable& form, Role::Kind kind);
 
 // The one row of a button role; null when the form has none.
 const ControlRow* rowWith(const FormTable& form, Role role);
+
+// The quantities of the rows of one kind of role, by their fields' names, in the rows' order:
+// quantitiesWith(dischargeWindow.window, Role::Input) → "bhmin"; Role::Output → "Qv".
+std::string quantitiesWith(const FormTable& form, Role::Kind kind);
+
+// The first calculation that reads exactly the quantities `reads` (in any order) and writes
+// `writes`: the one that checks a given channel. Null when none does.
+//   calculationReading(calculations(), "bhmin", 'Q') → &dischargeWindow
+const CalculatorTable* calculationReading(std::span<const CalculatorTable> tables,
+                                          std::string_view reads, char writes);
 
 }  // namespace lintavo

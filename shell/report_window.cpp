@@ -26,6 +26,7 @@
 #include <algorithm>
 
 #include "book/design_report.h"
+#include "calculators/catalogue.h"
 #include "calculators/summary.h"
 #include "shell/calculator_window.h"
 #include "shell/design_dialog.h"
@@ -202,7 +203,7 @@ bool ReportWindow::adoptScheme(std::size_t row) {
     if (!design) return false;
     const Computed<Schemes> schemes = schemesOf(*design);
     if (!schemes.exists() || row >= schemes.value().rows.size()) return false;
-    Q_EMIT calculator_.schemeAdopted(adoptionOf(record, schemes.value().rows[row]));
+    Q_EMIT calculator_.schemeAdopted(adoptionOf(record, schemes.value(), row, calculations()));
     return true;
 }
 

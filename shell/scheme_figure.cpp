@@ -83,7 +83,7 @@ void drawSchemes(QPainter& painter, const QRectF& area, const Schemes& schemes) 
         painter.drawPolyline(
             QPolygonF{at(-m * top, top), at(0, 0), at(row.b, 0), at(row.b + m * top, top)});
 
-        const bool fails = row.verdict == VelocityVerdict::NotMet;
+        const bool fails = row.verdict == Verdict::NotMet;
         painter.setPen(penOf(0.5, pt, fails ? QColor(0xb0, 0, 0) : QColor(Qt::black)));
         const QRectF first(area.left() + margin, slotTop + slot / 2 - line, labels, line);
         painter.drawText(first, Qt::AlignLeft | Qt::AlignVCenter,

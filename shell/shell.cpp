@@ -1,8 +1,6 @@
 #include "shell/shell.h"
 
-#include <algorithm>
-
-#include "calculators/catalogue.h"
+#include "standard/schemes.h"
 
 namespace lintavo {
 
@@ -53,14 +51,12 @@ void Shell::open(std::size_t calculator) {
 }
 
 void Shell::adopt(CalculatorWindow* from, const SchemeAdoption& adoption) {
-    const auto discharge = std::find_if(tables_.begin(), tables_.end(), [](const auto& table) {
-        return table.window.title == dischargeWindow.window.title;
-    });
-    if (discharge == tables_.end()) return;
-    const auto index = static_cast<std::size_t>(discharge - tables_.begin());
+    const CalculatorTable* checker = schemeChecker(tables_);
+    if (checker == nullptr) return;
+    const auto index = static_cast<std::size_t>(checker - tables_.data());
     open(index);
     CalculatorWindow* checking = calculators_[index];
-    checking->typeInputs("bhmin", {adoption.b, adoption.h, adoption.m, adoption.i, adoption.n});
+    checking->typeInputs(adoption.symbols, adoption.texts);
     if (from != checking) from->hide();
 }
 

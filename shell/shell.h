@@ -13,8 +13,9 @@
 // window from its title bar (or with Alt+F4) is 返回: a stray click on the frame's cross
 // must not lose what the user typed. 结束 ends the program at once. Closing the menu ends
 // the program too: hidden calculator windows would otherwise keep a process running with
-// no window. 采用此方案 in a calculation book takes the place of a menu button: 流量Q计算
-// comes up with the scheme typed in, and the window whose book it was goes.
+// no window. 采用此方案 in a calculation book takes the place of a menu button: the
+// calculation that checks a scheme (standard/schemes.h, schemeChecker) comes up with the
+// scheme typed in, and the window whose book it was goes.
 
 #include <QObject>
 #include <QPointer>

@@ -65,18 +65,6 @@ std::string_view useName(CanalUse use) {
 
 }  // namespace
 
-StaticText verdictName(Verdict verdict) {
-    switch (verdict) {
-        case Verdict::Met:
-            return "满足";
-        case Verdict::NotMet:
-            return "不满足";
-        case Verdict::Unchecked:
-            return "未校核";
-    }
-    return {};
-}
-
 std::string applyDesignSetting(DesignSettings& s, std::string_view key, std::string_view value,
                                const BedTables& beds) {
     const auto bad = [&] {
@@ -458,8 +446,8 @@ DesignCheck checkDesign(const Channel& c, const DesignSettings& s, const BedTabl
         scourRule("scour-enlarged", "加大流量不冲", "vb ≤ v不冲", out.scourEnlarged,
                   out.enlarged.exists() ? &out.enlarged.value() : nullptr, "vb");
     }
-    const auto siltRule = [&](StaticText key, StaticText name, StaticText text,
-                              const FlowState* at, std::string_view v, std::string_view missing) {
+    const auto siltRule = [&](StaticText key, StaticText name, StaticText text, const FlowState* at,
+                              std::string_view v, std::string_view missing) {
         DesignRule r = rule(key, name, "6.3.1、6.3.12", text.str());
         if (!out.nonSilting.exists()) {
             rules.push_back(unchecked(r, "未给定不淤流速（应由渠道的泥沙资料求得）"));

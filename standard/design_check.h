@@ -21,6 +21,7 @@
 #include "hydraulics/channel.h"
 #include "standard/schemes.h"
 #include "standard/standard_tables.h"
+#include "standard/verdict.h"
 
 namespace lintavo {
 
@@ -60,14 +61,11 @@ std::vector<std::pair<std::string, std::string>> designSettingKeys(const DesignS
 std::vector<std::pair<std::string, std::string>> describeDesignSettings(
     const DesignSettings& settings);
 
-enum class Verdict { Met, NotMet, Unchecked };
-StaticText verdictName(Verdict verdict);  // 满足, 不满足, 未校核
-
 struct DesignRule {
     StaticText key;     // "minimum-depth", "scour-design", …
     StaticText name;    // 最小流量水深, …
     StaticText clause;  // "6.3.5", …
-    std::string rule;  // hmin ≥ 0.6·hd
+    std::string rule;   // hmin ≥ 0.6·hd
     Verdict verdict = Verdict::Unchecked;
     std::string reason;  // the comparison in numbers, or why it was not checked
 };

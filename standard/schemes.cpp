@@ -1,9 +1,11 @@
 #include "standard/schemes.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
 #include "calculators/numbers.h"
+#include "calculators/press.h"
 #include "calculators/summary.h"
 #include "hydraulics/geometry.h"
 #include "hydraulics/portable_pow.h"
@@ -30,26 +32,14 @@ bool allFinite(std::initializer_list<double> xs) {
     return true;
 }
 
-VelocityVerdict verdictOf(double v, const VelocityLimits& limits) {
-    if (!limits.minimum && !limits.maximum) return VelocityVerdict::Unchecked;
-    if (limits.minimum && v < *limits.minimum) return VelocityVerdict::NotMet;
-    if (limits.maximum && v > *limits.maximum) return VelocityVerdict::NotMet;
-    return VelocityVerdict::Met;
+Verdict verdictOf(double v, const VelocityLimits& limits) {
+    if (!limits.minimum && !limits.maximum) return Verdict::Unchecked;
+    if (limits.minimum && v < *limits.minimum) return Verdict::NotMet;
+    if (limits.maximum && v > *limits.maximum) return Verdict::NotMet;
+    return Verdict::Met;
 }
 
 }  // namespace
-
-StaticText velocityVerdictName(VelocityVerdict verdict) {
-    switch (verdict) {
-        case VelocityVerdict::Unchecked:
-            return "";
-        case VelocityVerdict::Met:
-            return "满足";
-        case VelocityVerdict::NotMet:
-            return "不满足";
-    }
-    return {};
-}
 
 Computed<Schemes> schemesOf(const Channel& channel, const VelocityLimits& limits) {
     const double Q = channel.Q, m = channel.m, i = channel.i, n = channel.n;
@@ -139,7 +129,48 @@ std::optional<Channel> designChannelOf(const PressSummary& summary) {
     return summary.channels.front().channel();
 }
 
-SchemeAdoption adoptionOf(const Record& record, const SchemeRow& row) {
+const CalculatorTable* schemeChecker(std::span<const CalculatorTable> tables) {
+    return calculationReading(tables, adoptedQuantities, 'Q');
+}
+
+AdoptedSection adoptedSection(const Schemes& schemes, std::size_t row,
+                              std::span<const CalculatorTable> tables) {
+    const SchemeRow& r = schemes.rows.at(row);
+    // Whole thousandths: ⌈x·1000⌉, written with three decimals.
+    const double b = std::ceil(r.b * 1000.0);
+    double h = std::ceil(r.h * 1000.0);
+    const auto length = [](double thousandths) { return fixedNumber(thousandths / 1000.0, 3); };
+    AdoptedSection adopted{length(b), length(h), false};
+    const CalculatorTable* checker = schemeChecker(tables);
+    if (checker == nullptr) return adopted;
+    // The checking press reads singles and computes partly in single precision: h rises until
+    // the discharge it computes from these texts is not below Q. One thousandth of h adds far
+    // more than that rounding takes away, so this rarely takes a step; the bound only guards
+    // the loop.
+    const std::string inputs = quantitiesWith(checker->window, Role::Input);
+    const std::string_view order = adoptedQuantities;
+    for (int tries = 0; tries < 1000; ++tries) {
+        const std::string texts[] = {adopted.b, adopted.h, recordNumber(schemes.m),
+                                     recordNumber(schemes.i), recordNumber(schemes.n)};
+        std::vector<std::string> typed(inputs.size());
+        for (std::size_t k = 0; k < inputs.size(); ++k)
+            typed[k] = texts[order.find(inputs[k])];
+        Record record;
+        if (!runPress(checker->press, typed, record)) break;
+        const auto carried = std::find_if(record.results.begin(), record.results.end(),
+                                          [](const RecordedResult& x) { return x.symbol == 'Q'; });
+        if (carried == record.results.end() || !carried->exact ||
+            !(carried->exact->number() < schemes.Q))
+            break;
+        h += 1.0;
+        adopted.h = length(h);
+        adopted.raised = true;
+    }
+    return adopted;
+}
+
+SchemeAdoption adoptionOf(const Record& record, const Schemes& schemes, std::size_t row,
+                          std::span<const CalculatorTable> tables) {
     const auto typed = [&record](char symbol) -> std::string {
         for (const RecordedInput& in : record.inputs) {
             if (in.symbol != symbol || !in.value) continue;
@@ -154,7 +185,8 @@ SchemeAdoption adoptionOf(const Record& record, const SchemeRow& row) {
         const auto x = record.valueOf(std::string_view(&symbol, 1));
         return x ? recordNumber(x->number()) : std::string();
     };
-    return {schemeLength(row.b), schemeLength(row.h), typed('m'), typed('i'), typed('n')};
+    const AdoptedSection section = adoptedSection(schemes, row, tables);
+    return {adoptedQuantities, {section.b, section.h, typed('m'), typed('i'), typed('n')}};
 }
 
 std::string schemesJson(const Schemes& schemes, std::optional<double> alpha) {

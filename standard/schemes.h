@@ -15,12 +15,17 @@
 // platform.
 
 #include <array>
+#include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "calculators/record.h"
+#include "calculators/table.h"
 #include "hydraulics/channel.h"
+#include "standard/verdict.h"
 
 namespace lintavo {
 
@@ -38,11 +43,6 @@ struct VelocityLimits {
     std::optional<double> maximum;  // 不冲流速, m/s
 };
 
-enum class VelocityVerdict { Unchecked, Met, NotMet };
-
-// velocityVerdictName(VelocityVerdict::NotMet) → "不满足"; "" for Unchecked.
-StaticText velocityVerdictName(VelocityVerdict verdict);
-
 // The hydraulically best section: A0 = K·h0², χ0 = 2K·h0, R0 = h0/2.
 struct BestSection {
     double K;   // 2√(1 + m²) − m
@@ -56,18 +56,18 @@ struct BestSection {
 
 // One practical economic section.
 struct SchemeRow {
-    double alpha = 0;         // A/A0
-    double eta = 0;           // h/h0 = α^2.5 − √(α^5 − α)
-    double h = 0;             // η·h0, m
-    double beta = 0;          // b/h = α·K/η² − m
-    double b = 0;             // β·h, m
-    double A = 0;             // (b + m·h)·h, m²
-    double P = 0;             // b + 2h·√(1 + m²), m
-    double R = 0;             // A/P, m
-    double v = 0;             // Q/A, m/s
-    double areaIncrease = 0;  // (A − A0)/A0
-    double Q = 0;             // (1/n)·A·R^(2/3)·√i from this row's b and h, m³/s
-    VelocityVerdict verdict = VelocityVerdict::Unchecked;
+    double alpha = 0;                      // A/A0
+    double eta = 0;                        // h/h0 = α^2.5 − √(α^5 − α)
+    double h = 0;                          // η·h0, m
+    double beta = 0;                       // b/h = α·K/η² − m
+    double b = 0;                          // β·h, m
+    double A = 0;                          // (b + m·h)·h, m²
+    double P = 0;                          // b + 2h·√(1 + m²), m
+    double R = 0;                          // A/P, m
+    double v = 0;                          // Q/A, m/s
+    double areaIncrease = 0;               // (A − A0)/A0
+    double Q = 0;                          // (1/n)·A·R^(2/3)·√i from this row's b and h, m³/s
+    Verdict verdict = Verdict::Unchecked;  // against the velocity limits
 };
 
 struct Schemes {
@@ -95,18 +95,40 @@ std::string schemePlacement(double alpha);
 // 断面尺寸's candidates, which all share them. None for a failed press.
 std::optional<Channel> designChannelOf(const PressSummary& summary);
 
-// What 采用此方案 types into the fields of 流量Q计算: the row's b and h to three decimals, as
-// the book shows them, and the press's m, i and n as it read them (the text typed, or the
-// calculation's own value where the press computed it).
-//   adoptionOf(record of 水深h计算 with m " 1.5", i "0.0002", n "0.025", row α 1.02)
-//     → {b "4.442", h "2.009", m "1.5", i "0.0002", n "0.025"}
-struct SchemeAdoption {
-    std::string b, h, m, i, n;
-};
-SchemeAdoption adoptionOf(const Record& record, const SchemeRow& row);
+// The quantities 采用此方案 types, in this order: the row's b and h, the press's m, i and n.
+inline constexpr std::string_view adoptedQuantities = "bhmin";
 
-// A depth or width as the book shows it, rounded to three decimals: schemeLength(4.44165) →
-// "4.442".
+// The calculation an adopted scheme is typed into and checked by: the first of the list that
+// reads exactly the adopted quantities and writes the discharge. Null when none does.
+const CalculatorTable* schemeChecker(std::span<const CalculatorTable> tables);
+
+// A row's b and h as 采用此方案 types them, so that the channel typed carries at least the
+// design Q: each rounded up at the third decimal, and where the checking calculation, pressed
+// with them, would still compute less than Q (its fields read singles), h raised by further
+// thousandths until it does not. `raised` tells whether h needed that.
+//   adoptedSection(schemesOf({.Q = 10, .m = 1.5, .i = 0.0002, .n = 0.025}), 2, calculations())
+//     → {"4.442", "2.010", false}   (the row's b 4.44168, h 2.00929; 计算 then gives 10.007)
+struct AdoptedSection {
+    std::string b, h;
+    bool raised = false;
+};
+AdoptedSection adoptedSection(const Schemes& schemes, std::size_t row,
+                              std::span<const CalculatorTable> tables);
+
+// What 采用此方案 types into the checking calculation's fields: the row's adopted b and h (see
+// adoptedSection) and the press's m, i and n as it read them (the text typed, or the
+// calculation's own value where the press computed it), one text for each of
+// adoptedQuantities.
+//   adoptionOf(record of 水深h计算 with m " 1.5", i "0.0002", n "0.025", schemes, row 2)
+//     → {"bhmin", {"4.442", "2.010", "1.5", "0.0002", "0.025"}}
+struct SchemeAdoption {
+    std::string_view symbols = adoptedQuantities;
+    std::vector<std::string> texts;
+};
+SchemeAdoption adoptionOf(const Record& record, const Schemes& schemes, std::size_t row,
+                          std::span<const CalculatorTable> tables);
+
+// A depth or width rounded to three decimals: schemeLength(4.44165) → "4.442".
 std::string schemeLength(double x);
 
 // The `schemes` entry of the driver's `report`, as JSON text with every number a "%.9g" text:

@@ -4,6 +4,7 @@
 // and for failed ones.
 
 #include <QTest>
+#include <algorithm>
 #include <cmath>
 
 #include "book/design_report.h"
@@ -194,6 +195,11 @@ class ReportTest : public QObject {
                 rows = t;
         }
         QVERIFY(rows != nullptr);
+        const bool said = std::any_of(section.blocks.begin(), section.blocks.end(), [](auto& b) {
+            const auto* text = std::get_if<std::string>(&b);
+            return text != nullptr && text->find("向上取到 3 位小数") != std::string::npos;
+        });
+        QVERIFY(said);
         const std::size_t columns = verdict.isEmpty() ? 10 : 11;
         QCOMPARE(rows->header.size(), columns);
         for (std::size_t k = 0; k < 5; ++k) {
@@ -202,6 +208,12 @@ class ReportTest : public QObject {
             QCOMPARE(row.front().text, "1.0" + std::to_string(k));
             QCOMPARE(row.back().text, std::string("采用此方案"));
             QCOMPARE(row.back().link, "lintavo-scheme:" + std::to_string(k));
+            // b and h as 采用此方案 types them: rounded up at the third decimal.
+            const SchemeRow& scheme = report.schemes->rows[k];
+            QCOMPARE(QString::fromStdString(row[3].text),
+                     QString::number(std::ceil(scheme.b * 1000) / 1000, 'f', 3));
+            QVERIFY(std::stod(row[2].text) >= scheme.h &&
+                    std::stod(row[2].text) < scheme.h + 0.002);
             if (!verdict.isEmpty())
                 QCOMPARE(QString::fromStdString(row[columns - 2].text), verdict);
             for (std::size_t c = 0; c + 1 < columns; ++c) {

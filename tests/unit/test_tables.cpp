@@ -1,16 +1,22 @@
 // Every calculator table checks itself: its roles sit on controls of the right kind, its Tab
 // indexes are unique, its inputs are in the order its press reads them, and each main-window
-// button opens exactly one table.
+// button opens exactly one table. A sixth calculation, defined only here, is added to the
+// catalogue and checked with the others; and the book, the report, the batch and the lookup
+// by name serve it with nothing more than its table.
 
 #include <QTest>
 #include <algorithm>
 #include <set>
 #include <string>
 
+#include "book/report.h"
+#include "book/report_json.h"
+#include "calculators/batch.h"
 #include "calculators/catalogue.h"
 #include "calculators/menu_table.h"
 #include "hydraulics/quantities.h"
 #include "tests/unit/press_checks.h"
+#include "tests/unit/sixth_calculation.h"
 
 using namespace lintavo;
 using namespace lintavo::testing;
@@ -18,6 +24,9 @@ using namespace lintavo::testing;
 Q_DECLARE_METATYPE(const lintavo::CalculatorTable*)
 
 namespace {
+
+// Before any test takes the list.
+const bool sixthAdded = addCalculation(sixthCalculation);
 
 QString qs(std::string_view s) {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
@@ -140,6 +149,7 @@ class TablesTest : public QObject {
             QCOMPARE(opened, row.role == endButton ? 0 : 1);
         }
         for (const CalculatorTable& table : calculations()) {
+            if (table.window.title == sixthCalculation.window.title) continue;  // no button
             const ControlRow* opener = nullptr;
             for (const ControlRow& row : menu::menuControls) {
                 if (row.name == table.opener) opener = &row;
@@ -147,6 +157,50 @@ class TablesTest : public QObject {
             QVERIFY2(opener != nullptr && opener->kind == ControlKind::Button,
                      table.window.name.data());
         }
+    }
+
+    // The sixth calculation, added by its table alone, is found by its title and its alias,
+    // gets a book with its steps and results, a report, and a batch run; the list refuses it
+    // a second time.
+    void aSixthCalculationNeedsOnlyItsTable() {
+        QFETCH_GLOBAL(const CalculatorTable*, table);
+        if (table->window.title != sixthCalculation.window.title) QSKIP("只查第六个计算");
+        QVERIFY(sixthAdded);
+        QCOMPARE(calculations().size(), std::size_t{6});
+        QVERIFY(!addCalculation(sixthCalculation));
+        QCOMPARE(calculationNamed("velocity"), table);
+        QCOMPARE(calculationNamed("流速v计算"), table);
+        QCOMPARE(qs(calculationAlias(*table)), QStringLiteral("velocity"));
+
+        // Q 3, b 2, h 1, m 1: A = 3, v = 1.
+        const Texts inputs{"3", "2", "1", "1"};
+        Record record;
+        const auto written = runPress(table->press, inputs, record);
+        QVERIFY(written.has_value());
+        QCOMPARE(*written, Texts{"1"});
+        const std::string book = plainText(buildReport(*table, record, "", ""));
+        for (const char* part : {"流速v计算", "过水断面面积", "(2 + 1 × 1) × 1", "流速v", "m/s"})
+            QVERIFY2(book.find(part) != std::string::npos, part);
+        const std::string json = reportJson(*table, record);
+        QVERIFY2(json.find("\"outcome\":\"ok\"") != std::string::npos, json.c_str());
+        QVERIFY2(json.find("\"v\":\"1\"") != std::string::npos, json.c_str());
+
+        // A failure is explained by its own table: A = 0.
+        runPress(table->press, Texts{"3", "0", "0", "1"}, record);
+        QVERIFY(record.failure.has_value());
+        QVERIFY(plainText(buildReport(*table, record, "", "")).find("A = 0") != std::string::npos);
+
+        // The batch: its columns from its fields, a header mapped, a row computed.
+        const std::vector<std::string> columns = batchColumns(*table);
+        QCOMPARE(columns, (std::vector<std::string>{"名称", "流量Q", "底宽b", "水深h", "边坡系数m",
+                                                    "流速v", "说明"}));
+        const std::vector<std::string> header{"m", "h", "b", "Q", "名称"};
+        const auto mapped = mapHeader(*table, header);
+        QVERIFY(std::holds_alternative<ColumnMap>(mapped));
+        std::vector<std::string> row;
+        QVERIFY(computeRow(*table, std::get<ColumnMap>(mapped),
+                           std::vector<std::string>{"1", "1", "2", "3", "渠段"}, row));
+        QCOMPARE(row, (std::vector<std::string>{"渠段", "3", "2", "1", "1", "1", ""}));
     }
 };
 
