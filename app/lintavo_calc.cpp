@@ -5,8 +5,10 @@
 //   lintavo-calc normal-depth reaches.csv > depths.csv
 //
 // Exit status: 0 when every row computed, 1 when some row failed (every row is still
-// written, the failure's cause in 说明), 2 when the input cannot be used.
+// written, the failure's cause in 说明), 2 when the input cannot be used or the output
+// cannot be written.
 
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -59,7 +61,8 @@ GB18030/GBK 编码，自动识别。首行为表头时，各列按符号（Q b h
   --bom     在输出开头写 UTF-8 字节顺序标记，便于电子表格直接打开
   --help    显示本说明
 
-退出状态：0 所有行都已算出；1 有的行计算失败（所有行仍已写出）；2 输入无法使用。
+退出状态：0 所有行都已算出；1 有的行计算失败（所有行仍已写出）；2 输入无法使用，
+或结果无法写到标准输出（如磁盘已满）。
 )";
 
 // The width a terminal gives a text: two columns for each character beyond ASCII.
@@ -131,32 +134,58 @@ int refuse(std::string_view message) {
     return unusable;
 }
 
-// Writes in large pieces: the output of a long batch goes out as it is computed.
+// Writes in large pieces: the output of a long batch goes out as it is computed. False once
+// standard output has refused a write, so that a batch stops at the first.
 class Output {
   public:
-    ~Output() { flush(); }
     std::string& text() { return text_; }
-    void maybeFlush() {
-        if (text_.size() >= (1U << 16)) flush();
-    }
-    void flush() {
-        std::fwrite(text_.data(), 1, text_.size(), stdout);
-        std::fflush(stdout);
+    bool maybeFlush() { return text_.size() < (1U << 16) || flush(); }
+    bool flush() {
+        const bool written = std::fwrite(text_.data(), 1, text_.size(), stdout) == text_.size() &&
+                             std::fflush(stdout) == 0;
         text_.clear();
+        return written;
     }
 
   private:
     std::string text_;
 };
 
+// Standard output could not take what was written to it: the last bytes may only fail
+// here, when they are flushed and the stream closed.
+int unwritable(int error) {
+    std::string why;
+    switch (error) {
+        case ENOSPC:
+            why = "磁盘空间不足";
+            break;
+        case EBADF:
+            why = "标准输出已关闭";
+            break;
+        case EPIPE:
+            why = "接收输出的程序已经退出";
+            break;
+        case EFBIG:
+            why = "文件超出了允许的大小";
+            break;
+        case EIO:
+            why = "设备读写出错";
+            break;
+        default:
+            why = "系统报告错误 " + std::to_string(error);
+    }
+    say("lintavo-calc：无法把结果写到标准输出（" + why + "），输出不完整。");
+    return unusable;
+}
+
 int run(const std::vector<std::string>& args) {
     std::vector<std::string> positional;
     bool bom = false;
     for (const std::string& arg : args) {
         if (arg == "--help" || arg == "-h") {
-            const std::string text = help();
-            std::fwrite(text.data(), 1, text.size(), stdout);
-            return allComputed;
+            Output out;
+            out.text() = help();
+            return out.flush() ? allComputed : unwritable(errno);
         }
         if (arg == "--bom") {
             bom = true;
@@ -216,9 +245,9 @@ int run(const std::vector<std::string>& args) {
         pending = false;
         if (!computeRow(*table, map, cells, row)) failed = true;
         appendCsvRecord(out.text(), row);
-        out.maybeFlush();
+        if (!out.maybeFlush()) return unwritable(errno);
     }
-    out.flush();
+    if (!out.flush()) return unwritable(errno);
     if (!reader.error().empty()) return refuse(reader.error());
     if (!*in && !in->eof()) return refuse("读取输入时出错");
     return failed ? someFailed : allComputed;
@@ -250,5 +279,8 @@ int main(int argc, char** argv) {
     for (int k = 1; k < argc; ++k)
         args.emplace_back(argv[k]);
 #endif
-    return run(args);
+    const int status = run(args);
+    // A file system that reports a failed write only when the file is closed (NFS, for one).
+    if (std::fclose(stdout) != 0 && status != unusable) return unwritable(errno);
+    return status;
 }

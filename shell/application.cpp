@@ -10,6 +10,7 @@
 #include <QStyleFactory>
 #include <QTranslator>
 #include <QWidget>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
@@ -182,9 +183,28 @@ const QStringList qtOptionsWithValue{QStringLiteral("platform"),
 const QStringList qtOptionsAlone{QStringLiteral("reverse"), QStringLiteral("widgetcount"),
                                  QStringLiteral("nograb"), QStringLiteral("dograb")};
 
-void say(std::FILE* stream, const QString& text) {
-    std::fputs(text.toUtf8().constData(), stream);
-    std::fflush(stream);
+// False when the stream did not take the whole text: a full disk may refuse it only when it
+// is flushed.
+bool say(std::FILE* stream, const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    const bool written = std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()),
+                                     stream) == static_cast<std::size_t>(bytes.size()) &&
+                         std::fflush(stream) == 0;
+#ifdef Q_OS_WIN
+    // A windowed program started without a console has no standard output to fail.
+    if (_fileno(stream) < 0) return true;
+#endif
+    return written;
+}
+
+// The answer to --version or --help on standard output; 2, with the reason on standard
+// error, when standard output cannot take it.
+int answer(const QString& text) {
+    if (say(stdout, text)) return 0;
+    say(stderr, QStringLiteral("lintavo：无法写到标准输出（%1）。\n")
+                    .arg(errno == ENOSPC ? QStringLiteral("磁盘空间不足")
+                                         : QStringLiteral("系统报告错误 %1").arg(errno)));
+    return 2;
 }
 
 }  // namespace
@@ -193,12 +213,11 @@ std::optional<int> answerCommandLine(const QStringList& arguments) {
     for (qsizetype k = 1; k < arguments.size(); ++k) {
         const QString& argument = arguments[k];
         if (argument == QStringLiteral("--version") || argument == QStringLiteral("-v")) {
-            say(stdout, programName() + QStringLiteral("（明渠均匀流计算）\n"
-                                                       "手册：man lintavo\n"));
-            return 0;
+            return answer(programName() + QStringLiteral("（明渠均匀流计算）\n"
+                                                         "手册：man lintavo\n"));
         }
         if (argument == QStringLiteral("--help") || argument == QStringLiteral("-h")) {
-            say(stdout,
+            return answer(
                 QStringLiteral("用法：lintavo [选项]\n"
                                "%1：梯形和矩形断面明渠的均匀流计算。不带选项时打开主窗口。\n"
                                "\n"
@@ -209,7 +228,6 @@ std::optional<int> answerCommandLine(const QStringList& arguments) {
                                "\n"
                                "手册：man lintavo（中文手册：man -L zh_CN lintavo）\n")
                     .arg(programName()));
-            return 0;
         }
         QString name = argument;
         while (name.startsWith(QLatin1Char('-')))

@@ -9,7 +9,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -28,8 +27,10 @@
 
 #include "book/report.h"
 #include "formats/csv.h"
+#include "formats/whole_file.h"
 #include "formats/xlsx.h"
 #include "shell/calculator_window.h"
+#include "shell/exports.h"
 #include "shell/number_field.h"
 #include "shell/qt_text.h"
 #include "shell/report_document.h"
@@ -54,14 +55,6 @@ std::optional<std::string> readWhole(const QString& path) {
     if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
     const QByteArray bytes = file.readAll();
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
-
-bool writeWhole(const QString& path, const std::string& bytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-    return file.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
-               static_cast<qint64>(bytes.size()) &&
-           file.flush();
 }
 
 bool isXlsx(const QString& path) {
@@ -369,10 +362,7 @@ QString BatchWindow::exportTo(const QString& path) {
         for (const auto& row : table)
             appendCsvRecord(bytes, row);
     }
-    if (!writeWhole(path, bytes))
-        return QStringLiteral("无法写入文件“%1”。请选择另一个位置。")
-            .arg(QDir::toNativeSeparators(path));
-    return {};
+    return writeWholeFile(path, bytes);
 }
 
 QString BatchWindow::exportBook(const QString& path) {
@@ -402,10 +392,9 @@ QString BatchWindow::exportBook(const QString& path) {
                                      : QStringLiteral("第 %1 行　%2").arg(r + 1).arg(name));
     }
     if (chapter == 0) return QStringLiteral("表格中没有可以写入计算书的行。");
-    if (!exportReportPdf(book, path))
-        return QStringLiteral("无法写入文件“%1”。请选择另一个位置。")
-            .arg(QDir::toNativeSeparators(path));
-    return {};
+    QString why;
+    exportReportPdf(book, path, &why);
+    return why;
 }
 
 QString BatchWindow::pasteText(const QString& text) {
@@ -542,32 +531,28 @@ void BatchWindow::importInteractively() {
 }
 
 void BatchWindow::exportInteractively() {
-    QString selected;
-    const QString suggested =
-        QDir::home().filePath(QStringLiteral("%1批量计算.xlsx").arg(qstr(table_.window.title)));
-    QString file = QFileDialog::getSaveFileName(
-        this, QStringLiteral("导出"), suggested,
-        QStringLiteral("Excel 工作簿 (*.xlsx);;CSV 文件（UTF-8） (*.csv)"), &selected);
+    const QString title = QStringLiteral("导出");
+    const QString file = askExportFile(this, title, qstr(table_.window.title),
+                                       QStringLiteral("批量计算"), {xlsxFile, csvFile});
     if (file.isEmpty()) return;
-    const QString suffix = QFileInfo(file).suffix().toLower();
-    if (suffix != QStringLiteral("xlsx") && suffix != QStringLiteral("csv"))
-        file += selected.contains(QStringLiteral("csv")) ? QStringLiteral(".csv")
-                                                         : QStringLiteral(".xlsx");
     const QString error = exportTo(file);
-    if (!error.isEmpty()) QMessageBox::warning(this, QStringLiteral("导出"), error);
+    exported(title, file, error);
 }
 
 void BatchWindow::exportBookInteractively() {
-    const QString suggested =
-        QDir::home().filePath(QStringLiteral("%1批量计算书.pdf").arg(qstr(table_.window.title)));
-    QString file = QFileDialog::getSaveFileName(this, QStringLiteral("导出计算书 PDF"), suggested,
-                                                QStringLiteral("PDF 文件 (*.pdf)"));
+    const QString title = QStringLiteral("导出计算书 PDF");
+    const QString file = askExportFile(this, title, qstr(table_.window.title),
+                                       QStringLiteral("批量计算书"), {pdfFile});
     if (file.isEmpty()) return;
-    if (!file.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) file += QStringLiteral(".pdf");
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const QString error = exportBook(file);
     QApplication::restoreOverrideCursor();
-    if (!error.isEmpty()) QMessageBox::warning(this, QStringLiteral("导出计算书 PDF"), error);
+    exported(title, file, error);
+}
+
+void BatchWindow::exported(const QString& title, const QString& file, const QString& error) {
+    status_->setText(error.isEmpty() ? exportedMessage(file) : error);
+    if (!error.isEmpty()) QMessageBox::warning(this, title, error);
 }
 
 }  // namespace lintavo

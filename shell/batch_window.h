@@ -45,7 +45,8 @@ class BatchWindow : public QWidget {
     // Writes the table as CSV (UTF-8 with a byte-order mark) or .xlsx, by the suffix; the
     // reason when it cannot, empty when written.
     QString exportTo(const QString& path);
-    // Writes one calculation book with a chapter for every computed row, as a PDF.
+    // Writes one calculation book with a chapter for every computed row, as a PDF; the
+    // reason when it cannot, empty when written.
     QString exportBook(const QString& path);
 
     // Pastes a spreadsheet's cells at the current cell; a first row naming the quantities
@@ -76,6 +77,8 @@ class BatchWindow : public QWidget {
     void importInteractively();
     void exportInteractively();
     void exportBookInteractively();
+    // Says in the status line where `file` went, or why it did not, and shows the reason.
+    void exported(const QString& title, const QString& file, const QString& error);
     void pasteClipboard();
     void copyTable();
     void copySelection();

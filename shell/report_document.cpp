@@ -2,14 +2,12 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
-#include <QDir>
 #include <QGuiApplication>
 #include <QImage>
 #include <QMimeData>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QScreen>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -23,6 +21,7 @@
 #include <variant>
 #include <vector>
 
+#include "formats/whole_file.h"
 #include "shell/fonts.h"
 #include "shell/qt_text.h"
 #include "shell/report_figures.h"
@@ -483,29 +482,20 @@ void printReport(const QTextDocument& document, QPagedPaintDevice& device) {
 }
 
 bool exportReportPdf(const QTextDocument& document, const QString& file, QString* why) {
-    // Made whole in memory first: the file is written only once there is all of it, and a
-    // file that cannot be written keeps what it held.
-    QByteArray pdf;
-    {
-        QBuffer buffer(&pdf);
-        buffer.open(QIODevice::WriteOnly);
-        QPdfWriter writer(&buffer);
-        writer.setResolution(600);
-        writer.setTitle(document.metaInformation(QTextDocument::DocumentTitle));
-        writer.setCreator(programName());
-        printReport(document, writer);
-    }
-    QSaveFile out(file);
-    const bool written = !pdf.isEmpty() && out.open(QIODevice::WriteOnly) &&
-                         out.write(pdf) == pdf.size() && out.commit();
-    if (!written) {
-        out.cancelWriting();
-        if (why != nullptr) {
-            *why = QStringLiteral("无法写入文件“%1”，没有导出。请选择另一个位置。")
-                       .arg(QDir::toNativeSeparators(file));
+    // Streamed into the file's temporary twin, which takes the file's name only once it is
+    // whole.
+    const QString failed = writeWholeFile(file, [&document](QIODevice& device) {
+        {
+            QPdfWriter writer(&device);
+            writer.setResolution(600);
+            writer.setTitle(document.metaInformation(QTextDocument::DocumentTitle));
+            writer.setCreator(programName());
+            printReport(document, writer);
         }
-    }
-    return written;
+        return device.pos() > 0;
+    });
+    if (!failed.isEmpty() && why != nullptr) *why = failed;
+    return failed.isEmpty();
 }
 
 }  // namespace lintavo

@@ -1,7 +1,6 @@
 #include "shell/report_files.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <cmath>
@@ -10,6 +9,7 @@
 
 #include "formats/docx.h"
 #include "formats/dxf.h"
+#include "formats/whole_file.h"
 #include "shell/qt_text.h"
 #include "shell/report_figures.h"
 #include "shell/scheme_figure.h"
@@ -18,11 +18,10 @@ namespace lintavo {
 
 namespace {
 
-bool writeFile(const QString& file, const std::string& bytes) {
-    QFile out(file);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-    const auto size = static_cast<qint64>(bytes.size());
-    return out.write(bytes.data(), size) == size && out.flush();
+// True when written; else the reason in `why`, when given.
+bool written(const QString& reason, QString* why) {
+    if (!reason.isEmpty() && why != nullptr) *why = reason;
+    return reason.isEmpty();
 }
 
 bool isSection(const Channel& c) {
@@ -67,7 +66,7 @@ DocxPicture picture(const std::function<void(QPainter&, const QRectF&)>& draw,
 
 }  // namespace
 
-bool exportReportDocx(const CalculationReport& report, const QString& file) {
+bool exportReportDocx(const CalculationReport& report, const QString& file, QString* why) {
     std::vector<ChannelPictures> pictures;
     std::optional<DocxPicture> schemes;
     if (!report.failed) {
@@ -100,7 +99,7 @@ bool exportReportDocx(const CalculationReport& report, const QString& file) {
                 schemesHeightMm);
         }
     }
-    return writeFile(file, reportDocx(report, pictures, schemes));
+    return written(writeWholeFile(file, reportDocx(report, pictures, schemes)), why);
 }
 
 std::vector<SectionOutline> sectionOutlines(const CalculationReport& report) {
@@ -122,10 +121,12 @@ std::vector<SectionOutline> sectionOutlines(const CalculationReport& report) {
     return sections;
 }
 
-bool exportReportDrawing(const CalculationReport& report, const QString& file, int scale) {
+bool exportReportDrawing(const CalculationReport& report, const QString& file, int scale,
+                         QString* why) {
     const std::vector<SectionOutline> sections = sectionOutlines(report);
-    if (sections.empty() || scale <= 0) return false;
-    return writeFile(file, dxf::write(sectionDrawing(sections, scale)));
+    if (sections.empty()) return written(QStringLiteral("计算书中没有可绘制的断面。"), why);
+    if (scale <= 0) return written(QStringLiteral("出图比例必须是正数。"), why);
+    return written(writeWholeFile(file, dxf::write(sectionDrawing(sections, scale))), why);
 }
 
 }  // namespace lintavo

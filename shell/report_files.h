@@ -18,13 +18,15 @@ namespace lintavo {
 // the check gives them.
 std::vector<SectionOutline> sectionOutlines(const CalculationReport& report);
 
-// Writes the book's sections side by side as DXF at 1:scale. False when the book has no
-// section or the file cannot be written.
-bool exportReportDrawing(const CalculationReport& report, const QString& file, int scale);
+// Writes the book's sections side by side as DXF at 1:scale, whole or not at all. False, with
+// the reason in `why` (when given), when the book has no section or the file cannot be
+// written; a file already there then stays as it was.
+bool exportReportDrawing(const CalculationReport& report, const QString& file, int scale,
+                         QString* why = nullptr);
 
 // Writes the whole book as a Word document, its drawings (the sections, the rating curves and
-// the schemes) as pictures at 360 dpi. False when
-// the file cannot be written.
-bool exportReportDocx(const CalculationReport& report, const QString& file);
+// the schemes) as pictures at 360 dpi, whole or not at all. False, with the reason in `why`
+// (when given), when the file cannot be written; a file already there then stays as it was.
+bool exportReportDocx(const CalculationReport& report, const QString& file, QString* why = nullptr);
 
 }  // namespace lintavo

@@ -3,11 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QDate>
 #include <QDateTime>
-#include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QInputDialog>
 #include <QLabel>
@@ -18,7 +14,6 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QUrl>
@@ -31,6 +26,7 @@
 #include "shell/calculator_window.h"
 #include "shell/design_dialog.h"
 #include "shell/design_settings.h"
+#include "shell/exports.h"
 #include "shell/qt_text.h"
 #include "shell/report_document.h"
 #include "shell/report_files.h"
@@ -238,76 +234,40 @@ void ReportWindow::print() {
     printer.setDocName(windowTitle());
     QPrintDialog dialog(&printer, this);
     if (dialog.exec() != QDialog::Accepted) return;
-    printReport(*view_->document(), printer);
+    // Printed to a file, the book is a PDF like any other: written whole or not at all.
     if (printer.outputFormat() == QPrinter::PdfFormat) {
-        say(QStringLiteral("已打印到文件：%1")
-                .arg(QDir::toNativeSeparators(
-                    QFileInfo(printer.outputFileName()).absoluteFilePath())));
-    } else {
-        say(QStringLiteral("已送往打印机“%1”。").arg(printer.printerName()));
+        exportPdfTo(printer.outputFileName());
+        return;
     }
+    printReport(*view_->document(), printer);
+    say(QStringLiteral("已送往打印机“%1”。").arg(printer.printerName()));
 }
 
-QString defaultExportName(const QString& calculation, const QDate& day) {
-    return QStringLiteral("%1-计算书-%2.pdf")
-        .arg(calculation, day.toString(QStringLiteral("yyyy-MM-dd")));
+QString ReportWindow::calculation() const {
+    return qstr(calculator_.table().window.title);
 }
 
 void ReportWindow::exportPdf() {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
-    const QString suggested = QDir(folder).filePath(
-        defaultExportName(qstr(calculator_.table().window.title), QDate::currentDate()));
-    QString file = QFileDialog::getSaveFileName(this, QStringLiteral("导出 PDF"), suggested,
-                                                QStringLiteral("PDF 文件 (*.pdf)"));
-    if (file.isEmpty()) return;
-    if (!file.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) file += QStringLiteral(".pdf");
-    exportPdfTo(file);
+    const QString file = askExportFile(this, QStringLiteral("导出 PDF"), calculation(),
+                                       QStringLiteral("计算书"), {pdfFile});
+    if (!file.isEmpty()) exportPdfTo(file);
 }
 
 bool ReportWindow::exportPdfTo(const QString& file) {
     QString why;
-    if (!exportReportPdf(*view_->document(), file, &why)) {
-        say(why, true);
-        return false;
-    }
-    say(QStringLiteral("已导出 PDF：%1")
-            .arg(QDir::toNativeSeparators(QFileInfo(file).absoluteFilePath())));
-    return true;
+    return told(file, exportReportPdf(*view_->document(), file, &why), why);
 }
-
-void ReportWindow::designSettings() {
-    openDesignSettings(this);
-}
-
-namespace {
-
-// The file the user names, with `suffix` added when it lacks it; empty when cancelled.
-QString saveFileName(QWidget* parent, const QString& title, const QString& suggested,
-                     const QString& filter, const QString& suffix) {
-    QString file = QFileDialog::getSaveFileName(parent, title, suggested, filter);
-    if (!file.isEmpty() && !file.endsWith(suffix, Qt::CaseInsensitive)) file += suffix;
-    return file;
-}
-
-void cannotWrite(QWidget* parent, const QString& title, const QString& file) {
-    QMessageBox::warning(
-        parent, title,
-        QStringLiteral("无法写入文件“%1”。请选择另一个位置。").arg(QDir::toNativeSeparators(file)));
-}
-
-}  // namespace
 
 void ReportWindow::exportWord() {
-    const QString title = QStringLiteral("导出 Word");
     if (!calculator_.pressed()) return;
-    const QString file = saveFileName(
-        this, title,
-        QDir::home().filePath(
-            QStringLiteral("%1计算书.docx").arg(qstr(calculator_.table().window.title))),
-        QStringLiteral("Word 文档 (*.docx)"), QStringLiteral(".docx"));
-    if (file.isEmpty()) return;
-    if (!exportReportDocx(report_, file)) cannotWrite(this, title, file);
+    const QString file = askExportFile(this, QStringLiteral("导出 Word"), calculation(),
+                                       QStringLiteral("计算书"), {wordFile});
+    if (!file.isEmpty()) exportWordTo(file);
+}
+
+bool ReportWindow::exportWordTo(const QString& file) {
+    QString why;
+    return told(file, exportReportDocx(report_, file, &why), why);
 }
 
 void ReportWindow::exportDrawing() {
@@ -323,14 +283,23 @@ void ReportWindow::exportDrawing() {
     const QString scale =
         QInputDialog::getItem(this, title, QStringLiteral("出图比例："), scales, 1, false, &chosen);
     if (!chosen) return;
-    const QString file = saveFileName(
-        this, title,
-        QDir::home().filePath(
-            QStringLiteral("%1断面图.dxf").arg(qstr(calculator_.table().window.title))),
-        QStringLiteral("DXF 图形 (*.dxf)"), QStringLiteral(".dxf"));
-    if (file.isEmpty()) return;
-    if (!exportReportDrawing(report_, file, scale.section(QLatin1Char(':'), 1).toInt()))
-        cannotWrite(this, title, file);
+    const QString file =
+        askExportFile(this, title, calculation(), QStringLiteral("断面图"), {dxfFile});
+    if (!file.isEmpty()) exportDrawingTo(file, scale.section(QLatin1Char(':'), 1).toInt());
+}
+
+bool ReportWindow::exportDrawingTo(const QString& file, int scale) {
+    QString why;
+    return told(file, exportReportDrawing(report_, file, scale, &why), why);
+}
+
+bool ReportWindow::told(const QString& file, bool written, const QString& why) {
+    say(written ? exportedMessage(file) : why, !written);
+    return written;
+}
+
+void ReportWindow::designSettings() {
+    openDesignSettings(this);
 }
 
 }  // namespace lintavo

@@ -11,7 +11,6 @@
 
 #include "book/report.h"
 
-class QDate;
 class QLabel;
 class QTextBrowser;
 class QUrl;
@@ -40,19 +39,22 @@ class ReportWindow : public QWidget {
     void copy();
     // With no printer to print on, says so and offers 导出 PDF… instead.
     void print();
-    // Asks where, starting in the Documents folder under the default name, and writes there.
+    // The exports ask where (shell/exports.h), write there whole or not at all, and say in
+    // the status line where the file went or why it did not; the …To functions write to
+    // `file` without asking, and are true when it was written.
     void exportPdf();
-    void designSettings();  // 校核设置…
-    // Writes the PDF to `file` and says in the status line where it went, or why it did not.
     bool exportPdfTo(const QString& file);
+    void designSettings();  // 校核设置…
 
     // 采用此方案 on the row of the last press's schemes (0 for α = 1.00 … 4 for α = 1.04):
     // the calculator window passes the scheme on to be checked in 流量Q计算. False where the
     // press has no schemes or there is no such row.
     bool adoptScheme(std::size_t row);
     void exportWord();
+    bool exportWordTo(const QString& file);
     // The section as DXF, at the scale the user picks.
     void exportDrawing();
+    bool exportDrawingTo(const QString& file, int scale);
 
   private:
     // The buttons of the book, in their order, before 关闭 at the far end: a new way out for
@@ -72,6 +74,9 @@ class ReportWindow : public QWidget {
     };
 
     void say(const QString& text, bool trouble = false);
+    // Says where `file` went when it was `written`, else `why` not; returns `written`.
+    bool told(const QString& file, bool written, const QString& why);
+    QString calculation() const;  // the calculator's window title
     void follow(const QUrl& link);
 
     CalculatorWindow& calculator_;
@@ -86,9 +91,6 @@ class ReportWindow : public QWidget {
 // as large as `preferred` where the room allows, never larger than the room.
 QRect bookPlacement(const QRect& available, const QRect& calculator, const QRect& fields,
                     QSize preferred, QSize minimum);
-
-// The name the export suggests: "流量Q计算-计算书-2026-12-08.pdf".
-QString defaultExportName(const QString& calculation, const QDate& day);
 
 // The book of the calculator's last press, dated now.
 CalculationReport reportOf(const CalculatorWindow& calculator);

@@ -75,6 +75,7 @@
 #include "book/report_json.h"
 #include "calculators/catalogue.h"
 #include "calculators/explain.h"
+#include "formats/whole_file.h"
 #include "shell/application.h"
 #include "shell/batch_window.h"
 #include "shell/design_settings.h"
@@ -96,6 +97,13 @@ void writeLine(const QString& line) {
     std::fputs(line.toUtf8().constData(), stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);
+}
+
+// Screenshots are written as every file the program writes: whole or not at all.
+void savePng(const QPixmap& picture, const QString& file) {
+    const QString why = writeWholeFile(
+        file, [&picture](QIODevice& device) { return picture.save(&device, "PNG"); });
+    if (!why.isEmpty()) throw ScriptError{QStringLiteral("could not write %1: %2").arg(file, why)};
 }
 
 // A string as a JSON literal, for the messages of failed expectations.
@@ -318,8 +326,9 @@ class Driver {
                 report.calculation = std::string(w.table().window.title);
                 report.program = utf8(programName());
             }
-            if (!exportReportDocx(report, file))
-                throw ScriptError{QStringLiteral("could not write %1").arg(file)};
+            QString why;
+            if (!exportReportDocx(report, file, &why))
+                throw ScriptError{QStringLiteral("could not write %1: %2").arg(file, why)};
             return;
         }
         QTextDocument document;
@@ -329,8 +338,9 @@ class Driver {
             document.setPlainText(qstr(w.table().window.title) +
                                   QStringLiteral(" 计算书：尚未计算"));
         }
-        if (!exportReportPdf(document, file))
-            throw ScriptError{QStringLiteral("could not write %1").arg(file)};
+        QString why;
+        if (!exportReportPdf(document, file, &why))
+            throw ScriptError{QStringLiteral("could not write %1: %2").arg(file, why)};
     }
 
     void exportDrawing(const QString& rest) {
@@ -355,9 +365,9 @@ class Driver {
         if (!w.pressed())
             throw ScriptError{QStringLiteral("%1 has not been pressed: no section to draw")
                                   .arg(qstr(w.table().window.title))};
-        if (!exportReportDrawing(reportOf(w), file, scale))
-            throw ScriptError{
-                QStringLiteral("could not write %1: no section, or no file").arg(file)};
+        QString why;
+        if (!exportReportDrawing(reportOf(w), file, scale, &why))
+            throw ScriptError{QStringLiteral("could not write %1: %2").arg(file, why)};
     }
 
     void openReport(const QString& /*rest*/) {
@@ -428,8 +438,7 @@ class Driver {
         if (file.isEmpty()) throw ScriptError{QStringLiteral("screenshot-batch needs a file name")};
         BatchWindow& window = openBatch();
         QApplication::processEvents();
-        if (!window.grab().save(file, "PNG"))
-            throw ScriptError{QStringLiteral("could not write %1").arg(file)};
+        savePng(window.grab(), file);
     }
 
     void batchBook(const QString& file) {
@@ -445,8 +454,7 @@ class Driver {
         if (report == nullptr || !report->isVisible())
             throw ScriptError{QStringLiteral("expected an open calculation book, found none")};
         QApplication::processEvents();
-        if (!photograph(report).save(file, "PNG"))
-            throw ScriptError{QStringLiteral("could not write %1").arg(file)};
+        savePng(photograph(report), file);
     }
 
     // The context menu as a right-click brings it up: the field gets the context-menu event
@@ -714,8 +722,7 @@ class Driver {
             throw ScriptError{QStringLiteral("expected one visible window to photograph, found %1")
                                   .arg(visible.size())};
         QApplication::processEvents();
-        if (!photograph(visible.front()).save(file, "PNG"))
-            throw ScriptError{QStringLiteral("could not write %1").arg(file)};
+        savePng(photograph(visible.front()), file);
     }
 
     static bool onScreen() { return QGuiApplication::platformName() == QLatin1String("xcb"); }

@@ -3,6 +3,7 @@
 // writes must hold exactly the texts runPress gives for those inputs, or the failure
 // report's sentence; its output is read back by Python's csv module. Then its exit statuses.
 
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
@@ -32,8 +33,10 @@ struct Run {
     QByteArray err;
 };
 
-Run calc(const QStringList& args, const QByteArray& input) {
+// With `output` given, standard output goes to that file rather than to the test.
+Run calc(const QStringList& args, const QByteArray& input, const QString& output = {}) {
     QProcess p;
+    if (!output.isEmpty()) p.setStandardOutputFile(output);
     p.start(QStringLiteral(LINTAVO_CALC), args);
     p.write(input);
     p.closeWriteChannel();
@@ -156,28 +159,46 @@ class CalcTest : public QObject {
         QTest::addColumn<QByteArray>("input");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("stderrStart");
+        QTest::addColumn<bool>("full");  // standard output on a full disk
         QTest::newRow("every row computed")
             << QStringList{"discharge"} << QByteArray("b,h,m,i,n\n2,1,1,0.001,0.025\n") << 0
-            << QString();
+            << QString() << false;
         QTest::newRow("a header and no row")
-            << QStringList{"section"} << QByteArray("Q,v,m,i,n\n") << 0 << QString();
+            << QStringList{"section"} << QByteArray("Q,v,m,i,n\n") << 0 << QString() << false;
         QTest::newRow("one row of two failed")
             << QStringList{"discharge", "-"}
-            << QByteArray("b,h,m,i,n\n2,1,1,0.001,0.025\n2,0,1,0.001,0.025\n") << 1 << QString();
+            << QByteArray("b,h,m,i,n\n2,1,1,0.001,0.025\n2,0,1,0.001,0.025\n") << 1 << QString()
+            << false;
         QTest::newRow("no such calculation") << QStringList{"velocity"} << QByteArray("1\n") << 2
-                                             << QStringLiteral("lintavo-calc：没有名为");
-        QTest::newRow("no calculation")
-            << QStringList{} << QByteArray() << 2 << QStringLiteral("lintavo-calc：请给出一个计算");
-        QTest::newRow("an unknown option") << QStringList{"--fast", "discharge"} << QByteArray()
-                                           << 2 << QStringLiteral("lintavo-calc：不认识的选项");
+                                             << QStringLiteral("lintavo-calc：没有名为") << false;
+        QTest::newRow("no calculation") << QStringList{} << QByteArray() << 2
+                                        << QStringLiteral("lintavo-calc：请给出一个计算") << false;
+        QTest::newRow("an unknown option")
+            << QStringList{"--fast", "discharge"} << QByteArray() << 2
+            << QStringLiteral("lintavo-calc：不认识的选项") << false;
         QTest::newRow("a file that is not there")
             << QStringList{"discharge", "/nonexistent/渠段.csv"} << QByteArray() << 2
-            << QStringLiteral("lintavo-calc：无法打开文件");
+            << QStringLiteral("lintavo-calc：无法打开文件") << false;
         QTest::newRow("empty input") << QStringList{"discharge"} << QByteArray() << 2
-                                     << QStringLiteral("lintavo-calc：输入中没有任何行");
-        QTest::newRow("a missing column") << QStringList{"底坡i计算"} << QByteArray("Q,b,m,h\n")
-                                          << 2 << QStringLiteral("lintavo-calc：表头中缺少");
-        QTest::newRow("help") << QStringList{"--help"} << QByteArray() << 0 << QString();
+                                     << QStringLiteral("lintavo-calc：输入中没有任何行") << false;
+        QTest::newRow("a missing column")
+            << QStringList{"底坡i计算"} << QByteArray("Q,b,m,h\n") << 2
+            << QStringLiteral("lintavo-calc：表头中缺少") << false;
+        QTest::newRow("help") << QStringList{"--help"} << QByteArray() << 0 << QString() << false;
+        // Standard output that refuses the rows: the last bytes fail only when flushed, a long
+        // batch already on the way, and the failure outranks a failed row's 1.
+        const QString unwritten =
+            QStringLiteral("lintavo-calc：无法把结果写到标准输出（磁盘空间不足）");
+        QTest::newRow("one row into a full disk")
+            << QStringList{"discharge"} << QByteArray("b,h,m,i,n\n2,1,1,0.001,0.025\n") << 2
+            << unwritten << true;
+        QByteArray rows("b,h,m,i,n\n");
+        for (int k = 0; k < 5000; ++k)
+            rows += "2,1,1,0.001,0.025\n2,0,1,0.001,0.025\n";
+        QTest::newRow("10 000 rows into a full disk")
+            << QStringList{"discharge"} << rows << 2 << unwritten << true;
+        QTest::newRow("help into a full disk")
+            << QStringList{"--help"} << QByteArray() << 2 << unwritten << true;
     }
 
     void exitStatus() {
@@ -185,12 +206,16 @@ class CalcTest : public QObject {
         QFETCH(QByteArray, input);
         QFETCH(int, status);
         QFETCH(QString, stderrStart);
-        const Run run = calc(args, input);
+        QFETCH(bool, full);
+        const QString fullDevice = QStringLiteral("/dev/full");
+        if (full && !QFileInfo::exists(fullDevice)) QSKIP("this system has no /dev/full");
+        const Run run = calc(args, input, full ? fullDevice : QString());
         QCOMPARE(run.status, status);
         QVERIFY2(QString::fromUtf8(run.err).startsWith(stderrStart), run.err.constData());
         QCOMPARE(run.err.isEmpty(), stderrStart.isEmpty());
         if (status == 2) QVERIFY(run.out.isEmpty());
-        if (args == QStringList{"--help"}) QVERIFY(run.out.startsWith("用法：lintavo-calc"));
+        if (args == QStringList{"--help"} && !full)
+            QVERIFY(run.out.startsWith("用法：lintavo-calc"));
     }
 };
 

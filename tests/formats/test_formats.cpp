@@ -4,6 +4,9 @@
 // batch rows it must become (名称, the inputs in reading order, the kept columns), or the
 // reason it is refused.
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
@@ -18,6 +21,7 @@
 
 #include "calculators/batch.h"
 #include "formats/csv.h"
+#include "formats/whole_file.h"
 #include "formats/xlsx.h"
 
 using namespace lintavo;
@@ -350,6 +354,81 @@ book.save = with_runs
         }
         QCOMPARE(got, rows);
         QVERIFY(!readXlsx("PK not really").has_value());
+    }
+
+    // Every file is written whole or not at all: where it cannot be written, a file already
+    // there keeps every byte, no temporary file is left beside it, and the reason says why.
+    void wholeFile_data() {
+        QTest::addColumn<QString>("file");    // in a folder holding old.csv and sub/
+        QTest::addColumn<bool>("giveUp");     // the writer stops halfway and reports it
+        QTest::addColumn<QString>("reason");  // what the sentence says; empty when written
+        QTest::newRow("a new file") << "new.csv" << false << QString();
+        QTest::newRow("over an older file") << "old.csv" << false << QString();
+        QTest::newRow("into a folder that is not there")
+            << "none/new.csv" << false << QStringLiteral("none”不存在");
+        QTest::newRow("into a file as if a folder")
+            << "old.csv/new.csv" << false << QStringLiteral("old.csv”不是文件夹");
+        QTest::newRow("onto a folder") << "sub" << false << QStringLiteral("同名的文件夹已经存在");
+        QTest::newRow("a writer that gives up halfway, over an older file")
+            << "old.csv" << true << QStringLiteral("无法生成文件的内容");
+        QTest::newRow("a writer that gives up halfway, a new file")
+            << "new.csv" << true << QStringLiteral("无法生成文件的内容");
+        QTest::newRow("into a folder without the right to write")
+            << "sub/new.csv" << false << QStringLiteral("sub”中写文件的权限");
+    }
+    void wholeFile() {
+        QFETCH(QString, file);
+        QFETCH(bool, giveUp);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QByteArray older("名称,b\r\n\0\xff", 13);
+        {
+            QFile old(dir.filePath(QStringLiteral("old.csv")));
+            QVERIFY(old.open(QIODevice::WriteOnly) && old.write(older) == older.size());
+        }
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+        if (reason.contains(QStringLiteral("权限"))) {
+            // The superuser writes anywhere.
+            QFile sub(dir.filePath(QStringLiteral("sub")));
+            QVERIFY(sub.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+            if (QFileInfo(sub.fileName()).isWritable()) QSKIP("this user may write anywhere");
+        }
+        const std::string bytes(100000, 'x');  // more than a write buffer holds
+        const QString path = dir.filePath(file);
+        const QString why =
+            giveUp ? writeWholeFile(path,
+                                    [&bytes](QIODevice& device) {
+                                        device.write(bytes.data(), qint64(bytes.size() / 2));
+                                        return false;
+                                    })
+                   : writeWholeFile(path, bytes);
+        QFile::setPermissions(dir.filePath(QStringLiteral("sub")), QFileDevice::ReadOwner |
+                                                                       QFileDevice::WriteOwner |
+                                                                       QFileDevice::ExeOwner);
+        QFile old(dir.filePath(QStringLiteral("old.csv")));
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        const QByteArray oldNow = old.readAll();
+        const QStringList left =
+            QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+        const QStringList sub =
+            QDir(dir.filePath(QStringLiteral("sub"))).entryList(QDir::Files | QDir::NoDotAndDotDot);
+        if (reason.isEmpty()) {
+            QVERIFY2(why.isEmpty(), qPrintable(why));
+            QFile written(path);
+            QVERIFY(written.open(QIODevice::ReadOnly));
+            QCOMPARE(written.readAll(), QByteArray::fromStdString(bytes));
+            QCOMPARE(oldNow == older, file != QStringLiteral("old.csv"));
+            QCOMPARE(left.size(), file == QStringLiteral("old.csv") ? 2 : 3);
+            return;
+        }
+        QVERIFY2(why.startsWith(
+                     QStringLiteral("无法写入文件“%1”：").arg(QDir::toNativeSeparators(path))),
+                 qPrintable(why));
+        QVERIFY2(why.contains(reason), qPrintable(why));
+        QCOMPARE(why.contains(QStringLiteral("原有的文件没有改动")), QFileInfo::exists(path));
+        QCOMPARE(oldNow, older);
+        QCOMPARE(left, (QStringList{QStringLiteral("old.csv"), QStringLiteral("sub")}));
+        QCOMPARE(sub, QStringList());
     }
 };
 

@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +18,8 @@
 #include <QPainter>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
@@ -25,11 +28,13 @@
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <tuple>
 
 #include "calculators/catalogue.h"
 #include "calculators/summary.h"
 #include "shell/application.h"
 #include "shell/calculator_window.h"
+#include "shell/exports.h"
 #include "shell/report_document.h"
 #include "shell/report_window.h"
 #include "shell/shell.h"
@@ -95,7 +100,11 @@ class ReportWindowTest : public QObject {
     // A modal window the test did not announce fails it, instead of hanging it.
     void cleanup() { QVERIFY2(watchdog_.unexpected().isEmpty(), "an unexpected modal window"); }
 
-    void initTestCase() { prepareApplication(*qApp); }
+    void initTestCase() {
+        // The exports remember their folder with the settings: a scratch copy, never the user's.
+        QStandardPaths::setTestModeEnabled(true);
+        prepareApplication(*qApp);
+    }
 
     void opens_data() {
         QTest::addColumn<int>("calculator");
@@ -319,24 +328,37 @@ class ReportWindowTest : public QObject {
     }
 
     void exports_data() {
-        QTest::addColumn<QString>("file");  // under a fresh folder
+        QTest::addColumn<QString>("suffix");  // which export: pdf, docx or dxf
+        QTest::addColumn<QString>("file");    // under a fresh folder
         QTest::addColumn<bool>("written");
-        QTest::newRow("a new file") << QStringLiteral("book.pdf") << true;
-        QTest::newRow("over an older file") << QStringLiteral("old.pdf") << true;
-        QTest::newRow("into a folder that is not there")
-            << QStringLiteral("none/book.pdf") << false;
-        QTest::newRow("into a file as if a folder") << QStringLiteral("old.pdf/book.pdf") << false;
-        QTest::newRow("onto a folder") << QStringLiteral("folder") << false;
+        // %1 stands for the suffix.
+        const std::tuple<const char*, QString, bool> places[] = {
+            {"a new file", QStringLiteral("book.%1"), true},
+            {"over an older file", QStringLiteral("old.%1"), true},
+            {"into a folder that is not there", QStringLiteral("none/book.%1"), false},
+            {"into a file as if a folder", QStringLiteral("old.%1/book.%1"), false},
+            {"onto a folder", QStringLiteral("folder"), false},
+        };
+        for (const char* suffix : {"pdf", "docx", "dxf"}) {
+            const QString s = QLatin1String(suffix);
+            for (const auto& [place, name, written] : places) {
+                QTest::addRow("%s, %s", suffix, place)
+                    << s << (name.contains(QLatin1Char('%')) ? name.arg(s) : name) << written;
+            }
+        }
     }
 
-    // The PDF is written whole or not at all; what was there before stays when it is not.
+    // The PDF, the Word document and the drawing are written whole or not at all; what was
+    // there before stays byte for byte when they are not, and the window says which it was.
     void exports() {
+        QFETCH(QString, suffix);
         QFETCH(QString, file);
         QFETCH(bool, written);
         QTemporaryDir dir;
-        const QByteArray older("older");
+        const QString oldName = QStringLiteral("old.") + suffix;
+        const QByteArray older("older\0\xff", 7);
         {
-            QFile old(dir.filePath(QStringLiteral("old.pdf")));
+            QFile old(dir.filePath(oldName));
             QVERIFY(old.open(QIODevice::WriteOnly) && old.write(older) == older.size());
         }
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder")));
@@ -345,49 +367,86 @@ class ReportWindowTest : public QObject {
                  QStringLiteral("0.001"), QStringLiteral("0.025")});
         w.compute();
         w.openReport();
+        ReportWindow& book = *w.reportWindow();
         const QString path = dir.filePath(file);
-        QCOMPARE(w.reportWindow()->exportPdfTo(path), written);
+        const bool done = suffix == QStringLiteral("pdf")    ? book.exportPdfTo(path)
+                          : suffix == QStringLiteral("docx") ? book.exportWordTo(path)
+                                                             : book.exportDrawingTo(path, 50);
+        QCOMPARE(done, written);
         // The book's window says where the file went, in full, or why it did not.
-        const QString why = w.reportWindow()->status()->text();
-        QVERIFY(w.reportWindow()->status()->isVisible());
+        const QString why = book.status()->text();
+        QVERIFY(book.status()->isVisible());
         QVERIFY2(why.contains(QDir::toNativeSeparators(path)), qPrintable(why));
-        QCOMPARE(why.startsWith(QStringLiteral("已导出 PDF：")), written);
+        QCOMPARE(why.startsWith(QStringLiteral("已导出 ")), written);
         const QStringList left =
             QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+        QFile old(dir.filePath(oldName));
+        QVERIFY(old.open(QIODevice::ReadOnly));
         if (!written) {
-            QVERIFY2(why.contains(QStringLiteral("无法写入")), qPrintable(why));
-            QCOMPARE(left, (QStringList{QStringLiteral("folder"), QStringLiteral("old.pdf")}));
-            QFile old(dir.filePath(QStringLiteral("old.pdf")));
-            QVERIFY(old.open(QIODevice::ReadOnly));
+            QVERIFY2(why.startsWith(QStringLiteral("无法写入文件")), qPrintable(why));
+            // No temporary file left behind.
+            QCOMPARE(left, (QStringList{QStringLiteral("folder"), oldName}));
             QCOMPARE(old.readAll(), older);
             return;
         }
-        QFile pdf(path);
-        QVERIFY(pdf.open(QIODevice::ReadOnly));
-        const QByteArray bytes = pdf.readAll();
-        QVERIFY(bytes.startsWith("%PDF-"));
-        QVERIFY(bytes.trimmed().endsWith("%%EOF"));
+        QCOMPARE(old.readAll() == older, path != dir.filePath(oldName));
+        QCOMPARE(left.size(), path == dir.filePath(oldName) ? 2 : 3);
+        QFile exported(path);
+        QVERIFY(exported.open(QIODevice::ReadOnly));
+        const QByteArray bytes = exported.readAll();
+        const QByteArray start = suffix == QStringLiteral("pdf")    ? QByteArray("%PDF-")
+                                 : suffix == QStringLiteral("docx") ? QByteArray("PK\x03\x04")
+                                                                    : QByteArray("0\r\nSECTION");
+        QVERIFY2(bytes.startsWith(start), bytes.left(16).constData());
     }
 
     void exportName_data() {
         QTest::addColumn<int>("calculator");
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<QString>("suffix");
         QTest::addColumn<QDate>("day");
         QTest::addColumn<QString>("name");
-        QTest::newRow("discharge")
-            << 0 << QDate(2026, 12, 8) << QStringLiteral("流量Q计算-计算书-2026-12-08.pdf");
-        QTest::newRow("bottom slope, first of the year")
-            << 3 << QDate(2027, 1, 1) << QStringLiteral("底坡i计算-计算书-2027-01-01.pdf");
+        QTest::newRow("discharge, the book as Word")
+            << 0 << QStringLiteral("计算书") << QStringLiteral("docx") << QDate(2026, 12, 8)
+            << QStringLiteral("流量Q计算-计算书-2026-12-08.docx");
+        QTest::newRow("bottom slope, the book as PDF on the first of the year")
+            << 3 << QStringLiteral("计算书") << QStringLiteral("pdf") << QDate(2027, 1, 1)
+            << QStringLiteral("底坡i计算-计算书-2027-01-01.pdf");
+        QTest::newRow("normal depth, the drawing")
+            << 1 << QStringLiteral("断面图") << QStringLiteral("dxf") << QDate(2026, 2, 28)
+            << QStringLiteral("明渠均匀流水深计算-断面图-2026-02-28.dxf");
+        QTest::newRow("discharge, the batch")
+            << 0 << QStringLiteral("批量计算") << QStringLiteral("xlsx") << QDate(2026, 12, 8)
+            << QStringLiteral("流量Q计算-批量计算-2026-12-08.xlsx");
     }
     void exportName() {
         QFETCH(int, calculator);
+        QFETCH(QString, what);
+        QFETCH(QString, suffix);
         QFETCH(QDate, day);
         QFETCH(QString, name);
         const CalculatorTable& table = calculations()[static_cast<std::size_t>(calculator)];
-        QCOMPARE(
-            defaultExportName(QString::fromUtf8(table.window.title.data(),
-                                                static_cast<qsizetype>(table.window.title.size())),
-                              day),
-            name);
+        QCOMPARE(lintavo::exportName(
+                     QString::fromUtf8(table.window.title.data(),
+                                       static_cast<qsizetype>(table.window.title.size())),
+                     what, suffix, day),
+                 name);
+    }
+
+    // Every export is offered in the folder the last one went to, while that folder is there;
+    // at first, and once it is gone, in Documents (the home folder where there is none).
+    void exportFolders() {
+        QSettings().remove(QStringLiteral("exports"));
+        const QString documents =
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        const QString first = QFileInfo(documents).isDir() ? documents : QDir::homePath();
+        QCOMPARE(exportFolder(), first);
+        auto dir = std::make_unique<QTemporaryDir>();
+        rememberExportFolder(dir->filePath(QStringLiteral("流量Q计算-计算书-2026-12-08.pdf")));
+        QCOMPARE(exportFolder(), dir->path());
+        dir.reset();
+        QCOMPARE(exportFolder(), first);
+        QSettings().remove(QStringLiteral("exports"));
     }
 
     // 打印… with no printer says so and offers the PDF instead of writing one unasked.
