@@ -371,7 +371,10 @@ book.create_sheet('其他')['A1'] = 'not this one'
             << QStringList{QStringLiteral("名称|Q|b|m|i|n"),
                            QStringLiteral("渠段1|10|5|1.5|0.0005|0.025"), "",
                            QStringLiteral("渠段3|||||0.00001")};
-        QTest::newRow("rich text and a formula's value") << QStringLiteral(R"(
+        // openpyxl writes a formula without its value, which reads as an empty cell; what a
+        // spreadsheet writes for runs and values is in xlsxMarkup.
+        QTest::newRow("markup characters, a boolean, a formula without its value")
+            << QStringLiteral(R"(
 ws = book.active
 ws['A1'] = 'a & <b>'
 ws['B1'] = True
@@ -401,6 +404,46 @@ ws['C1'] = '=1+1'
         }
         QCOMPARE(got, rows);
         QVERIFY(!readXlsx("PK not really").has_value());
+    }
+
+    // What a spreadsheet writes that openpyxl does not: runs of rich text, in a shared string
+    // and inline, with a phonetic guide left out; a formula with its last computed value.
+    void xlsxMarkup_data() {
+        QTest::addColumn<QString>("cells");  // the XML of row 1's cells
+        QTest::addColumn<QString>("row");
+        QTest::newRow("rich text, shared")
+            << R"(<c r="A1" t="s"><v>1</v></c>)" << QStringLiteral("渠段一号");
+        QTest::newRow("rich text, inline")
+            << R"(<c r="B1" t="inlineStr"><is><r><t>a</t></r><r><rPr><b/></rPr>)"
+               R"(<t xml:space="preserve"> &amp; b</t></r></is></c>)"
+            << "|a & b";
+        QTest::newRow("a formula's value, a number")
+            << R"(<c r="A1"><f>1+1</f><v>2</v></c><c r="C1"><f>1/4</f><v>0.25</v></c>)"
+            << "2||0.25";
+        QTest::newRow("a formula's value, a text and a boolean")
+            << R"(<c r="A1" t="str"><f>"x"&amp;"y"</f><v>xy</v></c>)"
+               R"(<c r="B1" t="b"><f>1=1</f><v>1</v></c>)"
+            << "xy|TRUE";
+    }
+
+    void xlsxMarkup() {
+        QFETCH(QString, cells);
+        QFETCH(QString, row);
+        ZipWriter zip;
+        zip.add("xl/worksheets/sheet1.xml", "<worksheet><sheetData><row r=\"1\">" +
+                                                cells.toStdString() +
+                                                "</row></sheetData></worksheet>");
+        zip.add("xl/sharedStrings.xml",
+                "<sst><si><t>unused</t></si><si><r><t>渠段</t></r><r><rPr><i/></rPr><t>一号</t></r>"
+                "<rPh sb=\"0\" eb=\"2\"><t>qudan</t></rPh></si></sst>");
+        std::string said;
+        const auto sheet = readXlsx(zip.finish(), &said);
+        QVERIFY2(sheet.has_value(), said.c_str());
+        QCOMPARE(sheet->size(), std::size_t{1});
+        QStringList got;
+        for (const std::string& c : sheet->front())
+            got << QString::fromStdString(c);
+        QCOMPARE(got.join('|'), row);
     }
 
     // Workbooks made to exhaust the reader: each refused with its sentence, nothing thrown.
