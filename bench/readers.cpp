@@ -4,6 +4,7 @@
 // refuse: a reader that does not would take the machine.
 //   bench_readers            every file, each in a child
 //   bench_readers NAME       one file, in this process
+//   bench_readers --write DIR   write every file into DIR, for bench/readers_batch.py
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -27,22 +28,29 @@ namespace {
 
 struct Hostile {
     const char* name;
+    const char* file;  // its name when written out
     std::function<std::string()> make;
     bool csv = false;
 };
 
 const std::vector<Hostile>& files() {
     static const std::vector<Hostile> all = {
-        {"xlsx: directory claims 0xFFFFFFF0 bytes",
+        {"xlsx: directory claims 0xFFFFFFF0 bytes", "claims-0xFFFFFFF0.xlsx",
          [] { return hostile::claimedSize(0xFFFFFFF0); }},
-        {"xlsx: deflate bomb, 1.6 GiB in 1.6 MB", [] { return hostile::deflateBomb(1600); }},
-        {"xlsx: the same bomb, its size said to be 60 MiB",
+        {"xlsx: deflate bomb, 1.6 GiB in 1.6 MB", "bomb.xlsx",
+         [] { return hostile::deflateBomb(1600); }},
+        {"xlsx: the same bomb, its size said to be 60 MiB", "bomb-said-60MiB.xlsx",
          [] { return hostile::deflateBomb(1600, 60U << 20); }},
-        {"xlsx: 30 000 one-cell rows at XFD", [] { return hostile::cellsAtXfd(30000); }},
-        {"xlsx: 400 jumps of 1 048 000 rows", [] { return hostile::rowJumps(400, 1048000); }},
-        {"xlsx: 400 jumps of 2 600 rows", [] { return hostile::rowJumps(400, 2600); }},
-        {"xlsx: reference ZZZZZZZZZZZZ1", [] { return hostile::cellAt("ZZZZZZZZZZZZ"); }},
-        {"csv: 64 MiB of commas", [] { return std::string(std::size_t{64} << 20, ','); }, true},
+        {"xlsx: 30 000 one-cell rows at XFD", "xfd-30000-rows.xlsx",
+         [] { return hostile::cellsAtXfd(30000); }},
+        {"xlsx: 400 jumps of 1 048 000 rows", "row-jumps-1048000.xlsx",
+         [] { return hostile::rowJumps(400, 1048000); }},
+        {"xlsx: 400 jumps of 2 600 rows", "row-jumps-2600.xlsx",
+         [] { return hostile::rowJumps(400, 2600); }},
+        {"xlsx: reference ZZZZZZZZZZZZ1", "reference-ZZZZZZZZZZZZ1.xlsx",
+         [] { return hostile::cellAt("ZZZZZZZZZZZZ"); }},
+        {"csv: 64 MiB of commas", "commas-64MiB.csv",
+         [] { return std::string(std::size_t{64} << 20, ','); }, true},
     };
     return all;
 }
@@ -110,6 +118,11 @@ int runOne(const Hostile& file) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 2 && std::strcmp(argv[1], "--write") == 0) {
+        for (const Hostile& file : files())
+            std::ofstream(std::string(argv[2]) + "/" + file.file, std::ios::binary) << file.make();
+        return 0;
+    }
     if (argc > 1) {
         for (const Hostile& file : files()) {
             if (std::strcmp(file.name, argv[1]) == 0) return runOne(file);
