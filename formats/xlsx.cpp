@@ -22,14 +22,10 @@ struct Refused {
     std::string sentence;
 };
 
-std::string withDigits(std::size_t n) {
-    return std::to_string(n);
-}
-
 // A text grown by the reader, refused past one cell's bound.
 void appendBounded(std::string& text, std::string_view more) {
     if (more.size() > limits::maxCellTextBytes - std::min(text.size(), limits::maxCellTextBytes))
-        throw Refused{"工作簿中有一段文字超过了 " + withDigits(limits::maxCellTextBytes / 4) +
+        throw Refused{"工作簿中有一段文字超过了 " + std::to_string(limits::maxCellTextBytes / 4) +
                       " 个字符，这是电子表格一个单元格能容纳的上限。"};
     text += more;
 }
@@ -227,13 +223,13 @@ std::vector<std::string> sharedStrings(std::string_view xml) {
     for (XmlEvent e = reader.next(); e.kind != XmlEvent::Done; e = reader.next()) {
         if (e.kind == XmlEvent::Start && e.name == "si") {
             if (strings.size() == limits::maxSharedStrings)
-                throw Refused{"工作簿的共享字符串超过了 " + withDigits(limits::maxSharedStrings) +
-                              " 个的上限。"};
+                throw Refused{"工作簿的共享字符串超过了 " +
+                              std::to_string(limits::maxSharedStrings) + " 个的上限。"};
             strings.push_back(e.empty ? std::string() : stringItem(reader, "si"));
             bytes += strings.back().size();
             if (bytes > limits::maxTableTextBytes)
                 throw Refused{"工作簿的共享字符串总共超过了 " +
-                              withDigits(limits::maxTableTextBytes >> 20) + " MiB 的上限。"};
+                              std::to_string(limits::maxTableTextBytes >> 20) + " MiB 的上限。"};
         }
     }
     return strings;
@@ -316,8 +312,8 @@ class SheetBuilder {
     // Starts row `number` (from 1), the rows skipped before it empty.
     void startRow(std::size_t number) {
         if (number > limits::maxRows)
-            throw Refused{"工作表的行号 " + withDigits(number) + " 超出了最后一行 " +
-                          withDigits(limits::maxRows) + "。"};
+            throw Refused{"工作表的行号 " + std::to_string(number) + " 超出了最后一行 " +
+                          std::to_string(limits::maxRows) + "。"};
         // A row number may skip empty rows; it never goes back.
         if (number > rows_.size()) grow(number - rows_.size());
         if (rows_.empty()) grow(1);
@@ -336,8 +332,8 @@ class SheetBuilder {
         }
         text_ += value.size();
         if (text_ > limits::maxTableTextBytes)
-            throw Refused{"工作表的文字总共超过了 " + withDigits(limits::maxTableTextBytes >> 20) +
-                          " MiB 的上限。"};
+            throw Refused{"工作表的文字总共超过了 " +
+                          std::to_string(limits::maxTableTextBytes >> 20) + " MiB 的上限。"};
         row[column] = std::move(value);
     }
 
@@ -347,7 +343,7 @@ class SheetBuilder {
     void count(std::size_t more) {
         if (more > limits::maxCells - cells_)
             throw Refused{"工作表太大：连同每行最后一个单元格之前的空单元格，超过了 " +
-                          withDigits(limits::maxCells) + " 个单元格的上限。"};
+                          std::to_string(limits::maxCells) + " 个单元格的上限。"};
         cells_ += more;
     }
     void grow(std::size_t more) {
@@ -364,9 +360,11 @@ SheetBuilder::Rows readSheet(std::string_view bytes) {
     const std::string path = firstSheetPath(bytes);
     const auto sheetXml = entry(bytes, path);
     if (!sheetXml) throw Refused{"文件中没有工作表“" + path + "”，它不是 .xlsx 工作簿。"};
-    const auto shared = entry(bytes, "xl/sharedStrings.xml");
-    const std::vector<std::string> strings =
-        shared ? sharedStrings(*shared) : std::vector<std::string>{};
+    // The shared strings' XML is let go once they are read.
+    const std::vector<std::string> strings = [&] {
+        const auto shared = entry(bytes, "xl/sharedStrings.xml");
+        return shared ? sharedStrings(*shared) : std::vector<std::string>{};
+    }();
 
     SheetBuilder sheet;
     XmlReader xml(*sheetXml);
