@@ -343,9 +343,13 @@ std::optional<std::string> readZipEntry(std::string_view zip, std::string_view n
 std::vector<std::string> zipEntryNames(std::string_view zip) {
     std::vector<std::string> names;
     std::string refusal;
-    if (const auto entries = centralDirectory(zip, refusal)) {
-        for (const CentralEntry& entry : *entries)
-            names.push_back(entry.name);
+    try {
+        if (const auto entries = centralDirectory(zip, refusal)) {
+            for (const CentralEntry& entry : *entries)
+                names.push_back(entry.name);
+        }
+    } catch (const std::exception&) {
+        names.clear();
     }
     return names;
 }

@@ -53,7 +53,7 @@ std::optional<std::string> readZipEntry(std::string_view zipBytes, std::string_v
                                         std::string* refusal = nullptr);
 
 // The names of the entries, in the order of the central directory; empty when the bytes are
-// not a ZIP container.
+// not a ZIP container a reader can trust (see readZipEntry).
 std::vector<std::string> zipEntryNames(std::string_view zipBytes);
 
 }  // namespace lintavo
