@@ -14,6 +14,12 @@ echo
 echo "== 100 000 rows a calculation: the bare press against lintavo-calc's whole path"
 "$bin/bench_batch" "$bin/lintavo-calc"
 echo
+echo "== hostile workbooks and CSV files through the batch's readers, each in a process of its own"
+prlimit --as=2000000000 "$bin/bench_readers"
+echo
+echo "== the same files imported by the batch window itself, through the driver"
+python3 "$root/bench/readers_batch.py" "$build"
+echo
 echo "== start-up to the main window mapped, median of $runs runs each, against a bare Qt window"
 xvfb-run -a -s "-screen 0 1280x800x24" "$bin/bench_startup" "$runs" "$bin/lintavo" Lintavo \
     "$bin/bench_bare_window" Bare "$bin/bench_bare_window_zh" Bare-zh

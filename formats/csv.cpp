@@ -1,7 +1,8 @@
 #include "formats/csv.h"
 
 #include <algorithm>
-#include <sstream>
+#include <exception>
+#include <streambuf>
 
 #include "formats/text_encoding.h"
 
@@ -21,18 +22,42 @@ bool isAscii(std::string_view s) {
 // Reads the next piece, keeping what the current record has not consumed.
 bool CsvReader::fill() {
     if (ended_) return false;
+    if (read_ > limits_.bytes) {
+        // One byte past the bound was read: the file is longer than the reader takes.
+        ended_ = true;
+        refuse("文件超过了 " + std::to_string(limits_.bytes >> 20) +
+               " MiB 的上限，请把它分成几个文件。");
+        return false;
+    }
     buffer_.erase(0, pos_);
     pos_ = 0;
     const std::size_t kept = buffer_.size();
-    buffer_.resize(kept + pieceSize);
-    in_.read(buffer_.data() + kept, static_cast<std::streamsize>(pieceSize));
+    const std::size_t want = std::min(pieceSize, limits_.bytes + 1 - read_);
+    buffer_.resize(kept + want);
+    in_.read(buffer_.data() + kept, static_cast<std::streamsize>(want));
     const auto got = static_cast<std::size_t>(in_.gcount());
     buffer_.resize(kept + got);
+    read_ += got;
     if (got == 0) ended_ = true;
     return got != 0;
 }
 
+bool CsvReader::refuse(std::string sentence) {
+    if (error_.empty()) error_ = std::move(sentence);
+    return false;
+}
+
 bool CsvReader::next(std::vector<std::string>& fields) {
+    try {
+        return read(fields);
+    } catch (const std::exception&) {
+        // The bounds keep every allocation small; should one still fail, the reading stops
+        // with a sentence, not the program.
+        return refuse("内存不足，无法读取第 " + std::to_string(recordLine_) + " 行");
+    }
+}
+
+bool CsvReader::read(std::vector<std::string>& fields) {
     if (!error_.empty()) return false;
     if (!started_) {
         started_ = true;
@@ -46,10 +71,16 @@ bool CsvReader::next(std::vector<std::string>& fields) {
             return false;
         }
         // The separator is the first line's: a tab when it holds tabs and no comma.
+        // Searched once per byte, and no further than a record may reach.
         std::size_t end = pos_;
         while (detect_) {
-            end = buffer_.find_first_of("\r\n", pos_);
-            if (end != std::string::npos || !fill()) break;
+            end = buffer_.find_first_of("\r\n", end);
+            if (end != std::string::npos) break;
+            end = buffer_.size();
+            if (end - pos_ > limits_.recordBytes) break;
+            const std::size_t before = pos_;
+            if (!fill()) break;
+            end -= before;  // fill() moves the unread bytes to the front
         }
         const std::string_view first = std::string_view(buffer_).substr(pos_, end - pos_);
         if (detect_ && first.find('\t') != first.npos && first.find(',') == first.npos)
@@ -69,8 +100,15 @@ bool CsvReader::next(std::vector<std::string>& fields) {
         recordLine_ = lineNumber_;
         bool quoted = false;    // inside a quoted part of a field
         bool anything = false;  // the record holds a byte, not only its line end
+        std::size_t taken = 0;  // the record's bytes so far
+        const auto tooLong = [&] {
+            return refuse("第 " + std::to_string(recordLine_) + " 行超过了 " +
+                          std::to_string(limits_.recordBytes >> 10) +
+                          " KiB 的上限（引号中的换行计入同一行）");
+        };
         for (;;) {
             if (pos_ == buffer_.size() && !fill()) {
+                if (!error_.empty()) return false;
                 if (quoted) {
                     error_ = "第 " + std::to_string(recordLine_) + " 行的引号没有结束";
                     return false;
@@ -87,6 +125,8 @@ bool CsvReader::next(std::vector<std::string>& fields) {
                     ++end;
                 }
                 if (end > pos_) {
+                    taken += end - pos_;
+                    if (taken > limits_.recordBytes) return tooLong();
                     field().append(buffer_, pos_, end - pos_);
                     anything = true;
                     pos_ = end;
@@ -94,6 +134,7 @@ bool CsvReader::next(std::vector<std::string>& fields) {
                 }
             }
             const char c = buffer_[pos_++];
+            if (++taken > limits_.recordBytes) return tooLong();
             if (quoted) {
                 if (c == '"') {
                     if (pos_ == buffer_.size()) fill();
@@ -120,6 +161,9 @@ bool CsvReader::next(std::vector<std::string>& fields) {
             anything = true;
             if (c == separator_) {
                 nextField();
+                if (used > limits_.fields)
+                    return refuse("第 " + std::to_string(recordLine_) + " 行超过了 " +
+                                  std::to_string(limits_.fields) + " 列的上限");
             } else if (c == '"' && field().empty()) {
                 quoted = true;
             } else {
@@ -127,6 +171,10 @@ bool CsvReader::next(std::vector<std::string>& fields) {
             }
         }
         if (!anything) continue;  // a blank line
+        if (records_ == limits_.records)
+            return refuse("文件超过了 " + std::to_string(limits_.records) +
+                          " 行的上限，请把它分成几个文件");
+        ++records_;
         fields.resize(used);
         if (!decode(fields)) return false;
         return true;
@@ -186,14 +234,60 @@ void appendCsvRecord(std::string& out, const std::vector<std::string>& fields, c
     out += "\r\n";
 }
 
-std::vector<std::vector<std::string>> splitPastedTable(std::string_view text) {
-    std::istringstream in{std::string(text)};
-    CsvReader reader(in, '\t');
+namespace {
+
+// The bytes of a file already in memory as a stream, without a copy.
+class ViewBuffer : public std::streambuf {
+  public:
+    explicit ViewBuffer(std::string_view bytes) {
+        char* begin = const_cast<char*>(bytes.data());
+        setg(begin, begin, begin + bytes.size());
+    }
+};
+
+}  // namespace
+
+std::optional<std::vector<std::vector<std::string>>> readCsvTable(std::string_view bytes,
+                                                                  std::string* refusal,
+                                                                  char separator) {
+    ViewBuffer view(bytes);
+    std::istream in(&view);
+    CsvReader reader(in, separator);
+    std::string why;
     std::vector<std::vector<std::string>> rows;
-    std::vector<std::string> fields;
-    while (reader.next(fields))
-        rows.push_back(fields);
+    std::size_t cells = 0;
+    std::size_t text = 0;
+    try {
+        std::vector<std::string> fields;
+        while (reader.next(fields)) {
+            cells += fields.size();
+            for (const std::string& field : fields)
+                text += field.size();
+            if (cells > limits::maxCells) {
+                why = "表格超过了 " + std::to_string(limits::maxCells) + " 个单元格的上限";
+                break;
+            }
+            if (text > limits::maxTableTextBytes) {
+                why = "表格的文字总共超过了 " + std::to_string(limits::maxTableTextBytes >> 20) +
+                      " MiB 的上限";
+                break;
+            }
+            rows.push_back(fields);
+        }
+        if (why.empty()) why = reader.error();
+    } catch (const std::exception&) {
+        why = "内存不足，无法读取这个表格";
+    }
+    const bool read = why.empty();
+    if (refusal != nullptr) *refusal = std::move(why);
+    if (!read) return std::nullopt;
     return rows;
+}
+
+std::vector<std::vector<std::string>> splitPastedTable(std::string_view text,
+                                                       std::string* refusal) {
+    auto rows = readCsvTable(text, refusal, '\t');
+    return rows ? std::move(*rows) : std::vector<std::vector<std::string>>{};
 }
 
 }  // namespace lintavo

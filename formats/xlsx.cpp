@@ -5,8 +5,9 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <map>
+#include <exception>
 
+#include "formats/limits.h"
 #include "formats/zip.h"
 
 namespace lintavo {
@@ -14,6 +15,20 @@ namespace lintavo {
 namespace {
 
 // ---- Reading: a small pull parser, enough for what spreadsheets write ----------------
+
+// Thrown inside the reader when the file goes beyond formats/limits.h; readXlsx turns it into
+// its refusal, so that the parser's loops need no error path of their own.
+struct Refused {
+    std::string sentence;
+};
+
+// A text grown by the reader, refused past one cell's bound.
+void appendBounded(std::string& text, std::string_view more) {
+    if (more.size() > limits::maxCellTextBytes - std::min(text.size(), limits::maxCellTextBytes))
+        throw Refused{"工作簿中有一段文字超过了 " + std::to_string(limits::maxCellTextBytes / 4) +
+                      " 个字符，这是电子表格一个单元格能容纳的上限。"};
+    text += more;
+}
 
 struct XmlEvent {
     enum Kind { Start, End, Text, Done } kind = Done;
@@ -195,7 +210,7 @@ std::string stringItem(XmlReader& xml, std::string_view element) {
             if (e.name == "t") inT = false;
             if (e.name == element) break;
         } else if (e.kind == XmlEvent::Text && inT && phonetic == 0) {
-            text += e.text;
+            appendBounded(text, e.text);
         }
     }
     return text;
@@ -203,22 +218,38 @@ std::string stringItem(XmlReader& xml, std::string_view element) {
 
 std::vector<std::string> sharedStrings(std::string_view xml) {
     std::vector<std::string> strings;
+    std::size_t bytes = 0;
     XmlReader reader(xml);
     for (XmlEvent e = reader.next(); e.kind != XmlEvent::Done; e = reader.next()) {
         if (e.kind == XmlEvent::Start && e.name == "si") {
+            if (strings.size() == limits::maxSharedStrings)
+                throw Refused{"工作簿的共享字符串超过了 " +
+                              std::to_string(limits::maxSharedStrings) + " 个的上限。"};
             strings.push_back(e.empty ? std::string() : stringItem(reader, "si"));
+            bytes += strings.back().size();
+            if (bytes > limits::maxTableTextBytes)
+                throw Refused{"工作簿的共享字符串总共超过了 " +
+                              std::to_string(limits::maxTableTextBytes >> 20) + " MiB 的上限。"};
         }
     }
     return strings;
 }
 
-// "B12" → column 1 (from 0); -1 without letters.
-long columnOf(std::string_view reference) {
-    long column = 0;
+// "B12" → column 1 (from 0); none without letters. A column beyond XFD is refused before its
+// number can grow past what a sheet has.
+std::optional<std::size_t> columnOf(std::string_view reference) {
+    std::size_t column = 0;
     std::size_t k = 0;
-    for (; k < reference.size() && std::isalpha(static_cast<unsigned char>(reference[k])); ++k)
-        column = column * 26 + (std::toupper(static_cast<unsigned char>(reference[k])) - 'A' + 1);
-    return k == 0 ? -1 : column - 1;
+    for (; k < reference.size() && std::isalpha(static_cast<unsigned char>(reference[k])); ++k) {
+        column =
+            column * 26 + static_cast<std::size_t>(
+                              std::toupper(static_cast<unsigned char>(reference[k])) - 'A' + 1);
+        if (column > limits::maxColumns)
+            throw Refused{"工作表中的单元格引用“" + std::string(reference.substr(0, 20)) +
+                          (reference.size() > 20 ? "…" : "") + "”超出了最后一列 XFD。"};
+    }
+    if (k == 0) return std::nullopt;
+    return column - 1;
 }
 
 // A stored number in its shortest decimal form; the text itself when it is not one.
@@ -237,10 +268,19 @@ std::string shortestNumber(std::string_view text) {
     return std::string(buffer, written.ptr);
 }
 
+// An entry of the workbook; none when it is missing, refused when it is there but cannot be
+// read.
+std::optional<std::string> entry(std::string_view zip, std::string_view name) {
+    std::string refusal;
+    auto bytes = readZipEntry(zip, name, &refusal);
+    if (!refusal.empty()) throw Refused{std::move(refusal)};
+    return bytes;
+}
+
 // The path of the workbook's first sheet, through the workbook's relationships.
 std::string firstSheetPath(std::string_view zip) {
-    const auto workbook = readZipEntry(zip, "xl/workbook.xml");
-    const auto rels = readZipEntry(zip, "xl/_rels/workbook.xml.rels");
+    const auto workbook = entry(zip, "xl/workbook.xml");
+    const auto rels = entry(zip, "xl/_rels/workbook.xml.rels");
     if (!workbook || !rels) return "xl/worksheets/sheet1.xml";
     std::string id;
     XmlReader book(*workbook);
@@ -260,6 +300,122 @@ std::string firstSheetPath(std::string_view zip) {
         }
     }
     return "xl/worksheets/sheet1.xml";
+}
+
+// The first sheet as rows of texts, within the table's caps: the cells a row holds up to its
+// last one (and one for an empty row) count towards limits::maxCells, so that neither a cell
+// at XFD nor a jump in row numbers can make the table larger than the file warrants.
+class SheetBuilder {
+  public:
+    using Rows = std::vector<std::vector<std::string>>;
+
+    // Starts row `number` (from 1), the rows skipped before it empty.
+    void startRow(std::size_t number) {
+        if (number > limits::maxRows)
+            throw Refused{"工作表的行号 " + std::to_string(number) + " 超出了最后一行 " +
+                          std::to_string(limits::maxRows) + "。"};
+        // A row number may skip empty rows; it never goes back.
+        if (number > rows_.size()) grow(number - rows_.size());
+        if (rows_.empty()) grow(1);
+    }
+
+    std::size_t rowCount() const { return rows_.size(); }
+    std::size_t lastRowWidth() const { return rows_.empty() ? 0 : rows_.back().size(); }
+
+    void setCell(std::size_t column, std::string value) {
+        if (rows_.empty()) grow(1);
+        std::vector<std::string>& row = rows_.back();
+        if (row.size() <= column) {
+            // The row's first cell was counted with the row.
+            count(column + 1 - std::max<std::size_t>(row.size(), 1));
+            row.resize(column + 1);
+        }
+        text_ += value.size();
+        if (text_ > limits::maxTableTextBytes)
+            throw Refused{"工作表的文字总共超过了 " +
+                          std::to_string(limits::maxTableTextBytes >> 20) + " MiB 的上限。"};
+        row[column] = std::move(value);
+    }
+
+    Rows take() { return std::move(rows_); }
+
+  private:
+    void count(std::size_t more) {
+        if (more > limits::maxCells - cells_)
+            throw Refused{"工作表太大：连同每行最后一个单元格之前的空单元格，超过了 " +
+                          std::to_string(limits::maxCells) + " 个单元格的上限。"};
+        cells_ += more;
+    }
+    void grow(std::size_t more) {
+        count(more);
+        rows_.resize(rows_.size() + more);
+    }
+
+    Rows rows_;
+    std::size_t cells_ = 0;
+    std::size_t text_ = 0;
+};
+
+SheetBuilder::Rows readSheet(std::string_view bytes) {
+    const std::string path = firstSheetPath(bytes);
+    const auto sheetXml = entry(bytes, path);
+    if (!sheetXml) throw Refused{"文件中没有工作表“" + path + "”，它不是 .xlsx 工作簿。"};
+    // The shared strings' XML is let go once they are read.
+    const std::vector<std::string> strings = [&] {
+        const auto shared = entry(bytes, "xl/sharedStrings.xml");
+        return shared ? sharedStrings(*shared) : std::vector<std::string>{};
+    }();
+
+    SheetBuilder sheet;
+    XmlReader xml(*sheetXml);
+    bool inSheetData = false;
+    for (XmlEvent e = xml.next(); e.kind != XmlEvent::Done; e = xml.next()) {
+        if (e.kind == XmlEvent::Start && e.name == "sheetData") inSheetData = !e.empty;
+        if (e.kind == XmlEvent::End && e.name == "sheetData") inSheetData = false;
+        if (!inSheetData || e.kind != XmlEvent::Start) continue;
+        if (e.name == "row") {
+            const std::string r = attribute(e.attributes, "r");
+            std::size_t number = sheet.rowCount() + 1;
+            const auto read = std::from_chars(r.data(), r.data() + r.size(), number);
+            if (read.ec == std::errc::result_out_of_range) number = limits::maxRows + 1;
+            sheet.startRow(number);
+            continue;
+        }
+        if (e.name != "c") continue;
+        const auto at = columnOf(attribute(e.attributes, "r"));
+        const std::string type = attribute(e.attributes, "t");
+        std::string value;
+        bool haveValue = false;
+        if (!e.empty) {
+            for (XmlEvent inner = xml.next(); inner.kind != XmlEvent::Done; inner = xml.next()) {
+                if (inner.kind == XmlEvent::End && inner.name == "c") break;
+                if (inner.kind == XmlEvent::Start && inner.name == "is" && !inner.empty) {
+                    value = stringItem(xml, "is");
+                    haveValue = true;
+                } else if (inner.kind == XmlEvent::Start && inner.name == "v" && !inner.empty) {
+                    const XmlEvent text = xml.next();
+                    value.clear();
+                    if (text.kind == XmlEvent::Text) appendBounded(value, text.text);
+                    haveValue = true;
+                }
+            }
+        }
+        if (!haveValue) continue;
+        if (type == "s") {
+            std::size_t index = strings.size();
+            std::from_chars(value.data(), value.data() + value.size(), index);
+            value = index < strings.size() ? strings[index] : std::string();
+        } else if (type == "b") {
+            value = value == "1" ? "TRUE" : "FALSE";
+        } else if (type.empty() || type == "n") {
+            value = shortestNumber(value);
+        }
+        // A cell without a reference follows the row's last.
+        const std::size_t column = at ? *at : sheet.lastRowWidth();
+        if (column >= limits::maxColumns) throw Refused{"工作表的一行超出了最后一列 XFD。"};
+        sheet.setCell(column, std::move(value));
+    }
+    return sheet.take();
 }
 
 // ---- Writing ---------------------------------------------------------------------------
@@ -413,64 +569,20 @@ std::string writeXlsx(const XlsxSheet& sheet, std::string_view sheetName) {
     return zip.finish();
 }
 
-std::optional<std::vector<std::vector<std::string>>> readXlsx(std::string_view bytes) {
-    const auto sheetXml = readZipEntry(bytes, firstSheetPath(bytes));
-    if (!sheetXml) return std::nullopt;
-    const auto shared = readZipEntry(bytes, "xl/sharedStrings.xml");
-    const std::vector<std::string> strings =
-        shared ? sharedStrings(*shared) : std::vector<std::string>{};
-
-    std::vector<std::vector<std::string>> rows;
-    XmlReader xml(*sheetXml);
-    bool inSheetData = false;
-    for (XmlEvent e = xml.next(); e.kind != XmlEvent::Done; e = xml.next()) {
-        if (e.kind == XmlEvent::Start && e.name == "sheetData") inSheetData = !e.empty;
-        if (e.kind == XmlEvent::End && e.name == "sheetData") inSheetData = false;
-        if (!inSheetData || e.kind != XmlEvent::Start) continue;
-        if (e.name == "row") {
-            const std::string r = attribute(e.attributes, "r");
-            std::size_t number = rows.size() + 1;
-            std::from_chars(r.data(), r.data() + r.size(), number);
-            // A row number may skip empty rows; it never goes back.
-            if (number > rows.size() && number - rows.size() < (1U << 20)) rows.resize(number);
-            if (rows.empty()) rows.resize(1);
-            continue;
-        }
-        if (e.name != "c") continue;
-        if (rows.empty()) rows.resize(1);
-        std::vector<std::string>& row = rows.back();
-        const long at = columnOf(attribute(e.attributes, "r"));
-        const std::size_t column = at >= 0 ? static_cast<std::size_t>(at) : row.size();
-        if (column >= (1U << 14)) continue;  // beyond the last column a sheet can have
-        const std::string type = attribute(e.attributes, "t");
-        std::string value;
-        bool haveValue = false;
-        if (!e.empty) {
-            for (XmlEvent inner = xml.next(); inner.kind != XmlEvent::Done; inner = xml.next()) {
-                if (inner.kind == XmlEvent::End && inner.name == "c") break;
-                if (inner.kind == XmlEvent::Start && inner.name == "is" && !inner.empty) {
-                    value = stringItem(xml, "is");
-                    haveValue = true;
-                } else if (inner.kind == XmlEvent::Start && inner.name == "v" && !inner.empty) {
-                    const XmlEvent text = xml.next();
-                    if (text.kind == XmlEvent::Text) value = text.text;
-                    haveValue = true;
-                }
-            }
-        }
-        if (!haveValue) continue;
-        if (type == "s") {
-            std::size_t index = strings.size();
-            std::from_chars(value.data(), value.data() + value.size(), index);
-            value = index < strings.size() ? strings[index] : std::string();
-        } else if (type == "b") {
-            value = value == "1" ? "TRUE" : "FALSE";
-        } else if (type.empty() || type == "n") {
-            value = shortestNumber(value);
-        }
-        if (row.size() <= column) row.resize(column + 1);
-        row[column] = std::move(value);
+std::optional<std::vector<std::vector<std::string>>> readXlsx(std::string_view bytes,
+                                                              std::string* refusal) {
+    std::string why;
+    std::optional<std::vector<std::vector<std::string>>> rows;
+    try {
+        rows = readSheet(bytes);
+    } catch (Refused& refused) {
+        why = std::move(refused.sentence);
+    } catch (const std::exception&) {
+        // The caps keep every allocation far below what a machine has; should one still
+        // fail, the reading fails, not the program.
+        why = "内存不足，无法读取这个工作簿。";
     }
+    if (refusal != nullptr) *refusal = std::move(why);
     return rows;
 }
 

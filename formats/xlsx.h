@@ -32,7 +32,10 @@ std::string writeXlsx(const XlsxSheet& sheet, std::string_view sheetName);
 // The first sheet's cells as texts, row by row from the first, each row as wide as its last
 // cell; empty cells between are empty texts. Shared and inline strings give their text,
 // numbers their shortest decimal form ("0.025", not "2.5000000000000001E-2"), a formula its
-// last computed value, a boolean TRUE or FALSE. None when the bytes are not a workbook.
-std::optional<std::vector<std::vector<std::string>>> readXlsx(std::string_view bytes);
+// last computed value, a boolean TRUE or FALSE. None when the bytes are not a workbook or go
+// beyond formats/limits.h (rows past 1 048 576, a column past XFD, too many cells or too much
+// text), with a sentence saying why in `refusal`; nothing is thrown.
+std::optional<std::vector<std::vector<std::string>>> readXlsx(std::string_view bytes,
+                                                              std::string* refusal = nullptr);
 
 }  // namespace lintavo

@@ -3,7 +3,8 @@
 // ZIP containers, as .xlsx and .docx files are: a writer that deflates each entry and
 // writes the central directory, and a reader that finds an entry by name through the
 // central directory and inflates it. Everything is held in memory; entries and the whole
-// container stay below 4 GiB (no ZIP64), which office documents never reach.
+// container stay below 4 GiB (no ZIP64), which office documents never reach. The reader
+// takes the file for hostile: formats/limits.h bounds what it inflates.
 //
 // The format: PKWARE's APPNOTE.TXT (local file header, central directory file header, end
 // of central directory record). Names are written as UTF-8 with general-purpose bit 11 set.
@@ -42,13 +43,17 @@ class ZipWriter {
     std::vector<Entry> entries_;
 };
 
-// The entry's bytes, inflated and checked against its CRC-32; none when the bytes are not a
-// ZIP container, the entry is missing, or it is damaged or packed by a method other than
-// stored or deflated.
-std::optional<std::string> readZipEntry(std::string_view zipBytes, std::string_view name);
+// The entry's bytes, inflated and checked against its CRC-32. None when the entry is missing,
+// and then `refusal` is left empty; none, with a sentence in `refusal` saying why, when the
+// bytes are not a ZIP container a reader can trust: a directory that points outside the file,
+// ZIP64, a password, a method other than stored or deflated, an entry larger than
+// limits::maxEntryBytes or packed past limits::maxInflateRatio, damaged data. Never allocates
+// more than the entry's actual bytes need.
+std::optional<std::string> readZipEntry(std::string_view zipBytes, std::string_view name,
+                                        std::string* refusal = nullptr);
 
 // The names of the entries, in the order of the central directory; empty when the bytes are
-// not a ZIP container.
+// not a ZIP container a reader can trust (see readZipEntry).
 std::vector<std::string> zipEntryNames(std::string_view zipBytes);
 
 }  // namespace lintavo

@@ -27,6 +27,7 @@
 
 #include "book/report.h"
 #include "formats/csv.h"
+#include "formats/limits.h"
 #include "formats/whole_file.h"
 #include "formats/xlsx.h"
 #include "shell/calculator_window.h"
@@ -53,7 +54,8 @@ bool isBlank(const std::string& s) {
 std::optional<std::string> readWhole(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-    const QByteArray bytes = file.readAll();
+    // Read one byte past the bound, so that a longer file is told from one that fits.
+    const QByteArray bytes = file.read(static_cast<qint64>(limits::maxTableFileBytes) + 1);
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
@@ -305,24 +307,26 @@ QString BatchWindow::load(const std::vector<std::vector<std::string>>& rows) {
 QString BatchWindow::importFrom(const QString& path) {
     const auto bytes = readWhole(path);
     if (!bytes) return QStringLiteral("无法读取文件“%1”。").arg(QDir::toNativeSeparators(path));
+    if (bytes->size() > limits::maxTableFileBytes)
+        return QStringLiteral("文件“%1”超过了 %2 MiB 的上限，请把它分成几个文件。")
+            .arg(QDir::toNativeSeparators(path))
+            .arg(limits::maxTableFileBytes >> 20);
     std::vector<std::vector<std::string>> rows;
+    std::string refusal;
     if (isXlsx(path)) {
-        auto sheet = readXlsx(*bytes);
+        auto sheet = readXlsx(*bytes, &refusal);
         if (!sheet)
-            return QStringLiteral("“%1”不是可以读取的 .xlsx 工作簿。")
-                .arg(QDir::toNativeSeparators(path));
+            return QStringLiteral("“%1”不是可以读取的 .xlsx 工作簿：%2")
+                .arg(QDir::toNativeSeparators(path), qstr(refusal));
         rows = std::move(*sheet);
         // A sheet's empty rows are no reaches.
         std::erase_if(rows, [](const std::vector<std::string>& row) {
             return std::all_of(row.begin(), row.end(), isBlank);
         });
     } else {
-        std::istringstream in(*bytes);
-        CsvReader reader(in);
-        std::vector<std::string> fields;
-        while (reader.next(fields))
-            rows.push_back(fields);
-        if (!reader.error().empty()) return qstr(reader.error());
+        auto table = readCsvTable(*bytes, &refusal);
+        if (!table) return qstr(refusal);
+        rows = std::move(*table);
     }
     return load(rows);
 }
@@ -398,7 +402,9 @@ QString BatchWindow::exportBook(const QString& path) {
 }
 
 QString BatchWindow::pasteText(const QString& text) {
-    const auto pasted = splitPastedTable(utf8(text));
+    std::string refusal;
+    const auto pasted = splitPastedTable(utf8(text), &refusal);
+    if (!refusal.empty()) return qstr(refusal);
     if (pasted.empty()) return {};
     if (isHeaderRow(pasted.front())) return load(pasted);
     int row = grid_->currentRow();

@@ -4,15 +4,15 @@
 // batch rows it must become (名称, the inputs in reading order, the kept columns), or the
 // reason it is refused.
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QFileInfo>
+#include <QFile>
+#include <QDir>
 #include <bit>
 #include <sstream>
 #include <string>
@@ -20,9 +20,11 @@
 #include <vector>
 
 #include "calculators/batch.h"
-#include "formats/csv.h"
 #include "formats/whole_file.h"
+#include "formats/csv.h"
 #include "formats/xlsx.h"
+#include "formats/zip.h"
+#include "tests/support/hostile_files.h"
 
 using namespace lintavo;
 
@@ -185,6 +187,76 @@ class FormatsTest : public QObject {
                                           "UTF-8；请用同一种编码保存整个文件")};
     }
 
+    // Files made to exhaust the reader: stopped at their first record past a bound, within
+    // the time of reading them.
+    void csvBounds_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("refusal");
+        QTest::addColumn<qsizetype>("records");  // read before the refusal
+        QTest::newRow("a line of more than a MiB")
+            << "b,h\n" + QByteArray((1 << 20) + 1, 'x') << "第 2 行超过了 1024 KiB 的上限"
+            << qsizetype(1);
+        QTest::newRow("a quoted field that never ends, a MiB long")
+            << "\"" + QByteArray(1 << 21, '\n') << "第 1 行超过了 1024 KiB 的上限" << qsizetype(0);
+        QTest::newRow("a first line of 16 MiB, read for its separator")
+            << QByteArray(16 << 20, 'x') << "第 1 行超过了 1024 KiB 的上限" << qsizetype(0);
+        QTest::newRow("16 385 columns")
+            << QByteArray(16384, ',') << "第 1 行超过了 16384 列的上限" << qsizetype(0);
+        QTest::newRow("16 384 columns are a sheet's")
+            << QByteArray(16383, ',') << "" << qsizetype(1);
+        QTest::newRow("1 048 577 rows") << QByteArray("1\n").repeated((1 << 20) + 1)
+                                        << "文件超过了 1048576 行的上限" << qsizetype(1 << 20);
+    }
+
+    void csvBounds() {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, refusal);
+        QFETCH(qsizetype, records);
+        std::istringstream in(file.toStdString());
+        CsvReader reader(in);
+        std::vector<std::string> fields;
+        qsizetype read = 0;
+        while (reader.next(fields))
+            ++read;
+        const QString said = QString::fromStdString(reader.error());
+        QVERIFY2(refusal.isEmpty() ? said.isEmpty() : said.startsWith(refusal), qPrintable(said));
+        QCOMPARE(read, records);
+    }
+
+    // The bound on what a stream gives, and the table's bounds on what the batch keeps.
+    void csvTableBounds() {
+        std::string lines;
+        for (int r = 0; r < 600000; ++r)
+            lines += "1\n";
+        std::istringstream in(lines);
+        CsvReader reader(in, ',', CsvLimits{.bytes = 1 << 20});
+        std::vector<std::string> fields;
+        while (reader.next(fields)) {
+        }
+        QCOMPARE(QString::fromStdString(reader.error()),
+                 QStringLiteral("文件超过了 1 MiB 的上限，请把它分成几个文件。"));
+        std::string refusal;
+        // 129 rows of 16 384 cells: two million and a few.
+        const std::string wide = std::string(16383, ',') + "\n";
+        QVERIFY(readCsvTable(wide + wide, &refusal).has_value());
+        std::string many;
+        for (int r = 0; r < 129; ++r)
+            many += wide;
+        QVERIFY(!readCsvTable(many, &refusal).has_value());
+        QCOMPARE(QString::fromStdString(refusal),
+                 QStringLiteral("表格超过了 2097152 个单元格的上限"));
+        // 300 cells of 120 000 bytes: 36 MB of text.
+        const std::string cell(120000, 'x');
+        std::string text;
+        for (int r = 0; r < 300; ++r)
+            text += cell + "\n";
+        QVERIFY(!readCsvTable(text, &refusal).has_value());
+        QCOMPARE(QString::fromStdString(refusal),
+                 QStringLiteral("表格的文字总共超过了 32 MiB 的上限"));
+        QVERIFY(splitPastedTable("\"a\tb", &refusal).empty());
+        QCOMPARE(QString::fromStdString(refusal), QStringLiteral("第 1 行的引号没有结束"));
+    }
+
     void csv() {
         QFETCH(QString, calculation);
         QFETCH(QByteArray, file);
@@ -303,33 +375,15 @@ book.create_sheet('其他')['A1'] = 'not this one'
             << QStringList{QStringLiteral("名称|Q|b|m|i|n"),
                            QStringLiteral("渠段1|10|5|1.5|0.0005|0.025"), "",
                            QStringLiteral("渠段3|||||0.00001")};
-        // openpyxl writes neither a run of rich text nor a formula's cached value: both are
-        // put into its sheet by hand, as a spreadsheet program saves them.
-        QTest::newRow("rich text and a formula's value") << QStringLiteral(R"(
+        // openpyxl writes a formula without its value, which reads as an empty cell; what a
+        // spreadsheet writes for runs and values is in xlsxMarkup.
+        QTest::newRow("markup characters, a boolean, a formula without its value")
+            << QStringLiteral(R"(
 ws = book.active
-ws['A1'] = 'RICH'
-ws['B1'] = 7
-ws['C1'] = True
-import io, zipfile
-save = book.save
-def with_runs(path):
-    plain = io.BytesIO()
-    save(plain)
-    written = zipfile.ZipFile(plain)
-    with zipfile.ZipFile(path, 'w') as out:
-        for name in written.namelist():
-            data = written.read(name)
-            if name == 'xl/worksheets/sheet1.xml':
-                runs = ('<is><r><t xml:space="preserve">a &amp; </t></r>'
-                        '<r><rPr><b/></rPr><t>&lt;b&gt;</t></r></is>').encode()
-                parts = [(b'<is><t>RICH</t></is>', runs),
-                         (b'<c r="B1" t="n"><v>7</v></c>', b'<c r="B1"><f>1+1</f><v>2</v></c>')]
-                for old, new in parts:
-                    assert old in data, old
-                    data = data.replace(old, new)
-            out.writestr(name, data)
-book.save = with_runs
-)") << QStringList{"a & <b>|2|TRUE"};
+ws['A1'] = 'a & <b>'
+ws['B1'] = True
+ws['C1'] = '=1+1'
+)") << QStringList{"a & <b>|TRUE|"};
     }
 
     void xlsxRead() {
@@ -354,6 +408,125 @@ book.save = with_runs
         }
         QCOMPARE(got, rows);
         QVERIFY(!readXlsx("PK not really").has_value());
+    }
+
+    // What a spreadsheet writes that openpyxl does not: runs of rich text, in a shared string
+    // and inline, with a phonetic guide left out; a formula with its last computed value.
+    void xlsxMarkup_data() {
+        QTest::addColumn<QString>("cells");  // the XML of row 1's cells
+        QTest::addColumn<QString>("row");
+        QTest::newRow("rich text, shared")
+            << R"(<c r="A1" t="s"><v>1</v></c>)" << QStringLiteral("渠段一号");
+        QTest::newRow("rich text, inline")
+            << R"(<c r="B1" t="inlineStr"><is><r><t>a</t></r><r><rPr><b/></rPr>)"
+               R"(<t xml:space="preserve"> &amp; b</t></r></is></c>)"
+            << "|a & b";
+        QTest::newRow("a formula's value, a number")
+            << R"(<c r="A1"><f>1+1</f><v>2</v></c><c r="C1"><f>1/4</f><v>0.25</v></c>)"
+            << "2||0.25";
+        QTest::newRow("a formula's value, a text and a boolean")
+            << R"(<c r="A1" t="str"><f>"x"&amp;"y"</f><v>xy</v></c>)"
+               R"(<c r="B1" t="b"><f>1=1</f><v>1</v></c>)"
+            << "xy|TRUE";
+    }
+
+    void xlsxMarkup() {
+        QFETCH(QString, cells);
+        QFETCH(QString, row);
+        ZipWriter zip;
+        zip.add("xl/worksheets/sheet1.xml", "<worksheet><sheetData><row r=\"1\">" +
+                                                cells.toStdString() +
+                                                "</row></sheetData></worksheet>");
+        zip.add("xl/sharedStrings.xml",
+                "<sst><si><t>unused</t></si><si><r><t>渠段</t></r><r><rPr><i/></rPr><t>一号</t></r>"
+                "<rPh sb=\"0\" eb=\"2\"><t>qudan</t></rPh></si></sst>");
+        std::string said;
+        const auto sheet = readXlsx(zip.finish(), &said);
+        QVERIFY2(sheet.has_value(), said.c_str());
+        QCOMPARE(sheet->size(), std::size_t{1});
+        QStringList got;
+        for (const std::string& c : sheet->front())
+            got << QString::fromStdString(c);
+        QCOMPARE(got.join('|'), row);
+    }
+
+    // Workbooks made to exhaust the reader: each refused with its sentence, nothing thrown.
+    void xlsxRefused_data() {
+        QTest::addColumn<QByteArray>("workbook");
+        QTest::addColumn<QString>("refusal");
+        const auto qb = [](const std::string& s) {
+            return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
+        };
+        QTest::newRow("291 bytes that claim 0xFFFFFFF0")
+            << qb(hostile::claimedSize(0xFFFFFFF0)) << "解压后有 4095 MiB，超过了 64 MiB 的上限";
+        QTest::newRow("a deflate bomb") << qb(hostile::deflateBomb(200)) << "超过了 64 MiB 的上限";
+        QTest::newRow("30 000 one-cell rows at XFD")
+            << qb(hostile::cellsAtXfd(30000))
+            << "工作表太大：连同每行最后一个单元格之前的空单元格，超过了 2097152 个单元格的上限";
+        QTest::newRow("400 jumps in row number")
+            << qb(hostile::rowJumps(400, 1048000)) << "工作表的行号 2096001 超出了最后一行 1048576";
+        QTest::newRow("a row number that overflows")
+            << qb(hostile::sheetOnly("<sheetData><row r=\"99999999999999999999999\"/></sheetData>"))
+            << "工作表的行号 1048577 超出了最后一行 1048576";
+        QTest::newRow("a reference ZZZZZZZZZZZZ1")
+            << qb(hostile::cellAt("ZZZZZZZZZZZZ")) << "单元格引用“ZZZZZZZZZZZZ1”超出了最后一列 XFD";
+        QTest::newRow("a reference one past XFD")
+            << qb(hostile::cellAt("XFE")) << "单元格引用“XFE1”超出了最后一列 XFD";
+        QTest::newRow("a cell past XFD by having no reference")
+            << qb(hostile::sheetOnly("<sheetData><row><c r=\"XFD1\"><v>1</v></c><c><v>2</v></c>"
+                                     "</row></sheetData>"))
+            << "工作表的一行超出了最后一列 XFD";
+        QTest::newRow("a text longer than a cell holds")
+            << qb(hostile::sheetOnly("<sheetData><row><c t=\"inlineStr\"><is><t>" +
+                                     std::string(131069, 'x') + "</t></is></c></row></sheetData>"))
+            << "有一段文字超过了 32767 个字符";
+        // One shared string of 100 000 bytes in 400 cells: 40 MB of text from 100 KB.
+        std::string cells;
+        for (int c = 0; c < 400; ++c)
+            cells += "<c t=\"s\"><v>0</v></c>";
+        ZipWriter shared;
+        shared.add("xl/worksheets/sheet1.xml", "<sheetData><row>" + cells + "</row></sheetData>");
+        shared.add("xl/sharedStrings.xml",
+                   "<sst><si><t>" + std::string(100000, 'x') + "</t></si></sst>");
+        QTest::newRow("a long shared string in many cells")
+            << qb(shared.finish()) << "工作表的文字总共超过了 32 MiB 的上限";
+        std::string items;
+        // Each its own, so that they deflate as ordinary text does.
+        for (std::size_t k = 0; k <= (std::size_t{1} << 20); ++k)
+            items += "<si><t>" + std::to_string(k * 7919) + "</t></si>";
+        ZipWriter strings;
+        strings.add("xl/worksheets/sheet1.xml", "<sheetData/>");
+        strings.add("xl/sharedStrings.xml", "<sst>" + items + "</sst>");
+        QTest::newRow("1 048 577 shared strings")
+            << qb(strings.finish()) << "工作簿的共享字符串超过了 1048576 个的上限";
+        ZipWriter nothing;
+        nothing.add("xl/workbook.xml", "<workbook/>");
+        QTest::newRow("no sheet") << qb(nothing.finish()) << "文件中没有工作表";
+        QTest::newRow("no container") << QByteArray("PK not really") << "文件不是完好的 ZIP 容器";
+    }
+
+    void xlsxRefused() {
+        QFETCH(QByteArray, workbook);
+        QFETCH(QString, refusal);
+        std::string said;
+        QVERIFY(!readXlsx(workbook.toStdString(), &said).has_value());
+        QVERIFY2(QString::fromStdString(said).contains(refusal), said.c_str());
+    }
+
+    // What the bounds still let through: a sheet's last column and row, and jumps in row
+    // number that stay within it, whose skipped rows cost a slot each and no cell.
+    void xlsxWithinBounds() {
+        std::string said;
+        const auto last = readXlsx(hostile::cellAt("XFD"), &said);
+        QVERIFY2(last.has_value(), said.c_str());
+        QCOMPARE(last->size(), std::size_t{1});
+        QCOMPARE(last->front().size(), std::size_t{16384});
+        QCOMPARE(last->front().back(), std::string("1"));
+        const auto jumps = readXlsx(hostile::rowJumps(400, 2600), &said);
+        QVERIFY2(jumps.has_value(), said.c_str());
+        QCOMPARE(jumps->size(), std::size_t{1 + 399 * 2600});
+        QCOMPARE(jumps->back(), std::vector<std::string>{"1"});
+        QVERIFY(said.empty());
     }
 
     // Every file is written whole or not at all: where it cannot be written, a file already

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "formats/zip.h"
+#include "tests/support/hostile_files.h"
 
 using namespace lintavo;
 
@@ -27,7 +28,19 @@ QByteArray qb(const std::string& s) {
     return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
 }
 
-// Runs a Python snippet with argv[1] = path; its standard output, or a failed check.
+// A container of one small entry, "a.xml", with `bytes` written over it at `at` from the
+// start of the record whose signature is `record` ("PK\1\2", the directory entry, or
+// "PK\5\6", the end record).
+QByteArray patched(std::string_view record, std::size_t at, std::string_view bytes) {
+    ZipWriter zip;
+    zip.add("a.xml", "<a>" + std::string(100, 'x') + "</a>");
+    std::string container = zip.finish();
+    container.replace(container.rfind(record) + at, bytes.size(), bytes);
+    return qb(container);
+}
+
+// Runs Debian's Python (whose zipfile we trust) with argv[1] = path; its standard output, or
+// a failed check.
 QByteArray python(const QString& script, const QString& path) {
     QProcess p;
     p.start(QStringLiteral(LINTAVO_SYSTEM_PYTHON), {QStringLiteral("-c"), script, path});
@@ -124,8 +137,61 @@ with zipfile.ZipFile(sys.argv[1], 'w', zipfile.%1) as z:
         const std::size_t data = container.find("a.xml") + 5 + 20;
         container[data] = static_cast<char>(container[data] ^ 0x55);
         QVERIFY(!readZipEntry(container, "a.xml").has_value());
-        QVERIFY(!readZipEntry("not a zip at all", "a.xml").has_value());
+        std::string refusal;
+        QVERIFY(!readZipEntry(container, "a.xml", &refusal).has_value());
+        QVERIFY(!refusal.empty());
+        QVERIFY(!readZipEntry("not a zip at all", "a.xml", &refusal).has_value());
+        QVERIFY(refusal.starts_with("文件不是完好的 ZIP 容器"));
         QVERIFY(zipEntryNames("").empty());
+        // A missing entry is no refusal.
+        QVERIFY(!readZipEntry(container, "b.xml", &refusal).has_value());
+        QVERIFY(refusal.empty());
+    }
+
+    // Containers made to exhaust a reader, or that it cannot read: each refused with its
+    // sentence, before anything near the size they claim is allocated.
+    void refusals_data() {
+        QTest::addColumn<QByteArray>("container");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("a directory that claims 0xFFFFFFF0 bytes")
+            << qb(hostile::claimedSize(0xFFFFFFF0)) << "解压后有 4095 MiB，超过了 64 MiB 的上限";
+        QTest::newRow("a bomb of 100 MiB in 100 KiB")
+            << qb(hostile::deflateBomb(100)) << "解压后有 100 MiB，超过了 64 MiB 的上限";
+        QTest::newRow("the bomb said to be 60 MiB")
+            << qb(hostile::deflateBomb(60, 60U << 20)) << "压缩比超过 200 比 1";
+        QTest::newRow("the bomb said to be 1 MiB")
+            << qb(hostile::deflateBomb(10, 1U << 20)) << "解压后比记录的大小更大";
+        // Deflates 4 MiB to a few KiB, then noise: 60 to 1 in all, and a bomb for its first
+        // megabyte, which the reader sees as it inflates.
+        ZipWriter zip;
+        zip.add("a.xml", std::string(std::size_t{4} << 20, '<') + noise(70000));
+        QTest::newRow("a bomb hidden before noise") << qb(zip.finish()) << "压缩比超过 200 比 1";
+        QTest::newRow("a password") << patched("PK\1\2", 8, "\x01") << "设有密码";
+        QTest::newRow("bzip2") << patched("PK\1\2", 10, "\x0C") << "不支持的压缩方法（编号 12）";
+        QTest::newRow("ZIP64") << patched("PK\5\6", 10, "\xFF\xFF") << "ZIP64";
+        QTest::newRow("a directory past the end")
+            << patched("PK\5\6", 16, std::string_view("\x00\x00\x01", 3))
+            << "它的目录指向文件以外的位置";
+        QTest::newRow("an entry past the directory")
+            << patched("PK\1\2", 42, std::string_view("\x00\x00\x01", 3))
+            << "记录的位置或压缩大小超出了文件本身";
+        QTest::newRow("a packed size past the directory")
+            << patched("PK\1\2", 20, std::string_view("\x00\x00\x01", 3))
+            << "记录的位置或压缩大小超出了文件本身";
+        QTest::newRow("a stored entry of two sizes")
+            << patched("PK\1\2", 10, std::string_view("\0", 1)) << "两个记录的大小不一致";
+        QTest::newRow("a split container") << patched("PK\5\6", 4, "\x01") << "分卷";
+    }
+
+    void refusals() {
+        QFETCH(QByteArray, container);
+        QFETCH(QString, refusal);
+        const std::string bytes = container.toStdString();
+        const std::string name = zipEntryNames(bytes).empty() ? "xl/worksheets/sheet1.xml"
+                                                              : zipEntryNames(bytes).front();
+        std::string said;
+        QVERIFY(!readZipEntry(bytes, name, &said).has_value());
+        QVERIFY2(QString::fromStdString(said).contains(refusal), said.c_str());
     }
 };
 
