@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QMimeData>
 #include <QPageLayout>
+#include <QPageRanges>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
@@ -543,10 +544,14 @@ bool ReportPrinter::print(const QTextDocument& document) {
                                QFontMetrics(copy->defaultFont(), &device_).ascent() +
                                5.0 * device_.logicalDpiY() / 72.0);
     QPainter& painter = *painter_;
+    const QPageRanges ranges = device_.pageRanges();
     const int count = copy->pageCount();
     for (int k = 0; k < count; ++k) {
-        if (pages_ > 0 && !device_.newPage()) return false;
         ++pages_;
+        // The pages a print dialog's range leaves out are counted, not printed.
+        if (!ranges.isEmpty() && !ranges.contains(pages_)) continue;
+        if (printed_ > 0 && !device_.newPage()) return false;
+        ++printed_;
         const QRectF view(0, k * page.height(), page.width(), page.height());
         painter.save();
         painter.translate(0, -view.top());

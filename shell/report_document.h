@@ -37,8 +37,9 @@ void printReport(const QTextDocument& document, QPagedPaintDevice& device);
 
 // The one way books go onto pages: A4, 20 mm margins, the drawings as lines and text, and
 // page numbers. Books printed one after another each start on a new page, and their pages
-// are numbered on from the first book's, so that a book of many chapters is printed a chapter
-// at a time and never laid out whole.
+// are numbered on from the first book's, so that a book of many chapters is printed a
+// chapter at a time and never laid out whole. Where a print dialog set page ranges, only
+// the pages within them are printed.
 class ReportPrinter {
   public:
     explicit ReportPrinter(QPagedPaintDevice& device);
@@ -53,7 +54,8 @@ class ReportPrinter {
   private:
     QPagedPaintDevice& device_;
     std::unique_ptr<QPainter> painter_;
-    int pages_ = 0;
+    int pages_ = 0;    // numbered
+    int printed_ = 0;  // within the device's page ranges, where it has any
 };
 
 // A book of many chapters made into a PDF in memory, a chapter at a time.
