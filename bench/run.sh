@@ -20,6 +20,12 @@ echo
 echo "== the same files imported by the batch window itself, through the driver"
 python3 "$root/bench/readers_batch.py" "$build"
 echo
+echo "== 100 000 rows in a batch window (imported, computed, exported), with peak memory"
+QT_QPA_PLATFORM=offscreen "$bin/bench_batch_window" 2>/dev/null
+echo
+echo "== 200 rows of a batch window as one calculation book"
+QT_QPA_PLATFORM=offscreen "$bin/bench_batch_window" book 200 2>/dev/null
+echo
 echo "== start-up to the main window mapped, median of $runs runs each, against a bare Qt window"
 xvfb-run -a -s "-screen 0 1280x800x24" "$bin/bench_startup" "$runs" "$bin/lintavo" Lintavo \
     "$bin/bench_bare_window" Bare "$bin/bench_bare_window_zh" Bare-zh

@@ -198,6 +198,18 @@ RowOutcome pressRow(const CalculatorTable& table, std::span<const std::string> i
     return outcome;
 }
 
+bool computeBatchRow(const CalculatorTable& table, BatchRow& row) {
+    const std::size_t inputs = rowsWith(table.window, Role::Input).size();
+    const std::size_t results = rowsWith(table.window, Role::Output).size();
+    if (row.cells.size() < 2 + inputs + results) row.cells.resize(2 + inputs + results);
+    RowOutcome outcome = pressRow(table, std::span(row.cells).subspan(1, inputs));
+    for (std::size_t k = 0; k < results; ++k)
+        row.cells[1 + inputs + k] = outcome.failed ? std::string() : std::move(outcome.results[k]);
+    row.cells[1 + inputs + results] = std::move(outcome.note);
+    row.failed = outcome.failed;
+    return !outcome.failed;
+}
+
 bool computeRow(const CalculatorTable& table, const ColumnMap& map,
                 std::span<const std::string> cells, std::vector<std::string>& out) {
     const auto cell = [cells](std::size_t c) -> const std::string& {

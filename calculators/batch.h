@@ -74,4 +74,16 @@ struct RowOutcome {
 };
 RowOutcome pressRow(const CalculatorTable& table, std::span<const std::string> inputs);
 
+// A row as the batch window holds it: the texts of its cells in the batch's columns (名称, the
+// inputs, the results, 说明, then the kept columns; none past its last written cell) and
+// whether its press failed.
+struct BatchRow {
+    std::vector<std::string> cells;
+    bool failed = false;
+};
+
+// Runs the press on the row's inputs and writes its results and 说明 in place, as computeRow
+// writes a file's row. Whether the press completed.
+bool computeBatchRow(const CalculatorTable& table, BatchRow& row);
+
 }  // namespace lintavo

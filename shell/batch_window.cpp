@@ -11,16 +11,14 @@
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTableWidget>
-#include <QTextBlock>
-#include <QTextCursor>
+#include <QSaveFile>
+#include <QTableView>
 #include <QTextDocument>
-#include <QTextDocumentFragment>
-#include <QUrl>
 #include <QVBoxLayout>
 #include <sstream>
 #include <variant>
@@ -30,11 +28,13 @@
 #include "formats/limits.h"
 #include "formats/whole_file.h"
 #include "formats/xlsx.h"
+#include "shell/batch_model.h"
 #include "shell/calculator_window.h"
 #include "shell/exports.h"
 #include "shell/number_field.h"
 #include "shell/qt_text.h"
 #include "shell/report_document.h"
+#include "shell/report_window.h"
 
 namespace lintavo {
 
@@ -43,9 +43,6 @@ namespace {
 // Rows computed between two looks at the event queue: a few milliseconds of presses, so
 // that 取消 and the window's own painting are answered at once.
 constexpr int rowsBetweenEvents = 64;
-
-const QColor resultInk(255, 0, 0);
-const QColor failedRowShade(255, 232, 232);
 
 bool isBlank(const std::string& s) {
     return s.find_first_not_of(" \t") == std::string::npos;
@@ -63,60 +60,13 @@ bool isXlsx(const QString& path) {
     return path.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive);
 }
 
-// Gives the chapter's images names of their own in the book, so that the section drawn for
-// one row is not taken for another's, and appends the chapter on a new page.
-void appendChapter(QTextDocument& book, QTextDocument& chapter, int number, const QString& title) {
-    struct Image {
-        int position;
-        int length;
-        QTextImageFormat format;
-    };
-    std::vector<Image> images;
-    for (QTextBlock block = chapter.begin(); block.isValid(); block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            if (fragment.charFormat().isImageFormat())
-                images.push_back({fragment.position(), fragment.length(),
-                                  fragment.charFormat().toImageFormat()});
-        }
-    }
-    for (Image& image : images) {
-        const QString old = image.format.name();
-        const QString renamed = QStringLiteral("%1?%2").arg(old).arg(number);
-        book.addResource(QTextDocument::ImageResource, QUrl(renamed),
-                         chapter.resource(QTextDocument::ImageResource, QUrl(old)));
-        image.format.setName(renamed);
-        QTextCursor cursor(&chapter);
-        cursor.setPosition(image.position);
-        cursor.setPosition(image.position + image.length, QTextCursor::KeepAnchor);
-        cursor.setCharFormat(image.format);
-    }
-    QTextCursor end(&book);
-    end.movePosition(QTextCursor::End);
-    QTextBlockFormat heading;
-    heading.setAlignment(Qt::AlignLeft);
-    if (number > 1) {
-        heading.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
-        end.insertBlock(heading);
-    } else {
-        end.setBlockFormat(heading);
-    }
-    QTextCharFormat headingFont;
-    headingFont.setFontPointSize(12);
-    headingFont.setFontWeight(QFont::Bold);
-    end.insertText(title, headingFont);
-    end.insertBlock(QTextBlockFormat(), QTextCharFormat());
-    end.insertFragment(QTextDocumentFragment(&chapter));
-}
-
 }  // namespace
 
 BatchWindow::BatchWindow(CalculatorWindow& calculator)
     : QWidget(&calculator, Qt::Window),
       table_(calculator.table()),
-      inputs_(static_cast<int>(rowsWith(table_.window, Role::Input).size())),
-      results_(static_cast<int>(rowsWith(table_.window, Role::Output).size())),
-      grid_(new QTableWidget(this)),
+      model_(new BatchModel(table_, this)),
+      grid_(new QTableView(this)),
       progress_(new QProgressBar(this)),
       status_(new QLabel(this)),
       compute_(new QPushButton(QStringLiteral("计算"), this)),
@@ -129,10 +79,10 @@ BatchWindow::BatchWindow(CalculatorWindow& calculator)
     grid_->setObjectName(QStringLiteral("rows"));
     grid_->setAccessibleName(QStringLiteral("批量计算表格"));
     grid_->setAlternatingRowColors(true);
+    grid_->setModel(model_);
     grid_->horizontalHeader()->setDefaultSectionSize(96);
-    grid_->horizontalHeader()->setStretchLastSection(true);
-    setColumns({});
-    setRowCount(20);
+    model_->setRowCount(20);
+    showColumns();
 
     const auto button = [this](const QString& caption, const char* name, auto action) {
         auto* b = new QPushButton(caption, this);
@@ -146,11 +96,10 @@ BatchWindow::BatchWindow(CalculatorWindow& calculator)
     top->addWidget(button(QStringLiteral("导入…"), "import", &BatchWindow::importInteractively));
     top->addWidget(button(QStringLiteral("粘贴"), "paste", &BatchWindow::pasteClipboard));
     top->addWidget(button(QStringLiteral("添加行"), "addRows",
-                          [this] { setRowCount(grid_->rowCount() + 10); }));
+                          [this] { model_->setRowCount(model_->rowCount() + 10); }));
     top->addWidget(button(QStringLiteral("清空"), "clear", [this] {
-        setColumns({});
-        grid_->setRowCount(0);
-        setRowCount(20);
+        model_->reset({}, std::vector<BatchRow>(20));
+        showColumns();
     }));
     top->addStretch();
     compute_->setObjectName(QStringLiteral("compute"));
@@ -195,11 +144,8 @@ BatchWindow::BatchWindow(CalculatorWindow& calculator)
     paste->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     connect(paste, &QAction::triggered, this, &BatchWindow::pasteClipboard);
     grid_->addAction(paste);
-    auto* copy = new QAction(this);
-    copy->setShortcut(QKeySequence::Copy);
-    copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    connect(copy, &QAction::triggered, this, &BatchWindow::copySelection);
-    grid_->addAction(copy);
+    // The view itself would copy the current cell alone.
+    grid_->installEventFilter(this);
     auto* escape = new QAction(this);
     escape->setShortcut(QKeySequence(Qt::Key_Escape));
     connect(escape, &QAction::triggered, this, [this] {
@@ -210,62 +156,17 @@ BatchWindow::BatchWindow(CalculatorWindow& calculator)
         }
     });
     addAction(escape);
+    setBusy(false);
 }
 
-bool BatchWindow::editable(int column) const {
-    return column <= inputs_ || column > inputs_ + results_ + 1;
+// 说明 takes what room is left, unless kept columns follow it.
+void BatchWindow::showColumns() {
+    const bool kept = !model_->extraHeaders().empty();
+    grid_->horizontalHeader()->setStretchLastSection(!kept);
+    grid_->setColumnWidth(model_->noteColumn(), kept ? 240 : 300);
 }
 
-void BatchWindow::setColumns(const std::vector<std::string>& extraHeaders) {
-    extraHeaders_ = extraHeaders;
-    QStringList labels;
-    for (const std::string& c : batchColumns(table_))
-        labels << qstr(c);
-    for (const std::string& c : extraHeaders_)
-        labels << qstr(c);
-    grid_->setColumnCount(static_cast<int>(labels.size()));
-    grid_->setHorizontalHeaderLabels(labels);
-    // 说明 takes what room is left, unless kept columns follow it.
-    grid_->horizontalHeader()->setStretchLastSection(extraHeaders_.empty());
-    grid_->setColumnWidth(inputs_ + results_ + 1, extraHeaders_.empty() ? 300 : 240);
-}
-
-void BatchWindow::setRowCount(int rows) {
-    const int before = grid_->rowCount();
-    grid_->setRowCount(rows);
-    for (int r = before; r < rows; ++r) {
-        for (int c = 0; c < grid_->columnCount(); ++c)
-            cell(r, c);
-    }
-}
-
-// Every cell has an item, made here with the column's rules: results and 说明 are written by
-// 计算 only, results in the red of a result field.
-QTableWidgetItem* BatchWindow::cell(int row, int column) const {
-    QTableWidgetItem* item = grid_->item(row, column);
-    if (item != nullptr) return item;
-    item = new QTableWidgetItem;
-    if (!editable(column)) {
-        item->setFlags(item->flags() & ~Qt::ItemIsEditable);
-        if (column <= inputs_ + results_) item->setForeground(resultInk);
-    }
-    grid_->setItem(row, column, item);
-    return item;
-}
-
-std::string BatchWindow::text(int row, int column) const {
-    const QTableWidgetItem* item = grid_->item(row, column);
-    return item == nullptr ? std::string() : utf8(item->text());
-}
-
-bool BatchWindow::rowIsBlank(int row) const {
-    for (int c = 0; c <= inputs_; ++c) {
-        if (!isBlank(text(row, c))) return false;
-    }
-    return true;
-}
-
-QString BatchWindow::load(const std::vector<std::vector<std::string>>& rows) {
+QString BatchWindow::load(std::vector<std::vector<std::string>> rows) {
     if (rows.empty()) return QStringLiteral("文件中没有任何行。");
     ColumnMap map;
     std::size_t first = 0;
@@ -280,25 +181,27 @@ QString BatchWindow::load(const std::vector<std::vector<std::string>>& rows) {
             width = std::max(width, row.size());
         map = headerlessMap(table_, width);
     }
-    grid_->setRowCount(0);
-    setColumns(map.extraHeaders);
-    grid_->setUpdatesEnabled(false);
-    setRowCount(static_cast<int>(rows.size() - first));
-    const auto at = [](const std::vector<std::string>& row, std::size_t c) {
-        return c < row.size() ? qstr(row[c]) : QString();
-    };
+    const auto inputs = static_cast<std::size_t>(model_->inputs());
+    const auto kept = static_cast<std::size_t>(model_->noteColumn()) + 1;
+    std::vector<BatchRow> batch(rows.size() - first);
     for (std::size_t r = first; r < rows.size(); ++r) {
-        const int row = static_cast<int>(r - first);
-        if (map.name) cell(row, 0)->setText(at(rows[r], *map.name));
-        for (int k = 0; k < inputs_; ++k)
-            cell(row, 1 + k)
-                ->setText(NumberField::withoutLineBreaks(
-                    at(rows[r], map.inputs[static_cast<std::size_t>(k)])));
+        std::vector<std::string>& source = rows[r];
+        const auto take = [&source](std::size_t c) {
+            return c < source.size() ? std::move(source[c]) : std::string();
+        };
+        // Each row as wide as its last cell: the results and 说明 come with 计算.
+        std::vector<std::string> cells(map.extras.empty() ? 1 + inputs : kept + map.extras.size());
+        if (map.name) cells[0] = take(*map.name);
+        for (std::size_t k = 0; k < inputs; ++k)
+            cells[1 + k] = utf8(NumberField::withoutLineBreaks(qstr(take(map.inputs[k]))));
         for (std::size_t e = 0; e < map.extras.size(); ++e)
-            cell(row, inputs_ + results_ + 2 + static_cast<int>(e))
-                ->setText(at(rows[r], map.extras[e]));
+            cells[kept + e] = take(map.extras[e]);
+        batch[r - first].cells = std::move(cells);
+        // The source row is done with: a long file is not held twice.
+        std::vector<std::string>().swap(source);
     }
-    grid_->setUpdatesEnabled(true);
+    model_->reset(std::move(map.extraHeaders), std::move(batch));
+    showColumns();
     progress_->setValue(0);
     status_->setText(QStringLiteral("已读入 %1 行。").arg(rows.size() - first));
     return {};
@@ -328,104 +231,146 @@ QString BatchWindow::importFrom(const QString& path) {
         if (!table) return qstr(refusal);
         rows = std::move(*table);
     }
-    return load(rows);
+    return load(std::move(rows));
 }
 
-std::vector<std::vector<std::string>> BatchWindow::rows() const {
-    std::vector<std::vector<std::string>> out;
-    out.push_back(batchColumns(table_));
-    out.back().insert(out.back().end(), extraHeaders_.begin(), extraHeaders_.end());
-    for (int r = 0; r < grid_->rowCount(); ++r) {
-        if (rowIsBlank(r)) continue;
-        std::vector<std::string> row;
-        row.reserve(static_cast<std::size_t>(grid_->columnCount()));
-        for (int c = 0; c < grid_->columnCount(); ++c)
-            row.push_back(text(r, c));
-        out.push_back(std::move(row));
+std::vector<int> BatchWindow::rowsToDo() const {
+    std::vector<int> work;
+    for (int r = 0; r < model_->rowCount(); ++r) {
+        if (!model_->rowIsBlank(r)) work.push_back(r);
+    }
+    return work;
+}
+
+std::vector<std::string> BatchWindow::header() const {
+    std::vector<std::string> header = batchColumns(table_);
+    const auto& kept = model_->extraHeaders();
+    header.insert(header.end(), kept.begin(), kept.end());
+    return header;
+}
+
+void BatchWindow::rowTexts(int row, std::vector<std::string>& texts) const {
+    texts.resize(static_cast<std::size_t>(model_->columnCount()));
+    for (std::size_t c = 0; c < texts.size(); ++c)
+        texts[c] = model_->text(row, static_cast<int>(c));
+}
+
+// Built from the model a row at a time, never through a copy of the whole table.
+std::string BatchWindow::delimitedText(char separator) const {
+    std::string out;
+    appendCsvRecord(out, header(), separator);
+    std::vector<std::string> texts;
+    for (const int r : rowsToDo()) {
+        rowTexts(r, texts);
+        appendCsvRecord(out, texts, separator);
     }
     return out;
 }
 
 QString BatchWindow::exportTo(const QString& path) {
-    const auto table = rows();
     std::string bytes;
     if (isXlsx(path)) {
+        const std::vector<int> work = rowsToDo();
         XlsxSheet sheet;
-        for (std::size_t r = 0; r < table.size(); ++r) {
-            sheet.emplace_back();
-            for (std::size_t c = 0; c < table[r].size(); ++c) {
+        sheet.reserve(work.size() + 1);
+        std::vector<std::string> texts = header();
+        for (std::size_t r = 0; r <= work.size(); ++r) {
+            if (r > 0) rowTexts(work[r - 1], texts);
+            auto& cells = sheet.emplace_back();
+            cells.reserve(texts.size());
+            for (std::size_t c = 0; c < texts.size(); ++c) {
                 // Numbers as numbers, so that a spreadsheet can compute with them; names,
                 // "0.781或6.999", 无解 and 说明 as texts.
-                const bool name = c == 0 || static_cast<int>(c) == inputs_ + results_ + 1;
-                sheet.back().push_back({table[r][c], r > 0 && !name && isXlsxNumber(table[r][c])});
+                const bool name = c == 0 || static_cast<int>(c) == model_->noteColumn();
+                const bool number = r > 0 && !name && isXlsxNumber(texts[c]);
+                cells.push_back({std::move(texts[c]), number});
             }
         }
         bytes = writeXlsx(sheet, table_.window.title);
     } else {
-        bytes = "\xEF\xBB\xBF";
-        for (const auto& row : table)
-            appendCsvRecord(bytes, row);
+        bytes = "\xEF\xBB\xBF" + delimitedText(',');
     }
     return writeWholeFile(path, bytes);
 }
 
-QString BatchWindow::exportBook(const QString& path) {
-    QTextDocument book;
+std::optional<QByteArray> BatchWindow::book(QString& why) {
+    if (computing_) {
+        why = QStringLiteral("正在计算，请等计算完成或取消后再导出计算书。");
+        return std::nullopt;
+    }
+    const std::vector<int> work = rowsToDo();
+    if (work.empty()) {
+        why = QStringLiteral("表格中没有可以写入计算书的行。");
+        return std::nullopt;
+    }
+    const auto total = static_cast<int>(work.size());
+    setBusy(true, QStringLiteral("正在生成计算书…"));
+    cancelled_ = false;
+    progress_->setRange(0, total);
+    progress_->setValue(0);
     const QString now = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
-    int chapter = 0;
-    for (int r = 0; r < grid_->rowCount(); ++r) {
-        if (rowIsBlank(r)) continue;
-        std::vector<std::string> inputs;
-        inputs.reserve(static_cast<std::size_t>(inputs_));
-        for (int k = 0; k < inputs_; ++k)
-            inputs.push_back(text(r, 1 + k));
+    PdfBook pdf(QStringLiteral("%1 批量计算书").arg(qstr(table_.window.title)));
+    std::vector<std::string> inputs(static_cast<std::size_t>(model_->inputs()));
+    int done = 0;
+    // A chapter at a time, laid out and printed, then the events: 取消 and the window's
+    // painting are answered within a chapter's time, and only one chapter is held at once.
+    for (; done < total && !cancelled_; ++done) {
+        const int r = work[static_cast<std::size_t>(done)];
+        for (std::size_t k = 0; k < inputs.size(); ++k)
+            inputs[k] = model_->text(r, 1 + static_cast<int>(k));
         Record record;
         runPress(table_.press, inputs, record);
-        QTextDocument page;
-        layOutReport(page, buildReport(table_, record, utf8(now), utf8(programName())));
-        if (chapter == 0) {
-            book.setDefaultFont(page.defaultFont());
-            book.setDefaultStyleSheet(page.defaultStyleSheet());
-            book.setMetaInformation(QTextDocument::DocumentTitle,
-                                    QStringLiteral("%1 批量计算书").arg(qstr(table_.window.title)));
-        }
-        const QString name = qstr(text(r, 0));
-        ++chapter;
-        appendChapter(book, page, chapter,
+        const QString name = qstr(model_->text(r, 0));
+        QTextDocument chapter;
+        layOutChapter(chapter, reportOf(table_, record, now),
                       name.isEmpty() ? QStringLiteral("第 %1 行").arg(r + 1)
                                      : QStringLiteral("第 %1 行　%2").arg(r + 1).arg(name));
+        pdf.add(chapter);
+        progress_->setValue(done + 1);
+        Q_EMIT progressed(done + 1, total);
+        QApplication::processEvents();
     }
-    if (chapter == 0) return QStringLiteral("表格中没有可以写入计算书的行。");
+    const bool cancelled = cancelled_;
+    setBusy(false);
+    if (cancelled) {
+        why = QStringLiteral("已取消：计算书没有导出。");
+        status_->setText(why);
+        return std::nullopt;
+    }
+    status_->setText(QStringLiteral("计算书共 %1 章、%2 页。").arg(total).arg(pdf.pages()));
+    return pdf.finish();
+}
+
+QString BatchWindow::exportBook(const QString& path) {
     QString why;
-    exportReportPdf(book, path, &why);
-    return why;
+    const std::optional<QByteArray> pdf = book(why);
+    if (!pdf) return why;
+    return writeWholeFile(path, *pdf);
 }
 
 QString BatchWindow::pasteText(const QString& text) {
     std::string refusal;
-    const auto pasted = splitPastedTable(utf8(text), &refusal);
+    auto pasted = splitPastedTable(utf8(text), &refusal);
     if (!refusal.empty()) return qstr(refusal);
     if (pasted.empty()) return {};
-    if (isHeaderRow(pasted.front())) return load(pasted);
-    int row = grid_->currentRow();
-    int column = grid_->currentColumn();
-    if (row < 0 || column < 0) {
-        row = 0;
-        column = 0;
-    }
+    if (isHeaderRow(pasted.front())) return load(std::move(pasted));
+    const QModelIndex current = grid_->currentIndex();
+    const int row = current.isValid() ? current.row() : 0;
+    const int column = current.isValid() ? current.column() : 0;
     // Into the columns the user fills, passing over the results and 说明.
     std::vector<int> targets;
-    for (int c = column; c < grid_->columnCount(); ++c) {
-        if (editable(c)) targets.push_back(c);
+    for (int c = column; c < model_->columnCount(); ++c) {
+        if (model_->editable(c)) targets.push_back(c);
     }
     const int needed = row + static_cast<int>(pasted.size());
-    if (needed > grid_->rowCount()) setRowCount(needed);
+    if (needed > model_->rowCount()) model_->setRowCount(needed);
     for (std::size_t r = 0; r < pasted.size(); ++r) {
         for (std::size_t k = 0; k < pasted[r].size() && k < targets.size(); ++k) {
             const int c = targets[k];
-            QString value = qstr(pasted[r][k]);
-            if (c >= 1 && c <= inputs_) value = NumberField::withoutLineBreaks(value);
-            cell(row + static_cast<int>(r), c)->setText(value);
+            std::string value = std::move(pasted[r][k]);
+            if (c >= 1 && c <= model_->inputs())
+                value = utf8(NumberField::withoutLineBreaks(qstr(value)));
+            model_->setText(row + static_cast<int>(r), c, std::move(value));
         }
     }
     status_->setText(QStringLiteral("已粘贴 %1 行。").arg(pasted.size()));
@@ -433,49 +378,36 @@ QString BatchWindow::pasteText(const QString& text) {
 }
 
 QString BatchWindow::tableText() const {
-    std::string out;
-    for (const auto& row : rows())
-        appendCsvRecord(out, row, '\t');
-    return qstr(out);
+    return qstr(delimitedText('\t'));
 }
 
 BatchWindow::Outcome BatchWindow::compute() {
     Outcome outcome;
     if (computing_) return outcome;
-    std::vector<int> work;
-    for (int r = 0; r < grid_->rowCount(); ++r) {
-        if (!rowIsBlank(r)) work.push_back(r);
-    }
-    setBusy(true);
+    const std::vector<int> work = rowsToDo();
+    setBusy(true, QStringLiteral("正在计算…"));
     cancelled_ = false;
     progress_->setRange(0, static_cast<int>(work.size()));
     progress_->setValue(0);
-    const int note = inputs_ + results_ + 1;
-    std::vector<std::string> inputs(static_cast<std::size_t>(inputs_));
     std::size_t done = 0;
-    for (; done < work.size() && !cancelled_; ++done) {
-        const int r = work[done];
-        for (int k = 0; k < inputs_; ++k)
-            inputs[static_cast<std::size_t>(k)] = text(r, 1 + k);
-        const RowOutcome row = pressRow(table_, inputs);
-        for (int k = 0; k < results_; ++k)
-            cell(r, 1 + inputs_ + k)
-                ->setText(row.failed ? QString() : qstr(row.results[static_cast<std::size_t>(k)]));
-        cell(r, note)->setText(qstr(row.note));
-        cell(r, note)->setToolTip(qstr(row.note));
-        cell(r, note)->setForeground(row.failed ? resultInk : palette().color(QPalette::Text));
-        // A failed row stands out from the computed ones at a glance, whatever its columns.
-        for (int column = 0; column <= note; ++column)
-            cell(r, column)->setBackground(row.failed ? failedRowShade : QBrush());
+    std::size_t shown = 0;  // the rows before it are on the screen as computed
+    const auto show = [&] {
+        if (shown == done) return;
+        model_->rowsComputed(work[shown], work[done - 1]);
+        shown = done;
+        progress_->setValue(static_cast<int>(done));
+        Q_EMIT progressed(static_cast<int>(done), static_cast<int>(work.size()));
+    };
+    while (done < work.size() && !cancelled_) {
+        if (!model_->compute(work[done])) ++outcome.failed;
         ++outcome.computed;
-        if (row.failed) ++outcome.failed;
-        if ((done + 1) % rowsBetweenEvents == 0) {
-            progress_->setValue(static_cast<int>(done + 1));
-            Q_EMIT progressed(static_cast<int>(done + 1), static_cast<int>(work.size()));
+        ++done;
+        if (done % rowsBetweenEvents == 0) {
+            show();
             QApplication::processEvents();
         }
     }
-    progress_->setValue(static_cast<int>(done));
+    show();
     outcome.cancelled = cancelled_;
     setBusy(false);
     status_->setText((outcome.cancelled ? QStringLiteral("已取消：算了 %1 行，其中 %2 行计算失败。")
@@ -485,12 +417,21 @@ BatchWindow::Outcome BatchWindow::compute() {
     return outcome;
 }
 
+bool BatchWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == grid_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+        copySelection();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void BatchWindow::closeEvent(QCloseEvent* event) {
     cancel();
     QWidget::closeEvent(event);
 }
 
-void BatchWindow::setBusy(bool busy) {
+void BatchWindow::setBusy(bool busy, const QString& doing) {
     computing_ = busy;
     for (QWidget* w : idleOnly_)
         w->setEnabled(!busy);
@@ -499,7 +440,7 @@ void BatchWindow::setBusy(bool busy) {
                                       QAbstractItemView::EditKeyPressed |
                                       QAbstractItemView::AnyKeyPressed);
     cancel_->setEnabled(busy);
-    if (busy) status_->setText(QStringLiteral("正在计算…"));
+    if (busy) status_->setText(doing);
 }
 
 void BatchWindow::pasteClipboard() {
@@ -514,14 +455,15 @@ void BatchWindow::copyTable() {
 }
 
 void BatchWindow::copySelection() {
-    const auto ranges = grid_->selectedRanges();
-    if (ranges.isEmpty()) return;
-    const QTableWidgetSelectionRange range = ranges.front();
+    const QItemSelection selection = grid_->selectionModel()->selection();
+    if (selection.isEmpty()) return;
+    const QItemSelectionRange range = selection.front();
     std::string out;
-    for (int r = range.topRow(); r <= range.bottomRow(); ++r) {
-        std::vector<std::string> row;
-        for (int c = range.leftColumn(); c <= range.rightColumn(); ++c)
-            row.push_back(text(r, c));
+    std::vector<std::string> row;
+    for (int r = range.top(); r <= range.bottom(); ++r) {
+        row.clear();
+        for (int c = range.left(); c <= range.right(); ++c)
+            row.push_back(model_->text(r, c));
         appendCsvRecord(out, row, '\t');
     }
     QGuiApplication::clipboard()->setText(qstr(out));
@@ -550,10 +492,9 @@ void BatchWindow::exportBookInteractively() {
     const QString file = askExportFile(this, title, qstr(table_.window.title),
                                        QStringLiteral("批量计算书"), {pdfFile});
     if (file.isEmpty()) return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     const QString error = exportBook(file);
-    QApplication::restoreOverrideCursor();
-    exported(title, file, error);
+    // 取消 is no trouble to be told of: the status line says it.
+    if (error.isEmpty() || !cancelled_) exported(title, file, error);
 }
 
 void BatchWindow::exported(const QString& title, const QString& file, const QString& error) {

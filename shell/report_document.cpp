@@ -6,18 +6,21 @@
 #include <QImage>
 #include <QMimeData>
 #include <QPageLayout>
+#include <QPageRanges>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QScreen>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextFrame>
 #include <QTextObjectInterface>
 #include <QTextTable>
 #include <QUrl>
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <variant>
 #include <vector>
 
@@ -93,12 +96,11 @@ class Drawings : public QObject, public QTextObjectInterface {
     std::vector<Draw> drawings_;
 };
 
-// The document's drawings, registered with its layout the first time.
+// The document's drawings. They are registered with its layout once the book is written:
+// a document without a layout takes its insertions without laying itself out after each.
 Drawings& drawingsOf(QTextDocument& document) {
     if (auto* drawings = document.findChild<Drawings*>()) return *drawings;
-    auto* drawings = new Drawings(&document);
-    document.documentLayout()->registerHandler(drawingObject, drawings);
-    return *drawings;
+    return *new Drawings(&document);
 }
 
 QImage pictureOf(const Draw& draw, QSizeF size) {
@@ -405,20 +407,16 @@ void writeSection(QTextDocument& document, QTextCursor& cursor, const Calculatio
     }
 }
 
-}  // namespace
-
-QString programName() {
-    return QStringLiteral("Lintavo ") + QStringLiteral(LINTAVO_VERSION);
-}
-
-void layOutReport(QTextDocument& document, const CalculationReport& report) {
+void begin(QTextDocument& document, const CalculationReport& report) {
     document.clear();
     drawingsOf(document).clear();
     document.setDefaultFont(fontFor(FaceStyle{"宋体", 10.5}));
     document.setDocumentMargin(16);
     document.setMetaInformation(QTextDocument::DocumentTitle,
                                 qstr(report.calculation) + QStringLiteral(" 计算书"));
-    QTextCursor cursor(&document);
+}
+
+void writeBook(QTextDocument& document, QTextCursor& cursor, const CalculationReport& report) {
     writeHeading(cursor, report);
     writeKnown(cursor, report);
     writeSteps(cursor, report);
@@ -430,6 +428,39 @@ void layOutReport(QTextDocument& document, const CalculationReport& report) {
     writeHydraulics(document, cursor, report);
     for (const ReportSection& section : report.sections)
         writeSection(document, cursor, report, section);
+}
+
+// The drawings registered with the layout once the book is written, the layout made then:
+// a document with a layout lays itself out again after every insertion.
+void end(QTextDocument& document) {
+    document.documentLayout()->registerHandler(drawingObject, &drawingsOf(document));
+}
+
+}  // namespace
+
+QString programName() {
+    return QStringLiteral("Lintavo ") + QStringLiteral(LINTAVO_VERSION);
+}
+
+void layOutReport(QTextDocument& document, const CalculationReport& report) {
+    begin(document, report);
+    QTextCursor cursor(&document);
+    writeBook(document, cursor, report);
+    end(document);
+}
+
+void layOutChapter(QTextDocument& document, const CalculationReport& report,
+                   const QString& heading) {
+    begin(document, report);
+    QTextCursor cursor(&document);
+    QTextBlockFormat left;
+    left.setAlignment(Qt::AlignLeft);
+    left.setBottomMargin(6);
+    cursor.setBlockFormat(left);
+    cursor.insertText(heading, textFormat("黑体", 12));
+    cursor.insertBlock(QTextBlockFormat());
+    writeBook(document, cursor, report);
+    end(document);
 }
 
 QMimeData* reportMimeData(const QTextDocument& document, const CalculationReport& report) {
@@ -473,12 +504,100 @@ QMimeData* reportMimeData(const QTextDocument& document, const CalculationReport
     return mime;
 }
 
-// The one way the book goes onto pages, printed or written as a PDF: A4, the document's own
-// 20 mm margins and page numbers (which QTextDocument::print adds to a page without margins).
 void printReport(const QTextDocument& document, QPagedPaintDevice& device) {
+    ReportPrinter(device).print(document);
+}
+
+ReportPrinter::ReportPrinter(QPagedPaintDevice& device) : device_(device) {
     device.setPageSize(QPageSize(QPageSize::A4));
-    device.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
-    document.print(&device);
+    // Two millimetres the page keeps clear; the book's own 20 mm lie within them.
+    device.setPageMargins(QMarginsF(2, 2, 2, 2), QPageLayout::Millimeter);
+    painter_ = std::make_unique<QPainter>(&device);
+}
+
+ReportPrinter::~ReportPrinter() = default;
+
+bool ReportPrinter::print(const QTextDocument& document) {
+    if (!painter_->isActive()) return false;
+    // Laid out afresh for the device's resolution and the page, on a copy: the document may
+    // be on the screen, laid out for it.
+    std::unique_ptr<QTextDocument> copy(document.clone());
+    QAbstractTextDocumentLayout* layout = copy->documentLayout();
+    layout->setPaintDevice(&device_);
+    if (auto* drawings = document.findChild<Drawings*>())
+        layout->registerHandler(drawingObject, drawings);
+    // 20 mm margins in the document's own lengths, which the layout scales to the device's.
+    const double dpi = qRound(screenDpi());
+    const int margin = static_cast<int>(2 / 2.54 * dpi);
+    QTextFrameFormat frame = copy->rootFrame()->frameFormat();
+    frame.setLeftMargin(margin);
+    frame.setRightMargin(margin);
+    frame.setTopMargin(margin);
+    frame.setBottomMargin(margin);
+    copy->rootFrame()->setFrameFormat(frame);
+    const QSizeF page(device_.width(), device_.height());
+    copy->setPageSize(page);
+    // The page's number below its text, at the right margin.
+    const QPointF numberAt(page.width() - margin * device_.logicalDpiX() / dpi,
+                           page.height() - margin * device_.logicalDpiY() / dpi +
+                               QFontMetrics(copy->defaultFont(), &device_).ascent() +
+                               5.0 * device_.logicalDpiY() / 72.0);
+    QPainter& painter = *painter_;
+    const QPageRanges ranges = device_.pageRanges();
+    const int count = copy->pageCount();
+    for (int k = 0; k < count; ++k) {
+        ++pages_;
+        // The pages a print dialog's range leaves out are counted, not printed.
+        if (!ranges.isEmpty() && !ranges.contains(pages_)) continue;
+        if (printed_ > 0 && !device_.newPage()) return false;
+        ++printed_;
+        const QRectF view(0, k * page.height(), page.width(), page.height());
+        painter.save();
+        painter.translate(0, -view.top());
+        painter.setClipRect(view);
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.clip = view;
+        context.palette.setColor(QPalette::Text, Qt::black);
+        layout->draw(&painter, context);
+        painter.setClipping(false);
+        painter.setFont(copy->defaultFont());
+        const QString number = QString::number(pages_);
+        painter.drawText(qRound(numberAt.x() - painter.fontMetrics().horizontalAdvance(number)),
+                         qRound(numberAt.y() + view.top()), number);
+        painter.restore();
+    }
+    return true;
+}
+
+struct PdfBook::Pages {
+    QByteArray bytes;
+    QBuffer buffer{&bytes};
+    QPdfWriter writer{&buffer};
+    std::optional<ReportPrinter> printer;
+};
+
+PdfBook::PdfBook(const QString& title) : pages_(std::make_unique<Pages>()) {
+    pages_->buffer.open(QIODevice::WriteOnly);
+    pages_->writer.setResolution(600);
+    pages_->writer.setTitle(title);
+    pages_->writer.setCreator(programName());
+    pages_->printer.emplace(pages_->writer);
+}
+
+PdfBook::~PdfBook() = default;
+
+void PdfBook::add(const QTextDocument& chapter) {
+    if (pages_->printer) pages_->printer->print(chapter);
+}
+
+int PdfBook::pages() const {
+    return pages_->printer ? pages_->printer->pages() : 0;
+}
+
+QByteArray PdfBook::finish() {
+    // The painter's end writes the PDF's tail.
+    pages_->printer.reset();
+    return pages_->bytes;
 }
 
 bool exportReportPdf(const QTextDocument& document, const QString& file, QString* why) {

@@ -75,11 +75,15 @@ QRect bookPlacement(const QRect& available, const QRect& calculator, const QRect
     return QRect(a.topLeft(), preferred.boundedTo(a.size()));
 }
 
+CalculationReport reportOf(const CalculatorTable& table, const Record& record,
+                           const QString& when) {
+    const DesignContext design{designSettings(), bedTables()};
+    return buildReport(table, record, utf8(when), utf8(programName()), &design);
+}
+
 CalculationReport reportOf(const CalculatorWindow& calculator) {
     const QString now = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
-    const DesignContext design{designSettings(), bedTables()};
-    return buildReport(calculator.table(), calculator.lastPress(), utf8(now), utf8(programName()),
-                       &design);
+    return reportOf(calculator.table(), calculator.lastPress(), now);
 }
 
 ReportWindow::ReportWindow(CalculatorWindow& calculator)

@@ -95,4 +95,8 @@ QRect bookPlacement(const QRect& available, const QRect& calculator, const QRect
 // The book of the calculator's last press, dated now.
 CalculationReport reportOf(const CalculatorWindow& calculator);
 
+// The book of a press of `table`, with the design check under the settings in force: the
+// calculator's own and each chapter of a batch's book alike.
+CalculationReport reportOf(const CalculatorTable& table, const Record& record, const QString& when);
+
 }  // namespace lintavo

@@ -4,7 +4,10 @@ table of reaches saved as a GB18030 CSV (as a Chinese spreadsheet saves it) and 
 CSV. Each export must hold, row for row, the texts lintavo-calc writes for the same table
 (which tests/formats/test_calc.cpp holds to the presses themselves); the .xlsx read back by
 openpyxl must have numbers where the texts are numbers and texts elsewhere. A failing row
-stays in its place with its cause. Then the combined calculation book has a chapter a row.
+stays in its place with its cause. Then the combined calculation book, made under design
+settings of the user's own, has a chapter a row, each the book of its row's press: the section
+drawn (its water's blue on the chapter's pages, rendered by pdftoppm) and 设计校核 with the
+settings in force, where the press computed; neither where it failed.
 
     batch_driver.py DRIVER LINTAVO_CALC
 """
@@ -17,6 +20,12 @@ import sys
 import tempfile
 
 import openpyxl
+
+# What the book is made under, and what its 设计校核 then says of it.
+DESIGN = "design bed=中壤土 enlarge=20"
+DESIGN_SAYS = ["设计校核", "中壤土", "20%（给定）"]
+# The water's fill in the book's section drawings, and how near a rendered pixel must come.
+WATER = (0xbf, 0xdf, 0xff)
 
 WINDOWS = {
     # alias: (the main window's button, the header of the table in the user's own order)
@@ -91,9 +100,15 @@ def main():
                 f"click {opener}\n"
                 f"batch {tmp}/{alias}.csv {tmp}/{alias}-out.xlsx\n"
                 f"batch {tmp}/{alias}.xlsx {tmp}/{alias}-out.csv\n"
+                f"{DESIGN}\n"
                 f"batch-book {tmp}/{alias}-book.pdf\n", encoding="utf-8")
+            # Settings of its own, in a home of its own: never the user's.
+            home = tmp / f"{alias}-home"
+            home.mkdir()
             driven = run([driver, str(script)], env={"QT_QPA_PLATFORM": "offscreen",
-                                                      "LANG": "C.UTF-8", "LC_ALL": "C.UTF-8"})
+                                                      "LANG": "C.UTF-8", "LC_ALL": "C.UTF-8",
+                                                      "HOME": str(home),
+                                                      "XDG_CONFIG_HOME": str(home / ".config")})
             said = driven.stdout.decode("utf-8").splitlines()
             note = expected_rows[0].index("说明")
             failed = sum(1 for row in expected_rows[1:] if row[note])
@@ -118,8 +133,8 @@ def main():
                 for c, want_text in enumerate(want):
                     value = got[c] if c < len(got) else None
                     numeric = re.fullmatch(r"-?\d+(\.\d*)?(E[+-]\d+)?", want_text) is not None
-                    note = expected_rows[0][c] in ("名称", "说明", "备注")
-                    if r > 0 and numeric and not note:
+                    text_column = expected_rows[0][c] in ("名称", "说明", "备注")
+                    if r > 0 and numeric and not text_column:
                         ok = isinstance(value, (int, float)) and value == float(want_text)
                     else:
                         ok = (value or "") == want_text
@@ -129,17 +144,76 @@ def main():
             if len(cells) != len(expected_rows):
                 failures.append(f"{alias}: .xlsx has {len(cells)} rows")
             if not expected_rows[8][note]:
-                failures.append(f"{alias}: the eighth reach did not fail: {failed_row}")
-
-            # One chapter a row, each with its name.
-            text = run(["pdftotext", str(tmp / f"{alias}-book.pdf"), "-"]).stdout.decode("utf-8")
-            chapters = re.findall(r"第 (\d+) 行", text)
-            if chapters != [str(k) for k in range(1, 21)]:
-                failures.append(f"{alias}: the book's chapters are {chapters}")
+                failures.append(f"{alias}: the eighth reach did not fail: {expected_rows[8]}")
+            failures += check_book(alias, tmp / f"{alias}-book.pdf", expected_rows, note)
     for failure in failures:
         print(failure)
     print(f"{'passed' if not failures else 'FAILED'}: {len(WINDOWS)} windows")
     return 1 if failures else 0
+
+
+def check_book(alias, pdf, expected_rows, note):
+    """One chapter a row, each with its name; a computed row's chapter draws its section and
+    checks the design under the settings in force, a failed row's does neither."""
+    failures = []
+    pages = run(["pdftotext", "-layout", str(pdf), "-"]).stdout.decode("utf-8").split("\f")
+    if pages and not pages[-1].strip():
+        pages.pop()
+    starts = {}
+    for number, page in enumerate(pages):
+        for k in re.findall(r"第\s*(\d+)\s*行", page):
+            starts.setdefault(int(k), number)
+    if sorted(starts) != list(range(1, 21)) or sorted(starts.values()) != list(starts.values()):
+        return [f"{alias}: the book's chapters start on pages {starts}"]
+    watered = pages_with_water(pdf, len(pages))
+    for k in range(1, 21):
+        chapter = range(starts[k], starts[k + 1] if k < 20 else len(pages))
+        text = "".join(pages[p] for p in chapter)
+        name = expected_rows[k][expected_rows[0].index("名称")]
+        if name not in text:
+            failures.append(f"{alias}: chapter {k} does not name {name}")
+        computed = not expected_rows[k][note]
+        drawn = any(p in watered for p in chapter)
+        if drawn != computed:
+            failures.append(f"{alias}: chapter {k} {'has no' if computed else 'has a'} drawing "
+                            f"(pages {list(chapter)}, water on {sorted(watered)})")
+        said = [s for s in DESIGN_SAYS if s in text]
+        if computed and said != DESIGN_SAYS:
+            failures.append(f"{alias}: chapter {k}'s design check says {said} of {DESIGN_SAYS}")
+        if not computed and said:
+            failures.append(f"{alias}: chapter {k} failed but checks the design: {said}")
+    return failures
+
+
+def pages_with_water(pdf, count):
+    """The pages (from 0) on which a drawing's water shows, rendered at 30 dpi."""
+    watered = set()
+    with tempfile.TemporaryDirectory() as out:
+        run(["pdftoppm", "-r", "30", str(pdf), f"{out}/page"])
+        for path in sorted(pathlib.Path(out).glob("page-*.ppm")):
+            number = int(path.stem.split("-")[1]) - 1
+            if number < count and water_pixels(path.read_bytes()) >= 20:
+                watered.add(number)
+    return watered
+
+
+def water_pixels(ppm):
+    """How many pixels of a binary PPM (P6, 8 bits) are the water's colour."""
+    fields, at = [], 0
+    while len(fields) < 4:
+        while ppm[at:at + 1].isspace():
+            at += 1
+        if ppm[at:at + 1] == b"#":
+            at = ppm.index(b"\n", at)
+            continue
+        end = at
+        while not ppm[end:end + 1].isspace():
+            end += 1
+        fields.append(ppm[at:end])
+        at = end
+    pixels = ppm[at + 1:]
+    return sum(1 for r, g, b in zip(pixels[0::3], pixels[1::3], pixels[2::3])
+               if abs(r - WATER[0]) <= 8 and abs(g - WATER[1]) <= 8 and abs(b - WATER[2]) <= 8)
 
 
 def first_difference(found, expected):

@@ -1,11 +1,19 @@
 // The batch window of every calculator window, on the offscreen platform: opened from the
 // window's menu and by its shortcut; twenty reaches pasted from a spreadsheet, one of them
-// failing, computed row for row as runPress computes them; a paste at a cell; 取消 in the
-// middle of a long batch keeps the rows computed so far and leaves the rest untouched.
+// failing, computed row for row as runPress computes them, the failed row shaded with its
+// sentence as a tooltip; a paste at a cell; a selection copied; 取消 in the middle of a long
+// batch keeps the rows computed so far and leaves the rest untouched; the book has a chapter
+// a row, and 取消 while it is made leaves the file there as it was.
 
 #include <QApplication>
+#include <QBrush>
+#include <QClipboard>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
-#include <QTableWidget>
+#include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -13,6 +21,7 @@
 #include "calculators/catalogue.h"
 #include "calculators/explain.h"
 #include "shell/application.h"
+#include "shell/batch_model.h"
 #include "shell/batch_window.h"
 #include "shell/calculator_window.h"
 
@@ -61,6 +70,13 @@ std::vector<std::vector<std::string>> twentyReaches(const CalculatorTable& table
     return rows;
 }
 
+// 说明 of the first reach, which computes: empty.
+QString expected0Note(const CalculatorTable& table, const std::vector<std::string>& reach) {
+    Record record;
+    return runPress(table.press, reach, record) ? QString()
+                                                : qs(explainFailure(table, record).sentence);
+}
+
 }  // namespace
 
 class BatchWindowTest : public QObject {
@@ -90,8 +106,9 @@ class BatchWindowTest : public QObject {
         QTest::keyClick(&w, Qt::Key_B, Qt::ControlModifier);
         QVERIFY(w.batchWindow() != nullptr && w.batchWindow()->isVisible());
         QStringList header;
-        for (int c = 0; c < w.batchWindow()->grid()->columnCount(); ++c)
-            header << w.batchWindow()->grid()->horizontalHeaderItem(c)->text();
+        const BatchModel& model = *w.batchWindow()->model();
+        for (int c = 0; c < model.columnCount(); ++c)
+            header << model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
         QStringList columns;
         for (const std::string& c : batchColumns(*table))
             columns << qs(c);
@@ -123,8 +140,9 @@ class BatchWindowTest : public QObject {
         QCOMPARE(batch.pasteText(paste), QString());
         const BatchWindow::Outcome outcome = batch.compute();
         QCOMPARE(outcome.computed, 20);
-        QTableWidget* grid = batch.grid();
-        QCOMPARE(grid->rowCount(), 20);
+        const BatchModel& model = *batch.model();
+        QCOMPARE(model.rowCount(), 20);
+        const int note = static_cast<int>(columns.size()) - 1;
         int failed = 0;
         for (int r = 0; r < 20; ++r) {
             Record record;
@@ -137,10 +155,25 @@ class BatchWindowTest : public QObject {
             expected << (texts ? QString() : qs(explainFailure(*table, record).sentence));
             if (!texts) ++failed;
             QStringList found;
-            for (int c = 0; c < grid->columnCount(); ++c)
-                found << grid->item(r, c)->text();
+            for (int c = 0; c < model.columnCount(); ++c)
+                found << model.index(r, c).data().toString();
             QCOMPARE(found, expected);
+            // A failed row shaded and its sentence in red, with the sentence as a tooltip;
+            // a computed row plain, its results in red.
+            const QModelIndex name = model.index(r, 0);
+            const QModelIndex said = model.index(r, note);
+            QCOMPARE(name.data(Qt::BackgroundRole).isValid(), !texts);
+            QCOMPARE(said.data(Qt::ToolTipRole).toString(), expected.last());
+            QCOMPARE(said.data(Qt::ForegroundRole).isValid(), !texts);
+            QCOMPARE(model.index(r, note - 1).data(Qt::ForegroundRole).value<QBrush>().color(),
+                     QColor(Qt::red));
+            QCOMPARE(model.failed(r), !texts);
         }
+        // Results and 说明 are 计算's to write; names and inputs the user's.
+        QVERIFY(model.flags(model.index(0, 1)) & Qt::ItemIsEditable);
+        QVERIFY(!(model.flags(model.index(0, note)) & Qt::ItemIsEditable));
+        QVERIFY(!batch.model()->setData(model.index(0, note), QStringLiteral("x"), Qt::EditRole));
+        QCOMPARE(model.index(0, note).data().toString(), expected0Note(*table, reaches[0]));
         QVERIFY(failed >= 1);
         QCOMPARE(outcome.failed, failed);
         // Copied for a spreadsheet: the header and twenty lines, tab-separated.
@@ -160,14 +193,27 @@ class BatchWindowTest : public QObject {
         CalculatorWindow w(*table);
         w.openBatch();
         BatchWindow& batch = *w.batchWindow();
-        batch.grid()->setCurrentCell(3, 1);
+        batch.grid()->setCurrentIndex(batch.model()->index(3, 1));
         QCOMPARE(batch.pasteText(QStringLiteral("\"1\n\"\t２\t3\t4\t5\n")), QString());
         QStringList found;
         for (int c = 0; c < 6; ++c)
-            found << batch.grid()->item(3, c)->text();
+            found << batch.model()->index(3, c).data().toString();
         QCOMPARE(found,
                  (QStringList{QString(), QStringLiteral("1"), QStringLiteral("２"),
                               QStringLiteral("3"), QStringLiteral("4"), QStringLiteral("5")}));
+        // Past the last row, the table grows to take the paste.
+        batch.grid()->setCurrentIndex(batch.model()->index(19, 0));
+        QCOMPARE(batch.pasteText(QStringLiteral("a\t1\nb\t2\nc\t3\n")), QString());
+        QCOMPARE(batch.model()->rowCount(), 22);
+        QCOMPARE(batch.model()->index(21, 1).data().toString(), QStringLiteral("3"));
+        // Ctrl+C on a selection: its cells as a spreadsheet takes them.
+        batch.show();
+        batch.grid()->setFocus();
+        batch.grid()->selectionModel()->select(
+            QItemSelection(batch.model()->index(20, 0), batch.model()->index(21, 1)),
+            QItemSelectionModel::ClearAndSelect);
+        QTest::keyClick(batch.grid(), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("b\t2\r\nc\t3\r\n"));
     }
 
     // 取消 between rows: what was computed stays, the rest is untouched.
@@ -186,15 +232,63 @@ class BatchWindowTest : public QObject {
         const BatchWindow::Outcome outcome = batch.compute();
         QVERIFY(outcome.cancelled);
         QVERIFY(outcome.computed >= 1000 && outcome.computed < 5000);
-        const int note = batch.grid()->columnCount() - 1;
+        const BatchModel& model = *batch.model();
+        const int note = model.noteColumn();
         const int result = note - 1;
         const auto written = [&](int r) {
-            return !batch.grid()->item(r, result)->text().isEmpty() ||
-                   !batch.grid()->item(r, note)->text().isEmpty();
+            return !model.text(r, result).empty() || !model.text(r, note).empty();
         };
         QVERIFY(written(outcome.computed - 1));
         QVERIFY(!written(outcome.computed));
         QVERIFY(!batch.computing());
+    }
+
+    // The book: a chapter a row that holds anything, the pages numbered on; 取消 while it is
+    // made writes nothing, and a file already there stays as it was.
+    void bookHasAChapterARowAndCancelWritesNothing() {
+        QFETCH_GLOBAL(const CalculatorTable*, table);
+        CalculatorWindow w(*table);
+        w.openBatch();
+        BatchWindow& batch = *w.batchWindow();
+        QString why;
+        QVERIFY(!batch.book(why));
+        QCOMPARE(why, QStringLiteral("表格中没有可以写入计算书的行。"));
+        QString paste;
+        for (const auto& reach : twentyReaches(*table)) {
+            for (const std::string& s : reach)
+                paste += qs(s) + QLatin1Char('\t');
+            paste += QLatin1Char('\n');
+        }
+        batch.grid()->setCurrentIndex(batch.model()->index(0, 1));
+        QCOMPARE(batch.pasteText(paste), QString());
+        int chapters = 0;
+        connect(&batch, &BatchWindow::progressed, &batch, [&chapters](int done, int total) {
+            QCOMPARE(total, 20);
+            chapters = done;
+        });
+        const auto pdf = batch.book(why);
+        QVERIFY2(pdf.has_value(), qPrintable(why));
+        QVERIFY(pdf->startsWith("%PDF-"));
+        QCOMPARE(chapters, 20);
+        const QString said = batch.findChild<QLabel*>(QStringLiteral("status"))->text();
+        QVERIFY2(said.startsWith(QStringLiteral("计算书共 20 章、")), qPrintable(said));
+
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("book.pdf"));
+        {
+            QFile old(file);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("the book before");
+        }
+        connect(&batch, &BatchWindow::progressed, &batch, [&batch](int done, int) {
+            if (done == 3) batch.cancel();
+        });
+        QCOMPARE(batch.exportBook(file), QStringLiteral("已取消：计算书没有导出。"));
+        QCOMPARE(chapters, 3);
+        QVERIFY(!batch.computing());
+        QFile kept(file);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("the book before"));
     }
 };
 
