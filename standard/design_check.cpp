@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 #include "calculators/numbers.h"
 #include "hydraulics/geometry.h"
@@ -80,18 +81,20 @@ std::string_view verdictName(Verdict verdict) {
 
 std::string applyDesignSetting(DesignSettings& s, std::string_view key, std::string_view value,
                                const BedTables& beds) {
-    const auto bad = [&] {
-        return "design: " + std::string(key) + " 不能取 " + std::string(value);
+    // Each refusal says what the setting takes, in the words of 校核设置.
+    const auto inRange = [&](double low, bool lowIncluded, double high) -> std::optional<double> {
+        const auto x = readNumber(value);
+        if (!x || *x > high || *x < low || (!lowIncluded && *x == low)) return std::nullopt;
+        return x;
     };
-    const auto positive = [&](std::optional<double>& into) -> std::string {
+    const auto optional = [&](std::optional<double>& into, double high) {
         if (value == "none") {
             into.reset();
-            return {};
+            return true;
         }
-        const auto x = readNumber(value);
-        if (!x || !(*x > 0)) return bad();
-        into = *x;
-        return {};
+        const auto x = inRange(0, false, high);
+        if (x) into = *x;
+        return x.has_value();
     };
     if (key == "use") {
         if (value == "irrigation")
@@ -99,14 +102,14 @@ std::string applyDesignSetting(DesignSettings& s, std::string_view key, std::str
         else if (value == "drainage")
             s.use = CanalUse::Drainage;
         else
-            return bad();
+            return "用途应为灌溉渠道（irrigation）或排水沟道（drainage）。";
     } else if (key == "class") {
         if (value == "auto") {
             s.canalClass = 0;
         } else if (value.size() == 1 && value[0] >= '1' && value[0] <= '5') {
             s.canalClass = value[0] - '0';
         } else {
-            return bad();
+            return "渠道级别应为 1~5 级，或按设计流量自动确定（auto）。";
         }
     } else if (key == "supply") {
         if (value == "continuous")
@@ -114,21 +117,21 @@ std::string applyDesignSetting(DesignSettings& s, std::string_view key, std::str
         else if (value == "rotational")
             s.supply = Supply::Rotational;
         else
-            return bad();
+            return "供水方式应为续灌（continuous）或轮灌（rotational）。";
     } else if (key == "enlarge") {
         if (value == "large") {
             s.enlargement = Enlargement::Large;
         } else if (value == "small") {
             s.enlargement = Enlargement::Small;
-        } else if (const auto p = readNumber(value); p && *p >= 0) {
+        } else if (const auto p = inRange(0, true, maxEnlargement)) {
             s.enlargement = Enlargement::Percentage;
             s.percentage = *p;
         } else {
-            return bad();
+            return "加大百分数应为 0~100 之间的数（表 6.3.4 各档在 35%~5% 之间）。";
         }
     } else if (key == "minimum") {
-        const auto q = readNumber(value);
-        if (!q || !(*q > 0) || *q > 100) return bad();
+        const auto q = inRange(0, false, 100);
+        if (!q) return "最小流量百分数应为大于 0、不大于 100 的数。";
         s.minimumPercentage = *q;
     } else if (key == "bed") {
         if (value == "none") {
@@ -136,7 +139,7 @@ std::string applyDesignSetting(DesignSettings& s, std::string_view key, std::str
         } else if (beds.find(value) != nullptr) {
             s.bed = std::string(value);
         } else {
-            return bad();
+            return "渠床材料应为附录 C 各表中的一种。";
         }
     } else if (key == "density") {
         if (value == "loose")
@@ -144,20 +147,22 @@ std::string applyDesignSetting(DesignSettings& s, std::string_view key, std::str
         else if (value == "dense")
             s.density = Density::Dense;
         else
-            return bad();
+            return "黏性土密实程度应为疏松（loose）或中等密实和密实（dense）。";
     } else if (key == "silt") {
-        return positive(s.nonSilting);
+        if (!optional(s.nonSilting, maxNonSilting))
+            return "不淤流速应为大于 0、不大于 10 m/s 的数，或不给定。";
     } else if (key == "silted") {
         if (value == "yes")
             s.siltLaden = true;
         else if (value == "no")
             s.siltLaden = false;
         else
-            return bad();
+            return "挟沙水流、渠床有薄淤层应为是（yes）或否（no）。";
     } else if (key == "bend") {
-        return positive(s.bendRadius);
+        if (!optional(s.bendRadius, std::numeric_limits<double>::max()))
+            return "弯道中心线半径应为正数，或不给定。";
     } else {
-        return "design: 不认识的设置 " + std::string(key);
+        return "没有名为 " + std::string(key) + " 的校核设置。";
     }
     return {};
 }

@@ -43,7 +43,9 @@
 //   design KEY=VALUE…   set the design check's settings as 校核设置 would, and remember them:
 //                       use=irrigation|drainage class=auto|1…5 supply=continuous|rotational
 //                       enlarge=large|small|P minimum=Q bed=NAME|none density=loose|dense
-//                       silt=V|none silted=yes|no bend=R|none
+//                       silt=V|none silted=yes|no bend=R|none; a value out of its range
+//                       (0 ≤ P ≤ 100, 0 < Q ≤ 100, 0 < V ≤ 10, R > 0) is an error of the line,
+//                       with 校核设置's sentence, and changes nothing
 //   design reset        restore the defaults;  design  alone prints the settings in force as
 //                       design<TAB>KEY=VALUE …
 //
@@ -500,7 +502,9 @@ class Driver {
                 throw ScriptError{QStringLiteral("design needs KEY=VALUE, found %1").arg(word)};
             const std::string error = applyDesignSetting(settings, utf8(word.left(equals)),
                                                          utf8(word.mid(equals + 1)), bedTables());
-            if (!error.empty()) throw ScriptError{qstr(error)};
+            // Refused as 校核设置 refuses it, and nothing of the line is set.
+            if (!error.empty())
+                throw ScriptError{QStringLiteral("design %1：%2").arg(word, qstr(error))};
         }
         setDesignSettings(settings);
     }
