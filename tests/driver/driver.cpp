@@ -17,6 +17,9 @@
 //   dump                one line of JSON describing every existing window
 //   screenshot FILE     save the visible window as a PNG, as the screen shows it
 //   memory              print  memory<TAB>KiB  : the process's resident set size now
+//   notice              print  notice<TAB>TEXT  : the line under the visible calculator
+//                       window's button row (empty when it says nothing), then <TAB>earlier
+//                       when its result fields hold an earlier press's results, greyed
 //   report              one line of JSON about the visible calculator window's last press:
 //                       its outcome, its values or its failure's kind and fields
 //   export-report FILE  write the visible calculator window's calculation book to FILE as PDF
@@ -509,6 +512,12 @@ class Driver {
         setDesignSettings(settings);
     }
 
+    void notice(const QString& /*rest*/) {
+        const CalculatorWindow& w = visibleCalculator();
+        writeLine(QStringLiteral("notice\t") + w.notice() +
+                  (w.showsEarlierResults() ? QStringLiteral("\tearlier") : QString()));
+    }
+
     void describeFailure(const QString& /*rest*/) {
         if (lastReport_.isEmpty())
             throw ScriptError{
@@ -794,6 +803,7 @@ const Driver::Command Driver::commands[] = {
     {QLatin1StringView("batch-book"),        &Driver::batchBook},
     {QLatin1StringView("screenshot-batch"),  &Driver::screenshotBatch},
     {QLatin1StringView("design"),            &Driver::design},
+    {QLatin1StringView("notice"),            &Driver::notice},
 };
 // clang-format on
 

@@ -70,6 +70,17 @@ class ReportTest : public QObject {
             << 1 << Texts{"2.763", "2", "1", "0.001", "0.025"} << false
             << QStringList{QStringLiteral("对分"), QStringLiteral("最终区间")} << none;
         // n = 0 fails on the first evaluation of the residual: the book says where and why.
+        // A channel that does not exist: one sentence says so, the one its window shows.
+        QTest::newRow("normal depth, bottom width -5")
+            << 1 << Texts{"2.763", "-5", "1", "0.001", "0.025"} << false
+            << QStringList{QStringLiteral("  此断面不存在（底宽 b < 0），水力要素无法计算。\n")}
+            << none;
+        QTest::newRow("discharge, side slope -1")
+            << 0 << Texts{"3", "1", "-1", "0.001", "0.025"} << false
+            << QStringList{QStringLiteral("此断面不存在（边坡系数 m < 0）")} << none;
+        QTest::newRow("discharge, worked example has its channel")
+            << 0 << Texts{"2", "1", "1", "0.001", "0.025"} << false << none
+            << QStringList{QStringLiteral("不存在")};
         QTest::newRow("normal depth, n zero")
             << 1 << Texts{"2.763", "2", "1", "0.001", "0"} << true
             << QStringList{QStringLiteral("糙率 n 为 0"), QStringLiteral("除以零"),
