@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -59,8 +60,9 @@ QString enlargementBands() {
                          ? QStringLiteral("%1：%2%").arg(flows).arg(large)
                          : QStringLiteral("%1：%2%~%3%").arg(flows).arg(large).arg(small));
     }
-    return QStringLiteral("表 6.3.4：%1。给定值取 0~%2%。")
-        .arg(bands.join(QStringLiteral("；")))
+    // Two lines, the larger flows on the second.
+    return QStringLiteral("表 6.3.4：%1；\n%2。给定值取 0~%3%。")
+        .arg(bands.mid(0, 4).join(QStringLiteral("；")), bands.mid(4).join(QStringLiteral("；")))
         .arg(maxEnlargement);
 }
 
@@ -103,8 +105,9 @@ DesignSettingsDialog::DesignSettingsDialog(QWidget* parent)
     enlargementRow->addWidget(new QLabel(QStringLiteral("%")));
     auto* bands = new QLabel(enlargementBands());
     bands->setObjectName(QStringLiteral("bands"));
-    bands->setWordWrap(true);
-    bands->setEnabled(false);  // the table's grey, beside the settings themselves
+    QPalette grey = bands->palette();
+    grey.setColor(QPalette::WindowText, QColor(80, 80, 80));  // the table's, beside the settings
+    bands->setPalette(grey);
     percentage_->setToolTip(bands->text());
 
     bed_->setObjectName(QStringLiteral("bed"));
