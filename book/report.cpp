@@ -416,6 +416,7 @@ CalculationReport buildReport(const CalculatorTable& table, const Record& record
     }
 
     const PressSummary summary = summarize(table, record);
+    report.absentChannel = absentChannelSentence(summary);
     for (const SummaryChannel& s : summary.channels) {
         const Channel& c = s.channel();
         ReportChannel channel;
@@ -520,9 +521,7 @@ std::string plainText(const CalculationReport& report) {
         text += "写入 " + r.written + "（" + r.rule + "）\n";
     }
     text += "\n四、水力要素与流态\n";
-    if (std::none_of(report.channels.begin(), report.channels.end(),
-                     [](const ReportChannel& c) { return c.exists; }))
-        text += "  没有水深和底宽都为正的断面。\n";
+    if (!report.absentChannel.empty()) text += "  " + report.absentChannel + "\n";
     for (const ReportChannel& c : report.channels) {
         if (!c.heading.empty()) text += "  " + c.heading + "\n";
         writeRows(text, c.rows);

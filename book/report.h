@@ -102,6 +102,7 @@ struct CalculationReport {
     std::vector<std::string> bisection;  // the residual, the bracket and its halvings
     std::vector<ReportResult> results;
     std::vector<ReportChannel> channels;  // the press's channel, or each candidate section
+    std::string absentChannel;            // why there is none, as the window says it too
     std::vector<ReportSection> sections;  // after the hydraulics
     std::optional<Schemes> schemes;       // what the 断面方案 section's drawing shows
     std::string precisionNote;            // how the numbers in the formulas are written

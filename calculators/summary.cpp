@@ -1,6 +1,7 @@
 #include "calculators/summary.h"
 
 #include "calculators/table.h"
+#include "hydraulics/geometry.h"
 
 namespace lintavo {
 
@@ -14,6 +15,21 @@ PressSummary summarize(const CalculatorTable& table, const Record& record) {
         summary.channels.push_back(std::move(channel));
     }
     return summary;
+}
+
+std::string absentChannelSentence(const PressSummary& summary) {
+    if (summary.candidates) {
+        for (const SummaryChannel& s : summary.channels) {
+            if (s.exists()) return {};
+        }
+        return "没有水深和底宽都为正的断面。";
+    }
+    if (summary.channels.empty()) return {};
+    const SummaryChannel& own = summary.channels.front();
+    const Channel& c = own.channel();
+    const bool section = c.b >= 0 && c.m >= 0 && c.h > 0 && PlainSection{c.b, c.m}.area(c.h) > 0;
+    if (section || own.hydraulics.A.exists()) return {};
+    return "此断面不存在（" + std::string(own.hydraulics.A.reason()) + "），水力要素无法计算。";
 }
 
 }  // namespace lintavo

@@ -117,6 +117,9 @@ DimensionGeometry geometryOf(const Dimension& d, double scale) {
 // The dimension's text as the style writes it: millimetres to one decimal, a trailing zero
 // dropped (DIMDEC 1, DIMZIN 8).
 std::string measuredText(double value) {
+    // A length no drawing has (the sections are bounded long before) still gets a text, not
+    // a long's overflow.
+    if (!(std::abs(value) < 1e15)) return "?";
     const double tenths = std::round(value * 10.0);
     const long whole = static_cast<long>(tenths / 10.0);
     const long tenth = static_cast<long>(std::abs(tenths - static_cast<double>(whole) * 10.0));

@@ -134,6 +134,17 @@ double drawOne(Sheet& sheet, const SectionOutline& section, double x0, int scale
 
 }  // namespace
 
+bool drawableToScale(double b, double h, double m) {
+    for (const double x : {b, h, m}) {
+        if (!std::isfinite(x)) return false;
+    }
+    if (b < 0 || m < 0 || !(h > 0) || !(b + m * h > 0)) return false;
+    constexpr double least = 1e-3, most = 1e5, lopsided = 1e4;  // m, m, a ratio
+    const double across = b + 2 * m * h;
+    const double larger = std::max(across, h);
+    return larger >= least && larger <= most && std::min(across, h) * lopsided >= larger;
+}
+
 double bankHeightOf(const SectionOutline& section) {
     if (section.bankHeight) return *section.bankHeight;
     return 1.2 * std::max(section.h, section.enlargedDepth.value_or(0.0));

@@ -9,6 +9,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "formats/dxf.h"
@@ -24,6 +25,17 @@ struct SectionOutline {
     std::string title;        // "方案一：…" for a candidate; empty for the press's
     std::string depthText{};  // h as the window shows it ("1.786"); empty: written from h
 };
+
+// What a drawing says instead of a section it cannot draw to scale.
+inline constexpr std::string_view notToScale = "断面尺寸过大或过小，无法按比例绘出";
+
+// Whether the section of bottom width b, depth h and side slope 1:m is one a page can show to
+// scale: its outline exists (b ≥ 0, m ≥ 0, h > 0, b + m·h > 0, all finite), and its width at
+// the water line and its depth lie between 1 mm and 100 km, neither more than ten thousand
+// times the other (beyond that one of them draws as less than a hairline, and its numbers
+// are beyond what a drawing file or a page description holds).
+//   drawableToScale(2, 1, 1) → true      drawableToScale(1e30, 1e30, 1e30) → false
+bool drawableToScale(double b, double h, double m);
 
 // The scales a user picks from: 1:20 … 1:500.
 inline constexpr int drawingScales[] = {20, 50, 100, 200, 500};

@@ -2,14 +2,19 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <algorithm>
+
+#include "calculators/summary.h"
 
 #include "hydraulics/quantities.h"
 #include "shell/batch_window.h"
 #include "shell/design_dialog.h"
 #include "shell/failure_report.h"
+#include "shell/fonts.h"
 #include "shell/number_field.h"
 #include "shell/qt_text.h"
 #include "shell/reference_dialog.h"
@@ -17,8 +22,41 @@
 
 namespace lintavo {
 
+namespace {
+
+const QString bookHint = QStringLiteral("右键或按 F9 打开计算书");
+const QString earlierHint = QStringLiteral("上次计算的结果；本次计算失败");
+const QString earlierNotice = QStringLiteral("本次计算失败，灰色的结果为上次计算的结果。");
+// Grey on a field's white: still 5 : 1, and plainly not the red of a current result.
+const QColor earlierInk(112, 112, 112);
+
+// The strip every form leaves under its button row, for a line about the last press: it
+// covers no control of the table and moves none.
+QLabel* noticeLine(const FormTable& table, QWidget* window) {
+    int bottom = 0;
+    for (const ControlRow& row : table.controls)
+        bottom = std::max(bottom, twipsToPixels(row.box.top + row.box.height));
+    auto* line = new QLabel(window);
+    line->setAccessibleName(QStringLiteral("提示"));
+    line->setTextFormat(Qt::PlainText);
+    line->setWordWrap(true);
+    line->setAlignment(Qt::AlignCenter);
+    line->setFocusPolicy(Qt::NoFocus);
+    line->setFont(fontFor(FaceStyle{"宋体", 9}));
+    QPalette palette = line->palette();
+    palette.setColor(QPalette::WindowText, QColor(176, 0, 0));
+    line->setPalette(palette);
+    const int margin = 6;
+    line->setGeometry(margin, bottom + 2, window->width() - 2 * margin,
+                      window->height() - bottom - 4);
+    line->hide();
+    return line;
+}
+
+}  // namespace
+
 CalculatorWindow::CalculatorWindow(const CalculatorTable& table, QWidget* parent)
-    : Form(table.window, parent), calculator_(table) {
+    : Form(table.window, parent), calculator_(table), notice_(noticeLine(table.window, this)) {
     for (const ControlRow* row : rowsWith(table.window, Role::Input))
         inputs_.push_back(field(row->name));
     for (const ControlRow* row : rowsWith(table.window, Role::Output)) {
@@ -27,6 +65,7 @@ CalculatorWindow::CalculatorWindow(const CalculatorTable& table, QWidget* parent
             QStringLiteral("%1（计算结果）").arg(qstr(quantityCaption(row->name))));
         result->setAccessibleDescription(QStringLiteral("计算结果"));
         outputs_.push_back(result);
+        inks_.push_back(result->palette().color(QPalette::Text));
     }
     const auto buttonWith = [&](Role role) { return button(rowWith(table.window, role)->name); };
     QPushButton* computing = buttonWith(computeButton);
@@ -60,9 +99,8 @@ void CalculatorWindow::offerReport() {
     });
     for (auto* f : findChildren<NumberField*>())
         f->addMenuEntry(entry);
-    const QString how = QStringLiteral("右键或按 F9 打开计算书");
     for (QLineEdit* result : outputs_) {
-        if (auto* number = dynamic_cast<NumberField*>(result)) number->setHint(how);
+        if (auto* number = dynamic_cast<NumberField*>(result)) number->setHint(bookHint);
     }
 }
 
@@ -121,6 +159,8 @@ void CalculatorWindow::typeInputs(std::string_view symbols, const std::vector<st
     }
     for (QLineEdit* result : outputs_)
         result->clear();
+    markEarlier(false);
+    say({});
     button(rowWith(calculator_.window, computeButton)->name)->setFocus(Qt::OtherFocusReason);
 }
 
@@ -145,13 +185,43 @@ void CalculatorWindow::compute() {
             // A number wider than its field shows its start, not its last digits.
             outputs_[k]->setCursorPosition(0);
         }
+        markEarlier(false);
+        say(qstr(absentChannelSentence(summarize(calculator_, record_))));
         return;
     }
+    // Seen behind the failure report already: what the fields still hold is not this press's.
+    const bool shown = std::any_of(outputs_.begin(), outputs_.end(), [](const QLineEdit* result) {
+        return !result->text().isEmpty();
+    });
+    markEarlier(shown);
+    say(shown ? earlierNotice : QString());
     const FailureCause cause = explainFailure(calculator_, record_);
     showFailureReport(this, record_.failure->kind, qstr(cause.sentence));
     // The keyboard goes to the first field the report names, to mend it there.
     const auto fields = fieldsFor(calculator_, cause.fields);
     if (!fields.empty()) field(fields.front())->setFocus(Qt::OtherFocusReason);
+}
+
+QString CalculatorWindow::notice() const {
+    return notice_->text();
+}
+
+void CalculatorWindow::say(const QString& text) {
+    notice_->setText(text);
+    notice_->setToolTip(text);
+    notice_->setVisible(!text.isEmpty());
+}
+
+void CalculatorWindow::markEarlier(bool earlier) {
+    earlier_ = earlier;
+    for (std::size_t k = 0; k < outputs_.size(); ++k) {
+        QLineEdit* result = outputs_[k];
+        QPalette palette = result->palette();
+        palette.setColor(QPalette::Text, earlier ? earlierInk : inks_[k]);
+        result->setPalette(palette);
+        if (auto* number = dynamic_cast<NumberField*>(result))
+            number->setHint(earlier ? earlierHint + QLatin1Char('\n') + bookHint : bookHint);
+    }
 }
 
 void CalculatorWindow::closeEvent(QCloseEvent* event) {

@@ -5,6 +5,7 @@
 // or shows the failure report and writes nothing. The fields and buttons are found by their
 // roles in the table, once, when the window is built.
 
+#include <QColor>
 #include <QObject>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "shell/form.h"
 #include "standard/schemes.h"
 
+class QLabel;
 class QLineEdit;
 class QMenu;
 
@@ -47,6 +49,14 @@ class CalculatorWindow : public Form {
     void openBatch();
     BatchWindow* batchWindow() const { return batch_; }
 
+    // The line under the button row, "" when it says nothing: that the channel of the last
+    // press does not exist (the book's sentence), or that the results shown are an earlier
+    // press's, after a failed one.
+    QString notice() const;
+    // Whether the result fields hold the results of an earlier press, greyed and so marked in
+    // their tooltips, since the last press failed.
+    bool showsEarlierResults() const { return earlier_; }
+
     // Types texts into the input fields of those symbols, in the symbols' order, clears the
     // result fields, which would no longer answer the fields, and gives 计算 the focus:
     //   typeInputs("bhmin", {"4.442", "2.009", "1.5", "0.0002", "0.025"})
@@ -64,6 +74,8 @@ class CalculatorWindow : public Form {
     void hideEvent(QHideEvent* event) override;
 
   private:
+    void say(const QString& text);
+    void markEarlier(bool earlier);
     void offerReport();
     void offerDesign();
     void offerBatch();
@@ -72,6 +84,9 @@ class CalculatorWindow : public Form {
     const CalculatorTable& calculator_;
     std::vector<QLineEdit*> inputs_;   // in reading order
     std::vector<QLineEdit*> outputs_;  // in writing order
+    std::vector<QColor> inks_;         // their texts' colours, as the table gives them
+    QLabel* notice_;
+    bool earlier_ = false;
     Record record_;
     ReportWindow* report_ = nullptr;  // a child window, made when first opened
     BatchWindow* batch_ = nullptr;    // the same

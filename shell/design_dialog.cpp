@@ -8,9 +8,11 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <iterator>
 
 #include "shell/design_settings.h"
 #include "shell/qt_text.h"
@@ -41,6 +43,27 @@ std::string typed(const QLineEdit* edit) {
 
 QString withUnit(const std::optional<double>& x) {
     return x ? QString::number(*x, 'g', 9) : QString();
+}
+
+// Table 6.3.4's bands by design flow, as the standard's function gives them, and the range
+// a given percentage is taken in: "Qd < 1 m³/s：35%~30%；1~5：30%~25%；…".
+QString enlargementBands() {
+    const double edges[] = {0, 1, 5, 20, 50, 100, 300};
+    QStringList bands;
+    for (std::size_t k = 0; k < std::size(edges); ++k) {
+        const auto [large, small] = enlargementBand(edges[k]);
+        const QString flows = k == 0 ? QStringLiteral("Qd < %1 m³/s").arg(edges[1])
+                              : k + 1 == std::size(edges)
+                                  ? QStringLiteral("≥ %1").arg(edges[k])
+                                  : QStringLiteral("%1~%2").arg(edges[k]).arg(edges[k + 1]);
+        bands.append(large == small
+                         ? QStringLiteral("%1：%2%").arg(flows).arg(large)
+                         : QStringLiteral("%1：%2%~%3%").arg(flows).arg(large).arg(small));
+    }
+    // Two lines, the larger flows on the second.
+    return QStringLiteral("表 6.3.4：%1；\n%2。给定值取 0~%3%。")
+        .arg(bands.mid(0, 4).join(QStringLiteral("；")), bands.mid(4).join(QStringLiteral("；")))
+        .arg(maxEnlargement);
 }
 
 }  // namespace
@@ -80,6 +103,12 @@ DesignSettingsDialog::DesignSettingsDialog(QWidget* parent)
     }
     enlargementRow->addWidget(percentage_);
     enlargementRow->addWidget(new QLabel(QStringLiteral("%")));
+    auto* bands = new QLabel(enlargementBands());
+    bands->setObjectName(QStringLiteral("bands"));
+    QPalette grey = bands->palette();
+    grey.setColor(QPalette::WindowText, QColor(80, 80, 80));  // the table's, beside the settings
+    bands->setPalette(grey);
+    percentage_->setToolTip(bands->text());
 
     bed_->setObjectName(QStringLiteral("bed"));
     bed_->addItem(QStringLiteral("未选择（不校核不冲流速）"), QString());
@@ -99,6 +128,7 @@ DesignSettingsDialog::DesignSettingsDialog(QWidget* parent)
     form->addRow(QStringLiteral("渠道级别"), class_);
     form->addRow(QStringLiteral("供水方式"), supply_);
     form->addRow(QStringLiteral("加大百分数（表 6.3.4）"), enlargement);
+    form->addRow(QString(), bands);
     const auto withSuffix = [](QLineEdit* edit, const QString& unit) {
         auto* row = new QWidget;
         auto* layout = new QHBoxLayout(row);
@@ -182,16 +212,10 @@ DesignSettings DesignSettingsDialog::edited(QString* problem) const {
         {"silt", typed(nonSilting_)},
         {"bend", typed(bend_)},
     };
-    static const QHash<QString, QString> captions{
-        {QStringLiteral("enlarge"), QStringLiteral("加大百分数应为不小于 0 的数。")},
-        {QStringLiteral("minimum"), QStringLiteral("最小流量百分数应为大于 0、不大于 100 的数。")},
-        {QStringLiteral("silt"), QStringLiteral("不淤流速应为正数，或留空。")},
-        {QStringLiteral("bend"), QStringLiteral("弯道半径应为正数，或留空。")},
-    };
     problem->clear();
     for (const auto& [key, value] : keys) {
-        if (!applyDesignSetting(s, key, value, bedTables()).empty() && problem->isEmpty())
-            *problem = captions.value(qstr(key), QStringLiteral("设置无效。"));
+        const std::string refused = applyDesignSetting(s, key, value, bedTables());
+        if (!refused.empty() && problem->isEmpty()) *problem = qstr(refused);
     }
     return s;
 }

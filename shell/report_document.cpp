@@ -319,9 +319,7 @@ void writeHydraulics(QTextDocument& document, QTextCursor& cursor,
     heading(cursor, QStringLiteral("四、水力要素与流态"));
     paragraph(cursor, QStringLiteral("按输入值和截取前的计算值，g = 9.81 m/s²，α = 1。"),
               textFormat("宋体", 9));
-    if (std::none_of(report.channels.begin(), report.channels.end(),
-                     [](const ReportChannel& c) { return c.exists; }))
-        paragraph(cursor, QStringLiteral("没有水深和底宽都为正的断面。"));
+    if (!report.absentChannel.empty()) paragraph(cursor, qstr(report.absentChannel));
     for (const ReportChannel& channel : report.channels)
         writeChannel(document, cursor, channel);
 }

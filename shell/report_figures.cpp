@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "formats/section_drawing.h"
 #include "shell/fonts.h"
 
 namespace lintavo {
@@ -125,9 +126,10 @@ QColor waterLine() {
     return QColor(0x1f, 0x5f, 0xbf);
 }
 
-void note(QPainter& painter, const QRectF& area, const Pens& pens, const char* text) {
+void note(QPainter& painter, const QRectF& area, const Pens& pens, std::string_view text) {
     painter.setPen(pens.line(0.5));
-    painter.drawText(area, Qt::AlignCenter, QString::fromUtf8(text));
+    painter.drawText(area, Qt::AlignCenter | Qt::TextWordWrap,
+                     QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 }  // namespace
@@ -150,6 +152,12 @@ void drawSection(QPainter& painter, const QRectF& area, double b, double h, doub
         !std::isfinite(width) || !std::isfinite(top) || b < 0 || m < 0 || !(h > 0) ||
         !(b + m * h > 0)) {
         note(painter, area, pens, "此断面无法绘制");
+        painter.restore();
+        return;
+    }
+    // The walls and the water as drawn, both within what a page shows to scale.
+    if (!drawableToScale(b, h, m) || !drawableToScale(b, top, m)) {
+        note(painter, area, pens, notToScale);
         painter.restore();
         return;
     }
@@ -257,7 +265,8 @@ void drawSection(QPainter& painter, const QRectF& area, double b, double h, doub
     if (m > 0) {
         const QPointF mid = (bedRight + wallRight) / 2;
         // Clear of the wall and its hatching; the wall leans out by m for every unit up.
-        const QRectF box(mid.x() + 2 * gap + m * pens.textHeight / 2, mid.y() - pens.textHeight / 2,
+        const double clear = std::min(m * pens.textHeight / 2, room.width());
+        const QRectF box(mid.x() + 2 * gap + clear, mid.y() - pens.textHeight / 2,
                          metrics.horizontalAdvance(slopeText), pens.textHeight);
         painter.setPen(pens.line(0.5));
         painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, slopeText);

@@ -25,8 +25,7 @@ bool written(const QString& reason, QString* why) {
 }
 
 bool isSection(const Channel& c) {
-    return std::isfinite(c.b) && std::isfinite(c.h) && std::isfinite(c.m) && c.b >= 0 && c.h > 0 &&
-           c.m >= 0 && c.b + c.m * c.h > 0;
+    return drawableToScale(c.b, c.h, c.m);
 }
 
 // Print resolution with room to spare: a drawing 80 mm wide is 1134 pixels.

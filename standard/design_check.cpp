@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 #include "calculators/numbers.h"
 #include "hydraulics/geometry.h"
@@ -13,8 +14,20 @@ namespace {
 
 using Amount = Computed<double>;
 
+// Numbers in the check's sentences as the book writes numbers, to six significant digits;
+// the settings and the driver's object keep every digit.
 std::string num(double x) {
+    return readableNumber(x);
+}
+std::string exact(double x) {
     return recordNumber(x);
+}
+
+// Two numbers a comparison sets side by side: at six digits, unless those would make two
+// different numbers read alike ("hmin = 0.66 m < 0.6·hd = 0.66 m").
+std::pair<std::string, std::string> compared(double a, double b) {
+    if (a != b && num(a) == num(b)) return {exact(a), exact(b)};
+    return {num(a), num(b)};
 }
 
 std::optional<double> readNumber(std::string_view s) {
@@ -67,18 +80,20 @@ std::string_view useName(CanalUse use) {
 
 std::string applyDesignSetting(DesignSettings& s, std::string_view key, std::string_view value,
                                const BedTables& beds) {
-    const auto bad = [&] {
-        return "design: " + std::string(key) + " 不能取 " + std::string(value);
+    // Each refusal says what the setting takes, in the words of 校核设置.
+    const auto inRange = [&](double low, bool lowIncluded, double high) -> std::optional<double> {
+        const auto x = readNumber(value);
+        if (!x || *x > high || *x < low || (!lowIncluded && *x == low)) return std::nullopt;
+        return x;
     };
-    const auto positive = [&](std::optional<double>& into) -> std::string {
+    const auto optional = [&](std::optional<double>& into, double high) {
         if (value == "none") {
             into.reset();
-            return {};
+            return true;
         }
-        const auto x = readNumber(value);
-        if (!x || !(*x > 0)) return bad();
-        into = *x;
-        return {};
+        const auto x = inRange(0, false, high);
+        if (x) into = *x;
+        return x.has_value();
     };
     if (key == "use") {
         if (value == "irrigation")
@@ -86,14 +101,14 @@ std::string applyDesignSetting(DesignSettings& s, std::string_view key, std::str
         else if (value == "drainage")
             s.use = CanalUse::Drainage;
         else
-            return bad();
+            return "用途应为灌溉渠道（irrigation）或排水沟道（drainage）。";
     } else if (key == "class") {
         if (value == "auto") {
             s.canalClass = 0;
         } else if (value.size() == 1 && value[0] >= '1' && value[0] <= '5') {
             s.canalClass = value[0] - '0';
         } else {
-            return bad();
+            return "渠道级别应为 1~5 级，或按设计流量自动确定（auto）。";
         }
     } else if (key == "supply") {
         if (value == "continuous")
@@ -101,21 +116,21 @@ std::string applyDesignSetting(DesignSettings& s, std::string_view key, std::str
         else if (value == "rotational")
             s.supply = Supply::Rotational;
         else
-            return bad();
+            return "供水方式应为续灌（continuous）或轮灌（rotational）。";
     } else if (key == "enlarge") {
         if (value == "large") {
             s.enlargement = Enlargement::Large;
         } else if (value == "small") {
             s.enlargement = Enlargement::Small;
-        } else if (const auto p = readNumber(value); p && *p >= 0) {
+        } else if (const auto p = inRange(0, true, maxEnlargement)) {
             s.enlargement = Enlargement::Percentage;
             s.percentage = *p;
         } else {
-            return bad();
+            return "加大百分数应为 0~100 之间的数（表 6.3.4 各档在 35%~5% 之间）。";
         }
     } else if (key == "minimum") {
-        const auto q = readNumber(value);
-        if (!q || !(*q > 0) || *q > 100) return bad();
+        const auto q = inRange(0, false, 100);
+        if (!q) return "最小流量百分数应为大于 0、不大于 100 的数。";
         s.minimumPercentage = *q;
     } else if (key == "bed") {
         if (value == "none") {
@@ -123,7 +138,7 @@ std::string applyDesignSetting(DesignSettings& s, std::string_view key, std::str
         } else if (beds.find(value) != nullptr) {
             s.bed = std::string(value);
         } else {
-            return bad();
+            return "渠床材料应为附录 C 各表中的一种。";
         }
     } else if (key == "density") {
         if (value == "loose")
@@ -131,27 +146,29 @@ std::string applyDesignSetting(DesignSettings& s, std::string_view key, std::str
         else if (value == "dense")
             s.density = Density::Dense;
         else
-            return bad();
+            return "黏性土密实程度应为疏松（loose）或中等密实和密实（dense）。";
     } else if (key == "silt") {
-        return positive(s.nonSilting);
+        if (!optional(s.nonSilting, maxNonSilting))
+            return "不淤流速应为大于 0、不大于 10 m/s 的数，或不给定。";
     } else if (key == "silted") {
         if (value == "yes")
             s.siltLaden = true;
         else if (value == "no")
             s.siltLaden = false;
         else
-            return bad();
+            return "挟沙水流、渠床有薄淤层应为是（yes）或否（no）。";
     } else if (key == "bend") {
-        return positive(s.bendRadius);
+        if (!optional(s.bendRadius, std::numeric_limits<double>::max()))
+            return "弯道中心线半径应为正数，或不给定。";
     } else {
-        return "design: 不认识的设置 " + std::string(key);
+        return "没有名为 " + std::string(key) + " 的校核设置。";
     }
     return {};
 }
 
 std::vector<std::pair<std::string, std::string>> designSettingKeys(const DesignSettings& s) {
     const auto optional = [](const std::optional<double>& x) {
-        return x ? num(*x) : std::string("none");
+        return x ? exact(*x) : std::string("none");
     };
     return {
         {"use", s.use == CanalUse::Irrigation ? "irrigation" : "drainage"},
@@ -159,8 +176,8 @@ std::vector<std::pair<std::string, std::string>> designSettingKeys(const DesignS
         {"supply", s.supply == Supply::Continuous ? "continuous" : "rotational"},
         {"enlarge", s.enlargement == Enlargement::Large   ? std::string("large")
                     : s.enlargement == Enlargement::Small ? std::string("small")
-                                                          : num(s.percentage)},
-        {"minimum", num(s.minimumPercentage)},
+                                                          : exact(s.percentage)},
+        {"minimum", exact(s.minimumPercentage)},
         {"bed", s.bed.empty() ? std::string("none") : s.bed},
         {"density", s.density == Density::Loose ? "loose" : "dense"},
         {"silt", optional(s.nonSilting)},
@@ -177,13 +194,13 @@ std::vector<std::pair<std::string, std::string>> describeDesignSettings(const De
         {"供水方式", s.supply == Supply::Continuous ? "续灌" : "轮灌（只校核设计流量）"},
         {"加大百分数", s.enlargement == Enlargement::Large   ? std::string("干旱地区取大值")
                        : s.enlargement == Enlargement::Small ? std::string("湿润地区取小值")
-                                                             : num(s.percentage) + "%（给定）"},
-        {"最小流量百分数", num(s.minimumPercentage) + "%"},
+                                                             : exact(s.percentage) + "%（给定）"},
+        {"最小流量百分数", exact(s.minimumPercentage) + "%"},
         {"渠床材料", s.bed.empty() ? std::string("未选择") : s.bed},
         {"黏性土密实程度", s.density == Density::Loose ? "疏松" : "中等密实和密实"},
         {"挟沙水流、渠床有薄淤层", s.siltLaden ? "是（取附录 C 的大值）" : "否（取附录 C 的小值）"},
-        {"不淤流速", s.nonSilting ? num(*s.nonSilting) + " m/s" : std::string("未给定")},
-        {"弯道半径", s.bendRadius ? num(*s.bendRadius) + " m" : std::string("未给定")},
+        {"不淤流速", s.nonSilting ? exact(*s.nonSilting) + " m/s" : std::string("未给定")},
+        {"弯道半径", s.bendRadius ? exact(*s.bendRadius) + " m" : std::string("未给定")},
     };
 }
 
@@ -420,9 +437,10 @@ DesignCheck checkDesign(const Channel& c, const DesignSettings& s, const BedTabl
         if (out.minimum.exists()) {
             const double hmin = out.minimum.value().h;
             const double floor = 0.6 * d.h;
+            const auto [low, least] = compared(hmin, floor);
             rules.push_back(judged(r, hmin >= floor,
-                                   "hmin = " + num(hmin) + " m" + (hmin >= floor ? " ≥ " : " < ") +
-                                       "0.6·hd = " + num(floor) + " m"));
+                                   "hmin = " + low + " m" + (hmin >= floor ? " ≥ " : " < ") +
+                                       "0.6·hd = " + least + " m"));
         } else {
             rules.push_back(unchecked(r, std::string(out.minimum.reason())));
         }
@@ -436,10 +454,10 @@ DesignCheck checkDesign(const Channel& c, const DesignSettings& s, const BedTabl
             return;
         }
         const bool met = at->v <= limit.value().value;
+        const auto [speed, most] = compared(at->v, limit.value().value);
         rules.push_back(judged(r, met,
-                               std::string(v) + " = " + num(at->v) + " m/s" +
-                                   (met ? " ≤ " : " > ") + "v不冲 = " + num(limit.value().value) +
-                                   " m/s"));
+                               std::string(v) + " = " + speed + " m/s" + (met ? " ≤ " : " > ") +
+                                   "v不冲 = " + most + " m/s"));
     };
     scourRule("scour-design", "设计流量不冲", "vd ≤ v不冲", out.scourDesign, &d, "vd");
     if (continuous) {
@@ -456,9 +474,10 @@ DesignCheck checkDesign(const Channel& c, const DesignSettings& s, const BedTabl
         } else {
             const double silt = out.nonSilting.value();
             const bool met = at->v >= silt;
+            const auto [speed, least] = compared(at->v, silt);
             rules.push_back(judged(r, met,
-                                   std::string(v) + " = " + num(at->v) + " m/s" +
-                                       (met ? " ≥ " : " < ") + "v不淤 = " + num(silt) + " m/s"));
+                                   std::string(v) + " = " + speed + " m/s" + (met ? " ≥ " : " < ") +
+                                       "v不淤 = " + least + " m/s"));
         }
     };
     siltRule("silt-design", "设计流量不淤", "vd ≥ v不淤", &d, "vd", {});
@@ -531,29 +550,29 @@ std::string designJson(const DesignCheck& check) {
         json += '"';
     };
     const auto amount = [&](std::string_view key, const Computed<double>& x) {
-        if (x.exists()) add(key, num(x.value()));
+        if (x.exists()) add(key, exact(x.value()));
     };
-    add("class", num(check.canalClass));
+    add("class", exact(check.canalClass));
     amount("p", check.p);
     if (check.enlarged.exists()) {
         const FlowState& b = check.enlarged.value();
-        add("Qb", num(b.Q));
-        add("hb", num(b.h));
-        add("vb", num(b.v));
-        add("Bb", num(b.B));
-        add("Rb", num(b.R));
+        add("Qb", exact(b.Q));
+        add("hb", exact(b.h));
+        add("vb", exact(b.v));
+        add("Bb", exact(b.B));
+        add("Rb", exact(b.R));
     }
     amount("Fb", check.Fb);
     amount("Fbend", check.Fbend);
     amount("H", check.H);
     if (check.minimum.exists()) {
         const FlowState& m = check.minimum.value();
-        add("Qmin", num(m.Q));
-        add("hmin", num(m.h));
-        add("vmin", num(m.v));
+        add("Qmin", exact(m.Q));
+        add("hmin", exact(m.h));
+        add("vmin", exact(m.v));
     }
-    if (check.scourDesign.exists()) add("vscour_d", num(check.scourDesign.value().value));
-    if (check.scourEnlarged.exists()) add("vscour_b", num(check.scourEnlarged.value().value));
+    if (check.scourDesign.exists()) add("vscour_d", exact(check.scourDesign.value().value));
+    if (check.scourEnlarged.exists()) add("vscour_b", exact(check.scourEnlarged.value().value));
     amount("vsilt", check.nonSilting);
     std::string checks;
     for (const DesignRule& r : check.rules) {

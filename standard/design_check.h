@@ -46,10 +46,20 @@ struct DesignSettings {
     friend bool operator==(const DesignSettings&, const DesignSettings&) = default;
 };
 
+// The ranges a setting is refused beyond: an enlargement is a part of the design flow, at most
+// the whole of it (Table 6.3.4's bands lie between 35 % and 5 %); a non-silting velocity
+// above the greatest scouring velocity of any lined canal (shotcrete, 10 m/s) leaves no
+// velocity that neither silts nor scours.
+inline constexpr double maxEnlargement = 100;  // %
+inline constexpr double maxNonSilting = 10;    // m/s
+
 // Sets one setting as the driver's `design KEY=VALUE` names it: use=irrigation|drainage,
-// class=auto|1…5, supply=continuous|rotational, enlarge=large|small|P, minimum=Q,
-// bed=NAME|none, density=loose|dense, silt=V|none, silted=yes|no, bend=R|none.
-// Returns what was wrong, or "" when it was set.
+// class=auto|1…5, supply=continuous|rotational, enlarge=large|small|P (0 ≤ P ≤ 100),
+// minimum=Q (0 < Q ≤ 100), bed=NAME|none, density=loose|dense, silt=V|none (0 < V ≤ 10),
+// silted=yes|no, bend=R|none (R > 0). Every number finite. The one check of a setting, for
+// 校核设置, the driver and the settings read back from the last run alike.
+// Returns what was wrong as a sentence for the user, changing nothing, or "" when it was set:
+//   applyDesignSetting(s, "enlarge", "1e30", beds) → "加大百分数应为 0~100 之间的数（…）。"
 std::string applyDesignSetting(DesignSettings& settings, std::string_view key,
                                std::string_view value, const BedTables& beds);
 

@@ -17,6 +17,9 @@
 //   dump                one line of JSON describing every existing window
 //   screenshot FILE     save the visible window as a PNG, as the screen shows it
 //   memory              print  memory<TAB>KiB  : the process's resident set size now
+//   notice              print  notice<TAB>TEXT  : the line under the visible calculator
+//                       window's button row (empty when it says nothing), then <TAB>earlier
+//                       when its result fields hold an earlier press's results, greyed
 //   report              one line of JSON about the visible calculator window's last press:
 //                       its outcome, its values or its failure's kind and fields
 //   export-report FILE  write the visible calculator window's calculation book to FILE as PDF
@@ -43,7 +46,9 @@
 //   design KEY=VALUE…   set the design check's settings as 校核设置 would, and remember them:
 //                       use=irrigation|drainage class=auto|1…5 supply=continuous|rotational
 //                       enlarge=large|small|P minimum=Q bed=NAME|none density=loose|dense
-//                       silt=V|none silted=yes|no bend=R|none
+//                       silt=V|none silted=yes|no bend=R|none; a value out of its range
+//                       (0 ≤ P ≤ 100, 0 < Q ≤ 100, 0 < V ≤ 10, R > 0) is an error of the line,
+//                       with 校核设置's sentence, and changes nothing
 //   design reset        restore the defaults;  design  alone prints the settings in force as
 //                       design<TAB>KEY=VALUE …
 //
@@ -508,9 +513,17 @@ class Driver {
                 throw ScriptError{QStringLiteral("design needs KEY=VALUE, found %1").arg(word)};
             const std::string error = applyDesignSetting(settings, utf8(word.left(equals)),
                                                          utf8(word.mid(equals + 1)), bedTables());
-            if (!error.empty()) throw ScriptError{qstr(error)};
+            // Refused as 校核设置 refuses it, and nothing of the line is set.
+            if (!error.empty())
+                throw ScriptError{QStringLiteral("design %1：%2").arg(word, qstr(error))};
         }
         setDesignSettings(settings);
+    }
+
+    void notice(const QString& /*rest*/) {
+        const CalculatorWindow& w = visibleCalculator();
+        writeLine(QStringLiteral("notice\t") + w.notice() +
+                  (w.showsEarlierResults() ? QStringLiteral("\tearlier") : QString()));
     }
 
     void describeFailure(const QString& /*rest*/) {
@@ -797,6 +810,7 @@ const Driver::Command Driver::commands[] = {
     {QLatin1StringView("batch-book"),        &Driver::batchBook},
     {QLatin1StringView("screenshot-batch"),  &Driver::screenshotBatch},
     {QLatin1StringView("design"),            &Driver::design},
+    {QLatin1StringView("notice"),            &Driver::notice},
 };
 // clang-format on
 

@@ -78,6 +78,16 @@ class DxfTest : public QObject {
             QString::fromUtf8(check.readAllStandardOutput() + check.readAllStandardError());
         QVERIFY2(check.exitCode() == 0, qPrintable(out));
     }
+
+    // The book never offers such a section (drawableToScale refuses it), but the writer
+    // still writes its lengths as texts rather than overflowing a long on them.
+    void lengthsBeyondAnyDrawing() {
+        QVERIFY(!drawableToScale(1e30, 1e30, 1e30));
+        const std::string written =
+            dxf::write(sectionDrawing({{1e30, 1e30, 1e30, {}, {}, ""}}, 50));
+        QVERIFY(written.ends_with("EOF\n") || written.ends_with("EOF\r\n"));
+        QVERIFY(written.find("-9223372036854775808") == std::string::npos);
+    }
 };
 
 QTEST_GUILESS_MAIN(DxfTest)

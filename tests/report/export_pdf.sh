@@ -61,4 +61,21 @@ check section 渠道断面尺寸的计算 计算4 "llQ4=10 lsv4=0.5 bpm4=1.5 dpi
 pdftotext -enc UTF-8 "$work/failed.pdf" "$work/failed.txt"
 grep -q "计算失败" "$work/failed.txt" || { echo "failed press: no 计算失败 in the PDF text"; failures=1; }
 if grep -q "计算结果" "$work/failed.txt"; then echo "failed press: the PDF shows results"; failures=1; fi
+# A channel far beyond any page (b = h = m = 1e30): the drawing is refused in words, and the
+# file is one a PDF reader takes whole, every page's content readable to its end.
+{
+    echo "click 流量Q的计算"
+    echo "type dkb 1e30"; echo "type ssh 1e30"; echo "type bpm 1e30"; echo "type dpi 0.001"; echo "type cln 0.025"
+    echo "click 计算1"
+    echo "export-report $work/huge.pdf"
+} >"$work/huge.lts"
+"$driver" "$work/huge.lts" >/dev/null
+if ! pdftotext -enc UTF-8 "$work/huge.pdf" "$work/huge.txt" 2>"$work/huge.err" || [[ -s $work/huge.err ]]; then
+    echo "b = h = m = 1e30: the PDF text cannot be read whole"; cat "$work/huge.err"; failures=1
+fi
+grep -q "断面尺寸过大或过小，无法按比例绘出" "$work/huge.txt" ||
+    { echo "b = h = m = 1e30: the book does not say why the section is not drawn"; failures=1; }
+if command -v qpdf >/dev/null && ! qpdf --check "$work/huge.pdf" >"$work/huge.qpdf" 2>&1; then
+    echo "b = h = m = 1e30: qpdf finds the PDF faulty"; cat "$work/huge.qpdf"; failures=1
+fi
 exit $failures

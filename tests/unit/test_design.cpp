@@ -419,10 +419,78 @@ class DesignTest : public QObject {
              std::initializer_list<std::pair<const char*, const char*>>{{"class", "6"},
                                                                         {"bed", "花岗石"},
                                                                         {"minimum", "0"},
+                                                                        {"minimum", "100.5"},
+                                                                        {"enlarge", "1e30"},
+                                                                        {"enlarge", "100.01"},
+                                                                        {"enlarge", "-10"},
+                                                                        {"enlarge", "inf"},
+                                                                        {"enlarge", "nan"},
                                                                         {"silt", "-1"},
+                                                                        {"silt", "10.5"},
+                                                                        {"bend", "0"},
+                                                                        {"bend", "1e999"},
                                                                         {"colour", "red"}})
             QVERIFY(!applyDesignSetting(untouched, key, value, beds()).empty());
         QVERIFY(untouched == DesignSettings{});
+    }
+
+    // Each end of a range is taken; a refusal is a sentence naming the setting and its range.
+    void settingRanges_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("refusal");  // the part of the sentence that names it, or ""
+        QTest::newRow("no enlargement") << "enlarge"
+                                        << "0"
+                                        << "";
+        QTest::newRow("the whole design flow again") << "enlarge"
+                                                     << "100"
+                                                     << "";
+        QTest::newRow("enlargement 1e30 %") << "enlarge"
+                                            << "1e30"
+                                            << "加大百分数应为 0~100";
+        QTest::newRow("enlargement -10 %") << "enlarge"
+                                           << "-10"
+                                           << "加大百分数应为 0~100";
+        QTest::newRow("minimum the whole flow") << "minimum"
+                                                << "100"
+                                                << "";
+        QTest::newRow("minimum 1e30 %") << "minimum"
+                                        << "1e30"
+                                        << "最小流量百分数";
+        QTest::newRow("non-silting 10 m/s") << "silt"
+                                            << "10"
+                                            << "";
+        QTest::newRow("non-silting 1e30 m/s") << "silt"
+                                              << "1e30"
+                                              << "不淤流速";
+        QTest::newRow("bend 1e300 m: as good as straight") << "bend"
+                                                           << "1e300"
+                                                           << "";
+        QTest::newRow("bend -40 m") << "bend"
+                                    << "-40"
+                                    << "弯道中心线半径应为正数";
+        QTest::newRow("class 0") << "class"
+                                 << "0"
+                                 << "渠道级别";
+        QTest::newRow("a bed not in Appendix C") << "bed"
+                                                 << "花岗石"
+                                                 << "附录 C";
+    }
+    void settingRanges() {
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QFETCH(QString, refusal);
+        DesignSettings s;
+        const QString said =
+            text(applyDesignSetting(s, key.toStdString(), value.toStdString(), beds()));
+        if (refusal.isEmpty()) {
+            QCOMPARE(said, QString());
+            QVERIFY(!(s == DesignSettings{}));
+            return;
+        }
+        QVERIFY2(said.contains(refusal), qPrintable(said));
+        QVERIFY(said.endsWith(QStringLiteral("。")));
+        QVERIFY(s == DesignSettings{});
     }
 
     // The driver's object: "%.9g" texts, keys only where their quantities exist. The numbers

@@ -3,6 +3,7 @@
 // gives, and never a "nan" or an "inf", also for presses at the edges of the number range
 // and for failed ones.
 
+#include <QRegularExpression>
 #include <QTest>
 #include <algorithm>
 #include <cmath>
@@ -70,6 +71,17 @@ class ReportTest : public QObject {
             << 1 << Texts{"2.763", "2", "1", "0.001", "0.025"} << false
             << QStringList{QStringLiteral("对分"), QStringLiteral("最终区间")} << none;
         // n = 0 fails on the first evaluation of the residual: the book says where and why.
+        // A channel that does not exist: one sentence says so, the one its window shows.
+        QTest::newRow("normal depth, bottom width -5")
+            << 1 << Texts{"2.763", "-5", "1", "0.001", "0.025"} << false
+            << QStringList{QStringLiteral("  此断面不存在（底宽 b < 0），水力要素无法计算。\n")}
+            << none;
+        QTest::newRow("discharge, side slope -1")
+            << 0 << Texts{"3", "1", "-1", "0.001", "0.025"} << false
+            << QStringList{QStringLiteral("此断面不存在（边坡系数 m < 0）")} << none;
+        QTest::newRow("discharge, worked example has its channel")
+            << 0 << Texts{"2", "1", "1", "0.001", "0.025"} << false << none
+            << QStringList{QStringLiteral("不存在")};
         QTest::newRow("normal depth, n zero")
             << 1 << Texts{"2.763", "2", "1", "0.001", "0"} << true
             << QStringList{QStringLiteral("糙率 n 为 0"), QStringLiteral("除以零"),
@@ -220,6 +232,47 @@ class ReportTest : public QObject {
                 QVERIFY(row[c].link.empty());
                 QCOMPARE(row[c].alert, verdict == QStringLiteral("不满足"));
             }
+        }
+    }
+
+    // The design check's sentences and its table write numbers as the book does, to six
+    // significant digits: 1.1 read as a single is 1.10000002, and 0.6·hd is not 0.660000014.
+    // The settings it states keep what was set.
+    void designCheckDigits() {
+        DesignSettings settings;
+        settings.nonSilting = 0.45;
+        settings.bendRadius = 40.0000001;
+        const BedTables beds;
+        const DesignContext design{settings, beds};
+        const CalculatorTable& table = calculations()[0];
+        Record record;
+        QVERIFY(runPress(table.press, Texts{"1.1", "1.1", "1.5", "0.0002", "0.025"}, record));
+        const CalculationReport report = buildReport(table, record, {}, {}, &design);
+        const ReportSection& check = report.sections.back();
+        QVERIFY(check.title.ends_with("设计校核"));
+        QString text;
+        for (const ReportBlock& block : check.blocks) {
+            if (const auto* paragraph = std::get_if<std::string>(&block)) {
+                text += QString::fromStdString(*paragraph) + QLatin1Char('\n');
+                continue;
+            }
+            const auto& t = std::get<ReportTable>(block);
+            if (t.header.front() == "校核设置") continue;
+            for (const auto& row : t.rows) {
+                for (const ReportCell& cell : row)
+                    text += QString::fromStdString(cell.text) + QLatin1Char('\n');
+            }
+        }
+        QVERIFY(text.contains(QStringLiteral("0.6·hd = ")));
+        QVERIFY(text.contains(QStringLiteral("v不淤 = 0.45 m/s")));
+        static const QRegularExpression number(QStringLiteral("[0-9]+(\\.[0-9]+)?"));
+        for (auto match = number.globalMatch(text); match.hasNext();) {
+            const QString written = match.next().captured();
+            QString digits = written;
+            digits.remove(QLatin1Char('.'));
+            while (digits.startsWith(QLatin1Char('0')))
+                digits.remove(0, 1);
+            QVERIFY2(digits.size() <= 6, qPrintable(written + QLatin1String(" in\n") + text));
         }
     }
 };

@@ -13,6 +13,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTest>
+#include <map>
 
 #include "shell/application.h"
 #include "shell/design_dialog.h"
@@ -77,17 +78,49 @@ class DesignDialogsTest : public QObject {
                                               << "-5";
         QTest::newRow("zero non-silting velocity") << "nonSilting"
                                                    << "0";
+        QTest::newRow("enlargement 1e30 %") << "percentage"
+                                            << "1e30";
+        QTest::newRow("enlargement -10 %") << "percentage"
+                                           << "-10";
+        QTest::newRow("minimum flow 150 %") << "minimum"
+                                            << "150";
+        QTest::newRow("non-silting velocity 1e30 m/s") << "nonSilting"
+                                                       << "1e30";
     }
+    // The dialog says what the driver's `design` says: the one check's sentence.
     void refusesWhatCannotBeRead() {
         QFETCH(QString, field);
         QFETCH(QString, text);
         setDesignSettings(DesignSettings{});
         DesignSettingsDialog dialog;
+        if (field == QStringLiteral("percentage"))
+            dialog.findChildren<QRadioButton*>().at(2)->setChecked(true);
         dialog.findChild<QLineEdit*>(field)->setText(text);
         dialog.accept();
         QVERIFY(dialog.result() != int(QDialog::Accepted));
-        QVERIFY(!dialog.findChild<QLabel*>(QStringLiteral("problem"))->text().isEmpty());
+        const QString said = dialog.findChild<QLabel*>(QStringLiteral("problem"))->text();
+        const std::map<QString, std::string> keys{{QStringLiteral("percentage"), "enlarge"},
+                                                  {QStringLiteral("minimum"), "minimum"},
+                                                  {QStringLiteral("bend"), "bend"},
+                                                  {QStringLiteral("nonSilting"), "silt"}};
+        DesignSettings scratch;
+        const std::string expected = applyDesignSetting(
+            scratch, keys.at(field), text.isEmpty() ? "none" : text.toStdString(), bedTables());
+        QVERIFY(!expected.empty());
+        QCOMPARE(said, QString::fromStdString(expected));
         QVERIFY(readDesignSettings() == DesignSettings{});
+    }
+
+    // Table 6.3.4's bands beside the percentage, from the standard's own function.
+    void enlargementBandsShown() {
+        DesignSettingsDialog dialog;
+        const QString bands = dialog.findChild<QLabel*>(QStringLiteral("bands"))->text();
+        for (const double Qd : {0.5, 3.0, 10.0, 30.0, 70.0, 200.0}) {
+            const auto [large, small] = enlargementBand(Qd);
+            QVERIFY2(bands.contains(QStringLiteral("：%1%~%2%").arg(large).arg(small)),
+                     qPrintable(bands));
+        }
+        QVERIFY(bands.contains(QStringLiteral("0~100%")));
     }
 
     void referenceWritesTheValue_data() {

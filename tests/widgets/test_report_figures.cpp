@@ -8,14 +8,20 @@
 
 #include <QGuiApplication>
 #include <QImage>
+#include <QPaintEngine>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPdfWriter>
 #include <QTest>
 #include <cmath>
+#include <functional>
 #include <optional>
 
+#include "formats/section_drawing.h"
 #include "shell/fonts.h"
 #include "shell/report_figures.h"
+#include "shell/scheme_figure.h"
+#include "standard/schemes.h"
 #include "tests/widgets/modal_watchdog.h"
 
 using namespace lintavo;
@@ -80,6 +86,90 @@ std::optional<QPointF> markAt(const std::vector<RatingPoint>& curve, double h, d
     return markCentre(image);
 }
 
+// A page that keeps no ink, only how far from the origin anything drawn on it lies, in its
+// own units, after every transformation: what a PDF writer would have to write as numbers.
+// A non-finite coordinate counts as infinitely far.
+class ReachEngine : public QPaintEngine {
+  public:
+    ReachEngine() : QPaintEngine(QPaintEngine::AllFeatures) {}
+    bool begin(QPaintDevice* /*device*/) override { return true; }
+    bool end() override { return true; }
+    Type type() const override { return QPaintEngine::User; }
+    void updateState(const QPaintEngineState& changed) override {
+        if (changed.state() & QPaintEngine::DirtyTransform) transform_ = changed.transform();
+        if (changed.state() & QPaintEngine::DirtyClipPath)
+            reach(transform_.map(changed.clipPath()).boundingRect());
+        if (changed.state() & QPaintEngine::DirtyClipRegion)
+            reach(transform_.mapRect(QRectF(changed.clipRegion().boundingRect())));
+    }
+    void drawPath(const QPainterPath& path) override {
+        for (int k = 0; k < path.elementCount(); ++k)
+            reach(transform_.map(QPointF(path.elementAt(k))));
+    }
+    void drawPolygon(const QPointF* points, int count, PolygonDrawMode /*mode*/) override {
+        for (int k = 0; k < count; ++k)
+            reach(transform_.map(points[k]));
+    }
+    void drawPixmap(const QRectF& r, const QPixmap& /*pixmap*/, const QRectF& /*sr*/) override {
+        reach(transform_.mapRect(r));
+    }
+    void drawTextItem(const QPointF& p, const QTextItem& /*item*/) override {
+        reach(transform_.map(p));
+    }
+
+    double farthest = 0;
+
+  private:
+    void reach(const QRectF& r) {
+        reach(r.topLeft());
+        reach(r.bottomRight());
+    }
+    void reach(QPointF p) {
+        for (const double x : {p.x(), p.y()})
+            farthest = std::isfinite(x) ? std::max(farthest, std::abs(x)) : INFINITY;
+    }
+
+    QTransform transform_;
+};
+
+// An A4 page at 1200 dots an inch, as the book is exported.
+class ReachPage : public QPaintDevice {
+  public:
+    QPaintEngine* paintEngine() const override { return &engine_; }
+    double farthest() const { return engine_.farthest; }
+
+  protected:
+    int metric(PaintDeviceMetric metric) const override {
+        switch (metric) {
+            case PdmWidth:
+                return 9921;
+            case PdmHeight:
+                return 14031;
+            case PdmWidthMM:
+                return 210;
+            case PdmHeightMM:
+                return 297;
+            case PdmDpiX:
+            case PdmDpiY:
+            case PdmPhysicalDpiX:
+            case PdmPhysicalDpiY:
+                return 1200;
+            case PdmDepth:
+                return 32;
+            case PdmNumColors:
+                return INT_MAX;
+            case PdmDevicePixelRatio:
+                return 1;
+            case PdmDevicePixelRatioScaled:
+                return static_cast<int>(devicePixelRatioFScale());
+        }
+        return 0;
+    }
+
+  private:
+    mutable ReachEngine engine_;
+};
+
 }  // namespace
 
 class ReportFiguresTest : public QObject {
@@ -110,6 +200,8 @@ class ReportFiguresTest : public QObject {
         QTest::newRow("depth beyond doubles when raised h 1.7e308")
             << 1.0 << 1.7e308 << 1.0 << false;
         QTest::newRow("subnormal depth h 5e-324") << 0.0 << 5e-324 << 1.0 << false;
+        QTest::newRow("b = h = m = 1e30") << 1e30 << 1e30 << 1e30 << false;
+        QTest::newRow("a needle, b 0.001, h 100") << 0.001 << 100.0 << 0.0 << false;
     }
     void section() {
         QFETCH(double, b);
@@ -238,6 +330,80 @@ class ReportFiguresTest : public QObject {
         painter.end();
         QVERIFY(blankOutside(image, area));
         QVERIFY(!markCentre(image));
+    }
+
+    void pageReach_data() {
+        QTest::addColumn<double>("b");
+        QTest::addColumn<double>("h");
+        QTest::addColumn<double>("m");
+        QTest::newRow("worked example") << 2.0 << 1.0 << 1.0;
+        QTest::newRow("b = h = m = 1e30") << 1e30 << 1e30 << 1e30;
+        QTest::newRow("b = h = m = 1e10") << 1e10 << 1e10 << 1e10;
+        QTest::newRow("walls all but flat, m 5000") << 0.0 << 1.0 << 5000.0;
+        QTest::newRow("b = h = m = 1e-30") << 1e-30 << 1e-30 << 1e-30;
+        QTest::newRow("b 1e300, h 1") << 1e300 << 1.0 << 1.0;
+    }
+    // Nothing any drawing sends to a page lies beyond it: a PDF writes a coordinate of 2^32
+    // units or more as garbage that ends the page's content.
+    void pageReach() {
+        QFETCH(double, b);
+        QFETCH(double, h);
+        QFETCH(double, m);
+        const QRectF box(600, 800, 4000, 2000);
+        const double page = 14031;
+        const Channel c{1, b, h, m, 0.001, 0.025};
+        const std::vector<RatingPoint> curve = ratingCurve(c, 61);
+        const std::function<void(QPainter&)> drawings[] = {
+            [&](QPainter& p) { drawSection(p, box, b, h, m); },
+            [&](QPainter& p) { drawSection(p, box, b, h, m, 1.1 * h, 1.3 * h); },
+            [&](QPainter& p) {
+                drawRatingCurve(p, box, curve, h, curve.empty() ? 1 : curve[40].Q);
+            },
+            [&](QPainter& p) {
+                Channel scheme = c;
+                scheme.Q = curve.empty() ? 1e110 : curve[40].Q;
+                const Computed<Schemes> s = schemesOf(scheme);
+                if (s.exists()) drawSchemes(p, box, s.value());
+            },
+        };
+        int which = 0;
+        for (const auto& draw : drawings) {
+            ReachPage target;
+            QPainter painter(&target);
+            draw(painter);
+            painter.end();
+            QVERIFY2(
+                target.farthest() < page,
+                qPrintable(
+                    QStringLiteral("drawing %1 reaches %2").arg(which).arg(target.farthest())));
+            ++which;
+        }
+    }
+
+    // What the book says in place of a section it cannot draw to scale.
+    void notToScaleIsSaid() {
+        QCOMPARE(drawableToScale(2, 1, 1), true);
+        QCOMPARE(drawableToScale(1e30, 1e30, 1e30), false);
+        QCOMPARE(drawableToScale(0, 1, 5000), true);
+        QCOMPARE(drawableToScale(0, 1, 5001), false);
+        QCOMPARE(drawableToScale(1e5, 1e5, 0), true);
+        QCOMPARE(drawableToScale(2e5, 1e5, 0), false);
+        QCOMPARE(drawableToScale(0.0005, 0.0005, 0), false);
+        QImage wide(QSize(600, 300), QImage::Format_ARGB32);
+        wide.fill(Qt::white);
+        QPainter painter(&wide);
+        drawSection(painter, QRectF(wide.rect()), 1e30, 1e30, 1e30);
+        painter.end();
+        // The sentence is drawn (ink in the middle), no water.
+        bool ink = false, water = false;
+        for (int y = 0; y < wide.height(); ++y) {
+            for (int x = 0; x < wide.width(); ++x) {
+                ink = ink || qGray(wide.pixel(x, y)) < 128;
+                water = water || isWater(wide.pixel(x, y));
+            }
+        }
+        QVERIFY(ink);
+        QVERIFY(!water);
     }
 
     void saveExamples() {

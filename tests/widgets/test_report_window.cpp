@@ -157,34 +157,46 @@ class ReportWindowTest : public QObject {
         QTest::addColumn<QStringList>("first");
         QTest::addColumn<QStringList>("second");
         QTest::addColumn<bool>("secondFails");
+        QTest::addColumn<bool>("noChannel");  // the second press's channel does not exist
         const auto list = [](std::initializer_list<const char*> texts) {
             QStringList l;
             for (const char* t : texts)
                 l.append(QString::fromUtf8(t));
             return l;
         };
-        QTest::newRow("discharge, new depth") << 0 << list({"2", "1", "1", "0.001", "0.025"})
-                                              << list({"2", "1.5", "1", "0.001", "0.025"}) << false;
+        QTest::newRow("discharge, new depth")
+            << 0 << list({"2", "1", "1", "0.001", "0.025"})
+            << list({"2", "1.5", "1", "0.001", "0.025"}) << false << false;
         QTest::newRow("discharge, then b and h zero")
             << 0 << list({"2", "1", "1", "0.001", "0.025"})
-            << list({"0", "0", "1", "0.001", "0.025"}) << true;
+            << list({"0", "0", "1", "0.001", "0.025"}) << true << false;
         QTest::newRow("normal depth, new discharge")
             << 1 << list({"2.763", "2", "1", "0.001", "0.025"})
-            << list({"5", "2", "1", "0.001", "0.025"}) << false;
+            << list({"5", "2", "1", "0.001", "0.025"}) << false << false;
+        QTest::newRow("normal depth, then a bottom width of -5")
+            << 1 << list({"2.763", "2", "1", "0.001", "0.025"})
+            << list({"2.763", "-5", "1", "0.001", "0.025"}) << false << true;
+        QTest::newRow("discharge, then a side slope of -1")
+            << 0 << list({"2", "1", "1", "0.001", "0.025"})
+            << list({"3", "1", "-1", "0.001", "0.025"}) << false << true;
         QTest::newRow("bottom slope, then a letter")
             << 3 << list({"2.763", "2", "1", "1", "0.025"})
-            << list({"2.763", "x", "1", "1", "0.025"}) << true;
+            << list({"2.763", "x", "1", "1", "0.025"}) << true << false;
         QTest::newRow("section, new velocity")
             << 4 << list({"10", "0.5", "1.5", "0.0004", "0.025"})
-            << list({"10", "0.45", "1.5", "0.0004", "0.025"}) << false;
+            << list({"10", "0.45", "1.5", "0.0004", "0.025"}) << false << false;
     }
 
-    // Whatever the press wrote is in the book; a failed press's book says it failed.
+    // Whatever the press wrote is in the book; a failed press's book says it failed, and
+    // the window marks the results it still shows as the earlier press's until the next
+    // press that succeeds. A channel that does not exist is said in the window in the
+    // book's own sentence.
     void follows() {
         QFETCH(int, calculator);
         QFETCH(QStringList, first);
         QFETCH(QStringList, second);
         QFETCH(bool, secondFails);
+        QFETCH(bool, noChannel);
         CalculatorWindow w(calculations()[static_cast<std::size_t>(calculator)]);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -213,6 +225,28 @@ class ReportWindowTest : public QObject {
         } else {
             QVERIFY(holdsResults());
         }
+        const auto marked = [&](bool earlier) {
+            for (const ControlRow* row : outputs) {
+                const QLineEdit* result = w.field(row->name);
+                const bool grey = result->palette().color(QPalette::Text) == QColor(112, 112, 112);
+                const bool said = result->toolTip().contains(QStringLiteral("上次计算的结果"));
+                if (grey != earlier || said != earlier || result->text().isEmpty()) return false;
+            }
+            return w.showsEarlierResults() == earlier;
+        };
+        QVERIFY(marked(secondFails));
+        QCOMPARE(!w.notice().isEmpty(), secondFails || noChannel);
+        if (noChannel) {
+            QVERIFY2(w.notice().startsWith(QStringLiteral("此断面不存在")), qPrintable(w.notice()));
+            QVERIFY2(after.contains(w.notice()), qPrintable(after));
+        }
+        // The next press that succeeds writes its results in the table's red again.
+        type(w, first);
+        w.compute();
+        QVERIFY(marked(false));
+        QVERIFY(w.field(outputs.front()->name)->palette().color(QPalette::Text) ==
+                QColor(255, 0, 0));
+        QCOMPARE(w.notice(), QString());
         // It leaves with its window, as on 返回, which hides the window.
         w.hide();
         QVERIFY(!w.reportWindow()->isVisible());
