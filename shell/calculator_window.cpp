@@ -150,7 +150,8 @@ void CalculatorWindow::openReport() {
     report_->open();
 }
 
-void CalculatorWindow::typeInputs(std::string_view symbols, const std::vector<std::string>& texts) {
+void CalculatorWindow::typeInputs(std::string_view symbols, const std::vector<std::string>& texts,
+                                  const QString& note) {
     const auto names = fieldsFor(calculator_, symbols);
     for (std::size_t k = 0; k < names.size() && k < texts.size(); ++k) {
         QLineEdit* input = field(names[k]);
@@ -160,7 +161,7 @@ void CalculatorWindow::typeInputs(std::string_view symbols, const std::vector<st
     for (QLineEdit* result : outputs_)
         result->clear();
     markEarlier(false);
-    say({});
+    say(note);
     button(rowWith(calculator_.window, computeButton)->name)->setFocus(Qt::OtherFocusReason);
 }
 

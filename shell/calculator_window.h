@@ -58,9 +58,11 @@ class CalculatorWindow : public Form {
     bool showsEarlierResults() const { return earlier_; }
 
     // Types texts into the input fields of those symbols, in the symbols' order, clears the
-    // result fields, which would no longer answer the fields, and gives 计算 the focus:
+    // result fields, which would no longer answer the fields, says `note` under the buttons
+    // and gives 计算 the focus:
     //   typeInputs("bhmin", {"4.442", "2.009", "1.5", "0.0002", "0.025"})
-    void typeInputs(std::string_view symbols, const std::vector<std::string>& texts);
+    void typeInputs(std::string_view symbols, const std::vector<std::string>& texts,
+                    const QString& note = {});
 
   Q_SIGNALS:
     void returnRequested();

@@ -56,7 +56,12 @@ void Shell::adopt(CalculatorWindow* from, const SchemeAdoption& adoption) {
     const auto index = static_cast<std::size_t>(checker - tables_.data());
     open(index);
     CalculatorWindow* checking = calculators_[index];
-    checking->typeInputs(adoption.symbols, adoption.texts);
+    // The scheme's b and h are rounded up at the third decimal: the window says so, since its
+    // 计算 then gives a little more than the design flow.
+    checking->typeInputs(
+        adoption.symbols, adoption.texts,
+        QStringLiteral("已填入断面方案的 b、h（向上取到 3 位小数，流量不小于设计流量），"
+                       "按“计算”校核。"));
     if (from != checking) from->hide();
 }
 

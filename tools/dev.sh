@@ -24,7 +24,7 @@ packages=(
     clang clang-format libclang-rt-14-dev libbenchmark-dev libxcb1-dev git
     fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei fonts-wqy-microhei
     qt6-gtk-platformtheme gnome-themes-extra
-    poppler-utils zlib1g-dev libz-mingw-w64-dev python3-openpyxl
+    poppler-utils qpdf zlib1g-dev libz-mingw-w64-dev python3-openpyxl
     python3-ezdxf python3-docx libreoffice-writer-nogui libreoffice-math-nogui
     g++-mingw-w64-x86-64-posix nsis qt6-translations-l10n xz-utils unzip wine64
 )

@@ -634,6 +634,8 @@ class ReportWindowTest : public QObject {
         QCOMPARE(std::strtof(text("cln").toUtf8().constData(), nullptr), float(n));
         QVERIFY(text("llQ").isEmpty());
         QCOMPARE(checking->focusWidget(), checking->button("计算1"));
+        QVERIFY2(checking->notice().contains(QStringLiteral("向上取到 3 位小数")),
+                 qPrintable(checking->notice()));
 
         checking->button("计算1")->click();
         const Record& press = checking->lastPress();
