@@ -485,7 +485,34 @@ bool isXlsxNumber(std::string_view s) {
     return k == s.size();
 }
 
-std::string writeXlsx(const XlsxSheet& sheet, std::string_view sheetName) {
+XlsxWriter::XlsxWriter() : xml_(xmlDeclaration) {
+    xml_ += "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">";
+    xml_ += "<sheetData>";
+}
+
+void XlsxWriter::addRow(const std::vector<XlsxCell>& cells) {
+    const std::string row = std::to_string(++rows_);
+    const char* style = rows_ == 1 ? " s=\"1\"" : "";
+    xml_ += "<row r=\"" + row + "\">";
+    for (std::size_t c = 0; c < cells.size(); ++c) {
+        const XlsxCell& cell = cells[c];
+        if (cell.text.empty()) continue;
+        xml_ += "<c r=\"";
+        xml_ += columnName(c);
+        xml_ += row;
+        xml_ += '"';
+        xml_ += style;
+        if (cell.number && isXlsxNumber(cell.text)) {
+            xml_ += "><v>" + cell.text + "</v></c>";
+        } else {
+            xml_ += " t=\"inlineStr\"><is><t xml:space=\"preserve\">" + escaped(cell.text) +
+                    "</t></is></c>";
+        }
+    }
+    xml_ += "</row>";
+}
+
+std::string XlsxWriter::finish(std::string_view sheetName) && {
     ZipWriter zip;
     zip.add("[Content_Types].xml",
             std::string(xmlDeclaration) +
@@ -540,33 +567,17 @@ std::string writeXlsx(const XlsxSheet& sheet, std::string_view sheetName) {
                 "<cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" "
                 "builtinId=\"0\"/></cellStyles></styleSheet>");
 
-    std::string xml(xmlDeclaration);
-    xml += "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">";
-    xml += "<sheetData>";
-    for (std::size_t r = 0; r < sheet.size(); ++r) {
-        const std::string row = std::to_string(r + 1);
-        xml += "<row r=\"" + row + "\">";
-        for (std::size_t c = 0; c < sheet[r].size(); ++c) {
-            const XlsxCell& cell = sheet[r][c];
-            if (cell.text.empty()) continue;
-            const std::string style = r == 0 ? " s=\"1\"" : "";
-            xml += "<c r=\"";
-            xml += columnName(c);
-            xml += row;
-            xml += '"';
-            xml += style;
-            if (cell.number && isXlsxNumber(cell.text)) {
-                xml += "><v>" + cell.text + "</v></c>";
-            } else {
-                xml += " t=\"inlineStr\"><is><t xml:space=\"preserve\">" + escaped(cell.text) +
-                       "</t></is></c>";
-            }
-        }
-        xml += "</row>";
-    }
-    xml += "</sheetData></worksheet>";
-    zip.add("xl/worksheets/sheet1.xml", xml);
+    xml_ += "</sheetData></worksheet>";
+    zip.add("xl/worksheets/sheet1.xml", xml_);
+    xml_ = std::string();
     return zip.finish();
+}
+
+std::string writeXlsx(const XlsxSheet& sheet, std::string_view sheetName) {
+    XlsxWriter out;
+    for (const auto& row : sheet)
+        out.addRow(row);
+    return std::move(out).finish(sheetName);
 }
 
 std::optional<std::vector<std::vector<std::string>>> readXlsx(std::string_view bytes,

@@ -26,6 +26,23 @@ using XlsxSheet = std::vector<std::vector<XlsxCell>>;
 // not "0.781或6.999", "" or " 1".
 bool isXlsxNumber(std::string_view text);
 
+// A workbook of one sheet written a row at a time, so that a long table is held once, as the
+// sheet's XML, and not again as cells; the first row is bold as a header.
+//   XlsxWriter out;
+//   out.addRow({{"名称", false}, {"流量Q", false}});
+//   out.addRow({{"渠段1", false}, {"2.763", true}});
+//   std::string bytes = std::move(out).finish("水深h计算");
+class XlsxWriter {
+  public:
+    XlsxWriter();
+    void addRow(const std::vector<XlsxCell>& cells);
+    std::string finish(std::string_view sheetName) &&;
+
+  private:
+    std::string xml_;
+    std::size_t rows_ = 0;
+};
+
 // The workbook with one sheet named `sheetName`, the first row bold as a header.
 std::string writeXlsx(const XlsxSheet& sheet, std::string_view sheetName);
 
