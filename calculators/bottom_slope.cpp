@@ -29,8 +29,7 @@ Texts pressBottomSlope(std::span<const std::string> inputs, Record* record) {
 namespace lintavo {
 
 FailureCause explainBottomSlopeFailure(const Record& record) {
-    const StaticText step =
-        record.nextStep({"A", "P", "R", "C", "C²", "Q²", "A²", "C²·A²·R", "i"});
+    const StaticText step = record.nextStep({"A", "P", "R", "C", "C²", "Q²", "A²", "C²·A²·R", "i"});
     const FailureKind kind = record.failure->kind;
     if (auto cause = explainSectionStep(record, step, kind)) return *cause;
     if (step == "i" && kind == FailureKind::DivisionByZero) {

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "hydraulics/static_text.h"
 #include "calculators/record.h"
+#include "hydraulics/static_text.h"
 
 namespace lintavo {
 

@@ -87,8 +87,8 @@ struct ControlRow {
 };
 
 struct FormTable {
-    StaticText name;              // objectName
-    StaticText title;             // title bar
+    StaticText name;                    // objectName
+    StaticText title;                   // title bar
     std::optional<TwipPoint> position;  // client area on the screen; none: where the system puts it
     TwipSize client;
     FaceStyle font;

@@ -11,9 +11,9 @@
 #include <string_view>
 #include <vector>
 
-#include "hydraulics/static_text.h"
 #include "calculators/record.h"
 #include "hydraulics/channel.h"
+#include "hydraulics/static_text.h"
 
 namespace lintavo {
 

@@ -14,8 +14,8 @@
 
 #include <string_view>
 
-#include "hydraulics/static_text.h"
 #include <vector>
+#include "hydraulics/static_text.h"
 
 namespace lintavo {
 
@@ -37,9 +37,7 @@ class Computed {
   public:
     constexpr Computed() = default;  // absent, not yet computed
     static constexpr Computed of(T value) { return Computed(value, {}, true); }
-    static constexpr Computed absent(StaticText reason) {
-        return Computed(T{}, reason, false);
-    }
+    static constexpr Computed absent(StaticText reason) { return Computed(T{}, reason, false); }
 
     constexpr bool exists() const { return exists_; }
     // Only where exists().

@@ -25,7 +25,8 @@ class StaticText {
     constexpr bool empty() const { return text_.empty(); }
     constexpr std::size_t size() const { return text_.size(); }
     constexpr const char* data() const { return text_.data(); }
-    constexpr std::string_view substr(std::size_t pos, std::size_t count = std::string_view::npos) const {
+    constexpr std::string_view substr(std::size_t pos,
+                                      std::size_t count = std::string_view::npos) const {
         return text_.substr(pos, count);
     }
     std::string str() const { return std::string(text_); }
@@ -36,7 +37,11 @@ class StaticText {
     std::string_view text_;
 };
 
-inline std::string operator+(const std::string& a, StaticText b) { return a + std::string(b.view()); }
-inline std::string operator+(StaticText a, const std::string& b) { return std::string(a.view()) + b; }
+inline std::string operator+(const std::string& a, StaticText b) {
+    return a + std::string(b.view());
+}
+inline std::string operator+(StaticText a, const std::string& b) {
+    return std::string(a.view()) + b;
+}
 
 }  // namespace lintavo

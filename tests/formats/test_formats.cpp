@@ -4,15 +4,15 @@
 // batch rows it must become (名称, the inputs in reading order, the kept columns), or the
 // reason it is refused.
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QFileInfo>
-#include <QFile>
-#include <QDir>
 #include <bit>
 #include <sstream>
 #include <string>
@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "calculators/batch.h"
-#include "formats/whole_file.h"
 #include "formats/csv.h"
+#include "formats/whole_file.h"
 #include "formats/xlsx.h"
 #include "formats/zip.h"
 #include "tests/support/hostile_files.h"
