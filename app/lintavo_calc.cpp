@@ -222,16 +222,10 @@ int run(const std::vector<std::string>& args) {
         if (!reader.error().empty()) return refuse(reader.error());
         return refuse("输入中没有任何行");
     }
-    ColumnMap map;
-    bool pending = false;  // the first record is a row, not a header
-    if (isHeaderRow(cells)) {
-        auto mapped = mapHeader(*table, cells);
-        if (auto* error = std::get_if<std::string>(&mapped)) return refuse(*error);
-        map = std::get<ColumnMap>(std::move(mapped));
-    } else {
-        map = headerlessMap(*table, cells.size());
-        pending = true;
-    }
+    auto start = startTable(*table, cells, cells.size());
+    if (auto* error = std::get_if<std::string>(&start)) return refuse(*error);
+    const ColumnMap map = std::get<TableStart>(start).map;
+    bool pending = std::get<TableStart>(start).firstIsRow;
 
     Output out;
     if (bom) out.text() += "\xEF\xBB\xBF";

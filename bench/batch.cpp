@@ -132,7 +132,7 @@ int main(int argc, char** argv) {
         CsvReader reader(in);
         std::vector<std::string> cells;
         reader.next(cells);
-        const ColumnMap map = std::get<ColumnMap>(mapHeader(table, cells));
+        const ColumnMap map = std::get<TableStart>(startTable(table, cells, cells.size())).map;
         std::vector<std::string> out;
         std::string text;
         while (reader.next(cells)) {

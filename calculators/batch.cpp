@@ -184,6 +184,15 @@ ColumnMap headerlessMap(const CalculatorTable& table, std::size_t width) {
     return map;
 }
 
+std::variant<TableStart, std::string> startTable(const CalculatorTable& table,
+                                                 std::span<const std::string> first,
+                                                 std::size_t width) {
+    if (!isHeaderRow(first)) return TableStart{headerlessMap(table, width), true};
+    auto mapped = mapHeader(table, first);
+    if (auto* error = std::get_if<std::string>(&mapped)) return std::move(*error);
+    return TableStart{std::get<ColumnMap>(std::move(mapped)), false};
+}
+
 RowOutcome pressRow(const CalculatorTable& table, std::span<const std::string> inputs) {
     RowOutcome outcome;
     try {

@@ -60,6 +60,18 @@ std::variant<ColumnMap, std::string> mapHeader(const CalculatorTable& table,
 // columns are kept.
 ColumnMap headerlessMap(const CalculatorTable& table, std::size_t width);
 
+// How a table's first record is taken, the one decision every reader of a table makes: a
+// header maps the columns by their names; a first record that names nothing is the first row,
+// and the inputs stand in reading order in a table `width` columns wide. An error in Chinese
+// when the header cannot be mapped.
+struct TableStart {
+    ColumnMap map;
+    bool firstIsRow = false;
+};
+std::variant<TableStart, std::string> startTable(const CalculatorTable& table,
+                                                 std::span<const std::string> first,
+                                                 std::size_t width);
+
 // The batch row for one source row: 名称, the input texts, the results (empty when the press
 // failed), 说明 (the failure's cause, or empty), then the kept columns. `out` is reused.
 // Whether the press completed.

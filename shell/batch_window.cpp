@@ -178,19 +178,13 @@ QString BatchWindow::load(std::vector<std::vector<std::string>> rows) {
                    "更多的行请分成几个文件，或用 lintavo-calc 计算。")
             .arg(rows.size())
             .arg(mostRows);
-    ColumnMap map;
-    std::size_t first = 0;
-    if (isHeaderRow(rows.front())) {
-        auto mapped = mapHeader(table_, rows.front());
-        if (auto* error = std::get_if<std::string>(&mapped)) return qstr(*error);
-        map = std::get<ColumnMap>(std::move(mapped));
-        first = 1;
-    } else {
-        std::size_t width = 0;
-        for (const auto& row : rows)
-            width = std::max(width, row.size());
-        map = headerlessMap(table_, width);
-    }
+    std::size_t width = 0;
+    for (const auto& row : rows)
+        width = std::max(width, row.size());
+    auto start = startTable(table_, rows.front(), width);
+    if (auto* error = std::get_if<std::string>(&start)) return qstr(*error);
+    const std::size_t first = std::get<TableStart>(start).firstIsRow ? 0 : 1;
+    const ColumnMap map = std::get<TableStart>(std::move(start)).map;
     const auto inputs = static_cast<std::size_t>(model_->inputs());
     const auto kept = static_cast<std::size_t>(model_->noteColumn()) + 1;
     std::vector<BatchRow> batch(rows.size() - first);
