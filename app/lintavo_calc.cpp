@@ -60,6 +60,7 @@ GB18030/GBK 编码，自动识别。首行为表头时，各列按符号（Q b h
 选项：
   --bom     在输出开头写 UTF-8 字节顺序标记，便于电子表格直接打开
   --help    显示本说明
+  --version 显示版本
 
 退出状态：0 所有行都已算出；1 有的行计算失败（所有行仍已写出）；2 输入无法使用，
 或结果无法写到标准输出（如磁盘已满）。
@@ -182,6 +183,11 @@ int run(const std::vector<std::string>& args) {
     std::vector<std::string> positional;
     bool bom = false;
     for (const std::string& arg : args) {
+        if (arg == "--version" || arg == "-v") {
+            Output out;
+            out.text() = "lintavo-calc " LINTAVO_VERSION "（明渠均匀流批量计算）\n";
+            return out.flush() ? allComputed : unwritable(errno);
+        }
         if (arg == "--help" || arg == "-h") {
             Output out;
             out.text() = help();

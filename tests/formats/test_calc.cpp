@@ -185,6 +185,10 @@ class CalcTest : public QObject {
             << QStringList{"底坡i计算"} << QByteArray("Q,b,m,h\n") << 2
             << QStringLiteral("lintavo-calc：表头中缺少") << false;
         QTest::newRow("help") << QStringList{"--help"} << QByteArray() << 0 << QString() << false;
+        QTest::newRow("version") << QStringList{"--version"} << QByteArray() << 0 << QString()
+                                 << false;
+        QTest::newRow("version onto a full disk") << QStringList{"--version"} << QByteArray() << 2
+                                                  << QStringLiteral("lintavo-calc：") << true;
         // Standard output that refuses the rows: the last bytes fail only when flushed, a long
         // batch already on the way, and the failure outranks a failed row's 1.
         const QString unwritten =
