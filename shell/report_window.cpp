@@ -1,5 +1,6 @@
 #include "shell/report_window.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -14,6 +15,7 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QUrl>
@@ -118,9 +120,15 @@ ReportWindow::ReportWindow(CalculatorWindow& calculator)
         connect(b, &QPushButton::clicked, this, action.run);
         row->addWidget(b);
     }
-    // The design check follows its settings while the book is shown.
+    // The design check follows its settings while the book is shown, and the reader keeps
+    // the place he was reading: the book is the same but for its checks.
     connect(&DesignSettingsNotifier::instance(), &DesignSettingsNotifier::changed, this, [this] {
-        if (isVisible()) refresh();
+        if (!isVisible()) return;
+        QScrollBar* bar = view_->verticalScrollBar();
+        const int place = bar->value();
+        refresh();
+        view_->document()->documentLayout()->documentSize();  // lays the new book out now
+        bar->setValue(place);
     });
     row->addStretch();
     auto* close = new QPushButton(QStringLiteral("关闭"), this);

@@ -18,6 +18,7 @@
 #include <QPainter>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -34,6 +35,7 @@
 #include "calculators/summary.h"
 #include "shell/application.h"
 #include "shell/calculator_window.h"
+#include "shell/design_settings.h"
 #include "shell/exports.h"
 #include "shell/report_document.h"
 #include "shell/report_window.h"
@@ -247,6 +249,17 @@ class ReportWindowTest : public QObject {
         QVERIFY(w.field(outputs.front()->name)->palette().color(QPalette::Text) ==
                 QColor(255, 0, 0));
         QCOMPARE(w.notice(), QString());
+        // New design settings redo the book's checks where the reader is reading.
+        QScrollBar* bar = w.reportWindow()->view()->verticalScrollBar();
+        bar->setValue(bar->maximum() / 2);
+        const int place = bar->value();
+        QVERIFY(place > 0);
+        const DesignSettings kept = designSettings();
+        DesignSettings changed = kept;
+        changed.minimumPercentage = 30;
+        setDesignSettings(changed);
+        QCOMPARE(bar->value(), place);
+        setDesignSettings(kept);
         // It leaves with its window, as on 返回, which hides the window.
         w.hide();
         QVERIFY(!w.reportWindow()->isVisible());
