@@ -27,7 +27,10 @@ class DesignDialogsTest : public QObject {
 
   private Q_SLOTS:
     void initTestCase() {
-        QStandardPaths::setTestModeEnabled(true);
+        // The test suite gives every test settings of its own (XDG_CONFIG_HOME), which may hold
+        // what a user keeps; run by hand, Qt's scratch folder instead, never the user's.
+        if (qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME"))
+            QStandardPaths::setTestModeEnabled(true);
         prepareApplication(*qApp);
         QSettings().clear();
         QVERIFY(standardTables().error.empty());

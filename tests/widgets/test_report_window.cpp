@@ -103,8 +103,10 @@ class ReportWindowTest : public QObject {
     void cleanup() { QVERIFY2(watchdog_.unexpected().isEmpty(), "an unexpected modal window"); }
 
     void initTestCase() {
-        // The exports remember their folder with the settings: a scratch copy, never the user's.
-        QStandardPaths::setTestModeEnabled(true);
+        // The test suite gives every test settings of its own (XDG_CONFIG_HOME), which may hold
+        // what a user keeps; run by hand, Qt's scratch folder instead, never the user's.
+        if (qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME"))
+            QStandardPaths::setTestModeEnabled(true);
         prepareApplication(*qApp);
     }
 
