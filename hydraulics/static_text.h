@@ -31,7 +31,12 @@ class StaticText {
     }
     std::string str() const { return std::string(text_); }
 
+    friend constexpr bool operator==(StaticText a, StaticText b) { return a.text_ == b.text_; }
     friend constexpr bool operator==(StaticText a, std::string_view b) { return a.text_ == b; }
+    template <std::size_t N>
+    friend constexpr bool operator==(StaticText a, const char (&b)[N]) {
+        return a.text_ == std::string_view(b, N - 1);
+    }
 
   private:
     std::string_view text_;
