@@ -42,11 +42,4 @@ class StaticText {
     std::string_view text_;
 };
 
-inline std::string operator+(const std::string& a, StaticText b) {
-    return a + std::string(b.view());
-}
-inline std::string operator+(StaticText a, const std::string& b) {
-    return std::string(a.view()) + b;
-}
-
 }  // namespace lintavo
