@@ -9,6 +9,7 @@
 
 #include "formats/limits.h"
 #include "formats/zip.h"
+#include "hydraulics/number_text.h"
 
 namespace lintavo {
 
@@ -455,6 +456,24 @@ std::string columnName(std::size_t column) {
     return name;
 }
 
+// The number formats a workbook defines itself are numbered from 164 on.
+constexpr std::size_t firstCustomFormat = 164;
+
+// How many character widths a text's longest line takes in a spreadsheet column: a Chinese
+// (or other wide) character two, anything else one.
+std::size_t displayWidth(std::string_view text) {
+    std::size_t widest = 0;
+    std::size_t width = 0;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\n') width = 0;
+        if (c == '\n' || (byte & 0xC0) == 0x80) continue;  // a continuation byte
+        width += byte >= 0xE1 ? 2 : 1;  // three- and four-byte characters from U+1000 on
+        widest = std::max(widest, width);
+    }
+    return widest;
+}
+
 constexpr std::string_view xmlDeclaration =
     "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
 
@@ -485,24 +504,42 @@ bool isXlsxNumber(std::string_view s) {
     return k == s.size();
 }
 
+// Where the column widths go, once the widest text of each is known.
+constexpr std::string_view sheetHead =
+    "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">";
+
 XlsxWriter::XlsxWriter() : xml_(xmlDeclaration) {
-    xml_ += "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">";
+    xml_ += sheetHead;
     xml_ += "<sheetData>";
+}
+
+std::size_t XlsxWriter::styleOf(const std::string& format) {
+    if (format.empty()) return 0;
+    const auto known = std::find(formats_.begin(), formats_.end(), format);
+    if (known != formats_.end()) return 2 + static_cast<std::size_t>(known - formats_.begin());
+    formats_.push_back(format);
+    return 1 + formats_.size();
 }
 
 void XlsxWriter::addRow(const std::vector<XlsxCell>& cells) {
     const std::string row = std::to_string(++rows_);
-    const char* style = rows_ == 1 ? " s=\"1\"" : "";
+    if (widths_.size() < cells.size()) widths_.resize(cells.size());
     xml_ += "<row r=\"" + row + "\">";
     for (std::size_t c = 0; c < cells.size(); ++c) {
         const XlsxCell& cell = cells[c];
         if (cell.text.empty()) continue;
+        const bool number = cell.number && isXlsxNumber(cell.text);
+        const std::size_t style = rows_ == 1 ? 1 : number ? styleOf(cell.format) : 0;
+        // A ratio shows as typed, "1/5000", whatever digits the number itself has.
+        const std::size_t shown =
+            number && !cell.format.empty() ? cell.format.size() : displayWidth(cell.text);
+        widths_[c] = std::max(widths_[c], shown);
         xml_ += "<c r=\"";
         xml_ += columnName(c);
         xml_ += row;
         xml_ += '"';
-        xml_ += style;
-        if (cell.number && isXlsxNumber(cell.text)) {
+        if (style != 0) xml_ += " s=\"" + std::to_string(style) + '"';
+        if (number) {
             xml_ += "><v>" + cell.text + "</v></c>";
         } else {
             xml_ += " t=\"inlineStr\"><is><t xml:space=\"preserve\">" + escaped(cell.text) +
@@ -549,10 +586,25 @@ std::string XlsxWriter::finish(std::string_view sheetName) && {
                 "<Relationship Id=\"rId2\" Type=\"http://schemas.openxmlformats.org/"
                 "officeDocument/2006/relationships/styles\" Target=\"styles.xml\"/>"
                 "</Relationships>");
-    // Style 0 plain, style 1 bold for the header.
+    // Style 0 plain, style 1 bold for the header, then one a number format.
+    std::string numberFormats;
+    std::string formatStyles;
+    for (std::size_t k = 0; k < formats_.size(); ++k) {
+        const std::string id = std::to_string(firstCustomFormat + k);
+        numberFormats +=
+            "<numFmt numFmtId=\"" + id + "\" formatCode=\"" + escaped(formats_[k]) + "\"/>";
+        formatStyles += "<xf numFmtId=\"" + id +
+                        "\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\" "
+                        "applyNumberFormat=\"1\"/>";
+    }
+    if (!numberFormats.empty()) {
+        numberFormats = "<numFmts count=\"" + std::to_string(formats_.size()) + "\">" +
+                        numberFormats + "</numFmts>";
+    }
     zip.add("xl/styles.xml",
             std::string(xmlDeclaration) +
-                "<styleSheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+                "<styleSheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">" +
+                numberFormats +
                 "<fonts count=\"2\"><font><sz val=\"11\"/><name val=\"宋体\"/></font>"
                 "<font><b/><sz val=\"11\"/><name val=\"宋体\"/></font></fonts>"
                 "<fills count=\"2\"><fill><patternFill patternType=\"none\"/></fill>"
@@ -561,16 +613,42 @@ std::string XlsxWriter::finish(std::string_view sheetName) && {
                 "</border></borders>"
                 "<cellStyleXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" "
                 "borderId=\"0\"/></cellStyleXfs>"
-                "<cellXfs count=\"2\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" "
+                "<cellXfs count=\"" +
+                std::to_string(2 + formats_.size()) +
+                "\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" "
                 "borderId=\"0\" xfId=\"0\"/><xf numFmtId=\"0\" fontId=\"1\" fillId=\"0\" "
-                "borderId=\"0\" xfId=\"0\" applyFont=\"1\"/></cellXfs>"
+                "borderId=\"0\" xfId=\"0\" applyFont=\"1\"/>" +
+                formatStyles +
+                "</cellXfs>"
                 "<cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" "
                 "builtinId=\"0\"/></cellStyles></styleSheet>");
 
+    // The widths go before the rows; a little room either side of the widest text.
+    std::string columns;
+    for (std::size_t c = 0; c < widths_.size(); ++c) {
+        if (widths_[c] == 0) continue;
+        const std::string n = std::to_string(c + 1);
+        const std::size_t width = std::clamp<std::size_t>(widths_[c] + 2, 8, 60);
+        columns += "<col min=\"" + n + "\" max=\"" + n + "\" width=\"" + std::to_string(width) +
+                   "\" customWidth=\"1\"/>";
+    }
+    if (!columns.empty())
+        xml_.insert(xmlDeclaration.size() + sheetHead.size(), "<cols>" + columns + "</cols>");
     xml_ += "</sheetData></worksheet>";
     zip.add("xl/worksheets/sheet1.xml", xml_);
     xml_ = std::string();
     return zip.finish();
+}
+
+std::optional<XlsxCell> xlsxSlopeRatio(std::string_view text) {
+    const std::optional<std::string> divisor = slopeRatioDivisor(text);
+    if (!divisor) return std::nullopt;
+    double n = 0;
+    std::from_chars(divisor->data(), divisor->data() + divisor->size(), n);
+    char digits[32];
+    const auto [end, error] = std::to_chars(std::begin(digits), std::end(digits), 1.0 / n);
+    if (error != std::errc()) return std::nullopt;
+    return XlsxCell{std::string(digits, end), true, "?/" + *divisor};
 }
 
 std::string writeXlsx(const XlsxSheet& sheet, std::string_view sheetName) {

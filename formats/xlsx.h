@@ -17,7 +17,8 @@ namespace lintavo {
 
 struct XlsxCell {
     std::string text;
-    bool number = false;  // written as a number; the text must then be a decimal number
+    bool number = false;   // written as a number; the text must then be a decimal number
+    std::string format{};  // a number's format code ("?/5000" shows 0.0002 as 1/5000); "" General
 };
 
 using XlsxSheet = std::vector<std::vector<XlsxCell>>;
@@ -27,7 +28,8 @@ using XlsxSheet = std::vector<std::vector<XlsxCell>>;
 bool isXlsxNumber(std::string_view text);
 
 // A workbook of one sheet written a row at a time, so that a long table is held once, as the
-// sheet's XML, and not again as cells; the first row is bold as a header.
+// sheet's XML, and not again as cells; the first row is bold as a header, and each column is
+// as wide as its widest text.
 //   XlsxWriter out;
 //   out.addRow({{"名称", false}, {"流量Q", false}});
 //   out.addRow({{"渠段1", false}, {"2.763", true}});
@@ -39,9 +41,17 @@ class XlsxWriter {
     std::string finish(std::string_view sheetName) &&;
 
   private:
+    std::size_t styleOf(const std::string& format);
+
     std::string xml_;
     std::size_t rows_ = 0;
+    std::vector<std::size_t> widths_;   // in characters, a Chinese character counting two
+    std::vector<std::string> formats_;  // the number formats met, style k + 2 for formats_[k]
 };
+
+// A slope typed as a ratio ("1/5000", "1：5000") as a number a spreadsheet shows as typed:
+// {"0.0002", true, "?/5000"}. None for any other text.
+std::optional<XlsxCell> xlsxSlopeRatio(std::string_view text);
 
 // The workbook with one sheet named `sheetName`, the first row bold as a header.
 std::string writeXlsx(const XlsxSheet& sheet, std::string_view sheetName);

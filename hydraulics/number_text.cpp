@@ -287,6 +287,22 @@ Value parseSlopeInput(std::string_view text) {
     return Value::single(static_cast<float>(slope));
 }
 
+std::optional<std::string> slopeRatioDivisor(std::string_view text) {
+    std::string number;
+    try {
+        number = normalise(text);
+    } catch (const CalculationFailure&) {
+        return std::nullopt;
+    }
+    const auto bar = number.find_first_of("/:");
+    if (bar != 1 || number.front() != '1') return std::nullopt;
+    std::string divisor = number.substr(bar + 1);
+    const bool whole = !divisor.empty() && divisor.size() <= 15 && divisor.front() != '0' &&
+                       divisor.find_first_not_of("0123456789") == std::string::npos;
+    if (!whole) return std::nullopt;
+    return divisor;
+}
+
 Value floorTruncate(Value x, int k) {
     const Value scale = powerOfTen(k);
     return floor(x * scale) / scale;

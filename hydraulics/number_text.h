@@ -2,6 +2,7 @@
 
 // Text to number and number to text: what a field holds and what a result field shows.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -37,6 +38,11 @@ bool isBlankText(std::string_view text);
 // Throws DivisionByZero for "1/0", TypeMismatch for "2/3000", "1/-5", "1/", "/3000" and
 // Overflow where 1/N is beyond the single range ("1/1e-50").
 Value parseSlopeInput(std::string_view text);
+
+// The N of a slope typed as "1/N" or "1:N" with N a whole number, in ASCII digits without
+// leading zeros: slopeRatioDivisor(" １：２０００ ") → "2000". None for anything else ("0.001",
+// "1/2.5", "1/0", "2/3000"), so that a spreadsheet can show the slope as the ratio typed.
+std::optional<std::string> slopeRatioDivisor(std::string_view text);
 
 // floor(x · 10^k) / 10^k with the literal 1000 (k = 3) or 100000 (k = 5), each step by the
 // kinds' own rules:  floorTruncate(2.7630684, 3) → 2.763,  floorTruncate(-0.0004, 3) → -0.001.

@@ -284,9 +284,16 @@ QString BatchWindow::exportTo(const QString& path) {
             for (std::size_t c = 0; c < texts.size(); ++c) {
                 // Numbers as numbers, so that a spreadsheet can compute with them; names,
                 // "0.781或6.999", 无解 and 说明 as texts.
+                // A slope typed "1/5000" as 0.0002 that shows as 1/5000.
                 const bool name = c == 0 || static_cast<int>(c) == model_->noteColumn();
-                const bool number = r > 0 && !name && isXlsxNumber(texts[c]);
-                cells[c] = {std::move(texts[c]), number};
+                std::optional<XlsxCell> ratio;
+                if (r > 0 && !name) ratio = xlsxSlopeRatio(texts[c]);
+                if (ratio) {
+                    cells[c] = std::move(*ratio);
+                } else {
+                    const bool number = r > 0 && !name && isXlsxNumber(texts[c]);
+                    cells[c] = {std::move(texts[c]), number};
+                }
             }
             sheet.addRow(cells);
         }

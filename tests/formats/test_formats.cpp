@@ -299,15 +299,25 @@ class FormatsTest : public QObject {
         QTest::addColumn<QString>("seen");       // openpyxl's reading, the same way
         QTest::newRow("header and numbers")
             << QStringList{QStringLiteral("s:名称|s:流量Q|s:说明"), "s:K0+100|n:2.763|s:"}
-            << QStringLiteral("s:名称|s:流量Q|s:说明\ns:K0+100|n:2.763|-");
+            << QStringLiteral("s:名称|s:流量Q|s:说明\ns:K0+100|n:2.763|-\nw:8 8 8");
         QTest::newRow("candidates and 无解 stay texts")
             << QStringList{QStringLiteral("s:0.781或6.999|s:无解|n:-3E-06|n:1.5E+20")}
-            << QStringLiteral("s:0.781或6.999|s:无解|n:-3e-06|n:1.5e+20");
+            << QStringLiteral("s:0.781或6.999|s:无解|n:-3e-06|n:1.5e+20\nw:14 8 8 9");
         QTest::newRow("a number as typed that is not one stays text")
             << QStringList{QStringLiteral("n: 1|n:１．５|n:1,000|n:.5")}
-            << QStringLiteral("s: 1|s:１．５|s:1,000|n:0.5");
+            << QStringLiteral("s: 1|s:１．５|s:1,000|n:0.5\nw:8 8 8 8");
         QTest::newRow("markup characters and a line break")
-            << QStringList{"s:a<b & \"c\"\nd|s:x"} << "s:a<b & \"c\"\nd|s:x";
+            << QStringList{"s:a<b & \"c\"\nd|s:x"} << "s:a<b & \"c\"\nd|s:x\nw:11 8";
+        // "r:" a slope as typed: a ratio becomes a number shown as the ratio, else a text.
+        QTest::newRow("slopes typed as ratios, and the columns' widths")
+            << QStringList{QStringLiteral("s:渠段名称很长的一段渠道|s:i|s:i"),
+                           QStringLiteral("s:K0+100|r:1/5000|r: １：３０００"),
+                           QStringLiteral("s:x|r:0.001|r:1/2.5"),
+                           QStringLiteral("s:y|r:1/0|r:2/3000")}
+            << QStringLiteral(
+                   "s:渠段名称很长的一段渠道|s:i|s:i\n"
+                   "s:K0+100|n:0.0002 ?/5000|n:0.0003333333333333333 ?/3000\n"
+                   "s:x|s:0.001|s:1/2.5\ns:y|s:1/0|s:2/3000\nw:24 8 8");
     }
 
     void xlsxWritten() {
@@ -316,8 +326,11 @@ class FormatsTest : public QObject {
         XlsxSheet sheet;
         for (const QString& row : cells) {
             sheet.emplace_back();
-            for (const QString& cell : row.split('|'))
-                sheet.back().push_back({cell.mid(2).toStdString(), cell.startsWith("n:")});
+            for (const QString& cell : row.split('|')) {
+                std::string text = cell.mid(2).toStdString();
+                const auto ratio = cell.startsWith("r:") ? xlsxSlopeRatio(text) : std::nullopt;
+                sheet.back().push_back(ratio.value_or(XlsxCell{text, cell.startsWith("n:")}));
+            }
         }
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("批量.xlsx"));
@@ -330,11 +343,17 @@ class FormatsTest : public QObject {
 import sys, openpyxl
 book = openpyxl.load_workbook(sys.argv[1])
 assert book.sheetnames == ['水深h计算'], book.sheetnames
-def show(v):
+def show(c):
+    v = c.value
     if v is None: return '-'
-    if isinstance(v, (int, float)): return 'n:' + repr(v).replace('e-0', 'e-0')
+    if isinstance(v, (int, float)):
+        shown = 'n:' + repr(v)
+        return shown if c.number_format == 'General' else shown + ' ' + c.number_format
     return 's:' + v
-print('\n'.join('|'.join(show(c.value) for c in row) for row in book.active.iter_rows()), end='')
+sheet = book.active
+rows = ['|'.join(show(c) for c in row) for row in sheet.iter_rows()]
+widths = [sheet.column_dimensions[chr(65 + k)].width for k in range(sheet.max_column)]
+print('\n'.join(rows + ['w:' + ' '.join(str(int(w)) for w in widths)]), end='')
 )"),
                                        path);
         QCOMPARE(QString::fromUtf8(read), seen);
