@@ -10,12 +10,9 @@ namespace lintavo::dxf {
 
 namespace {
 
-// The drawing's text style: the Hei face every Chinese Windows has, by its file name, which
-// is how CAD programs look a TrueType face up; the family name goes with it for the
-// programs that match by family and substitute a face of their own.
+// The drawing's text style, in gbenor.shx and its big font gbcbig.shx (dxf.h): the shapes
+// GB/T 14691 draws, at width 1, which is already their 长仿宋 proportion.
 constexpr const char* textStyle = "Lintavo";
-constexpr const char* textFont = "simhei.ttf";
-constexpr const char* textFamily = "SimHei";
 constexpr const char* dimensionStyle = "Lintavo";
 // Paper millimetres, multiplied by the scale like the text and the arrows.
 constexpr double extensionOffset = 1.0;
@@ -114,18 +111,20 @@ DimensionGeometry geometryOf(const Dimension& d, double scale) {
     return g;
 }
 
-// The dimension's text as the style writes it: millimetres to one decimal, a trailing zero
-// dropped (DIMDEC 1, DIMZIN 8).
+// The dimension's number as the style writes it: whole millimetres (DIMDEC 0).
 std::string measuredText(double value) {
     // A length no drawing has (the sections are bounded long before) still gets a text, not
     // a long's overflow.
     if (!(std::abs(value) < 1e15)) return "?";
-    const double tenths = std::round(value * 10.0);
-    const long whole = static_cast<long>(tenths / 10.0);
-    const long tenth = static_cast<long>(std::abs(tenths - static_cast<double>(whole) * 10.0));
-    std::string text = std::to_string(whole);
-    if (tenth != 0) text += "." + std::to_string(tenth);
-    return text;
+    return std::to_string(std::lround(value));
+}
+
+// The dimension's text with "<>" put in for the number; the number alone when it has none.
+std::string shownText(const std::string& text, double value) {
+    const std::string number = measuredText(value);
+    const std::size_t at = text.find("<>");
+    if (at == std::string::npos) return text.empty() ? number : text;
+    return text.substr(0, at) + number + text.substr(at + 2);
 }
 
 class Writer {
@@ -172,6 +171,23 @@ class Writer {
         out_.point(10, low);
         out_.tag(9, "$EXTMAX");
         out_.point(10, high);
+        if (hasSheet()) {
+            // The paper: its size in millimetres, the scale and where the sheet's corner lies,
+            // by which a program that prints model space puts the sheet on the page.
+            out_.tag(9, "$PLIMMIN");
+            out_.real(10, 0), out_.real(20, 0);
+            out_.tag(9, "$PLIMMAX");
+            out_.real(10, (d_.sheetHigh.x - d_.sheetLow.x) / d_.scale);
+            out_.real(20, (d_.sheetHigh.y - d_.sheetLow.y) / d_.scale);
+            out_.tag(9, "$PSVPSCALE");
+            out_.real(40, 1.0 / d_.scale);
+            out_.tag(9, "$PINSBASE");
+            out_.point(10, d_.sheetLow * (-1.0 / d_.scale));
+            out_.tag(9, "$LIMMIN");
+            out_.real(10, d_.sheetLow.x), out_.real(20, d_.sheetLow.y);
+            out_.tag(9, "$LIMMAX");
+            out_.real(10, d_.sheetHigh.x), out_.real(20, d_.sheetHigh.y);
+        }
         out_.tag(9, "$INSUNITS");
         out_.integer(70, 4);  // millimetres
         out_.tag(9, "$MEASUREMENT");
@@ -188,6 +204,32 @@ class Writer {
         out_.tag(2, dimensionStyle);
         out_.tag(9, "$TEXTSIZE");
         out_.real(40, dimensionTextHeight * d_.scale);
+        // The dimension style again as the drawing's current settings, which is what a program
+        // that keeps no dimension styles draws its dimensions by.
+        out_.tag(9, "$DIMASZ");
+        out_.real(40, arrowSize);
+        out_.tag(9, "$DIMEXO");
+        out_.real(40, extensionOffset);
+        out_.tag(9, "$DIMEXE");
+        out_.real(40, extensionBeyond);
+        out_.tag(9, "$DIMTXT");
+        out_.real(40, dimensionTextHeight);
+        out_.tag(9, "$DIMGAP");
+        out_.real(40, textGap);
+        out_.tag(9, "$DIMTIH");
+        out_.integer(70, 0);
+        out_.tag(9, "$DIMTOH");
+        out_.integer(70, 0);
+        out_.tag(9, "$DIMTAD");
+        out_.integer(70, 1);
+        out_.tag(9, "$DIMZIN");
+        out_.integer(70, 8);
+        out_.tag(9, "$DIMDEC");
+        out_.integer(70, 0);
+        out_.tag(9, "$DIMLUNIT");
+        out_.integer(70, 2);
+        out_.tag(9, "$DIMTXSTY");
+        out_.tag(7, textStyle);
         out_.tag(9, "$CLAYER");
         out_.tag(8, "0");
         out_.tag(0, "ENDSEC");
@@ -200,6 +242,7 @@ class Writer {
             x0 = std::min(x0, p.x), y0 = std::min(y0, p.y);
             x1 = std::max(x1, p.x), y1 = std::max(y1, p.y);
         };
+        if (hasSheet()) add(d_.sheetLow), add(d_.sheetHigh);
         for (const Entity& e : d_.entities) {
             if (const auto* l = std::get_if<Line>(&e)) add(l->a), add(l->b);
             if (const auto* t = std::get_if<Text>(&e)) add(t->at);
@@ -207,6 +250,10 @@ class Writer {
         }
         if (x0 > x1) return {{0, 0}, {0, 0}};
         return {{x0, y0}, {x1, y1}};
+    }
+
+    bool hasSheet() const {
+        return d_.sheetLow.x != d_.sheetHigh.x || d_.sheetLow.y != d_.sheetHigh.y;
     }
 
     void tableHead(const char* name, unsigned handle, std::size_t count) {
@@ -278,7 +325,7 @@ class Writer {
         tableHead("STYLE", styleTable_, 2);
         record("STYLE", styleTable_, "AcDbTextStyleTableRecord", "Standard");
         out_.real(40, 0), out_.real(41, 1), out_.real(50, 0), out_.integer(71, 0);
-        out_.real(42, dimensionTextHeight), out_.tag(3, textFont), out_.tag(4, "");
+        out_.real(42, dimensionTextHeight), out_.tag(3, textFont), out_.tag(4, bigFont);
         // The drawing's own style, whose handle the dimension style points to.
         out_.tag(0, "STYLE");
         out_.handle(5, style_);
@@ -288,10 +335,7 @@ class Writer {
         out_.tag(2, textStyle);
         out_.integer(70, 0);
         out_.real(40, 0), out_.real(41, 1), out_.real(50, 0), out_.integer(71, 0);
-        out_.real(42, dimensionTextHeight * d_.scale), out_.tag(3, textFont), out_.tag(4, "");
-        out_.tag(1001, "ACAD");
-        out_.tag(1000, textFamily);
-        out_.integer(1071, 0x8600);  // GB2312 character set
+        out_.real(42, dimensionTextHeight * d_.scale), out_.tag(3, textFont), out_.tag(4, bigFont);
         out_.tag(0, "ENDTAB");
 
         tableHead("VIEW", viewTable_, 0);
@@ -322,9 +366,10 @@ class Writer {
         out_.integer(74, 0);                  // DIMTOH: and outside
         out_.integer(77, 1);                  // DIMTAD: above the line
         out_.integer(78, 8);                  // DIMZIN: no trailing zeros
+        out_.real(45, 0);                     // DIMRND: none beyond DIMDEC
         out_.real(140, dimensionTextHeight);  // DIMTXT
         out_.real(147, textGap);              // DIMGAP
-        out_.integer(271, 1);                 // DIMDEC
+        out_.integer(271, 0);                 // DIMDEC: whole millimetres
         out_.integer(277, 2);                 // DIMLUNIT: decimal
         out_.handle(340, style_);             // DIMTXSTY
         out_.tag(0, "ENDTAB");
@@ -359,9 +404,11 @@ class Writer {
         out_.tag(8, layer);
     }
 
-    void line(unsigned owner, const std::string& layer, Point a, Point b, bool byBlock) {
+    void line(unsigned owner, const std::string& layer, Point a, Point b, bool byBlock,
+              int lineweight = -1) {
         entityHead("LINE", owner, layer);
         if (byBlock) out_.integer(62, 0);
+        if (lineweight >= 0) out_.integer(370, lineweight);
         out_.tag(100, "AcDbLine");
         out_.point(10, a);
         out_.point(11, b);
@@ -420,7 +467,7 @@ class Writer {
         out_.real(41, 0);
         out_.integer(71, 5);  // middle centre
         out_.integer(72, 1);  // left to right
-        out_.tag(1, measuredText(g.value));
+        out_.tag(1, shownText(d.text, g.value));
         out_.tag(7, textStyle);
         out_.point(11, direction(g.textAngle));
         for (Point p : {d.from, d.to, g.foot2}) {
@@ -451,7 +498,7 @@ class Writer {
         std::size_t k = 0;
         for (const Entity& e : d_.entities) {
             if (const auto* l = std::get_if<Line>(&e)) {
-                line(modelRecord_, l->layer, l->a, l->b, false);
+                line(modelRecord_, l->layer, l->a, l->b, false, l->lineweight);
             } else if (const auto* t = std::get_if<Text>(&e)) {
                 text(*t);
             } else if (const auto* dim = std::get_if<Dimension>(&e)) {
@@ -489,6 +536,7 @@ class Writer {
         out_.integer(70, 32);  // rotated linear, its block referenced by it alone
         out_.integer(71, 5);
         out_.real(42, g.value);
+        if (!d.text.empty()) out_.tag(1, d.text);
         out_.tag(3, dimensionStyle);
         out_.tag(100, "AcDbAlignedDimension");
         out_.point(13, d.from);
@@ -531,6 +579,10 @@ class Writer {
 
 double measurement(const Dimension& dimension) {
     return std::abs(dot(dimension.to - dimension.from, direction(dimension.angle)));
+}
+
+std::string dimensionText(const Dimension& dimension) {
+    return shownText(dimension.text, measurement(dimension));
 }
 
 std::string write(const Drawing& drawing) {

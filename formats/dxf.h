@@ -41,6 +41,7 @@ struct Line {
     std::string layer;
     Point a;
     Point b;
+    int lineweight = -1;  // hundredths of a millimetre on paper; -1 the layer's
 };
 
 // A single line of text in the drawing's text style. `height` is in drawing units; the
@@ -55,13 +56,16 @@ struct Text {
 };
 
 // A linear dimension measuring the distance between `from` and `to` along the direction
-// `angle` (0 horizontal, 90 vertical); its dimension line passes through `line`.
+// `angle` (0 horizontal, 90 vertical); its dimension line passes through `line`. Its text is
+// the measurement in whole millimetres, or `text` with "<>" standing for the measurement
+// ("渠深 H=<>" → "渠深 H=3255"), as a CAD program keeps it when the dimension is edited.
 struct Dimension {
     std::string layer;
     Point from;
     Point to;
     Point line;
     double angle = 0;
+    std::string text{};
 };
 
 using Entity = std::variant<Line, Text, Dimension>;
@@ -70,9 +74,18 @@ struct Drawing {
     // 1:scale on paper: text heights and arrows are given in paper millimetres in the
     // dimension style and multiplied by it, so 3.5 mm text is 3.5·scale drawing units high.
     double scale = 1;
+    // The sheet in model space (the frame's outer corners), for the limits and the view;
+    // none when both are equal.
+    Point sheetLow{};
+    Point sheetHigh{};
     std::vector<Layer> layers;
     std::vector<Entity> entities;
 };
+
+// The text style, by the Chinese drafting convention (长仿宋): the national standard's stroke
+// font for letters and digits and its big font for Chinese, at their own width.
+inline constexpr const char* textFont = "gbenor.shx";
+inline constexpr const char* bigFont = "gbcbig.shx";
 
 // The height in paper millimetres of dimension texts, and the size of their arrows.
 inline constexpr double dimensionTextHeight = 3.5;
@@ -83,5 +96,11 @@ std::string write(const Drawing& drawing);
 
 // The length a dimension measures: |to − from| projected on its direction.
 double measurement(const Dimension& dimension);
+
+// What a dimension shows: its measurement rounded to whole millimetres, put in its text.
+//   dimensionText({.from = {0, 0}, .to = {2109, 0}}) → "2109"
+//   dimensionText({.from = {0, 0}, .to = {0, 3254.8}, .angle = 90, .text = "渠深 H=<>"})
+//       → "渠深 H=3255"
+std::string dimensionText(const Dimension& dimension);
 
 }  // namespace lintavo::dxf

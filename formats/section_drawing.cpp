@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <functional>
+#include <limits>
 #include <numbers>
 
 #include "calculators/numbers.h"
@@ -24,6 +26,35 @@ const std::string design = "设计水位";
 const std::string enlarged = "加大水位";
 const std::string dimensions = "尺寸标注";
 const std::string texts = "文字";
+const std::string frame = "图框";
+
+// The sheet in paper millimetres: the frame's margins, the title block and the room the
+// drawing keeps from both.
+constexpr double bindingMargin = 25;
+constexpr double margin = 5;
+constexpr double blockWidth = 140;
+constexpr double blockRow = 8;
+constexpr double blockRows = 5;
+constexpr double blockLabel = 20;  // the width of a label's cell; a value's is 50
+constexpr double room = 10;
+
+// Lineweights: the frame and the title block's outline thick, the rest thin.
+constexpr int thick = 70;
+constexpr int thin = 25;
+
+// How wide a text is in the style's fonts, near enough to keep it in its cell: a Chinese
+// character is square, a letter or digit of gbenor.shx under three quarters of its height.
+double textWidth(const std::string& text, double height) {
+    double width = 0;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80)
+            width += 0.75 * height;
+        else if (byte >= 0xE0)
+            width += height;  // the lead byte of a three-byte character
+    }
+    return width;
+}
 
 // 1.5 → "1.5", 2 → "2": the slope as typed, shortest.
 std::string shortest(double x) {
@@ -43,12 +74,12 @@ struct Sheet {
               double angle = 0, dxf::Text::Align align = dxf::Text::Align::Centre) {
         drawing.entities.emplace_back(dxf::Text{layer, at, height * s, std::move(t), angle, align});
     }
-    void dimension(dxf::Point from, dxf::Point to, dxf::Point at, double angle) {
-        drawing.entities.emplace_back(dxf::Dimension{dimensions, from, to, at, angle});
+    void dimension(dxf::Point from, dxf::Point to, dxf::Point at, double angle,
+                   std::string shown = {}) {
+        drawing.entities.emplace_back(
+            dxf::Dimension{dimensions, from, to, at, angle, std::move(shown)});
     }
 
-    // A water line from wall to wall at depth y, ▽ standing on it a fifth of the way across
-    // and the depth written beside it.
     // A water line with ▽ on it at `across` of its length and its label beside the mark:
     // above the line, or below it (inside the water) so that a second line just above
     // cannot run through it.
@@ -78,9 +109,15 @@ double leftMargin(double s) {
 // Draws one section with its left bank top at x = x0, returns the x its drawing ends at.
 double drawOne(Sheet& sheet, const SectionOutline& section, double x0, int scale) {
     const double s = sheet.s;
-    const double H = bankHeightOf(section) * 1000.0;
-    const double b = section.b * 1000.0;
-    const double h = section.h * 1000.0;
+    // The lengths as shown, so that each dimension reads the number the window and the book
+    // show: b and h as their fields or the book's heading write them (three decimals at
+    // most); hb and H, which the book writes to six digits, rounded once from their values.
+    const double b = shownMillimetres(section.widthText, section.b);
+    const double h = shownMillimetres(section.depthText, section.h);
+    // hb 0 where there is none.
+    const double hb = section.enlargedDepth ? shownMillimetres({}, *section.enlargedDepth) : 0.0;
+    const double H = section.bankHeight ? shownMillimetres({}, *section.bankHeight)
+                                        : std::round(1.2 * std::max(h, hb));
     const double m = section.m;
     const dxf::Point topLeft{x0, H};
     const dxf::Point toeLeft{x0 + m * H, 0};
@@ -101,7 +138,6 @@ double drawOne(Sheet& sheet, const SectionOutline& section, double x0, int scale
     sheet.water(design, toeLeft.x - m * h, toeRight.x + m * h, h, "设计水位 h = " + depth + " m",
                 0.2, section.enlargedDepth.has_value());
     if (section.enlargedDepth) {
-        const double hb = *section.enlargedDepth * 1000.0;
         sheet.water(enlarged, toeLeft.x - m * hb, toeRight.x + m * hb, hb,
                     "加大水位 hb = " + readableNumber(*section.enlargedDepth) + " m", 0.6, false);
     }
@@ -110,7 +146,7 @@ double drawOne(Sheet& sheet, const SectionOutline& section, double x0, int scale
     const double dimensionX = topLeft.x - berm - dimensionStep * s;
     sheet.dimension(toeLeft, toeRight, {toeLeft.x, -dimensionStep * s}, 0);
     sheet.dimension(toeLeft, {toeLeft.x - m * h, h}, {dimensionX, 0}, 90);
-    sheet.dimension(toeLeft, topLeft, {dimensionX - dimensionStep * s, 0}, 90);
+    sheet.dimension(toeLeft, topLeft, {dimensionX - dimensionStep * s, 0}, 90, "渠深 H=<>");
 
     if (m > 0) {
         // Along each wall, on the ground's side, reading upwards from the left.
@@ -150,7 +186,66 @@ double bankHeightOf(const SectionOutline& section) {
     return 1.2 * std::max(section.h, section.enlargedDepth.value_or(0.0));
 }
 
-dxf::Drawing sectionDrawing(const std::vector<SectionOutline>& sections, int scale) {
+double shownMillimetres(const std::string& text, double metres) {
+    double shown = 0;
+    const char* begin = text.data();
+    const auto [end, error] = std::from_chars(begin, begin + text.size(), shown);
+    if (error == std::errc() && end != begin && std::isfinite(shown)) {
+        const double whole = std::round(shown * 1000.0);
+        if (whole > 0) return whole;
+    }
+    const double whole = std::round(metres * 1000.0);
+    return whole > 0 ? whole : metres * 1000.0;
+}
+
+namespace {
+
+struct Box {
+    double x0 = std::numeric_limits<double>::max(), y0 = x0;
+    double x1 = std::numeric_limits<double>::lowest(), y1 = x1;
+    void add(dxf::Point p) {
+        x0 = std::min(x0, p.x), y0 = std::min(y0, p.y);
+        x1 = std::max(x1, p.x), y1 = std::max(y1, p.y);
+    }
+    void add(dxf::Point p, double rx, double ry) {
+        add({p.x - rx, p.y - ry});
+        add({p.x + rx, p.y + ry});
+    }
+};
+
+// What the drawing covers, its texts and the dimensions' texts taken at their estimated size.
+Box extentOf(const dxf::Drawing& drawing) {
+    Box box;
+    const double s = drawing.scale;
+    for (const dxf::Entity& e : drawing.entities) {
+        if (const auto* l = std::get_if<dxf::Line>(&e)) {
+            box.add(l->a), box.add(l->b);
+        } else if (const auto* t = std::get_if<dxf::Text>(&e)) {
+            const double w = textWidth(t->text, t->height);
+            if (t->angle != 0) {
+                box.add(t->at, w / 2 + t->height, w / 2 + t->height);
+            } else {
+                const double left = t->align == dxf::Text::Align::Left    ? 0
+                                    : t->align == dxf::Text::Align::Right ? w
+                                                                          : w / 2;
+                box.add({t->at.x - left, t->at.y - t->height});
+                box.add({t->at.x - left + w, t->at.y + t->height});
+            }
+        } else if (const auto* d = std::get_if<dxf::Dimension>(&e)) {
+            const double reach = (1.0 + 1.5 * dxf::dimensionTextHeight) * s;
+            box.add(d->from), box.add(d->to);
+            // The text stands above a horizontal dimension line, left of a vertical one.
+            if (d->angle == 90)
+                box.add({d->line.x - reach, d->from.y});
+            else
+                box.add({d->from.x, d->line.y + reach}), box.add({d->from.x, d->line.y});
+        }
+    }
+    return box;
+}
+
+// The sections alone, left to right from x = 0, the bed at y = 0.
+dxf::Drawing sectionsAlone(const std::vector<SectionOutline>& sections, int scale) {
     Sheet sheet{dxf::Drawing{}, static_cast<double>(scale)};
     sheet.drawing.scale = scale;
     const bool anyEnlarged = std::any_of(sections.begin(), sections.end(),
@@ -159,10 +254,115 @@ dxf::Drawing sectionDrawing(const std::vector<SectionOutline>& sections, int sca
     if (anyEnlarged) sheet.drawing.layers.push_back({enlarged, 4, true, 25});
     sheet.drawing.layers.push_back({dimensions, 3, false, 18});
     sheet.drawing.layers.push_back({texts, 7, false, 25});
+    sheet.drawing.layers.push_back({frame, 7, false, thin});
     double x = 0;
     for (const SectionOutline& section : sections)
         x = drawOne(sheet, section, x, scale) + sectionGap * sheet.s + leftMargin(sheet.s);
     return sheet.drawing;
+}
+
+// The room the sections have on the sheet, in paper millimetres: inside the frame, above the
+// title block, clear of both.
+constexpr double roomLeft = bindingMargin + room;
+constexpr double roomRight = sheetWidth - margin - room;
+constexpr double roomBottom = margin + blockRows * blockRow + room;
+constexpr double roomTop = sheetHeight - margin - room;
+
+bool fits(const Box& box, double s) {
+    return box.x1 - box.x0 <= (roomRight - roomLeft) * s &&
+           box.y1 - box.y0 <= (roomTop - roomBottom) * s;
+}
+
+// The frame and the title block, paper millimetres mapped to model space by `at`.
+void drawFrame(dxf::Drawing& drawing, const std::function<dxf::Point(double, double)>& at,
+               int scale, const DrawingSheet& sheet) {
+    const double s = drawing.scale;
+    const auto line = [&](double x0, double y0, double x1, double y1, int weight) {
+        drawing.entities.emplace_back(dxf::Line{frame, at(x0, y0), at(x1, y1), weight});
+    };
+    const auto rectangle = [&](double x0, double y0, double x1, double y1, int weight) {
+        line(x0, y0, x1, y0, weight);
+        line(x1, y0, x1, y1, weight);
+        line(x1, y1, x0, y1, weight);
+        line(x0, y1, x0, y0, weight);
+    };
+    // A text centred in its cell, made smaller where it would not fit.
+    const auto cell = [&](double x0, double x1, double row, const std::string& text) {
+        if (text.empty()) return;
+        const double width = x1 - x0 - 2;
+        const double em = textWidth(text, 1.0);
+        const double height = std::min(labelHeight, em > 0 ? width / em : labelHeight);
+        const double y = margin + (blockRows - row - 0.5) * blockRow;
+        drawing.entities.emplace_back(
+            dxf::Text{frame, at((x0 + x1) / 2, y), height * s, text, 0, dxf::Text::Align::Centre});
+    };
+
+    rectangle(0, 0, sheetWidth, sheetHeight, thin);
+    const double right = sheetWidth - margin;
+    rectangle(bindingMargin, margin, right, sheetHeight - margin, thick);
+
+    const double left = right - blockWidth;
+    const double top = margin + blockRows * blockRow;
+    line(left, top, right, top, thick);
+    line(left, margin, left, top, thick);
+    for (int row = 1; row < static_cast<int>(blockRows); ++row)
+        line(left, top - row * blockRow, right, top - row * blockRow, thin);
+    // Labels at 0 and 70, values from 20 and 90; the first two rows' values span the block.
+    const double value = blockWidth / 2 - blockLabel;
+    const double columns[] = {left, left + blockLabel, left + blockLabel + value,
+                              left + 2 * blockLabel + value, right};
+    line(columns[1], margin, columns[1], top, thin);
+    line(columns[2], margin, columns[2], top - 2 * blockRow, thin);
+    line(columns[3], margin, columns[3], top - 2 * blockRow, thin);
+
+    cell(columns[0], columns[1], 0, "工程名称");
+    cell(columns[1], right, 0, sheet.book.project);
+    cell(columns[0], columns[1], 1, "图名");
+    cell(columns[1], right, 1, "渠道断面图");
+    const std::string rows[3][4] = {
+        {"设计", sheet.book.designer, "比例", "1:" + std::to_string(scale)},
+        {"校核", sheet.book.checker, "日期", sheet.date},
+        {"审核", sheet.book.reviewer, "尺寸单位", "mm"},
+    };
+    for (int k = 0; k < 3; ++k) {
+        for (int c = 0; c < 4; ++c)
+            cell(columns[c], columns[c + 1], k + 2, rows[k][c]);
+    }
+}
+
+}  // namespace
+
+int fittingScale(const std::vector<SectionOutline>& sections, int least) {
+    if (least > 0 && fits(extentOf(sectionsAlone(sections, least)), least)) return least;
+    // 1, 2, 5 times a power of ten, from the first above `least`; a section a page holds
+    // (drawableToScale) fits long before the end.
+    for (long long power = 1; power <= 100'000'000; power *= 10) {
+        for (const int step : {1, 2, 5}) {
+            const long long scale = step * power;
+            if (scale <= least) continue;
+            const int k = static_cast<int>(scale);
+            if (fits(extentOf(sectionsAlone(sections, k)), k)) return k;
+        }
+    }
+    return std::max(least, 1);
+}
+
+dxf::Drawing sectionDrawing(const std::vector<SectionOutline>& sections, int scale,
+                            const DrawingSheet& sheet) {
+    dxf::Drawing drawing = sectionsAlone(sections, scale);
+    const double s = drawing.scale;
+    // The sections centred in their room on the sheet.
+    const Box box = extentOf(drawing);
+    const bool any = box.x0 <= box.x1;
+    const double cx = any ? (box.x0 + box.x1) / 2 : 0;
+    const double cy = any ? (box.y0 + box.y1) / 2 : 0;
+    const double ox = cx - (roomLeft + roomRight) / 2 * s;
+    const double oy = cy - (roomBottom + roomTop) / 2 * s;
+    const auto at = [ox, oy, s](double x, double y) { return dxf::Point{ox + x * s, oy + y * s}; };
+    drawFrame(drawing, at, scale, sheet);
+    drawing.sheetLow = at(0, 0);
+    drawing.sheetHigh = at(sheetWidth, sheetHeight);
+    return drawing;
 }
 
 }  // namespace lintavo

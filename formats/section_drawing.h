@@ -1,8 +1,10 @@
 #pragma once
 
 // The channel's cross-section as a CAD drawing: model space at true size, one unit a
-// millimetre, labelled for printing at 1:scale. The same section the calculation book
-// draws, as entities for formats/dxf.h.
+// millimetre, labelled for printing at 1:scale on an A3 sheet with its frame and title block.
+// The same section the calculation book draws, as entities for formats/dxf.h, drawn from the
+// lengths as the window and the book show them, in whole millimetres, so that every
+// dimension reads the number shown.
 //
 //   dxf::Drawing d = sectionDrawing({{.b = 2, .h = 1, .m = 1}}, 50);
 //   // bottom 2000 long at y = 0, water line 4000 long at y = 1000, bank top at y = 1200
@@ -12,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "book/book_info.h"
 #include "formats/dxf.h"
 
 namespace lintavo {
@@ -24,7 +27,26 @@ struct SectionOutline {
     std::optional<double> bankHeight;     // H, bottom to bank top, m
     std::string title;        // "方案一：…" for a candidate; empty for the press's
     std::string depthText{};  // h as the window shows it ("1.786"); empty: written from h
+    std::string widthText{};  // b as the window shows it ("2"); empty: written from b
 };
+
+// What the title block says besides the scale: the project and the three who sign (a blank
+// cell where no name is given) and the date.
+struct DrawingSheet {
+    BookInfo book{};
+    std::string date{};  // "2026-12-09"
+};
+
+// The sheet: A3 landscape, 420 × 297 paper millimetres, its frame 25 mm from the binding edge
+// and 5 mm from the others, the title block 140 × 40 in the frame's lower right corner.
+inline constexpr double sheetWidth = 420;
+inline constexpr double sheetHeight = 297;
+
+// A length as the drawing draws it: the number the text shows, in whole millimetres; the
+// value itself where the text holds no number (or one that rounds to nothing).
+//   shownMillimetres("2.109", 2.1099) → 2109      shownMillimetres("", 2.1099) → 2110
+//   shownMillimetres("1.5（计算值）", 1.5) → 1500
+double shownMillimetres(const std::string& text, double metres);
 
 // What a drawing says instead of a section it cannot draw to scale.
 inline constexpr std::string_view notToScale = "断面尺寸过大或过小，无法按比例绘出";
@@ -40,14 +62,23 @@ bool drawableToScale(double b, double h, double m);
 // The scales a user picks from: 1:20 … 1:500.
 inline constexpr int drawingScales[] = {20, 50, 100, 200, 500};
 
+// The scale at which the sections and their labels fit the A3 sheet above its title block:
+// 1:least where they fit at it, else the first of 1:50, 1:100, 1:200 … (1, 2 and 5 times a
+// power of ten) beyond it at which they do.
+//   fittingScale({{.b = 2, .h = 1, .m = 1}}) → 20     a canal 30 m wide → 200
+int fittingScale(const std::vector<SectionOutline>& sections, int least = 20);
+
 // H when the design check has not given it: a fifth of the highest water depth above it,
 // as the book's drawing shows the banks. 1 m of water → 1.2 m.
 double bankHeightOf(const SectionOutline& section);
 
-// The layers 轮廓线, 设计水位, 加大水位 (when a section has an enlarged depth), 尺寸标注 and
-// 文字, and each section beside the one before it, left to right: its outline up to the bank
-// top, the water lines with ▽ and their depths, b, h and H as dimensions, "1:m" along
-// each wall (none for a vertical one), and its title with the scale under it.
-dxf::Drawing sectionDrawing(const std::vector<SectionOutline>& sections, int scale);
+// The layers 轮廓线, 设计水位, 加大水位 (when a section has an enlarged depth), 尺寸标注,
+// 文字 and 图框, and each section beside the one before it, left to right: its outline up to
+// the bank top, the water lines with ▽, 设计水位 h and 加大水位 hb, b, h and 渠深 H as
+// dimensions, "1:m" along each wall (none for a vertical one), and its title with the scale
+// under it; around them the A3 frame at 1:scale and its title block (工程名称, 图名, 比例,
+// 设计, 校核, 审核, 日期, 尺寸单位).
+dxf::Drawing sectionDrawing(const std::vector<SectionOutline>& sections, int scale,
+                            const DrawingSheet& sheet = {});
 
 }  // namespace lintavo

@@ -1,6 +1,7 @@
 #include "shell/report_files.h"
 
 #include <QBuffer>
+#include <QDate>
 #include <QImage>
 #include <QPainter>
 #include <cmath>
@@ -10,6 +11,7 @@
 #include "formats/docx.h"
 #include "formats/dxf.h"
 #include "formats/whole_file.h"
+#include "shell/book_settings.h"
 #include "shell/qt_text.h"
 #include "shell/report_figures.h"
 #include "shell/scheme_figure.h"
@@ -115,6 +117,7 @@ std::vector<SectionOutline> sectionOutlines(const CalculationReport& report) {
         s.bankHeight = level(channel.bankHeight);
         s.title = channel.heading;
         s.depthText = channel.depthText;
+        s.widthText = channel.widthText;
         sections.push_back(std::move(s));
     }
     return sections;
@@ -125,7 +128,10 @@ bool exportReportDrawing(const CalculationReport& report, const QString& file, i
     const std::vector<SectionOutline> sections = sectionOutlines(report);
     if (sections.empty()) return written(QStringLiteral("计算书中没有可绘制的断面。"), why);
     if (scale <= 0) return written(QStringLiteral("出图比例必须是正数。"), why);
-    return written(writeWholeFile(file, dxf::write(sectionDrawing(sections, scale))), why);
+    // A scale at which the sections overrun the sheet gives way to one at which they fit.
+    const int fitting = fittingScale(sections, scale);
+    const DrawingSheet sheet{bookInfo(), QDate::currentDate().toString(Qt::ISODate).toStdString()};
+    return written(writeWholeFile(file, dxf::write(sectionDrawing(sections, fitting, sheet))), why);
 }
 
 }  // namespace lintavo

@@ -21,6 +21,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <iterator>
 
 #include "book/design_report.h"
 #include "calculators/catalogue.h"
@@ -288,12 +289,21 @@ void ReportWindow::exportDrawing() {
         QMessageBox::information(this, title, QStringLiteral("计算书中没有可绘制的断面。"));
         return;
     }
+    // The scales offered, the first at which the section fits the A3 sheet chosen.
+    const int fitting = fittingScale(sectionOutlines(report_));
     QStringList scales;
-    for (const int scale : drawingScales)
+    int offered = 0;
+    for (const int scale : drawingScales) {
+        if (scale == fitting) offered = static_cast<int>(scales.size());
         scales << QStringLiteral("1:%1").arg(scale);
+    }
+    if (fitting > drawingScales[std::size(drawingScales) - 1]) {
+        offered = static_cast<int>(scales.size());
+        scales << QStringLiteral("1:%1").arg(fitting);
+    }
     bool chosen = false;
-    const QString scale =
-        QInputDialog::getItem(this, title, QStringLiteral("出图比例："), scales, 1, false, &chosen);
+    const QString scale = QInputDialog::getItem(this, title, QStringLiteral("出图比例："), scales,
+                                                offered, false, &chosen);
     if (!chosen) return;
     const QString file =
         askExportFile(this, title, calculation(), QStringLiteral("断面图"), {dxfFile});

@@ -25,7 +25,8 @@
 //   export-report FILE  write the visible calculator window's calculation book to FILE as PDF
 //                       or, when FILE ends in .docx, as a Word document
 //   export-drawing FILE [SCALE]   write the visible calculator window's section drawing to
-//                       FILE as DXF at 1:SCALE (50 unless given; "1:100" or "100")
+//                       FILE as DXF at 1:SCALE (50 unless given; "1:100" or "100"), or at
+//                       the next standard scale where the section overruns the A3 sheet
 //   open-report         open the visible calculator window's calculation book (F9)
 //   screenshot-report FILE   save the open calculation book's window as a PNG
 //   adopt-scheme K      采用此方案 on row K (0 for α = 1.00 … 4 for α = 1.04) of the open

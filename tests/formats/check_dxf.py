@@ -1,19 +1,51 @@
 #!/usr/bin/python3
 """Reads a section drawing with ezdxf, an independent DXF reader, and checks it against the
-channels it should show.
+channels it should show; then has LibreCAD (librecad dxf2pdf) print it and looks for every
+line, dimension and text of it on the page.
 
     check_dxf.py FILE JSON
 
-JSON: {"scale": 50, "sections": [{"b": 2, "h": 1, "m": 1.5, "hb": 1.3 or null, "H": 1.6}, …]}
-with lengths in metres. Exits 1 with a line for each difference; prints "ok" otherwise.
+JSON: {"scale": 50, "sections": [{"b": 2, "h": 1, "m": 1.5, "hb": 1.3 or null,
+"H": 1.6 or null (1.2 times the highest water)}, …],
+"book": {"name": …, "designer": …, "checker": …, "reviewer": …} (optional),
+"librecad": true (optional)} with lengths in metres as the window and the book show them: the
+drawing draws them in whole millimetres. Exits 1 with a line for each difference; prints "ok"
+otherwise.
 """
 import json
 import math
+import os
+import shutil
+import subprocess
 import sys
+import tempfile
 
 import ezdxf
 
 TOLERANCE = 0.5  # mm
+SHEET = (420, 297)  # A3, paper millimetres
+INK = 230  # darker than this on LibreCAD's page is drawn: cyan (the 加大水位 layer) is 179
+TITLE_BLOCK = ("工程名称", "图名", "比例", "设计", "校核", "审核", "日期")
+
+
+def whole_mm(metres):
+    """Metres in whole millimetres, a half away from zero."""
+    return math.floor(metres * 1000 + 0.5)
+
+
+def bank_mm(section):
+    """H in whole millimetres: the design check's, or 1.2 times the highest water as drawn."""
+    if section["H"] is not None:
+        return whole_mm(section["H"])
+    highest = max(whole_mm(section["h"]), whole_mm(section["hb"] or 0))
+    return math.floor(1.2 * highest + 0.5)
+
+
+def dimension_text(dimension):
+    """The text a dimension's block shows."""
+    block = dimension.get_geometry_block()
+    texts = [e.dxf.text for e in block if e.dxftype() in ("MTEXT", "TEXT")] if block else []
+    return texts[0] if texts else None
 
 
 def check(path, expected):
@@ -37,6 +69,34 @@ def check(path, expected):
         problems.append("the 加大水位 layer is not dashed")
 
     msp = doc.modelspace()
+    scale = expected["scale"]
+
+    # The text style: 长仿宋 as gbenor.shx with its big font gbcbig.shx, used by every text.
+    style = doc.styles.get("Lintavo")
+    if style is None or (style.dxf.font.lower(), style.dxf.get("bigfont", "").lower()) != (
+            "gbenor.shx", "gbcbig.shx") or not math.isclose(style.dxf.width, 1):
+        problems.append("the text style Lintavo is not gbenor.shx + gbcbig.shx at width 1")
+    for text in msp.query("TEXT"):
+        if text.dxf.style != "Lintavo":
+            problems.append(f"{text.dxf.text} is in the style {text.dxf.style}")
+
+    # Every dimension draws a whole number of millimetres and shows it, in its text if it has one.
+    dimstyle = doc.dimstyles.get("Lintavo")
+    if dimstyle is None or dimstyle.dxf.dimdec != 0:
+        problems.append("the dimension style does not show whole millimetres (DIMDEC 0)")
+    if doc.header.get("$DIMDEC") != 0:
+        problems.append("the header's $DIMDEC is not 0")
+    shown = []
+    for d in msp.query("DIMENSION"):
+        value = d.get_measurement()
+        number = round(value)
+        own = d.dxf.get("text", "")
+        wanted = own.replace("<>", str(number)) if "<>" in own else (own or str(number))
+        if abs(value - number) > 1e-6:
+            problems.append(f"a dimension measures {value} mm, not a whole number")
+        if dimension_text(d) != wanted:
+            problems.append(f"a dimension of {value} mm shows {dimension_text(d)}, not {wanted}")
+        shown.append((number, abs(value - number) <= 1e-6, dimension_text(d) or ""))
 
     def horizontal(layer):
         lines = []
@@ -57,7 +117,7 @@ def check(path, expected):
     enlarged = horizontal("加大水位") if "加大水位" in layers else []
     measured = sorted(d.get_measurement() for d in msp.query("DIMENSION"))
     for k, (s, bottom) in enumerate(zip(sections, bottoms)):
-        b, h, m = s["b"] * 1000, s["h"] * 1000, s["m"]
+        b, h, m = whole_mm(s["b"]), whole_mm(s["h"]), s["m"]
         x0, x1, y0 = bottom
         if abs((x1 - x0) - b) > TOLERANCE:
             problems.append(f"section {k}: bottom {x1 - x0} mm, not {b}")
@@ -71,10 +131,20 @@ def check(path, expected):
 
         line_at(water, h, "design water line")
         if s["hb"] is not None:
-            line_at(enlarged, s["hb"] * 1000, "enlarged water line")
-        for length, what in ((b, "b"), (h, "h"), (s["H"] * 1000, "H")):
-            if not any(abs(x - length) <= TOLERANCE for x in measured):
-                problems.append(f"section {k}: no dimension measures {what} = {length}")
+            line_at(enlarged, whole_mm(s["hb"]), "enlarged water line")
+        # b and h exactly as shown; H (the book's, to six digits) in whole millimetres.
+        for length, what in ((b, "b"), (h, "h"), (bank_mm(s), "H")):
+            labelled = [n for n, whole, text in shown if n == length and whole
+                        and text.endswith(str(length)) and ("H" in text) == (what == "H")]
+            if not labelled:
+                problems.append(f"section {k}: no dimension shows {what} = {length}")
+    heights = [t.dxf.text for t in msp.query('TEXT[layer=="设计水位"]')]
+    if sum("设计水位 h = " in t for t in heights) < len(sections):
+        problems.append("a design water line without its 设计水位 h label")
+    if any(s["hb"] is not None for s in sections):
+        levels = [t.dxf.text for t in msp.query('TEXT[layer=="加大水位"]')]
+        if sum("加大水位 hb = " in t for t in levels) < sum(s["hb"] is not None for s in sections):
+            problems.append("an enlarged water line without its 加大水位 hb label")
     if len(measured) < 3 * len(sections):
         problems.append(f"{len(measured)} dimensions for {len(sections)} sections")
 
@@ -84,16 +154,183 @@ def check(path, expected):
             label = "1:" + format(s["m"], "g")
             if slopes.count(label) < 2:
                 problems.append(f"fewer than two {label} along the walls")
-    scale = expected["scale"]
-    style = doc.dimstyles.get("Lintavo")
-    if style is None or not math.isclose(style.dxf.dimscale, scale):
+    if dimstyle is None or not math.isclose(dimstyle.dxf.dimscale, scale):
         problems.append(f"the dimension style does not scale by {scale}")
     if not any(math.isclose(t.dxf.height, 3.5 * scale) for t in msp.query("TEXT")):
         problems.append(f"no text {3.5 * scale} high")
     if not any(f"1:{scale}" in t.dxf.text for t in msp.query("TEXT")):
         problems.append(f"the scale 1:{scale} is not written")
 
+    problems += check_sheet(msp, scale, expected.get("book", {}))
+    if expected.get("librecad"):
+        problems += check_librecad(path, msp, scale)
     return problems
+
+
+def check_sheet(msp, scale, book):
+    """The A3 frame and the title block on the layer 图框, the drawing inside the frame and
+    clear of the title block."""
+    problems = []
+    lines = [(l.dxf.start, l.dxf.end) for l in msp.query('LINE[layer=="图框"]')]
+    if not lines:
+        return ["no frame on the layer 图框"]
+    xs = [p.x for line in lines for p in line]
+    ys = [p.y for line in lines for p in line]
+    x0, y0 = min(xs), min(ys)
+    width, height = max(xs) - x0, max(ys) - y0
+    if not (math.isclose(width, SHEET[0] * scale) and math.isclose(height, SHEET[1] * scale)):
+        problems.append(f"the sheet is {width} × {height}, not A3 at 1:{scale}")
+
+    def paper(p):
+        return ((p.x - x0) / scale, (p.y - y0) / scale)
+
+    def has_line(a, b):
+        return any({tuple(round(v, 6) for v in paper(p)) for p in line} == {a, b} for line in lines)
+
+    frame = ((25, 5), (415, 5), (415, 292), (25, 292))
+    for a, b in zip(frame, frame[1:] + frame[:1]):
+        if not has_line(a, b):
+            problems.append(f"no frame line from {a} to {b}")
+    texts = {t.dxf.text: paper(t.dxf.insert) for t in msp.query('TEXT[layer=="图框"]')}
+    for label in TITLE_BLOCK + (f"1:{scale}",) + tuple(v for v in book.values() if v):
+        if label not in texts:
+            problems.append(f"the title block lacks {label}")
+        elif not (415 - 140 <= texts[label][0] <= 415 and 5 <= texts[label][1] <= 45):
+            problems.append(f"{label} is outside the title block")
+    # The drawing itself: within the frame, and not on the title block.
+    for e in msp.query("LINE TEXT"):
+        if e.dxf.layer == "图框":
+            continue
+        for p in ((e.dxf.start, e.dxf.end) if e.dxftype() == "LINE" else (e.dxf.insert,)):
+            x, y = paper(p)
+            if not (25 < x < 415 and 5 < y < 292) or (x > 275 and y < 45):
+                problems.append(f"the drawing reaches ({x:.0f}, {y:.0f}) on the sheet")
+                return problems
+    return problems
+
+
+def read_pgm(path):
+    """The width, height and grey bytes of a binary PGM (P5) as pdftoppm writes it."""
+    data = open(path, "rb").read()
+    fields, at = [], 0
+    while len(fields) < 4:
+        while data[at:at + 1].isspace():
+            at += 1
+        end = at
+        while not data[end:end + 1].isspace():
+            end += 1
+        fields.append(data[at:end])
+        at = end
+    width, height = int(fields[1]), int(fields[2])
+    return width, height, data[at + 1:at + 1 + width * height]
+
+
+def check_librecad(path, msp, scale):
+    """LibreCAD prints the drawing as it is (librecad dxf2pdf FILE): the A3 sheet at 1:scale on
+    an A3 page. The page must show every line, every dimension's lines and text, and every
+    text, where ezdxf says they are."""
+    librecad = shutil.which("librecad")
+    if librecad is None:
+        print("librecad is missing: the LibreCAD check is skipped")
+        return []
+    dpi = 100
+    with tempfile.TemporaryDirectory() as work:
+        dxf = os.path.join(work, "drawing.dxf")
+        shutil.copy(path, dxf)
+        # Headless: Qt's offscreen platform, LibreCAD's settings in the scratch folder.
+        env = dict(os.environ, QT_QPA_PLATFORM="offscreen", HOME=work,
+                   XDG_CONFIG_HOME=os.path.join(work, "config"), XDG_RUNTIME_DIR=work)
+        out = subprocess.run([librecad, "dxf2pdf", dxf], cwd=work, env=env,
+                             capture_output=True, text=True, timeout=180)
+        pdf = os.path.join(work, "drawing.pdf")
+        if out.returncode != 0 or not os.path.exists(pdf):
+            return [f"LibreCAD did not convert it: {out.stdout}{out.stderr}"]
+        info = subprocess.run(["pdfinfo", pdf], capture_output=True, text=True).stdout
+        if "1191 x 842 pts" not in info:
+            return ["LibreCAD's page is not A3 landscape: " +
+                    next((l for l in info.splitlines() if l.startswith("Page size")), "")]
+        subprocess.run(["pdftoppm", "-r", str(dpi), "-gray", pdf, os.path.join(work, "page")],
+                       check=True, timeout=120)
+        pages = sorted(f for f in os.listdir(work) if f.startswith("page"))
+        if len(pages) != 1:
+            return [f"LibreCAD printed {len(pages)} pages"]
+        width, height, grey = read_pgm(os.path.join(work, pages[0]))
+
+    def ink(x, y, reach, line=None, clear=0):
+        """Ink within `reach` pixels of (x, y), `clear` pixels or more off the line (a, b)."""
+        for j in range(max(0, y - reach), min(height, y + reach + 1)):
+            for i in range(max(0, x - reach), min(width, x + reach + 1)):
+                if grey[j * width + i] >= INK:
+                    continue
+                if line is None or distance((i, j), *line) >= clear:
+                    return True
+        return False
+
+    def distance(p, a, b):
+        dx, dy = b[0] - a[0], b[1] - a[1]
+        length = math.hypot(dx, dy) or 1
+        return abs((p[0] - a[0]) * dy - (p[1] - a[1]) * dx) / length
+
+    dark = sum(1 for k in range(0, len(grey), 7) if grey[k] < INK)
+    if not dark or dark * 7 > len(grey) / 5:
+        return [f"LibreCAD's page is {'blank' if not dark else 'mostly dark'}"]
+    frame = [p for l in msp.query('LINE[layer=="图框"]') for p in (l.dxf.start, l.dxf.end)]
+    x0 = min(p.x for p in frame)
+    y1 = max(p.y for p in frame)
+    mm = dpi / 25.4  # pixels to a paper millimetre
+
+    def pixel(p):
+        return (min(width - 1, round((p[0] - x0) / scale * mm)),
+                min(height - 1, round((y1 - p[1]) / scale * mm)))
+
+    missing = []
+    for line in msp.query("LINE"):
+        a, b = line.dxf.start, line.dxf.end
+        # The sheet's outer border is the page's edge, which the page may cut.
+        if all(p in (0, width - 1) for p in (pixel(a)[0], pixel(b)[0])) or all(
+                p in (0, height - 1) for p in (pixel(a)[1], pixel(b)[1])):
+            continue
+        if line.dxf.layer == "加大水位":
+            # Dashed in LibreCAD's own pattern: dashes along it, none of its gaps wider than
+            # a dash and two gaps of it.
+            length = math.hypot(b.x - a.x, b.y - a.y) / scale
+            steps = max(1, round(length * 2))
+            found = [ink(*pixel((a.x + (b.x - a.x) * k / steps, a.y + (b.y - a.y) * k / steps)), 1)
+                     for k in range(steps + 1)]
+            gap = longest = 0
+            for f in found:
+                gap = 0 if f else gap + 1
+                longest = max(longest, gap)
+            if not any(found) or longest / 2 > 12:
+                missing.append(f"the dashed line {a.x:.0f},{a.y:.0f}–{b.x:.0f},{b.y:.0f}")
+            continue
+        for t in (0.1, 0.3, 0.5, 0.7, 0.9):
+            if not ink(*pixel((a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t)), 2):
+                missing.append(f"the {line.dxf.layer} line {a.x:.0f},{a.y:.0f}–{b.x:.0f},{b.y:.0f}")
+                break
+    for d in msp.query("DIMENSION"):
+        block = d.get_geometry_block()
+        lines = [e for e in block if e.dxftype() == "LINE"]
+        for e in lines:
+            a, b = e.dxf.start, e.dxf.end
+            if not ink(*pixel(((a.x + b.x) / 2, (a.y + b.y) / 2)), 2):
+                missing.append(f"a line of the dimension {dimension_text(d)}")
+        # The text: ink clear of the dimension line near where the text stands (LibreCAD sets
+        # it beside the line, or past an arrow when the line is too short for it).
+        along = [e for e in lines if e.dxf.start.isclose(d.dxf.defpoint)
+                 or e.dxf.end.isclose(d.dxf.defpoint)]
+        for e in block:
+            if e.dxftype() != "MTEXT" or not along:
+                continue
+            size = len(e.dxf.text) * e.dxf.char_height / scale * mm
+            base = (pixel(along[0].dxf.start), pixel(along[0].dxf.end))
+            if not ink(*pixel(e.dxf.insert), round(size / 2), base, round(1.8 * mm)):
+                missing.append(f"the dimension text {e.dxf.text}")
+    for t in msp.query("TEXT"):
+        # Where the text's characters are, whether LibreCAD's fonts have them or mark them.
+        if not ink(*pixel(t.dxf.align_point), max(2, round(t.dxf.height / scale * mm))):
+            missing.append(f"the text {t.dxf.text}")
+    return [f"LibreCAD's page lacks {m}" for m in missing]
 
 
 if __name__ == "__main__":

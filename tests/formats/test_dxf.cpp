@@ -1,6 +1,7 @@
 // The section drawing as DXF, read back by ezdxf (Debian's python3-ezdxf), a reader that
 // shares nothing with our writer: it must pass ezdxf's audit, have the layers, and show the
-// outline, the water lines and the dimensions at true size in millimetres.
+// outline, the water lines and the dimensions at true size in whole millimetres as shown, in
+// the A3 frame with its title block; and LibreCAD must print every line, dimension and text.
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -18,9 +19,18 @@ namespace {
 
 using Sections = std::vector<SectionOutline>;
 
+// The metres a text shows, for the checker, which draws them in whole millimetres.
+double shownMetres(const std::string& text, double value) {
+    bool number = false;
+    const double shown =
+        QString::fromStdString(text).section(QChar(0xFF08), 0, 0).toDouble(&number);
+    return number ? shown : value;
+}
+
 }  // namespace
 
 Q_DECLARE_METATYPE(Sections)
+Q_DECLARE_METATYPE(BookInfo)
 
 class DxfTest : public QObject {
     Q_OBJECT
@@ -29,46 +39,64 @@ class DxfTest : public QObject {
     void drawing_data() {
         QTest::addColumn<Sections>("sections");
         QTest::addColumn<int>("scale");
+        QTest::addColumn<BookInfo>("book");
         const std::optional<double> none;
+        const BookInfo signed_{"南干渠改建工程", "", "张三", "李四", "王五"};
         QTest::newRow("trapezoid 2 × 1, 1:1.5, at 1:50")
-            << Sections{{2, 1, 1.5, none, none, ""}} << 50;
-        QTest::newRow("rectangle, no slope text, at 1:20")
-            << Sections{{0.8, 0.6, 0, none, none, ""}} << 20;
+            << Sections{{2, 1, 1.5, none, none, ""}} << 50 << BookInfo{};
+        QTest::newRow("rectangle, no slope text, at 1:20, names signed")
+            << Sections{{0.8, 0.6, 0, none, none, ""}} << 20 << signed_;
         QTest::newRow("odd decimals at 1:100")
-            << Sections{{2.345, 0.528, 1.25, none, none, ""}} << 100;
+            << Sections{{2.345, 0.528, 1.25, none, none, ""}} << 100 << BookInfo{};
+        QTest::newRow("h cut to 2.109 in the window, drawn 2109 not 2110, at 1:50")
+            << Sections{{2, 2.1099, 1, none, none, "", "2.109", "2"}} << 50 << signed_;
+        QTest::newRow("b and h computed, shown as the book's full values, at 1:50")
+            << Sections{{1.23456, 0.98765, 1, none, none, "", "0.98765（计算值）",
+                         "1.23456（计算值）"}}
+            << 50 << BookInfo{};
         QTest::newRow("enlarged depth and bank height from the design check, at 1:100")
-            << Sections{{3, 1.6, 1.5, 1.9, 2.6, ""}} << 100;
+            << Sections{{3, 1.6, 1.5, 1.9, 2.6, ""}} << 100 << BookInfo{};
+        QTest::newRow("H of six digits drawn to the millimetre, at 1:100")
+            << Sections{{3, 1.6, 1.5, 1.90237, 2.62559, ""}} << 100 << signed_;
         QTest::newRow("enlarged depth alone: the bank a fifth above it, at 1:200")
-            << Sections{{3, 1.6, 1.5, 1.9, none, ""}} << 200;
+            << Sections{{3, 1.6, 1.5, 1.9, none, ""}} << 200 << BookInfo{};
         QTest::newRow("three candidates side by side at 1:500")
             << Sections{{4.2, 1.1, 1, none, none, "方案一"},
                         {2.5, 1.6, 1, none, none, "方案二"},
                         {0.4, 2.9, 1, none, none, "方案三"}}
-            << 500;
+            << 500 << signed_;
     }
 
     void drawing() {
         QFETCH(Sections, sections);
         QFETCH(int, scale);
+        QFETCH(BookInfo, book);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("section.dxf"));
         std::ofstream(path.toStdString(), std::ios::binary)
-            << dxf::write(sectionDrawing(sections, scale));
+            << dxf::write(sectionDrawing(sections, scale, {book, "2026-12-09"}));
         QJsonArray expected;
+        const auto orNull = [](std::optional<double> x) {
+            return x ? QJsonValue(*x) : QJsonValue(QJsonValue::Null);
+        };
         for (const SectionOutline& s : sections) {
-            // The bank top: given, or 1.2 times the highest water.
-            const double H =
-                s.bankHeight ? *s.bankHeight : 1.2 * std::max(s.h, s.enlargedDepth.value_or(0));
-            expected.append(
-                QJsonObject{{QStringLiteral("b"), s.b},
-                            {QStringLiteral("h"), s.h},
-                            {QStringLiteral("m"), s.m},
-                            {QStringLiteral("hb"), s.enlargedDepth ? QJsonValue(*s.enlargedDepth)
-                                                                   : QJsonValue(QJsonValue::Null)},
-                            {QStringLiteral("H"), H}});
+            // The bank top: given, or (null) 1.2 times the highest water.
+            expected.append(QJsonObject{{QStringLiteral("b"), shownMetres(s.widthText, s.b)},
+                                        {QStringLiteral("h"), shownMetres(s.depthText, s.h)},
+                                        {QStringLiteral("m"), s.m},
+                                        {QStringLiteral("hb"), orNull(s.enlargedDepth)},
+                                        {QStringLiteral("H"), orNull(s.bankHeight)}});
         }
+        const auto names =
+            QJsonObject{{QStringLiteral("name"), QString::fromStdString(book.project)},
+                        {QStringLiteral("designer"), QString::fromStdString(book.designer)},
+                        {QStringLiteral("checker"), QString::fromStdString(book.checker)},
+                        {QStringLiteral("reviewer"), QString::fromStdString(book.reviewer)},
+                        {QStringLiteral("date"), QStringLiteral("2026-12-09")}};
         const QJsonObject arguments{{QStringLiteral("scale"), scale},
-                                    {QStringLiteral("sections"), expected}};
+                                    {QStringLiteral("sections"), expected},
+                                    {QStringLiteral("book"), names},
+                                    {QStringLiteral("librecad"), true}};
         QProcess check;
         check.start(QStringLiteral(LINTAVO_SYSTEM_PYTHON),
                     {QStringLiteral(LINTAVO_TESTS_DIR "/formats/check_dxf.py"), path,
@@ -77,6 +105,80 @@ class DxfTest : public QObject {
         const QString out =
             QString::fromUtf8(check.readAllStandardOutput() + check.readAllStandardError());
         QVERIFY2(check.exitCode() == 0, qPrintable(out));
+    }
+
+    // The lengths a drawing draws: the shown text's number in whole millimetres.
+    void shown_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("metres");
+        QTest::addColumn<double>("millimetres");
+        QTest::newRow("h cut to 2.109 in the field") << QStringLiteral("2.109") << 2.1099 << 2109.0;
+        QTest::newRow("no text: the value, rounded") << QString() << 2.1099 << 2110.0;
+        QTest::newRow("the book's 计算值 mark") << QStringLiteral("1.5（计算值）") << 1.5 << 1500.0;
+        QTest::newRow("four decimals typed: to the millimetre")
+            << QStringLiteral("0.8126") << 0.8126 << 813.0;
+        QTest::newRow("no number in the text: the value")
+            << QStringLiteral("—") << 1.2346 << 1235.0;
+        QTest::newRow("shown as 0.000: the value, unrounded")
+            << QStringLiteral("0.000") << 0.0004 << 0.4;
+    }
+
+    void shown() {
+        QFETCH(QString, text);
+        QFETCH(double, metres);
+        QFETCH(double, millimetres);
+        QCOMPARE(shownMillimetres(text.toStdString(), metres), millimetres);
+    }
+
+    // What a dimension's text reads: whole millimetres, in its own text where it has one.
+    void dimensionTexts_data() {
+        QTest::addColumn<double>("length");
+        QTest::addColumn<double>("angle");
+        QTest::addColumn<QString>("own");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("2109 along") << 2109.0 << 0.0 << QString() << QStringLiteral("2109");
+        QTest::newRow("H up, labelled")
+            << 3254.8 << 90.0 << QStringLiteral("渠深 H=<>") << QStringLiteral("渠深 H=3255");
+        QTest::newRow("a text of its own without the number")
+            << 1000.0 << 0.0 << QStringLiteral("见详图") << QStringLiteral("见详图");
+        QTest::newRow("half a millimetre rounds up")
+            << 1600.5 << 90.0 << QStringLiteral("<> mm") << QStringLiteral("1601 mm");
+    }
+
+    void dimensionTexts() {
+        QFETCH(double, length);
+        QFETCH(double, angle);
+        QFETCH(QString, own);
+        QFETCH(QString, shown);
+        const dxf::Point end = angle == 0 ? dxf::Point{length, 0} : dxf::Point{0, length};
+        const dxf::Dimension d{"尺寸标注", {0, 0}, end, {0, 0}, angle, own.toStdString()};
+        QCOMPARE(QString::fromStdString(dxf::dimensionText(d)), shown);
+    }
+
+    // The scale the export offers first: the section with its labels inside the A3 frame above
+    // the title block (370 × 227 paper millimetres), the least of the series that holds it.
+    void fitting_data() {
+        QTest::addColumn<Sections>("sections");
+        QTest::addColumn<int>("least");
+        QTest::addColumn<int>("scale");
+        const std::optional<double> none;
+        QTest::newRow("2 m bottom: 1:20 holds its 6.7 m")
+            << Sections{{2, 1, 1.5, none, none, ""}} << 20 << 20;
+        QTest::newRow("asked 1:100 and it fits: 1:100")
+            << Sections{{2, 1, 1.5, none, none, ""}} << 100 << 100;
+        QTest::newRow("30 m bottom, 3 m deep, 1:2: 46 m wants 1:200")
+            << Sections{{30, 3, 2, none, none, ""}} << 20 << 200;
+        QTest::newRow("asked 1:75, too small for the 30 m canal: 1:100 is not, 1:200")
+            << Sections{{30, 3, 2, none, none, ""}} << 75 << 200;
+        QTest::newRow("a 12 m deep rectangle: its height wants 1:100")
+            << Sections{{2, 12, 0, none, none, ""}} << 20 << 100;
+    }
+
+    void fitting() {
+        QFETCH(Sections, sections);
+        QFETCH(int, least);
+        QFETCH(int, scale);
+        QCOMPARE(fittingScale(sections, least), scale);
     }
 
     // The book never offers such a section (drawableToScale refuses it), but the writer

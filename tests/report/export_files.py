@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """The calculation book's files, made through the driver from real presses and read by
-independent readers: the section drawing (export-drawing) by ezdxf, the Word document
+independent readers: the section drawing (export-drawing) by ezdxf and LibreCAD, the Word document
 (export-report FILE.docx) by python-docx, by XPath on its XML and by LibreOffice. The values
 the book shows are read from the book's own PDF of the same press (export-report FILE.pdf,
 through poppler's pdftohtml): every number of its text, outside its drawings, must be in the
@@ -8,6 +8,7 @@ document and in LibreOffice's PDF of it, and every text it shows in red must be 
 
     export_files.py DRIVER
 """
+import datetime
 import html
 import json
 import os
@@ -45,6 +46,10 @@ FAILED = [("failed", "流量Q的计算", "计算1",
 
 RED = "B00000"
 
+# The fields that show b and h, by the window's opener: the drawing draws them as shown.
+SHOWN = {"流量Q的计算": ("dkb", "ssh"), "水深h的计算": ("dkb1", "ssh1"),
+         "渠道断面尺寸的计算": ("dkb4", "ssh4")}
+
 
 def run(driver, work, lines):
     # The design check's settings live in the driver's own settings folder, from their defaults.
@@ -64,18 +69,36 @@ def press(opener, compute, inputs, design):
     return lines + [f"click {compute}", "report"]
 
 
-def sections_of(report):
-    """The sections the book of this press draws, with the design check's hb and H where it
-    gives them, from the driver's report line."""
+def shown_numbers(printed, field):
+    """The numbers the field shows, from the driver's `print` lines."""
+    for line in printed:
+        name, _, text = line.partition("\t")
+        if name == field:
+            return [float(n) for n in re.findall(r"[0-9]+(?:\.[0-9]+)?", text)]
+    return []
+
+
+def sections_of(report, printed, opener):
+    """The sections the book of this press draws, with b and h as the window shows them and
+    the design check's hb and H where it gives them, from the driver's report line and the
+    fields' texts."""
     values = report["values"]
     m = float(values["m"])
     channels = [c for c in report["candidates"] if float(c["b"]) >= 0] \
         if "candidates" in report else [dict(values, design=report.get("design"))]
+    widths, depths = (shown_numbers(printed, f) for f in SHOWN[opener])
     sections = []
-    for c in channels:
+    for k, c in enumerate(channels):
         b, h, design = float(c["b"]), float(c["h"]), c.get("design") or {}
+        # The shown value is the full one cut: within a thousandth of it.
+        for shown, full, what in ((widths, b, "b"), (depths, h, "h")):
+            near = [x for x in shown if abs(x - full) < 1e-3]
+            if not near:
+                raise SystemExit(f"{opener}: the window shows no {what} near {full}: {shown}")
+        b = min((x for x in widths if abs(x - b) < 1e-3), key=lambda x: abs(x - b))
+        h = min((x for x in depths if abs(x - h) < 1e-3), key=lambda x: abs(x - h))
         hb = float(design["hb"]) if "hb" in design else None
-        H = float(design["H"]) if "H" in design else 1.2 * max(h, hb or 0)
+        H = float(design["H"]) if "H" in design else None
         sections.append({"b": b, "h": h, "m": m, "hb": hb, "H": H})
     return sections
 
@@ -216,13 +239,18 @@ def main():
             for scale in (50, 200):
                 dxf = os.path.join(work, f"{name}-{scale}.dxf")
                 lines = press(opener, compute, inputs, design)
+                lines += [f"print {field}" for field in SHOWN[opener]]
                 lines += [f"export-drawing {dxf}" + ("" if scale == 50 else f" 1:{scale}")]
-                report = json.loads(run(driver, work, lines).splitlines()[0])
-                sections = sections_of(report)
+                out = run(driver, work, lines).splitlines()
+                report = json.loads(out[0])
+                sections = sections_of(report, out[1:], opener)
                 rotational = "supply=rotational" in os.environ.get("LINTAVO_DESIGN_SET", "")
                 if design and not rotational and any(s["hb"] is None for s in sections):
                     failures.append(f"{name}: the design check gives no enlarged depth")
-                for problem in check_dxf.check(dxf, {"scale": scale, "sections": sections}):
+                # The title block's names are blank (no 计算书信息 kept); its date is today's.
+                expected = {"scale": scale, "sections": sections, "librecad": scale == 50,
+                            "book": {"date": datetime.date.today().isoformat()}}
+                for problem in check_dxf.check(dxf, expected):
                     failures.append(f"{name} at 1:{scale}: {problem}")
         documents = {}
         for name, opener, compute, inputs, design in CASES + FAILED:
