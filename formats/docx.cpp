@@ -219,11 +219,25 @@ class DocumentWriter {
                     math(c);
                 break;
             case Kind::Run:
+            case Kind::Unit:
                 x_.start("m:r");
+                // A unit, a function's name or a word stands upright; a unit keeps the space
+                // that parts it from its number, as normal text does.
+                if (n.kind == Kind::Unit) {
+                    x_.start("m:rPr").empty("m:nor").end();
+                } else if (n.upright) {
+                    x_.start("m:rPr").empty("m:sty", {{"m:val", "p"}}).end();
+                }
                 x_.start("w:rPr")
                     .empty("w:rFonts", {{"w:ascii", "Cambria Math"}, {"w:hAnsi", "Cambria Math"}})
                     .end();
-                x_.start("m:t").text(n.text).end().end();
+                x_.start("m:t");
+                if (n.kind == Kind::Unit && n.text != "%") {
+                    x_.attr("xml:space", "preserve").text(" " + n.text);
+                } else {
+                    x_.text(n.text);
+                }
+                x_.end().end();
                 break;
             case Kind::Fraction:
                 x_.start("m:f");
