@@ -76,8 +76,20 @@ class Xml {
 struct Cell {
     std::string text;
     bool alert = false;
-    const MathNode* math = nullptr;  // an equation instead of the text
+    std::vector<FormulaSpan> formulas{};  // the stretches of the text set as equations
 };
+
+// A text that is one formula whole.
+std::vector<FormulaSpan> whole(const std::string& text) {
+    return {{0, text.size()}};
+}
+
+// A cell of the calculation's own tables, a comparison such as "h = 1.2 > hc = 0.8" or a
+// slope's "1/3000" in it set as an equation.
+Cell withFormulas(std::string text) {
+    std::vector<FormulaSpan> formulas = formulasIn(text);
+    return {std::move(text), false, std::move(formulas)};
+}
 
 struct Image {
     std::string relation;  // rIdImage1
@@ -167,7 +179,7 @@ class DocumentWriter {
         steps();
         if (report_.failed) {
             paragraph("Heading1", "三、计算失败");
-            paragraph("Normal", report_.failure, true);
+            paragraphOf("Normal", report_.failure, true);
             paragraph("Note", "失败类型：" + report_.failureKind);
         } else {
             results();
@@ -206,6 +218,34 @@ class DocumentWriter {
         x_.end();
     }
 
+    // A paragraph with formulas in it.
+    void paragraphOf(const char* style, const ReportText& text, bool alert = false) {
+        x_.start("w:p");
+        x_.start("w:pPr").empty("w:pStyle", {{"w:val", style}}).end();
+        prose(text.text, text.formulas, alert);
+        x_.end();
+    }
+
+    // A text's runs, each of its formulas an equation among them.
+    void prose(const std::string& text, const std::vector<FormulaSpan>& formulas, bool alert) {
+        std::size_t at = 0;
+        for (const FormulaSpan& f : formulas) {
+            if (f.begin < at || f.end > text.size() || f.begin >= f.end) continue;
+            if (f.begin > at) run(text.substr(at, f.begin - at), alert);
+            equation(std::string_view(text).substr(f.begin, f.end - f.begin), alert);
+            at = f.end;
+        }
+        if (at < text.size()) run(text.substr(at), alert);
+    }
+
+    void equation(std::string_view formula, bool alert) {
+        mathAlert_ = alert;
+        x_.start("m:oMath");
+        math(parseFormula(formula));
+        x_.end();
+        mathAlert_ = false;
+    }
+
     void math(const MathNode& n) {
         using Kind = MathNode::Kind;
         const auto part = [this](const char* name, const MathNode& inside) {
@@ -228,9 +268,15 @@ class DocumentWriter {
                 } else if (n.upright) {
                     x_.start("m:rPr").empty("m:sty", {{"m:val", "p"}}).end();
                 }
-                x_.start("w:rPr")
-                    .empty("w:rFonts", {{"w:ascii", "Cambria Math"}, {"w:hAnsi", "Cambria Math"}})
-                    .end();
+                x_.start("w:rPr").empty("w:rFonts",
+                                        {{"w:ascii", "Cambria Math"}, {"w:hAnsi", "Cambria Math"}});
+                if (mathAlert_) x_.empty("w:color", {{"w:val", "B00000"}});
+                if (halfPoints_ > 0) {
+                    const std::string size = std::to_string(halfPoints_);
+                    x_.empty("w:sz", {{"w:val", size}});
+                    x_.empty("w:szCs", {{"w:val", size}});
+                }
+                x_.end();
                 x_.start("m:t");
                 if (n.kind == Kind::Unit && n.text != "%") {
                     x_.attr("xml:space", "preserve").text(" " + n.text);
@@ -292,19 +338,22 @@ class DocumentWriter {
         x_.end();
         x_.start("w:p");
         x_.start("w:pPr").empty("w:pStyle", {{"w:val", head ? "TableHeading" : "TableText"}}).end();
-        if (c.math != nullptr) {
-            x_.start("m:oMath");
-            math(*c.math);
-            x_.end();
-        } else if (!c.text.empty()) {
-            run(c.text, c.alert);
-        }
+        prose(c.text, c.formulas, c.alert);
         x_.end();
         x_.end();
     }
 
     // A ruled table over the text's width, its header row repeated on each page.
     void table(const std::vector<std::string>& header, const std::vector<std::vector<Cell>>& rows,
+               const std::vector<double>& percents) {
+        std::vector<Cell> cells;
+        cells.reserve(header.size());
+        for (const std::string& h : header)
+            cells.push_back({h});
+        table(cells, rows, percents);
+    }
+
+    void table(const std::vector<Cell>& header, const std::vector<std::vector<Cell>>& rows,
                const std::vector<double>& percents) {
         std::vector<int> widths;
         widths.reserve(percents.size());
@@ -329,7 +378,7 @@ class DocumentWriter {
         x_.start("w:tr");
         x_.start("w:trPr").empty("w:tblHeader").end();
         for (std::size_t c = 0; c < header.size(); ++c)
-            cell(widths[c], Cell{header[c]}, true);
+            cell(widths[c], header[c], true);
         x_.end();
         for (const std::vector<Cell>& r : rows) {
             x_.start("w:tr");
@@ -345,7 +394,7 @@ class DocumentWriter {
         paragraph("Heading1", "一、已知条件");
         std::vector<std::vector<Cell>> rows;
         for (const ReportRow& r : report_.known)
-            rows.push_back({{r.name}, {r.symbol}, {r.value}, {r.unit}, {r.note}});
+            rows.push_back({{r.name}, {r.symbol}, {r.value}, {r.unit}, withFormulas(r.note)});
         table({"名称", "符号", "输入值", "单位", "说明"}, rows, {18, 10, 22, 12, 38});
     }
 
@@ -356,24 +405,29 @@ class DocumentWriter {
             return;
         }
         if (!report_.steps.empty()) {
-            formulas_.reserve(report_.steps.size());
             std::vector<std::vector<Cell>> rows;
             for (const ReportStep& s : report_.steps) {
                 Cell formula{s.symbol};
                 if (!s.formula.empty()) {
-                    formulas_.push_back(parseFormula(s.symbol + " = " + s.formula));
-                    formula.math = &formulas_.back();
+                    formula.text += " = " + s.formula;
+                    formula.formulas = whole(formula.text);
                 }
-                rows.push_back(
-                    {{s.name},
-                     formula,
-                     {s.substituted.empty() ? std::string() : "= " + s.substituted},
-                     {s.value == "无法计算" ? s.value : "= " + withUnit(s.value, s.unit)}});
+                Cell substituted;
+                if (!s.substituted.empty()) {
+                    substituted.text = "= " + s.substituted;
+                    substituted.formulas = whole(substituted.text);
+                }
+                Cell result{s.value};
+                if (s.value != "无法计算") {
+                    result.text = "= " + withUnit(s.value, s.unit);
+                    result.formulas = whole(result.text);
+                }
+                rows.push_back({{s.name}, formula, substituted, result});
             }
             table({"项目", "公式", "代入数值", "结果"}, rows, {16, 27, 35, 22});
         }
-        for (const std::string& line : report_.bisection)
-            paragraph("Normal", line);
+        for (const ReportText& line : report_.bisection)
+            paragraphOf("Normal", line);
         if (!report_.steps.empty() && !report_.failed)
             paragraph("Note", "注：" + report_.precisionNote);
     }
@@ -388,17 +442,20 @@ class DocumentWriter {
 
     void hydraulics() {
         paragraph("Heading1", "四、水力要素与流态");
-        paragraph("Note", "按输入值和截取前的计算值，g = 9.81 m/s²，α = 1。");
+        paragraphOf("Note", ReportText("按输入值和截取前的计算值，g = 9.81 m/s²，α = 1。"));
         if (std::none_of(report_.channels.begin(), report_.channels.end(),
                          [](const ReportChannel& c) { return c.exists; }))
             paragraph("Normal", "没有水深和底宽都为正的断面。");
         for (std::size_t k = 0; k < report_.channels.size(); ++k) {
             const ReportChannel& channel = report_.channels[k];
-            if (!channel.heading.empty()) paragraph("Heading2", channel.heading);
+            if (!channel.heading.empty()) paragraphOf("Heading2", ReportText(channel.heading));
             if (!channel.exists) continue;
             std::vector<std::vector<Cell>> rows;
             for (const ReportRow& r : channel.rows)
-                rows.push_back({{r.name}, {r.symbol}, {withUnit(r.value, r.unit)}, {r.note}});
+                rows.push_back({{r.name},
+                                {r.symbol},
+                                withFormulas(withUnit(r.value, r.unit)),
+                                withFormulas(r.note)});
             table({"名称", "符号", "数值", "说明"}, rows, {22, 10, 40, 28});
             if (k >= pictures_.size()) continue;
             const ChannelPictures& p = pictures_[k];
@@ -421,8 +478,8 @@ class DocumentWriter {
         paragraph("Heading1", section.title);
         bool figureDue = section.figure == ReportFigure::Schemes && schemes_.has_value();
         for (const ReportBlock& block : section.blocks) {
-            if (const auto* text = std::get_if<std::string>(&block)) {
-                paragraph("Normal", *text);
+            if (const auto* text = std::get_if<ReportText>(&block)) {
+                paragraphOf("Normal", *text);
                 continue;
             }
             const auto& t = std::get<ReportTable>(block);
@@ -434,12 +491,12 @@ class DocumentWriter {
                                     });
                 if (!action) kept.push_back(c);
             }
-            std::vector<std::string> header;
+            std::vector<Cell> header;
             std::vector<std::size_t> widths;
             for (const std::size_t c : kept) {
-                header.push_back(t.header[c]);
+                header.push_back({t.header[c].text, false, t.header[c].formulas});
                 // A heading may wrap onto a second line; a figure should not.
-                widths.push_back((setWidth(t.header[c]) + 1) / 2);
+                widths.push_back((setWidth(t.header[c].text) + 1) / 2);
             }
             std::vector<std::vector<Cell>> rows;
             for (const auto& row : t.rows) {
@@ -447,7 +504,7 @@ class DocumentWriter {
                 for (std::size_t k = 0; k < kept.size(); ++k) {
                     const ReportCell c = kept[k] < row.size() ? row[kept[k]] : ReportCell{};
                     widths[k] = std::max(widths[k], setWidth(c.text));
-                    cells.push_back({c.text, c.alert});
+                    cells.push_back({c.text, c.alert, c.formulas});
                 }
                 rows.push_back(std::move(cells));
             }
@@ -524,8 +581,8 @@ class DocumentWriter {
     const CalculationReport& report_;
     const std::vector<ChannelPictures>& pictures_;
     const std::optional<DocxPicture>& schemes_;
-    int halfPoints_ = 0;              // the type size of table text; 0: the style's
-    std::vector<MathNode> formulas_;  // reserved: the cells point into it
+    int halfPoints_ = 0;      // the type size of table text; 0: the style's
+    bool mathAlert_ = false;  // the equation being written is a failing check's: red
     Xml x_;
 };
 
