@@ -226,21 +226,89 @@ class DocumentWriter {
         x_.end();
     }
 
-    // A text's runs, each of its formulas an equation among them.
-    void prose(const std::string& text, const std::vector<FormulaSpan>& formulas, bool alert) {
+    // A text's runs, each of its formulas an equation among them. Where an equation would be
+    // wider than `room` (twips), it is set as one equation for each of its relations, "hmin
+    // = 0.68 m" "≥ 0.6·hd = 0.6 m", between which the line may break: an equation does not
+    // wrap in every word processor, and a table's cell would cut it off.
+    void prose(const std::string& text, const std::vector<FormulaSpan>& formulas, bool alert,
+               int room = textWidth) {
         std::size_t at = 0;
         for (const FormulaSpan& f : formulas) {
             if (f.begin < at || f.end > text.size() || f.begin >= f.end) continue;
             if (f.begin > at) run(text.substr(at, f.begin - at), alert);
-            equation(std::string_view(text).substr(f.begin, f.end - f.begin), alert);
+            const std::string_view formula =
+                std::string_view(text).substr(f.begin, f.end - f.begin);
+            const std::vector<std::string_view> parts = lines(formula, room);
+            for (std::size_t k = 0; k < parts.size(); ++k) {
+                if (k > 0) run(" ", alert);
+                equation(parts[k], alert);
+            }
             at = f.end;
         }
         if (at < text.size()) run(text.substr(at), alert);
     }
 
+    // How wide a formula sets as an equation, with the room an equation gives its operators.
+    int setTwips(std::string_view formula) const {
+        const int halfPoints = halfPoints_ > 0 ? halfPoints_ : 21;
+        return static_cast<int>(static_cast<double>(setWidth(std::string(formula))) * halfPoints *
+                                0.65 * 10.0 * 1.2);
+    }
+
+    // The formula as few pieces, each cut before a relation, as each fit `room` where they can.
+    std::vector<std::string_view> lines(std::string_view formula, int room) const {
+        if (setTwips(formula) <= room) return {formula};
+        std::vector<std::string_view> pieces;
+        for (const std::string_view part : relations(formula)) {
+            if (!pieces.empty()) {
+                // The pieces are views into the formula, one after another.
+                const std::string_view joined(
+                    pieces.back().data(),
+                    static_cast<std::size_t>(part.data() + part.size() - pieces.back().data()));
+                if (setTwips(joined) <= room) {
+                    pieces.back() = joined;
+                    continue;
+                }
+            }
+            pieces.push_back(part);
+        }
+        return pieces;
+    }
+
+    // The formula cut before each relation outside brackets: "a = b ≥ c" → "a", "= b", "≥ c".
+    static std::vector<std::string_view> relations(std::string_view formula) {
+        std::vector<std::string_view> parts;
+        std::size_t from = 0;
+        int depth = 0;
+        for (std::size_t k = 0; k < formula.size(); ++k) {
+            if (formula[k] == '(') ++depth;
+            if (formula[k] == ')') --depth;
+            if (depth != 0 || k == from) continue;
+            for (const std::string_view r : {"=", "<", ">", "≤", "≥"}) {
+                if (formula.substr(k, r.size()) != r) continue;
+                std::size_t end = k;
+                while (end > from && formula[end - 1] == ' ')
+                    --end;
+                if (end > from) parts.push_back(formula.substr(from, end - from));
+                from = k;
+                break;
+            }
+        }
+        parts.push_back(formula.substr(from));
+        return parts;
+    }
+
+    // An equation; one that goes on from the one before ("= 3 m²", "≥ 0.6·hd") has its
+    // relation as text, which a formula editor does not take for a missing operand.
     void equation(std::string_view formula, bool alert) {
         mathAlert_ = alert;
         x_.start("m:oMath");
+        for (const std::string_view r : {"=", "<", ">", "≤", "≥"}) {
+            if (formula.substr(0, r.size()) != r) continue;
+            math(MathNode{MathNode::Kind::Unit, std::string(r), false, {}, true});
+            formula.remove_prefix(r.size());
+            break;
+        }
         math(parseFormula(formula));
         x_.end();
         mathAlert_ = false;
@@ -278,7 +346,7 @@ class DocumentWriter {
                 }
                 x_.end();
                 x_.start("m:t");
-                if (n.kind == Kind::Unit && n.text != "%") {
+                if (n.kind == Kind::Unit && n.text.starts_with("m")) {
                     x_.attr("xml:space", "preserve").text(" " + n.text);
                 } else {
                     x_.text(n.text);
@@ -338,7 +406,8 @@ class DocumentWriter {
         x_.end();
         x_.start("w:p");
         x_.start("w:pPr").empty("w:pStyle", {{"w:val", head ? "TableHeading" : "TableText"}}).end();
-        prose(c.text, c.formulas, c.alert);
+        // The cell's margins.
+        prose(c.text, c.formulas, c.alert, width - 2 * 85);
         x_.end();
         x_.end();
     }
@@ -407,11 +476,9 @@ class DocumentWriter {
         if (!report_.steps.empty()) {
             std::vector<std::vector<Cell>> rows;
             for (const ReportStep& s : report_.steps) {
-                Cell formula{s.symbol};
-                if (!s.formula.empty()) {
-                    formula.text += " = " + s.formula;
-                    formula.formulas = whole(formula.text);
-                }
+                // A symbol alone is an equation too: "C²·A²·R".
+                Cell formula{s.formula.empty() ? s.symbol : s.symbol + " = " + s.formula};
+                formula.formulas = whole(formula.text);
                 Cell substituted;
                 if (!s.substituted.empty()) {
                     substituted.text = "= " + s.substituted;
