@@ -209,14 +209,14 @@ void describeBisection(CalculationReport& report, const Record& record, char sou
     report.bisection.emplace_back(
         "初始区间 [0, 10] m，每次取中点，f(下端)·f(中点) > 0 时移下端，否则移上端");
     if (!record.bisection) {
-        report.bisection.push_back("在区间端点计算 f(" + xs + ") 时失败，对分未能进行");
+        report.bisection.emplace_back("在区间端点计算 f(" + xs + ") 时失败，对分未能进行");
         return;
     }
-    report.bisection.push_back("对分 " + std::to_string(record.bisection->halvings) +
-                               " 次，最终区间 [" + recordNumber(record.bisection->lo.number()) +
-                               ", " + recordNumber(record.bisection->hi.number()) + "] m");
+    report.bisection.emplace_back("对分 " + std::to_string(record.bisection->halvings) +
+                                  " 次，最终区间 [" + recordNumber(record.bisection->lo.number()) +
+                                  ", " + recordNumber(record.bisection->hi.number()) + "] m");
     if (!record.failure) {
-        report.bisection.push_back(
+        report.bisection.emplace_back(
             xs + " = (下端 + 上端) / 2 = " +
             recordNumber((record.bisection->lo.number() + record.bisection->hi.number()) / 2) +
             " m");
@@ -301,9 +301,9 @@ ReportSection schemesSection(const PressSummary& summary, const Schemes& s) {
         std::vector<ReportCell> cells;
         cells.reserve(texts.size() + 1);
         for (std::string& text : texts)
-            cells.push_back({std::move(text), row.verdict == Verdict::NotMet, {}});
-        cells.push_back(
-            {"采用此方案", false, std::string(schemeLinkScheme) + ":" + std::to_string(k)});
+            cells.emplace_back(std::move(text), row.verdict == Verdict::NotMet);
+        cells.emplace_back("采用此方案", false,
+                           std::string(schemeLinkScheme) + ":" + std::to_string(k));
         rows.rows.push_back(std::move(cells));
     }
     section.blocks.emplace_back(std::move(rows));

@@ -45,9 +45,10 @@ struct ReportText {
     std::vector<FormulaSpan> formulas;
 
     ReportText() = default;
-    // Prose, its formulas found in it as formulasIn finds them.
-    ReportText(std::string prose);  // NOLINT(google-explicit-constructor): prose is a text
-    ReportText(const char* prose) : ReportText(std::string(prose)) {}  // NOLINT
+    // Prose, its formulas found in it as formulasIn finds them; not explicit, for prose is
+    // what most of the book's texts are.
+    ReportText(std::string prose);
+    ReportText(const char* prose) : ReportText(std::string(prose)) {}
 };
 
 // One line of a table in the book: 底宽b | b | 2 | m.
@@ -97,7 +98,7 @@ struct ReportCell {
     std::vector<FormulaSpan> formulas;  // as formulasIn finds them in the text
 
     ReportCell() = default;
-    ReportCell(std::string shown, bool failing = false, std::string target = {});  // NOLINT
+    ReportCell(std::string shown, bool failing = false, std::string target = {});
 };
 
 struct ReportTable {
