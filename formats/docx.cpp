@@ -248,11 +248,12 @@ class DocumentWriter {
         if (at < text.size()) run(text.substr(at), alert);
     }
 
-    // How wide a formula sets as an equation, with the room an equation gives its operators.
+    // How wide a formula sets as an equation, reckoned as columnPercents reckons a text: the
+    // equation spaces its operators itself, about as wide as the spaces written in the text.
     int setTwips(std::string_view formula) const {
         const int halfPoints = halfPoints_ > 0 ? halfPoints_ : 21;
         return static_cast<int>(static_cast<double>(setWidth(std::string(formula))) * halfPoints *
-                                0.65 * 10.0 * 1.2);
+                                0.65 * 10.0);
     }
 
     // The formula as few pieces, each cut before a relation, as each fit `room` where they can.
