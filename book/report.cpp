@@ -209,14 +209,14 @@ void describeBisection(CalculationReport& report, const Record& record, char sou
     report.bisection.emplace_back(
         "初始区间 [0, 10] m，每次取中点，f(下端)·f(中点) > 0 时移下端，否则移上端");
     if (!record.bisection) {
-        report.bisection.push_back("在区间端点计算 f(" + xs + ") 时失败，对分未能进行");
+        report.bisection.emplace_back("在区间端点计算 f(" + xs + ") 时失败，对分未能进行");
         return;
     }
-    report.bisection.push_back("对分 " + std::to_string(record.bisection->halvings) +
-                               " 次，最终区间 [" + recordNumber(record.bisection->lo.number()) +
-                               ", " + recordNumber(record.bisection->hi.number()) + "] m");
+    report.bisection.emplace_back("对分 " + std::to_string(record.bisection->halvings) +
+                                  " 次，最终区间 [" + recordNumber(record.bisection->lo.number()) +
+                                  ", " + recordNumber(record.bisection->hi.number()) + "] m");
     if (!record.failure) {
-        report.bisection.push_back(
+        report.bisection.emplace_back(
             xs + " = (下端 + 上端) / 2 = " +
             recordNumber((record.bisection->lo.number() + record.bisection->hi.number()) / 2) +
             " m");
@@ -301,9 +301,9 @@ ReportSection schemesSection(const PressSummary& summary, const Schemes& s) {
         std::vector<ReportCell> cells;
         cells.reserve(texts.size() + 1);
         for (std::string& text : texts)
-            cells.push_back({std::move(text), row.verdict == Verdict::NotMet, {}});
-        cells.push_back(
-            {"采用此方案", false, std::string(schemeLinkScheme) + ":" + std::to_string(k)});
+            cells.emplace_back(std::move(text), row.verdict == Verdict::NotMet);
+        cells.emplace_back("采用此方案", false,
+                           std::string(schemeLinkScheme) + ":" + std::to_string(k));
         rows.rows.push_back(std::move(cells));
     }
     section.blocks.emplace_back(std::move(rows));
@@ -330,6 +330,121 @@ ReportSection schemesSection(const PressSummary& summary, const Schemes& s) {
 }
 
 }  // namespace
+
+namespace {
+
+std::size_t utf8Length(unsigned char lead) {
+    if (lead >= 0xF0) return 4;
+    if (lead >= 0xE0) return 3;
+    if (lead >= 0xC0) return 2;
+    return 1;
+}
+
+bool isLatin(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// A Greek letter, U+0391 to U+03C9.
+bool isGreek(std::string_view c) {
+    if (c.size() != 2) return false;
+    const auto a = static_cast<unsigned char>(c[0]);
+    const auto b = static_cast<unsigned char>(c[1]);
+    return (a == 0xCE && b >= 0x91) || (a == 0xCF && b <= 0x89);
+}
+
+// A CJK ideograph, U+4E00 to U+9FFF.
+bool isIdeograph(std::string_view c) {
+    return c.size() == 3 && static_cast<unsigned char>(c[0]) >= 0xE4 &&
+           static_cast<unsigned char>(c[0]) <= 0xE9;
+}
+
+bool isLetter(std::string_view c) {
+    return (c.size() == 1 && isLatin(c[0])) || isGreek(c);
+}
+
+// What a formula is written with outside brackets, a letter's Chinese subscript aside.
+bool formulaCharacter(std::string_view c) {
+    if (c.size() == 1) {
+        const char a = c[0];
+        return isLatin(a) || (a >= '0' && a <= '9') ||
+               std::string_view(" .+-=<>/^()_%").find(a) != std::string_view::npos;
+    }
+    if (isGreek(c)) return true;
+    for (const std::string_view s : {"·", "×", "−", "≤", "≥", "√", "²", "³", "½", "′"})
+        if (c == s) return true;
+    return false;
+}
+
+// Whether a stretch of formula characters says more than a symbol, a number or a unit.
+bool relatesSomething(std::string_view stretch) {
+    std::string rest(stretch);
+    // Units, where no letter runs on from them: "m³/s" is no division, "m²" no square.
+    for (const std::string_view unit : {"m³/s", "m²/s", "m/s²", "m½/s", "m/s", "m³", "m²"}) {
+        for (std::size_t at = rest.find(unit); at != std::string::npos; at = rest.find(unit, at)) {
+            const bool before = at > 0 && isLatin(rest[at - 1]);
+            const bool after = at + unit.size() < rest.size() && isLatin(rest[at + unit.size()]);
+            if (before || after) {
+                at += unit.size();
+            } else {
+                rest.erase(at, unit.size());
+            }
+        }
+    }
+    for (const std::string_view mark : {"=", "<", ">", "≤", "≥", "√", "^", "·", "×", "/", "²", "³"})
+        if (rest.find(mark) != std::string::npos) return true;
+    return false;
+}
+
+}  // namespace
+
+std::vector<FormulaSpan> formulasIn(std::string_view text) {
+    std::vector<FormulaSpan> spans;
+    const auto characterAt = [text](std::size_t at) {
+        return text.substr(at, utf8Length(static_cast<unsigned char>(text[at])));
+    };
+    std::size_t at = 0;
+    while (at < text.size()) {
+        if (!formulaCharacter(characterAt(at)) || text[at] == ' ' || text[at] == ')') {
+            at += characterAt(at).size();
+            continue;
+        }
+        // The longest stretch from here whose brackets close.
+        const std::size_t begin = at;
+        std::size_t balanced = at;
+        int depth = 0;
+        std::string_view previous;
+        while (at < text.size()) {
+            const std::string_view c = characterAt(at);
+            if (c == "(") {
+                ++depth;
+            } else if (c == ")") {
+                if (depth == 0) break;
+                --depth;
+            } else if (!formulaCharacter(c)) {
+                // Chinese is a letter's subscript ("v不冲") or a name inside brackets.
+                const bool subscript =
+                    isIdeograph(c) && (isLetter(previous) || isIdeograph(previous));
+                const bool inside = depth > 0 && c != "，" && c != "。" && c != "；";
+                if (!(isIdeograph(c) && (subscript || inside)) && !(inside && c == ",")) break;
+            }
+            at += c.size();
+            previous = c;
+            if (depth == 0) balanced = at;
+        }
+        std::size_t end = balanced;
+        while (end > begin && text[end - 1] == ' ')
+            --end;
+        if (end > begin && relatesSomething(text.substr(begin, end - begin)))
+            spans.push_back({begin, end});
+        at = std::max(balanced, begin + characterAt(begin).size());
+    }
+    return spans;
+}
+
+ReportText::ReportText(std::string prose) : text(std::move(prose)), formulas(formulasIn(text)) {}
+
+ReportCell::ReportCell(std::string shown, bool failing, std::string target)
+    : text(std::move(shown)), alert(failing), link(std::move(target)), formulas(formulasIn(text)) {}
 
 CalculationReport buildReport(const CalculatorTable& table, const Record& record, std::string when,
                               std::string program, const DesignContext* design) {
@@ -505,12 +620,12 @@ std::string plainText(const CalculationReport& report) {
         if (!s.name.empty()) line += "（" + s.name + "）";
         text += line + "\n";
     }
-    for (const std::string& line : report.bisection)
-        text += "  " + line + "\n";
+    for (const ReportText& line : report.bisection)
+        text += "  " + line.text + "\n";
     if (!report.steps.empty() && !report.failed) text += "  注：" + report.precisionNote + "\n";
     if (report.failed) {
         text += "\n三、计算失败\n";
-        text += "  " + report.failure + "（" + report.failureKind + "）\n";
+        text += "  " + report.failure.text + "（" + report.failureKind + "）\n";
         return text;
     }
     text += "\n三、计算结果\n";
@@ -529,10 +644,13 @@ std::string plainText(const CalculationReport& report) {
     for (const ReportSection& section : report.sections) {
         text += "\n" + section.title + "\n";
         for (const ReportBlock& block : section.blocks) {
-            if (const auto* paragraph = std::get_if<std::string>(&block)) {
-                text += "  " + *paragraph + "\n";
+            if (const auto* paragraph = std::get_if<ReportText>(&block)) {
+                text += "  " + paragraph->text + "\n";
             } else if (const auto* table = std::get_if<ReportTable>(&block)) {
-                text += "  " + joined(table->header, " | ") + "\n";
+                std::vector<std::string> header;
+                for (const ReportText& h : table->header)
+                    header.push_back(h.text);
+                text += "  " + joined(header, " | ") + "\n";
                 for (const auto& row : table->rows) {
                     std::vector<std::string> cells;
                     for (const ReportCell& cell : row) {

@@ -10,6 +10,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -22,6 +23,34 @@ namespace lintavo {
 struct CalculatorTable;
 struct DesignContext;
 
+// Where a text of the book holds a formula: its bytes [begin, end).
+struct FormulaSpan {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    bool operator==(const FormulaSpan&) const = default;
+};
+
+// The formulas written in a text of prose, in order: in "岸顶超高（6.4.8）：Fb = hb/4 + 0.2 =
+// 0.45 m，H = hb + Fb = 1.95 m。" the two stretches from "Fb" and from "H" to their units. A
+// formula is a stretch of letters (a letter's Chinese subscript too, "v不冲"), digits, Greek
+// letters, operators and brackets (anything, Chinese too, inside its own brackets:
+// "f(下端)·f(中点) > 0") that relates, raises, roots, multiplies or divides something beyond
+// its units: "h/h0" is one, "A (m²)" and "GB 50288-2018" are not.
+std::vector<FormulaSpan> formulasIn(std::string_view text);
+
+// A text of the book: a paragraph or a table's heading, with the formulas in it. Every view
+// but the Word file shows the text as it is; the Word file sets each formula as an equation.
+struct ReportText {
+    std::string text;
+    std::vector<FormulaSpan> formulas;
+
+    ReportText() = default;
+    // Prose, its formulas found in it as formulasIn finds them; not explicit, for prose is
+    // what most of the book's texts are.
+    ReportText(std::string prose);
+    ReportText(const char* prose) : ReportText(std::string(prose)) {}
+};
+
 // One line of a table in the book: 底宽b | b | 2 | m.
 struct ReportRow {
     std::string name;    // 底宽b, 过水断面面积 …
@@ -31,7 +60,8 @@ struct ReportRow {
     std::string note;    // why a value is absent, the rule that cut a result …
 };
 
-// One step of the calculation: A = (b + m·h)·h = (2 + 1 × 1) × 1 = 3 m².
+// One step of the calculation: A = (b + m·h)·h = (2 + 1 × 1) × 1 = 3 m². The formula and
+// its substitution are formulas whole.
 struct ReportStep {
     std::string name;         // 过水断面面积
     std::string symbol;       // A
@@ -64,15 +94,19 @@ struct ReportChannel {
 struct ReportCell {
     std::string text;
     bool alert = false;  // a check that fails: shown in red
-    std::string link{};  // where the cell leads ("lintavo-scheme:2"); "" for plain text
+    std::string link;    // where the cell leads ("lintavo-scheme:2"); "" for plain text
+    std::vector<FormulaSpan> formulas;  // as formulasIn finds them in the text
+
+    ReportCell() = default;
+    ReportCell(std::string shown, bool failing = false, std::string target = {});
 };
 
 struct ReportTable {
-    std::vector<std::string> header;
+    std::vector<ReportText> header;
     std::vector<std::vector<ReportCell>> rows;
 };
 
-using ReportBlock = std::variant<std::string, ReportTable>;
+using ReportBlock = std::variant<ReportText, ReportTable>;
 
 // A drawing a section shows beside its first table, from the report's own data.
 enum class ReportFigure { None, Schemes };
@@ -99,7 +133,7 @@ struct CalculationReport {
     std::string program;      // Lintavo 0.3.0
     std::vector<ReportRow> known;
     std::vector<ReportStep> steps;
-    std::vector<std::string> bisection;  // the residual, the bracket and its halvings
+    std::vector<ReportText> bisection;  // the residual, the bracket and its halvings
     std::vector<ReportResult> results;
     std::vector<ReportChannel> channels;  // the press's channel, or each candidate section
     std::string absentChannel;            // why there is none, as the window says it too
@@ -108,7 +142,7 @@ struct CalculationReport {
     std::string precisionNote;            // how the numbers in the formulas are written
     bool failed = false;
     std::string failureKind;  // 除以零 …
-    std::string failure;      // the cause, in one or two sentences, as the failure report says
+    ReportText failure;       // the cause, in one or two sentences, as the failure report says
 };
 
 // With a design context, the book ends with the design check of its physical channels, and

@@ -76,8 +76,20 @@ class Xml {
 struct Cell {
     std::string text;
     bool alert = false;
-    const MathNode* math = nullptr;  // an equation instead of the text
+    std::vector<FormulaSpan> formulas{};  // the stretches of the text set as equations
 };
+
+// A text that is one formula whole.
+std::vector<FormulaSpan> whole(const std::string& text) {
+    return {{0, text.size()}};
+}
+
+// A cell of the calculation's own tables, a comparison such as "h = 1.2 > hc = 0.8" or a
+// slope's "1/3000" in it set as an equation.
+Cell withFormulas(std::string text) {
+    std::vector<FormulaSpan> formulas = formulasIn(text);
+    return {std::move(text), false, std::move(formulas)};
+}
 
 struct Image {
     std::string relation;  // rIdImage1
@@ -167,7 +179,7 @@ class DocumentWriter {
         steps();
         if (report_.failed) {
             paragraph("Heading1", "三、计算失败");
-            paragraph("Normal", report_.failure, true);
+            paragraphOf("Normal", report_.failure, true);
             paragraph("Note", "失败类型：" + report_.failureKind);
         } else {
             results();
@@ -206,6 +218,103 @@ class DocumentWriter {
         x_.end();
     }
 
+    // A paragraph with formulas in it.
+    void paragraphOf(const char* style, const ReportText& text, bool alert = false) {
+        x_.start("w:p");
+        x_.start("w:pPr").empty("w:pStyle", {{"w:val", style}}).end();
+        prose(text.text, text.formulas, alert);
+        x_.end();
+    }
+
+    // A text's runs, each of its formulas an equation among them. Where an equation would be
+    // wider than `room` (twips), it is set as one equation for each of its relations, "hmin
+    // = 0.68 m" "≥ 0.6·hd = 0.6 m", between which the line may break: an equation does not
+    // wrap in every word processor, and a table's cell would cut it off.
+    void prose(const std::string& text, const std::vector<FormulaSpan>& formulas, bool alert,
+               int room = textWidth) {
+        std::size_t at = 0;
+        for (const FormulaSpan& f : formulas) {
+            if (f.begin < at || f.end > text.size() || f.begin >= f.end) continue;
+            if (f.begin > at) run(text.substr(at, f.begin - at), alert);
+            const std::string_view formula =
+                std::string_view(text).substr(f.begin, f.end - f.begin);
+            const std::vector<std::string_view> parts = lines(formula, room);
+            for (std::size_t k = 0; k < parts.size(); ++k) {
+                if (k > 0) run(" ", alert);
+                equation(parts[k], alert);
+            }
+            at = f.end;
+        }
+        if (at < text.size()) run(text.substr(at), alert);
+    }
+
+    // How wide a formula sets as an equation, reckoned as columnPercents reckons a text: the
+    // equation spaces its operators itself, about as wide as the spaces written in the text.
+    int setTwips(std::string_view formula) const {
+        const int halfPoints = halfPoints_ > 0 ? halfPoints_ : 21;
+        return static_cast<int>(static_cast<double>(setWidth(std::string(formula))) * halfPoints *
+                                0.65 * 10.0);
+    }
+
+    // The formula as few pieces, each cut before a relation, as each fit `room` where they can.
+    std::vector<std::string_view> lines(std::string_view formula, int room) const {
+        if (setTwips(formula) <= room) return {formula};
+        std::vector<std::string_view> pieces;
+        for (const std::string_view part : relations(formula)) {
+            if (!pieces.empty()) {
+                // The pieces are views into the formula, one after another.
+                const std::string_view joined(
+                    pieces.back().data(),
+                    static_cast<std::size_t>(part.data() + part.size() - pieces.back().data()));
+                if (setTwips(joined) <= room) {
+                    pieces.back() = joined;
+                    continue;
+                }
+            }
+            pieces.push_back(part);
+        }
+        return pieces;
+    }
+
+    // The formula cut before each relation outside brackets: "a = b ≥ c" → "a", "= b", "≥ c".
+    static std::vector<std::string_view> relations(std::string_view formula) {
+        std::vector<std::string_view> parts;
+        std::size_t from = 0;
+        int depth = 0;
+        for (std::size_t k = 0; k < formula.size(); ++k) {
+            if (formula[k] == '(') ++depth;
+            if (formula[k] == ')') --depth;
+            if (depth != 0 || k == from) continue;
+            for (const std::string_view r : {"=", "<", ">", "≤", "≥"}) {
+                if (formula.substr(k, r.size()) != r) continue;
+                std::size_t end = k;
+                while (end > from && formula[end - 1] == ' ')
+                    --end;
+                if (end > from) parts.push_back(formula.substr(from, end - from));
+                from = k;
+                break;
+            }
+        }
+        parts.push_back(formula.substr(from));
+        return parts;
+    }
+
+    // An equation; one that goes on from the one before ("= 3 m²", "≥ 0.6·hd") has its
+    // relation as text, which a formula editor does not take for a missing operand.
+    void equation(std::string_view formula, bool alert) {
+        mathAlert_ = alert;
+        x_.start("m:oMath");
+        for (const std::string_view r : {"=", "<", ">", "≤", "≥"}) {
+            if (formula.substr(0, r.size()) != r) continue;
+            math(MathNode{MathNode::Kind::Unit, std::string(r), false, {}, true});
+            formula.remove_prefix(r.size());
+            break;
+        }
+        math(parseFormula(formula));
+        x_.end();
+        mathAlert_ = false;
+    }
+
     void math(const MathNode& n) {
         using Kind = MathNode::Kind;
         const auto part = [this](const char* name, const MathNode& inside) {
@@ -219,11 +328,31 @@ class DocumentWriter {
                     math(c);
                 break;
             case Kind::Run:
+            case Kind::Unit:
                 x_.start("m:r");
-                x_.start("w:rPr")
-                    .empty("w:rFonts", {{"w:ascii", "Cambria Math"}, {"w:hAnsi", "Cambria Math"}})
-                    .end();
-                x_.start("m:t").text(n.text).end().end();
+                // A unit, a function's name or a word stands upright; a unit keeps the space
+                // that parts it from its number, as normal text does.
+                if (n.kind == Kind::Unit) {
+                    x_.start("m:rPr").empty("m:nor").end();
+                } else if (n.upright) {
+                    x_.start("m:rPr").empty("m:sty", {{"m:val", "p"}}).end();
+                }
+                x_.start("w:rPr").empty("w:rFonts",
+                                        {{"w:ascii", "Cambria Math"}, {"w:hAnsi", "Cambria Math"}});
+                if (mathAlert_) x_.empty("w:color", {{"w:val", "B00000"}});
+                if (halfPoints_ > 0) {
+                    const std::string size = std::to_string(halfPoints_);
+                    x_.empty("w:sz", {{"w:val", size}});
+                    x_.empty("w:szCs", {{"w:val", size}});
+                }
+                x_.end();
+                x_.start("m:t");
+                if (n.kind == Kind::Unit && n.text.starts_with("m")) {
+                    x_.attr("xml:space", "preserve").text(" " + n.text);
+                } else {
+                    x_.text(n.text);
+                }
+                x_.end().end();
                 break;
             case Kind::Fraction:
                 x_.start("m:f");
@@ -278,19 +407,23 @@ class DocumentWriter {
         x_.end();
         x_.start("w:p");
         x_.start("w:pPr").empty("w:pStyle", {{"w:val", head ? "TableHeading" : "TableText"}}).end();
-        if (c.math != nullptr) {
-            x_.start("m:oMath");
-            math(*c.math);
-            x_.end();
-        } else if (!c.text.empty()) {
-            run(c.text, c.alert);
-        }
+        // The cell's margins.
+        prose(c.text, c.formulas, c.alert, width - 2 * 85);
         x_.end();
         x_.end();
     }
 
     // A ruled table over the text's width, its header row repeated on each page.
     void table(const std::vector<std::string>& header, const std::vector<std::vector<Cell>>& rows,
+               const std::vector<double>& percents) {
+        std::vector<Cell> cells;
+        cells.reserve(header.size());
+        for (const std::string& h : header)
+            cells.push_back({h});
+        table(cells, rows, percents);
+    }
+
+    void table(const std::vector<Cell>& header, const std::vector<std::vector<Cell>>& rows,
                const std::vector<double>& percents) {
         std::vector<int> widths;
         widths.reserve(percents.size());
@@ -315,7 +448,7 @@ class DocumentWriter {
         x_.start("w:tr");
         x_.start("w:trPr").empty("w:tblHeader").end();
         for (std::size_t c = 0; c < header.size(); ++c)
-            cell(widths[c], Cell{header[c]}, true);
+            cell(widths[c], header[c], true);
         x_.end();
         for (const std::vector<Cell>& r : rows) {
             x_.start("w:tr");
@@ -331,7 +464,7 @@ class DocumentWriter {
         paragraph("Heading1", "一、已知条件");
         std::vector<std::vector<Cell>> rows;
         for (const ReportRow& r : report_.known)
-            rows.push_back({{r.name}, {r.symbol}, {r.value}, {r.unit}, {r.note}});
+            rows.push_back({{r.name}, {r.symbol}, {r.value}, {r.unit}, withFormulas(r.note)});
         table({"名称", "符号", "输入值", "单位", "说明"}, rows, {18, 10, 22, 12, 38});
     }
 
@@ -342,24 +475,27 @@ class DocumentWriter {
             return;
         }
         if (!report_.steps.empty()) {
-            formulas_.reserve(report_.steps.size());
             std::vector<std::vector<Cell>> rows;
             for (const ReportStep& s : report_.steps) {
-                Cell formula{s.symbol};
-                if (!s.formula.empty()) {
-                    formulas_.push_back(parseFormula(s.symbol + " = " + s.formula));
-                    formula.math = &formulas_.back();
+                // A symbol alone is an equation too: "C²·A²·R".
+                Cell formula{s.formula.empty() ? s.symbol : s.symbol + " = " + s.formula};
+                formula.formulas = whole(formula.text);
+                Cell substituted;
+                if (!s.substituted.empty()) {
+                    substituted.text = "= " + s.substituted;
+                    substituted.formulas = whole(substituted.text);
                 }
-                rows.push_back(
-                    {{s.name},
-                     formula,
-                     {s.substituted.empty() ? std::string() : "= " + s.substituted},
-                     {s.value == "无法计算" ? s.value : "= " + withUnit(s.value, s.unit)}});
+                Cell result{s.value};
+                if (s.value != "无法计算") {
+                    result.text = "= " + withUnit(s.value, s.unit);
+                    result.formulas = whole(result.text);
+                }
+                rows.push_back({{s.name}, formula, substituted, result});
             }
             table({"项目", "公式", "代入数值", "结果"}, rows, {16, 27, 35, 22});
         }
-        for (const std::string& line : report_.bisection)
-            paragraph("Normal", line);
+        for (const ReportText& line : report_.bisection)
+            paragraphOf("Normal", line);
         if (!report_.steps.empty() && !report_.failed)
             paragraph("Note", "注：" + report_.precisionNote);
     }
@@ -374,17 +510,20 @@ class DocumentWriter {
 
     void hydraulics() {
         paragraph("Heading1", "四、水力要素与流态");
-        paragraph("Note", "按输入值和截取前的计算值，g = 9.81 m/s²，α = 1。");
+        paragraphOf("Note", ReportText("按输入值和截取前的计算值，g = 9.81 m/s²，α = 1。"));
         if (std::none_of(report_.channels.begin(), report_.channels.end(),
                          [](const ReportChannel& c) { return c.exists; }))
             paragraph("Normal", "没有水深和底宽都为正的断面。");
         for (std::size_t k = 0; k < report_.channels.size(); ++k) {
             const ReportChannel& channel = report_.channels[k];
-            if (!channel.heading.empty()) paragraph("Heading2", channel.heading);
+            if (!channel.heading.empty()) paragraphOf("Heading2", ReportText(channel.heading));
             if (!channel.exists) continue;
             std::vector<std::vector<Cell>> rows;
             for (const ReportRow& r : channel.rows)
-                rows.push_back({{r.name}, {r.symbol}, {withUnit(r.value, r.unit)}, {r.note}});
+                rows.push_back({{r.name},
+                                {r.symbol},
+                                withFormulas(withUnit(r.value, r.unit)),
+                                withFormulas(r.note)});
             table({"名称", "符号", "数值", "说明"}, rows, {22, 10, 40, 28});
             if (k >= pictures_.size()) continue;
             const ChannelPictures& p = pictures_[k];
@@ -407,8 +546,8 @@ class DocumentWriter {
         paragraph("Heading1", section.title);
         bool figureDue = section.figure == ReportFigure::Schemes && schemes_.has_value();
         for (const ReportBlock& block : section.blocks) {
-            if (const auto* text = std::get_if<std::string>(&block)) {
-                paragraph("Normal", *text);
+            if (const auto* text = std::get_if<ReportText>(&block)) {
+                paragraphOf("Normal", *text);
                 continue;
             }
             const auto& t = std::get<ReportTable>(block);
@@ -420,12 +559,12 @@ class DocumentWriter {
                                     });
                 if (!action) kept.push_back(c);
             }
-            std::vector<std::string> header;
+            std::vector<Cell> header;
             std::vector<std::size_t> widths;
             for (const std::size_t c : kept) {
-                header.push_back(t.header[c]);
+                header.push_back({t.header[c].text, false, t.header[c].formulas});
                 // A heading may wrap onto a second line; a figure should not.
-                widths.push_back((setWidth(t.header[c]) + 1) / 2);
+                widths.push_back((setWidth(t.header[c].text) + 1) / 2);
             }
             std::vector<std::vector<Cell>> rows;
             for (const auto& row : t.rows) {
@@ -433,7 +572,7 @@ class DocumentWriter {
                 for (std::size_t k = 0; k < kept.size(); ++k) {
                     const ReportCell c = kept[k] < row.size() ? row[kept[k]] : ReportCell{};
                     widths[k] = std::max(widths[k], setWidth(c.text));
-                    cells.push_back({c.text, c.alert});
+                    cells.push_back({c.text, c.alert, c.formulas});
                 }
                 rows.push_back(std::move(cells));
             }
@@ -510,8 +649,8 @@ class DocumentWriter {
     const CalculationReport& report_;
     const std::vector<ChannelPictures>& pictures_;
     const std::optional<DocxPicture>& schemes_;
-    int halfPoints_ = 0;              // the type size of table text; 0: the style's
-    std::vector<MathNode> formulas_;  // reserved: the cells point into it
+    int halfPoints_ = 0;      // the type size of table text; 0: the style's
+    bool mathAlert_ = false;  // the equation being written is a failing check's: red
     Xml x_;
 };
 

@@ -1,5 +1,6 @@
 #include "formats/omml.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace lintavo {
@@ -8,16 +9,20 @@ namespace {
 
 using Kind = MathNode::Kind;
 
-MathNode run(std::string text) {
-    return MathNode{Kind::Run, std::move(text), false, {}};
+MathNode run(std::string text, bool upright = false) {
+    return MathNode{Kind::Run, std::move(text), false, {}, upright};
 }
 
 MathNode node(Kind kind, std::vector<MathNode> children) {
-    return MathNode{kind, {}, false, std::move(children)};
+    return MathNode{kind, {}, false, std::move(children), false};
 }
 
 MathNode row(std::vector<MathNode> children) {
     return node(Kind::Row, std::move(children));
+}
+
+MathNode rowOf(MathNode n) {
+    return n.kind == Kind::Row ? std::move(n) : row({std::move(n)});
 }
 
 // A row that is one pair of brackets stands for what is inside them where the layout shows
@@ -29,20 +34,63 @@ MathNode unbracketed(MathNode r) {
     return r;
 }
 
+// The length of the UTF-8 sequence that `lead` starts.
+std::size_t sequenceLength(unsigned char lead) {
+    if (lead >= 0xF0) return 4;
+    if (lead >= 0xE0) return 3;
+    if (lead >= 0xC0) return 2;
+    return 1;
+}
+
+bool isAsciiLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// A Greek letter, U+0391 to U+03C9, at the start of `s`.
+bool isGreek(std::string_view s) {
+    if (s.size() < 2) return false;
+    const auto a = static_cast<unsigned char>(s[0]);
+    const auto b = static_cast<unsigned char>(s[1]);
+    return (a == 0xCE && b >= 0x91) || (a == 0xCF && b <= 0x89);
+}
+
+// A CJK ideograph, U+4E00 to U+9FFF, at the start of `s`.
+bool isIdeograph(std::string_view s) {
+    if (s.size() < 3) return false;
+    const auto a = static_cast<unsigned char>(s[0]);
+    return a >= 0xE4 && a <= 0xE9;
+}
+
+// Names written upright, whole: functions, and the Froude number.
+constexpr std::string_view wholeNames[] = {"max", "min", "exp", "ln", "lg", "log", "Fr"};
+
+// Units a number may carry, the longer first where one begins another.
+constexpr std::string_view units[] = {"m³/s", "m²/s", "m/s²", "m½/s", "m/s", "m³", "m²", "m", "%"};
+
 // Recursive descent over the formula's UTF-8 text:
-//   expr    := term (("+" | "−" | "-" | "=") term)*
-//   term    := factor (("·" | "×") factor | "/" factor)*
-//   factor  := ("−" | "-") factor | primary ("²" | "^" primary)*
-//   primary := "(" expr ")" | "√" primary | number | name | any other character
+//   formula  := expr (unmatched ")" expr)*
+//   expr     := term (("+" | "−" | "-" | "=" | "<" | ">" | "≤" | "≥" | ",") term)*
+//   term     := factor (("·" | "×") factor | "/" factor | unit | factor)*
+//   factor   := ("−" | "-") factor | primary ("²" | "³" | "^" primary)*
+//   primary  := "(" expr ")" | "√" primary | number | name | any other character
+//   name     := letters digits* (ideographs | "_" subscript)?
 class Reader {
   public:
     explicit Reader(std::string_view text) : text_(text) {}
 
     MathNode formula() {
         std::vector<MathNode> items = expression();
-        // Whatever is left (an unmatched bracket) is kept as text.
-        while (!atEnd())
-            items.push_back(run(takeCharacter()));
+        // What a term cannot start with (an unmatched bracket) is kept as text, and the
+        // reading goes on after it.
+        while (!atEnd()) {
+            if (!startsOperand()) items.push_back(run(takeCharacter()));
+            for (MathNode& n : expression())
+                items.push_back(std::move(n));
+        }
         return row(std::move(items));
     }
 
@@ -66,18 +114,41 @@ class Reader {
     }
     std::string takeCharacter() {
         skipBlanks();
-        std::size_t length = 1;
-        const auto lead = static_cast<unsigned char>(text_[at_]);
-        if (lead >= 0xF0) {
-            length = 4;
-        } else if (lead >= 0xE0) {
-            length = 3;
-        } else if (lead >= 0xC0) {
-            length = 2;
-        }
+        const std::size_t length =
+            std::min(sequenceLength(static_cast<unsigned char>(text_[at_])), text_.size() - at_);
         std::string c(text_.substr(at_, length));
         at_ += length;
         return c;
+    }
+
+    // Whether what comes next can begin a factor written beside the one before it: not an
+    // operator, a relation, a closing bracket or an exponent.
+    bool startsOperand() {
+        if (atEnd()) return false;
+        for (const std::string_view op :
+             {"+", "−", "-", "=", "<", ">", "≤", "≥", "·", "×", "/", ")", "^", "²", "³", ","})
+            if (peek(op)) return false;
+        return true;
+    }
+
+    // A unit after a number: its length where one is written next, else 0.
+    std::size_t unitAhead() {
+        skipBlanks();
+        const std::string_view rest = text_.substr(at_);
+        for (const std::string_view u : units) {
+            if (rest.substr(0, u.size()) != u) continue;
+            const std::string_view after = rest.substr(u.size());
+            // "m" followed by a letter, a digit, an operator or a bracket is the side slope.
+            const bool ends =
+                u == "%" || after.empty() || after[0] == ' ' || after[0] == ')' || after[0] == ',';
+            if (ends) return u.size();
+        }
+        return 0;
+    }
+
+    static bool isNumber(const std::vector<MathNode>& items) {
+        return !items.empty() && items.back().kind == Kind::Run && !items.back().text.empty() &&
+               (isDigit(items.back().text[0]) || items.back().text[0] == '.');
     }
 
     std::vector<MathNode> expression() {
@@ -88,10 +159,14 @@ class Reader {
                 op = "+";
             } else if (take("−") || take("-")) {
                 op = "−";
-            } else if (take("=")) {
-                op = "=";
             } else {
-                break;
+                for (const std::string_view relation : {"=", "<", ">", "≤", "≥", ","}) {
+                    if (take(relation)) {
+                        op = relation;
+                        break;
+                    }
+                }
+                if (op.empty()) break;
             }
             items.push_back(run(op));
             std::vector<MathNode> next = term();
@@ -106,6 +181,14 @@ class Reader {
         for (MathNode& n : factor())
             items.push_back(std::move(n));
         for (;;) {
+            if (isNumber(items)) {
+                if (const std::size_t length = unitAhead()) {
+                    items.push_back(MathNode{
+                        Kind::Unit, std::string(text_.substr(at_, length)), false, {}, true});
+                    at_ += length;
+                    continue;
+                }
+            }
             if (take("·")) {
                 items.push_back(run("·"));
             } else if (take("×")) {
@@ -114,14 +197,11 @@ class Reader {
                 MathNode numerator = unbracketed(row(std::move(items)));
                 MathNode denominator = unbracketed(row(factor()));
                 MathNode f = node(Kind::Fraction,
-                                  {numerator.kind == Kind::Row ? std::move(numerator)
-                                                               : row({std::move(numerator)}),
-                                   denominator.kind == Kind::Row ? std::move(denominator)
-                                                                 : row({std::move(denominator)})});
+                                  {rowOf(std::move(numerator)), rowOf(std::move(denominator))});
                 items.clear();
                 items.push_back(std::move(f));
                 continue;
-            } else {
+            } else if (!startsOperand()) {
                 break;
             }
             for (MathNode& n : factor())
@@ -141,16 +221,16 @@ class Reader {
         for (;;) {
             if (take("²")) {
                 base = node(Kind::Superscript, {row({std::move(base)}), row({run("2")})});
+            } else if (take("³")) {
+                base = node(Kind::Superscript, {row({std::move(base)}), row({run("3")})});
             } else if (take("^")) {
                 MathNode exponent = unbracketed(primary());
                 if (exponent.kind == Kind::Fraction) exponent.linear = true;
                 if (exponent.kind == Kind::Row)
                     for (MathNode& n : exponent.children)
                         if (n.kind == Kind::Fraction) n.linear = true;
-                base = node(Kind::Superscript,
-                            {row({std::move(base)}), exponent.kind == Kind::Row
-                                                         ? std::move(exponent)
-                                                         : row({std::move(exponent)})});
+                base =
+                    node(Kind::Superscript, {row({std::move(base)}), rowOf(std::move(exponent))});
             } else {
                 break;
             }
@@ -165,38 +245,89 @@ class Reader {
             take(")");
             // "(1 / n)": a lone fraction needs no brackets, unless it is raised to a power.
             if (inside.children.size() == 1 && inside.children[0].kind == Kind::Fraction &&
-                !peek("^") && !peek("²"))
+                !peek("^") && !peek("²") && !peek("³"))
                 return std::move(inside.children[0]);
             return node(Kind::Brackets, {std::move(inside)});
         }
         if (take("√")) return node(Kind::Radical, {unbracketedRow(primary())});
         const char c = text_[at_];
-        if ((c >= '0' && c <= '9') || c == '.') {
+        if (isDigit(c) || c == '.') {
             std::string number;
-            while (at_ < text_.size() &&
-                   ((text_[at_] >= '0' && text_[at_] <= '9') || text_[at_] == '.'))
+            while (at_ < text_.size() && (isDigit(text_[at_]) || text_[at_] == '.'))
                 number += text_[at_++];
             return run(number);
         }
-        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) {
-            std::string letters;
-            while (at_ < text_.size() && ((text_[at_] >= 'A' && text_[at_] <= 'Z') ||
-                                          (text_[at_] >= 'a' && text_[at_] <= 'z')))
-                letters += text_[at_++];
-            std::string digits;
-            while (at_ < text_.size() && text_[at_] >= '0' && text_[at_] <= '9')
-                digits += text_[at_++];
-            if (letters.size() == 1 && !digits.empty())
-                return node(Kind::Subscript, {row({run(letters)}), row({run(digits)})});
-            return run(letters + digits);
-        }
+        if (isAsciiLetter(c) || isGreek(text_.substr(at_))) return name();
+        if (isIdeograph(text_.substr(at_))) return run(ideographs(), true);
         return run(takeCharacter());
     }
 
-    static MathNode unbracketedRow(MathNode n) {
-        MathNode inner = unbracketed(std::move(n));
-        return inner.kind == Kind::Row ? inner : row({std::move(inner)});
+    // The letters of a name: an ASCII letter takes one byte, a Greek one two.
+    std::size_t letterAt() const {
+        if (at_ >= text_.size()) return 0;
+        if (isAsciiLetter(text_[at_])) return 1;
+        return isGreek(text_.substr(at_)) ? 2 : 0;
     }
+
+    std::string ideographs() {
+        std::string word;
+        while (at_ < text_.size() && isIdeograph(text_.substr(at_))) {
+            word += text_.substr(at_, 3);
+            at_ += 3;
+        }
+        return word;
+    }
+
+    MathNode name() {
+        std::vector<std::string> letters;
+        while (const std::size_t length = letterAt()) {
+            letters.emplace_back(text_.substr(at_, length));
+            at_ += length;
+        }
+        std::string digits;
+        while (at_ < text_.size() && isDigit(text_[at_]))
+            digits += text_[at_++];
+        std::string whole;
+        for (const std::string& l : letters)
+            whole += l;
+        whole += digits;
+        for (const std::string_view w : wholeNames)
+            if (whole == w) return run(whole, true);
+        // An explicit subscript: "h_加大", "h_b", or Chinese right after the name, "v不冲".
+        std::string subscript;
+        bool upright = false;
+        if (at_ < text_.size() && text_[at_] == '_') {
+            ++at_;
+            if (isIdeograph(text_.substr(at_))) {
+                subscript = ideographs();
+                upright = true;
+            } else {
+                while (at_ < text_.size() && (letterAt() != 0 || isDigit(text_[at_]))) {
+                    const std::size_t length = std::max<std::size_t>(letterAt(), 1);
+                    subscript += text_.substr(at_, length);
+                    at_ += length;
+                }
+            }
+        } else if (digits.empty() && isIdeograph(text_.substr(at_))) {
+            subscript = ideographs();
+            upright = true;
+        }
+        if (!subscript.empty()) {
+            return node(Kind::Subscript,
+                        {row({run(whole)}), row({run(std::move(subscript), upright)})});
+        }
+        // "h1", "hb", "Qd", "hmin", "χ0": the first letter, the rest below it.
+        const bool lowerRest = std::all_of(letters.begin() + 1, letters.end(), [](const auto& l) {
+            return l.size() == 1 && l[0] >= 'a' && l[0] <= 'z';
+        });
+        if (lowerRest && letters.size() + digits.size() > 1) {
+            return node(Kind::Subscript,
+                        {row({run(letters[0])}), row({run(whole.substr(letters[0].size()))})});
+        }
+        return run(whole);
+    }
+
+    static MathNode unbracketedRow(MathNode n) { return rowOf(unbracketed(std::move(n))); }
 
     std::string_view text_;
     std::size_t at_ = 0;
@@ -220,13 +351,16 @@ std::string linearText(const MathNode& n) {
     switch (n.kind) {
         case Kind::Run:
             return n.text;
+        case Kind::Unit:
+            return n.text == "%" ? n.text : " " + n.text;
         case Kind::Row: {
             std::string text;
             for (const MathNode& c : n.children) {
-                const bool spaced = c.kind == Kind::Run &&
-                                    (c.text == "+" || c.text == "−" || c.text == "=") &&
-                                    !text.empty();
-                text += spaced ? " " + c.text + " " : linearText(c);
+                const bool spaced =
+                    c.kind == Kind::Run && !text.empty() &&
+                    (c.text == "+" || c.text == "−" || c.text == "=" || c.text == "<" ||
+                     c.text == ">" || c.text == "≤" || c.text == "≥");
+                text += spaced ? " " + c.text + " " : c.text == "," ? ", " : linearText(c);
             }
             return text;
         }

@@ -245,8 +245,8 @@ void writeSteps(QTextCursor& cursor, const CalculationReport& report) {
                QStringLiteral("结果")},
               rows, {16, 27, 35, 22});
     }
-    for (const std::string& line : report.bisection)
-        paragraph(cursor, qstr(line));
+    for (const ReportText& line : report.bisection)
+        paragraph(cursor, qstr(line.text));
     if (!report.steps.empty() && !report.failed)
         paragraph(cursor, QStringLiteral("注：") + qstr(report.precisionNote),
                   textFormat("宋体", 9));
@@ -256,7 +256,7 @@ void writeFailure(QTextCursor& cursor, const CalculationReport& report) {
     heading(cursor, QStringLiteral("三、计算失败"));
     QTextCharFormat red = body();
     red.setForeground(QColor(0xb0, 0, 0));
-    paragraph(cursor, qstr(report.failure), red);
+    paragraph(cursor, qstr(report.failure.text), red);
     paragraph(cursor, QStringLiteral("失败类型：%1").arg(qstr(report.failureKind)),
               textFormat("宋体", 9));
 }
@@ -342,14 +342,14 @@ void writeSection(QTextDocument& document, QTextCursor& cursor, const Calculatio
     heading(cursor, qstr(section.title));
     bool figureDue = section.figure != ReportFigure::None;
     for (const ReportBlock& block : section.blocks) {
-        if (const auto* text = std::get_if<std::string>(&block)) {
-            paragraph(cursor, qstr(*text));
+        if (const auto* text = std::get_if<ReportText>(&block)) {
+            paragraph(cursor, qstr(text->text));
             continue;
         }
         const auto& t = std::get<ReportTable>(block);
         QStringList header;
-        for (const std::string& h : t.header)
-            header.append(qstr(h));
+        for (const ReportText& h : t.header)
+            header.append(qstr(h.text));
         std::vector<QStringList> rows;
         std::vector<std::vector<bool>> alerts;
         for (const auto& row : t.rows) {

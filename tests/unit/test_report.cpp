@@ -152,6 +152,63 @@ class ReportTest : public QObject {
             QVERIFY2(!text.contains(QLatin1String(bad), Qt::CaseInsensitive), qPrintable(text));
     }
 
+    // The formulas the Word file sets as equations, found in the book's prose: each stretch
+    // that relates, raises, roots, multiplies or divides, up to its unit; neither a unit, nor a
+    // clause number, nor a standard's number, nor a bracket that does not close.
+    void formulasInProse_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("formulas");
+        QTest::newRow("freeboard and depth")
+            << QStringLiteral(
+                   "岸顶超高与渠深（6.4.8）：Fb = hb/4 + 0.2 = 1.2/4 + 0.2 = 0.5 m，"
+                   "H = hb + Fb + Fb′ = 1.75 m。")
+            << QStringList{QStringLiteral("Fb = hb/4 + 0.2 = 1.2/4 + 0.2 = 0.5 m"),
+                           QStringLiteral("H = hb + Fb + Fb′ = 1.75 m")};
+        QTest::newRow("a velocity inside a range said in words")
+            << QStringLiteral("vd = 0.8 m/s 在 0.6~1.0 m/s 之间")
+            << QStringList{QStringLiteral("vd = 0.8 m/s")};
+        QTest::newRow("a Chinese subscript")
+            << QStringLiteral("vb ≤ v不冲") << QStringList{QStringLiteral("vb ≤ v不冲")};
+        QTest::newRow("the bisection's residual and its root")
+            << QStringLiteral("f(h) = Q − (1/n)·A·R^(2/3)·√i，A、R 按 h 计算；求 f(h) = 0 的根")
+            << QStringList{QStringLiteral("f(h) = Q − (1/n)·A·R^(2/3)·√i"),
+                           QStringLiteral("f(h) = 0")};
+        QTest::newRow("Chinese names inside brackets")
+            << QStringLiteral("初始区间 [0, 10] m，每次取中点，f(下端)·f(中点) > 0 时移下端")
+            << QStringList{QStringLiteral("f(下端)·f(中点) > 0")};
+        QTest::newRow("a symbol alone is no formula")
+            << QStringLiteral("在区间端点计算 f(h) 时失败，对分未能进行") << QStringList{};
+        QTest::newRow("a standard's number, clause numbers")
+            << QStringLiteral(
+                   "按《灌溉与排水工程设计标准》GB 50288-2018 校核（6.3.1、6.3.11、附录 C）")
+            << QStringList{};
+        QTest::newRow("units are no division") << QStringLiteral("回算 Q (m³/s)") << QStringList{};
+        QTest::newRow("a unit in Chinese brackets")
+            << QStringLiteral("流量 Q（m³/s）") << QStringList{};
+        QTest::newRow("a ratio heading")
+            << QStringLiteral("β = b/h") << QStringList{QStringLiteral("β = b/h")};
+        QTest::newRow("the best section's depth")
+            << QStringLiteral("2^(1/4)·(nQ/(K·√i))^(3/8)")
+            << QStringList{QStringLiteral("2^(1/4)·(nQ/(K·√i))^(3/8)")};
+        QTest::newRow("a bracket that never closes")
+            << QStringLiteral("a (b = c") << QStringList{QStringLiteral("b = c")};
+    }
+
+    void formulasInProse() {
+        QFETCH(QString, text);
+        QFETCH(QStringList, formulas);
+        const std::string prose = text.toStdString();
+        QStringList found;
+        for (const FormulaSpan& f : formulasIn(prose))
+            found.append(QString::fromStdString(prose.substr(f.begin, f.end - f.begin)));
+        QCOMPARE(found, formulas);
+        // A paragraph and a cell find the same, and keep the text as it is.
+        const ReportText paragraph(prose);
+        const ReportCell cell(prose);
+        QCOMPARE(paragraph.text, prose);
+        QVERIFY(paragraph.formulas == formulasIn(prose) && cell.formulas == paragraph.formulas);
+    }
+
     // The drawings' labels are the texts the window shows, never a rounding of their own: the
     // depth a bisection found as its field has it, the width as typed, and each candidate's
     // pair as its fields show them.
@@ -208,8 +265,8 @@ class ReportTest : public QObject {
         }
         QVERIFY(rows != nullptr);
         const bool said = std::any_of(section.blocks.begin(), section.blocks.end(), [](auto& b) {
-            const auto* text = std::get_if<std::string>(&b);
-            return text != nullptr && text->find("向上取到 3 位小数") != std::string::npos;
+            const auto* text = std::get_if<ReportText>(&b);
+            return text != nullptr && text->text.find("向上取到 3 位小数") != std::string::npos;
         });
         QVERIFY(said);
         const std::size_t columns = verdict.isEmpty() ? 10 : 11;
@@ -252,12 +309,12 @@ class ReportTest : public QObject {
         QVERIFY(check.title.ends_with("设计校核"));
         QString text;
         for (const ReportBlock& block : check.blocks) {
-            if (const auto* paragraph = std::get_if<std::string>(&block)) {
-                text += QString::fromStdString(*paragraph) + QLatin1Char('\n');
+            if (const auto* paragraph = std::get_if<ReportText>(&block)) {
+                text += QString::fromStdString(paragraph->text) + QLatin1Char('\n');
                 continue;
             }
             const auto& t = std::get<ReportTable>(block);
-            if (t.header.front() == "校核设置") continue;
+            if (t.header.front().text == "校核设置") continue;
             for (const auto& row : t.rows) {
                 for (const ReportCell& cell : row)
                     text += QString::fromStdString(cell.text) + QLatin1Char('\n');
