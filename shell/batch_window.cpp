@@ -20,6 +20,7 @@
 #include <QTableView>
 #include <QTextDocument>
 #include <QVBoxLayout>
+#include <memory>
 #include <sstream>
 #include <variant>
 
@@ -339,19 +340,37 @@ std::optional<QByteArray> BatchWindow::book(QString& why) {
                       name.isEmpty() ? QStringLiteral("第 %1 行").arg(r + 1)
                                      : QStringLiteral("第 %1 行　%2").arg(r + 1).arg(name));
     };
+    // The first chapters stay laid out from their count to their print (about half a megabyte
+    // each), so that a short book is laid out once; the later ones are laid out again.
+    constexpr std::size_t keptChapters = 16;
+    struct Kept {
+        std::unique_ptr<QTextDocument> chapter;
+        std::unique_ptr<QTextDocument> laid;  // paints the chapter's drawings: goes first
+    };
+    std::vector<Kept> kept;
     int pages = 1;  // the first page
     for (int done = 0; done < total && !cancelled_; ++done) {
-        QTextDocument document;
-        chapter(done, document);
-        pages += pdf.count(document);
+        auto document = std::make_unique<QTextDocument>();
+        chapter(done, *document);
+        std::unique_ptr<QTextDocument> laid = pdf.layOut(*document);
+        if (laid == nullptr) break;
+        pages += laid->pageCount();
+        if (kept.size() < keptChapters) kept.push_back({std::move(document), std::move(laid)});
         progress_->setValue(done + 1);
         QApplication::processEvents();
     }
     pdf.setTotal(pages);
     for (int done = 0; done < total && !cancelled_; ++done) {
-        QTextDocument document;
-        chapter(done, document);
-        pdf.add(document);
+        const auto k = static_cast<std::size_t>(done);
+        if (k < kept.size()) {
+            pdf.addLaidOut(*kept[k].laid);
+            kept[k].laid.reset();
+            kept[k].chapter.reset();
+        } else {
+            QTextDocument document;
+            chapter(done, document);
+            pdf.add(document);
+        }
         progress_->setValue(total + done + 1);
         Q_EMIT progressed(done + 1, total);
         QApplication::processEvents();

@@ -534,7 +534,7 @@ ReportPrinter::ReportPrinter(QPagedPaintDevice& device, FiledBook filed)
 
 ReportPrinter::~ReportPrinter() = default;
 
-std::unique_ptr<QTextDocument> ReportPrinter::laidOut(const QTextDocument& document) const {
+std::unique_ptr<QTextDocument> ReportPrinter::layOut(const QTextDocument& document) const {
     // Laid out afresh for the device's resolution and the page, on a copy: the document may
     // be on the screen, laid out for it.
     std::unique_ptr<QTextDocument> copy(document.clone());
@@ -553,10 +553,6 @@ std::unique_ptr<QTextDocument> ReportPrinter::laidOut(const QTextDocument& docum
     return copy;
 }
 
-int ReportPrinter::count(const QTextDocument& document) const {
-    return laidOut(document)->pageCount();
-}
-
 bool ReportPrinter::nextPage(bool& full) {
     ++pages_;
     full = false;
@@ -573,7 +569,12 @@ bool ReportPrinter::nextPage(bool& full) {
 
 bool ReportPrinter::print(const QTextDocument& document) {
     if (!painter_->isActive()) return false;
-    std::unique_ptr<QTextDocument> copy = laidOut(document);
+    return printLaidOut(*layOut(document));
+}
+
+bool ReportPrinter::printLaidOut(const QTextDocument& laid) {
+    if (!painter_->isActive()) return false;
+    const QTextDocument* copy = &laid;
     const int count = copy->pageCount();
     if (total_ == 0) total_ = std::max(pages_, 1) + count;
     bool full = false;
@@ -711,12 +712,16 @@ PdfBook::PdfBook(const QString& title, FiledBook filed) : pages_(std::make_uniqu
 
 PdfBook::~PdfBook() = default;
 
-int PdfBook::count(const QTextDocument& chapter) const {
-    return pages_->printer ? pages_->printer->count(chapter) : 0;
-}
-
 void PdfBook::setTotal(int total) {
     if (pages_->printer) pages_->printer->setTotal(total);
+}
+
+std::unique_ptr<QTextDocument> PdfBook::layOut(const QTextDocument& chapter) const {
+    return pages_->printer ? pages_->printer->layOut(chapter) : nullptr;
+}
+
+void PdfBook::addLaidOut(const QTextDocument& laid) {
+    if (pages_->printer) pages_->printer->printLaidOut(laid);
 }
 
 void PdfBook::add(const QTextDocument& chapter) {

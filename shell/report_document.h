@@ -54,7 +54,7 @@ void printReport(const QTextDocument& document, const FiledBook& filed, QPagedPa
 // page, a running header after it and "第 X 页 共 Y 页" on every page. Books printed one after
 // another each start on a new page, and their pages are numbered on from the first book's,
 // so that a book of many chapters is printed a chapter at a time and never laid out whole:
-// its pages are counted first (count), their sum given (setTotal), then printed. Where a
+// its pages are counted first (layOut), their sum given (setTotal), then printed. Where a
 // print dialog set page ranges, only the pages within them are printed.
 class ReportPrinter {
   public:
@@ -63,17 +63,19 @@ class ReportPrinter {
     ReportPrinter(const ReportPrinter&) = delete;
     ReportPrinter& operator=(const ReportPrinter&) = delete;
 
-    // The pages `document` takes on the device, the first page not counted.
-    int count(const QTextDocument& document) const;
+    // `document` laid out on the device's pages, to be counted (pageCount) and printed
+    // (printLaidOut) without laying it out again. It paints the drawings of `document`, which
+    // outlives it.
+    std::unique_ptr<QTextDocument> layOut(const QTextDocument& document) const;
     // The pages of the whole book, the first page counted. Unset, the first book printed
     // makes the whole.
     void setTotal(int total) { total_ = total; }
     // Prints the first page before the first book. False when the device takes no more pages.
     bool print(const QTextDocument& document);
+    bool printLaidOut(const QTextDocument& laid);
     int pages() const { return pages_; }
 
   private:
-    std::unique_ptr<QTextDocument> laidOut(const QTextDocument& document) const;
     // Starts the next page; false when it is not to be painted, or the device takes no more.
     bool nextPage(bool& full);
     void paintCover();
@@ -87,7 +89,8 @@ class ReportPrinter {
     int printed_ = 0;  // within the device's page ranges, where it has any
 };
 
-// A book of many chapters made into a PDF in memory, a chapter at a time: counted, then added.
+// A book of many chapters made into a PDF in memory, a chapter at a time: laid out and
+// counted, then added.
 class PdfBook {
   public:
     PdfBook(const QString& title, FiledBook filed);
@@ -95,9 +98,11 @@ class PdfBook {
     PdfBook(const PdfBook&) = delete;
     PdfBook& operator=(const PdfBook&) = delete;
 
-    int count(const QTextDocument& chapter) const;
     void setTotal(int total);
     void add(const QTextDocument& chapter);
+    // As ReportPrinter's: a chapter laid out once, counted, then added.
+    std::unique_ptr<QTextDocument> layOut(const QTextDocument& chapter) const;
+    void addLaidOut(const QTextDocument& laid);
     int pages() const;
     // The PDF's bytes, once the last chapter is in.
     QByteArray finish();
