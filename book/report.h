@@ -14,6 +14,7 @@
 #include <variant>
 #include <vector>
 
+#include "book/book_info.h"
 #include "calculators/record.h"
 #include "hydraulics/channel.h"
 #include "standard/schemes.h"
@@ -143,6 +144,9 @@ struct CalculationReport {
     bool failed = false;
     std::string failureKind;  // 除以零 …
     ReportText failure;       // the cause, in one or two sentences, as the failure report says
+    // The names a filed book carries on its first page and in its running header; buildReport
+    // leaves them empty, the windows fill them in from the kept ones.
+    BookInfo filed{};
 };
 
 // With a design context, the book ends with the design check of its physical channels, and

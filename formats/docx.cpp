@@ -173,6 +173,7 @@ class DocumentWriter {
             .attr("xmlns:a", "http://schemas.openxmlformats.org/drawingml/2006/main")
             .attr("xmlns:pic", "http://schemas.openxmlformats.org/drawingml/2006/picture");
         x_.start("w:body");
+        cover();
         paragraph("Title", report_.calculation + " 计算书");
         paragraph("Subtitle", "计算时间：" + report_.when + "    程序：" + report_.program);
         known();
@@ -193,6 +194,31 @@ class DocumentWriter {
     }
 
   private:
+    // The first page: the project, the book's title, the program and date, and the signing
+    // table 计算 / 校核 / 审核 with each name, a blank to sign on and the date of signing; the
+    // book starts on the next page.
+    void cover() {
+        const BookInfo& info = report_.filed;
+        const auto spaced = [this](int before) {
+            x_.start("w:p").start("w:pPr");
+            x_.empty("w:spacing", {{"w:before", std::to_string(before)}});
+            x_.end().end();
+        };
+        spaced(2400);
+        if (!info.project.empty()) paragraph("Title", info.project);
+        spaced(600);
+        paragraph("Title", bookTitle(info, report_.calculation));
+        spaced(1200);
+        paragraph("Subtitle", "程序：" + report_.program);
+        paragraph("Subtitle", "日期：" + report_.when);
+        spaced(1200);
+        std::vector<std::vector<Cell>> rows;
+        for (const Signer& s : signers(info))
+            rows.push_back({Cell{std::string(s.role)}, Cell{s.name}, Cell{}, Cell{"年　月　日"}});
+        table({"职责", "姓名", "签名", "日期"}, rows, {18, 26, 30, 26});
+        x_.start("w:p").start("w:r").empty("w:br", {{"w:type", "page"}}).end().end();
+    }
+
     void run(const std::string& text, bool alert = false) {
         x_.start("w:r");
         if (alert || halfPoints_ > 0) {
@@ -630,8 +656,11 @@ class DocumentWriter {
 
     void sectionProperties() {
         x_.start("w:sectPr");
+        // The first page has no running header; every page has its number.
         x_.empty("w:headerReference", {{"w:type", "default"}, {"r:id", "rIdHeader"}});
+        x_.empty("w:headerReference", {{"w:type", "first"}, {"r:id", "rIdFirstHeader"}});
         x_.empty("w:footerReference", {{"w:type", "default"}, {"r:id", "rIdFooter"}});
+        x_.empty("w:footerReference", {{"w:type", "first"}, {"r:id", "rIdFirstFooter"}});
         x_.empty("w:pgSz",
                  {{"w:w", std::to_string(pageWidth)}, {"w:h", std::to_string(pageHeight)}});
         const std::string m = std::to_string(margin);
@@ -643,6 +672,7 @@ class DocumentWriter {
                              {"w:footer", "567"},
                              {"w:gutter", "0"}});
         x_.empty("w:cols", {{"w:space", "425"}});
+        x_.empty("w:titlePg");
         x_.end();
     }
 
@@ -782,11 +812,25 @@ std::string settings() {
     return x.finish();
 }
 
-std::string header(const CalculationReport& report) {
+// The running header: the project at the left, the book's title at the right. The first
+// page's header (`running` false) is empty.
+std::string header(const CalculationReport& report, bool running) {
     Xml x;
     x.start("w:hdr").attr("xmlns:w", nsW).attr("xmlns:r", nsR);
-    x.start("w:p").start("w:pPr").empty("w:pStyle", {{"w:val", "Header"}}).end();
-    x.start("w:r").start("w:t").text(report.calculation + " 计算书").end().end();
+    x.start("w:p").start("w:pPr").empty("w:pStyle", {{"w:val", "Header"}});
+    if (running) {
+        x.start("w:tabs")
+            .empty("w:tab", {{"w:val", "right"}, {"w:pos", std::to_string(textWidth)}})
+            .end();
+        x.empty("w:jc", {{"w:val", "left"}});
+    }
+    x.end();
+    if (running) {
+        x.start("w:r").start("w:t").attr("xml:space", "preserve").text(report.filed.project);
+        x.end().end();
+        x.start("w:r").empty("w:tab").end();
+        x.start("w:r").start("w:t").text(bookTitle(report.filed, report.calculation)).end().end();
+    }
     x.end().end();
     return x.finish();
 }
@@ -836,6 +880,8 @@ std::string contentTypes() {
         {"/word/fontTable.xml", word + "fontTable+xml"},
         {"/word/header1.xml", word + "header+xml"},
         {"/word/footer1.xml", word + "footer+xml"},
+        {"/word/header2.xml", word + "header+xml"},
+        {"/word/footer2.xml", word + "footer+xml"},
         {"/docProps/core.xml", "application/vnd.openxmlformats-package.core-properties+xml"},
         {"/docProps/app.xml",
          "application/vnd.openxmlformats-officedocument.extended-properties+xml"},
@@ -887,13 +933,12 @@ std::string reportDocx(const CalculationReport& report,
 
     const std::string rel(relBase);
     std::vector<std::pair<std::string, std::string>> targets = {
-        {rel + "styles", "styles.xml"},
-        {rel + "settings", "settings.xml"},
-        {rel + "fontTable", "fontTable.xml"},
-        {rel + "header", "header1.xml"},
-        {rel + "footer", "footer1.xml"}};
-    std::vector<std::string> ids = {"rIdStyles", "rIdSettings", "rIdFonts", "rIdHeader",
-                                    "rIdFooter"};
+        {rel + "styles", "styles.xml"},       {rel + "settings", "settings.xml"},
+        {rel + "fontTable", "fontTable.xml"}, {rel + "header", "header1.xml"},
+        {rel + "footer", "footer1.xml"},      {rel + "header", "header2.xml"},
+        {rel + "footer", "footer2.xml"}};
+    std::vector<std::string> ids = {"rIdStyles", "rIdSettings",    "rIdFonts",      "rIdHeader",
+                                    "rIdFooter", "rIdFirstHeader", "rIdFirstFooter"};
     for (std::size_t k = 0; k < writer.images.size(); ++k) {
         targets.emplace_back(rel + "image", "media/image" + std::to_string(k + 1) + ".png");
         ids.push_back(writer.images[k].relation);
@@ -915,8 +960,10 @@ std::string reportDocx(const CalculationReport& report,
     zip.add("word/styles.xml", styles());
     zip.add("word/settings.xml", settings());
     zip.add("word/fontTable.xml", fontTable());
-    zip.add("word/header1.xml", header(report));
+    zip.add("word/header1.xml", header(report, true));
     zip.add("word/footer1.xml", footer());
+    zip.add("word/header2.xml", header(report, false));
+    zip.add("word/footer2.xml", footer());
     for (std::size_t k = 0; k < writer.images.size(); ++k)
         zip.add("word/media/image" + std::to_string(k + 1) + ".png", writer.images[k].picture->png);
     return zip.finish();

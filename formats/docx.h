@@ -2,10 +2,11 @@
 
 // The calculation book as a Word document (Office Open XML, .docx): A4 with 20 mm margins,
 // the book's headings as Word headings, its tables as ruled Word tables, 宋体 body and
-// 黑体 headings named as East Asian fonts, the calculation's name in the page header and
-// "第 X 页 共 Y 页" in the footer from PAGE and NUMPAGES fields, every step's formula as an
-// Office Math equation with the substituted numbers beside it as text, and the drawings as
-// pictures. Every text is the book's own (book/report.h); the pictures are made by
+// 黑体 headings named as East Asian fonts, a first page with the project, the title and the
+// signing table 计算 / 校核 / 审核 (report.filed), the project and the title in the running
+// header of every later page, "第 X 页 共 Y 页" in every footer from PAGE and NUMPAGES
+// fields, every step's formula as an Office Math equation with the substituted numbers beside
+// it as text, and the drawings as pictures. Every text is the book's own (book/report.h); the pictures are made by
 // the caller, which owns the painting code.
 //
 // The format: ECMA-376 Part 1 (WordprocessingML, DrawingML pictures, Office Math) and

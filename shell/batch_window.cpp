@@ -20,6 +20,7 @@
 #include <QTableView>
 #include <QTextDocument>
 #include <QVBoxLayout>
+#include <memory>
 #include <sstream>
 #include <variant>
 
@@ -29,6 +30,7 @@
 #include "formats/whole_file.h"
 #include "formats/xlsx.h"
 #include "shell/batch_model.h"
+#include "shell/book_settings.h"
 #include "shell/calculator_window.h"
 #include "shell/exports.h"
 #include "shell/number_field.h"
@@ -317,30 +319,70 @@ std::optional<QByteArray> BatchWindow::book(QString& why) {
     const auto total = static_cast<int>(work.size());
     setBusy(true, QStringLiteral("正在生成计算书…"));
     cancelled_ = false;
-    progress_->setRange(0, total);
+    // Each chapter is laid out twice: once to count the book's pages, which every page's
+    // "共 Y 页" needs, then to print it.
+    progress_->setRange(0, 2 * total);
     progress_->setValue(0);
+    progress_->setFormat(QStringLiteral("%p%"));
     const QString now = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
-    PdfBook pdf(QStringLiteral("%1 批量计算书").arg(qstr(table_.window.title)));
+    CalculationReport whole;
+    whole.calculation = std::string(table_.window.title);
+    whole.program = utf8(programName());
+    whole.when = utf8(now);
+    whole.filed = bookInfo();
+    PdfBook pdf(QStringLiteral("%1 批量计算书").arg(qstr(table_.window.title)),
+                filedBook(whole, "批量计算书"));
     std::vector<std::string> inputs(static_cast<std::size_t>(model_->inputs()));
-    int done = 0;
-    // A chapter at a time, laid out and printed, then the events: 取消 and the window's
-    // painting are answered within a chapter's time, and only one chapter is held at once.
-    for (; done < total && !cancelled_; ++done) {
+    // A chapter at a time, laid out and counted or printed, then the events: 取消 and the
+    // window's painting are answered within a chapter's time, and only one chapter is held at
+    // once.
+    const auto chapter = [&](int done, QTextDocument& document) {
         const int r = work[static_cast<std::size_t>(done)];
         for (std::size_t k = 0; k < inputs.size(); ++k)
             inputs[k] = model_->text(r, 1 + static_cast<int>(k));
         Record record;
         runPress(table_.press, inputs, record);
         const QString name = qstr(model_->text(r, 0));
-        QTextDocument chapter;
-        layOutChapter(chapter, reportOf(table_, record, now),
+        layOutChapter(document, reportOf(table_, record, now),
                       name.isEmpty() ? QStringLiteral("第 %1 行").arg(r + 1)
                                      : QStringLiteral("第 %1 行　%2").arg(r + 1).arg(name));
-        pdf.add(chapter);
+    };
+    // The first chapters stay laid out from their count to their print (about half a megabyte
+    // each), so that a short book is laid out once; the later ones are laid out again.
+    constexpr std::size_t keptChapters = 16;
+    struct Kept {
+        std::unique_ptr<QTextDocument> chapter;
+        std::unique_ptr<QTextDocument> laid;  // paints the chapter's drawings: goes first
+    };
+    std::vector<Kept> kept;
+    int pages = 1;  // the first page
+    for (int done = 0; done < total && !cancelled_; ++done) {
+        auto document = std::make_unique<QTextDocument>();
+        chapter(done, *document);
+        std::unique_ptr<QTextDocument> laid = pdf.layOut(*document);
+        if (laid == nullptr) break;
+        pages += laid->pageCount();
+        if (kept.size() < keptChapters) kept.push_back({std::move(document), std::move(laid)});
         progress_->setValue(done + 1);
+        QApplication::processEvents();
+    }
+    pdf.setTotal(pages);
+    for (int done = 0; done < total && !cancelled_; ++done) {
+        const auto k = static_cast<std::size_t>(done);
+        if (k < kept.size()) {
+            pdf.addLaidOut(*kept[k].laid);
+            kept[k].laid.reset();
+            kept[k].chapter.reset();
+        } else {
+            QTextDocument document;
+            chapter(done, document);
+            pdf.add(document);
+        }
+        progress_->setValue(total + done + 1);
         Q_EMIT progressed(done + 1, total);
         QApplication::processEvents();
     }
+    progress_->setFormat(QStringLiteral("%v / %m"));
     const bool cancelled = cancelled_;
     setBusy(false);
     if (cancelled) {

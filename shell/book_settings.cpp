@@ -37,6 +37,12 @@ void setBookInfo(const BookInfo& info) {
         stored.setValue(QLatin1String(key.name), qstr(info.*key.field));
     stored.endGroup();
     stored.sync();
+    Q_EMIT BookInfoNotifier::instance().changed();
+}
+
+BookInfoNotifier& BookInfoNotifier::instance() {
+    static BookInfoNotifier notifier;
+    return notifier;
 }
 
 }  // namespace lintavo

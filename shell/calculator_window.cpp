@@ -12,6 +12,7 @@
 
 #include "hydraulics/quantities.h"
 #include "shell/batch_window.h"
+#include "shell/book_dialog.h"
 #include "shell/design_dialog.h"
 #include "shell/failure_report.h"
 #include "shell/fonts.h"
@@ -111,6 +112,10 @@ void CalculatorWindow::offerDesign() {
     connect(settings, &QAction::triggered, this, [this] { openDesignSettings(this); });
     // Before the book, which stays the menu's last entry.
     insertAction(actions().isEmpty() ? nullptr : actions().front(), settings);
+    // The filed book's names beside the settings.
+    auto* names = new QAction(QStringLiteral("计算书信息…"), this);
+    connect(names, &QAction::triggered, this, [this] { openBookInfo(this); });
+    insertAction(actions().at(1), names);
     for (const ControlRow* row : rowsWith(calculator_.window, Role::Input)) {
         const std::string_view caption = quantityCaption(row->name);
         const bool roughness = caption == "糙率n";

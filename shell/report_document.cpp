@@ -21,6 +21,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -200,12 +201,12 @@ void insertDrawing(QTextDocument& document, QTextCursor& cursor, QSizeF size, Dr
     cursor.insertText(QString(QChar::ObjectReplacementCharacter), format);
 }
 
-void writeHeading(QTextCursor& cursor, const CalculationReport& report) {
+void writeHeading(QTextCursor& cursor, const CalculationReport& report, const QString& title) {
     QTextBlockFormat centred;
     centred.setAlignment(Qt::AlignHCenter);
     centred.setBottomMargin(4);
     cursor.setBlockFormat(centred);
-    cursor.insertText(qstr(report.calculation) + QStringLiteral(" 计算书"), textFormat("黑体", 18));
+    cursor.insertText(title, textFormat("黑体", 18));
     cursor.insertBlock(centred, textFormat("宋体", 9));
     cursor.insertText(
         QStringLiteral("计算时间：%1    程序：%2").arg(qstr(report.when), qstr(report.program)));
@@ -414,8 +415,9 @@ void begin(QTextDocument& document, const CalculationReport& report) {
                                 qstr(report.calculation) + QStringLiteral(" 计算书"));
 }
 
-void writeBook(QTextDocument& document, QTextCursor& cursor, const CalculationReport& report) {
-    writeHeading(cursor, report);
+void writeBook(QTextDocument& document, QTextCursor& cursor, const CalculationReport& report,
+               const QString& title) {
+    writeHeading(cursor, report, title);
     writeKnown(cursor, report);
     writeSteps(cursor, report);
     if (report.failed) {
@@ -443,7 +445,7 @@ QString programName() {
 void layOutReport(QTextDocument& document, const CalculationReport& report) {
     begin(document, report);
     QTextCursor cursor(&document);
-    writeBook(document, cursor, report);
+    writeBook(document, cursor, report, qstr(bookTitle(report.filed, report.calculation)));
     end(document);
 }
 
@@ -457,7 +459,8 @@ void layOutChapter(QTextDocument& document, const CalculationReport& report,
     cursor.setBlockFormat(left);
     cursor.insertText(heading, textFormat("黑体", 12));
     cursor.insertBlock(QTextBlockFormat());
-    writeBook(document, cursor, report);
+    // A chapter is headed by its calculation; the book's own title is on its first page.
+    writeBook(document, cursor, report, qstr(report.calculation) + QStringLiteral(" 计算书"));
     end(document);
 }
 
@@ -502,11 +505,27 @@ QMimeData* reportMimeData(const QTextDocument& document, const CalculationReport
     return mime;
 }
 
-void printReport(const QTextDocument& document, QPagedPaintDevice& device) {
-    ReportPrinter(device).print(document);
+FiledBook filedBook(const CalculationReport& report, std::string_view kind) {
+    return FiledBook{report.filed, qstr(bookTitle(report.filed, report.calculation, kind)),
+                     qstr(report.program), qstr(report.when)};
 }
 
-ReportPrinter::ReportPrinter(QPagedPaintDevice& device) : device_(device) {
+void printReport(const QTextDocument& document, const FiledBook& filed, QPagedPaintDevice& device) {
+    ReportPrinter(device, filed).print(document);
+}
+
+namespace {
+
+// The book's 20 mm margins in the document's own lengths, which the layout scales to the
+// device's.
+int documentMargin() {
+    return static_cast<int>(2 / 2.54 * qRound(screenDpi()));
+}
+
+}  // namespace
+
+ReportPrinter::ReportPrinter(QPagedPaintDevice& device, FiledBook filed)
+    : device_(device), filed_(std::move(filed)) {
     device.setPageSize(QPageSize(QPageSize::A4));
     // Two millimetres the page keeps clear; the book's own 20 mm lie within them.
     device.setPageMargins(QMarginsF(2, 2, 2, 2), QPageLayout::Millimeter);
@@ -515,8 +534,7 @@ ReportPrinter::ReportPrinter(QPagedPaintDevice& device) : device_(device) {
 
 ReportPrinter::~ReportPrinter() = default;
 
-bool ReportPrinter::print(const QTextDocument& document) {
-    if (!painter_->isActive()) return false;
+std::unique_ptr<QTextDocument> ReportPrinter::layOut(const QTextDocument& document) const {
     // Laid out afresh for the device's resolution and the page, on a copy: the document may
     // be on the screen, laid out for it.
     std::unique_ptr<QTextDocument> copy(document.clone());
@@ -524,31 +542,58 @@ bool ReportPrinter::print(const QTextDocument& document) {
     layout->setPaintDevice(&device_);
     if (auto* drawings = document.findChild<Drawings*>())
         layout->registerHandler(drawingObject, drawings);
-    // 20 mm margins in the document's own lengths, which the layout scales to the device's.
-    const double dpi = qRound(screenDpi());
-    const int margin = static_cast<int>(2 / 2.54 * dpi);
+    const int margin = documentMargin();
     QTextFrameFormat frame = copy->rootFrame()->frameFormat();
     frame.setLeftMargin(margin);
     frame.setRightMargin(margin);
     frame.setTopMargin(margin);
     frame.setBottomMargin(margin);
     copy->rootFrame()->setFrameFormat(frame);
-    const QSizeF page(device_.width(), device_.height());
-    copy->setPageSize(page);
-    // The page's number below its text, at the right margin.
-    const QPointF numberAt(page.width() - margin * device_.logicalDpiX() / dpi,
-                           page.height() - margin * device_.logicalDpiY() / dpi +
-                               QFontMetrics(copy->defaultFont(), &device_).ascent() +
-                               5.0 * device_.logicalDpiY() / 72.0);
-    QPainter& painter = *painter_;
+    copy->setPageSize(QSizeF(device_.width(), device_.height()));
+    return copy;
+}
+
+bool ReportPrinter::nextPage(bool& full) {
+    ++pages_;
+    full = false;
+    // The pages a print dialog's range leaves out are counted, not printed.
     const QPageRanges ranges = device_.pageRanges();
+    if (!ranges.isEmpty() && !ranges.contains(pages_)) return false;
+    if (printed_ > 0 && !device_.newPage()) {
+        full = true;
+        return false;
+    }
+    ++printed_;
+    return true;
+}
+
+bool ReportPrinter::print(const QTextDocument& document) {
+    if (!painter_->isActive()) return false;
+    return printLaidOut(*layOut(document));
+}
+
+bool ReportPrinter::printLaidOut(const QTextDocument& laid) {
+    if (!painter_->isActive()) return false;
+    const QTextDocument* copy = &laid;
     const int count = copy->pageCount();
+    if (total_ == 0) total_ = std::max(pages_, 1) + count;
+    bool full = false;
+    if (pages_ == 0) {
+        if (nextPage(full)) {
+            paintCover();
+            paintFrame(pages_);
+        } else if (full) {
+            return false;
+        }
+    }
+    QAbstractTextDocumentLayout* layout = copy->documentLayout();
+    const QSizeF page = copy->pageSize();
+    QPainter& painter = *painter_;
     for (int k = 0; k < count; ++k) {
-        ++pages_;
-        // The pages a print dialog's range leaves out are counted, not printed.
-        if (!ranges.isEmpty() && !ranges.contains(pages_)) continue;
-        if (printed_ > 0 && !device_.newPage()) return false;
-        ++printed_;
+        if (!nextPage(full)) {
+            if (full) return false;
+            continue;
+        }
         const QRectF view(0, k * page.height(), page.width(), page.height());
         painter.save();
         painter.translate(0, -view.top());
@@ -557,14 +602,97 @@ bool ReportPrinter::print(const QTextDocument& document) {
         context.clip = view;
         context.palette.setColor(QPalette::Text, Qt::black);
         layout->draw(&painter, context);
-        painter.setClipping(false);
-        painter.setFont(copy->defaultFont());
-        const QString number = QString::number(pages_);
-        painter.drawText(qRound(numberAt.x() - painter.fontMetrics().horizontalAdvance(number)),
-                         qRound(numberAt.y() + view.top()), number);
         painter.restore();
+        paintFrame(pages_);
     }
     return true;
+}
+
+void ReportPrinter::paintCover() {
+    QPainter& painter = *painter_;
+    // Millimetres from the paper's edges: the device's origin is 2 mm within them.
+    const double mm = device_.logicalDpiY() / 25.4;
+    const auto at = [mm](double fromEdge) { return (fromEdge - 2) * mm; };
+    const double width = device_.width();
+    painter.save();
+    painter.setPen(Qt::black);
+    const auto centred = [&](double top, double height, const QFont& font, const QString& text) {
+        painter.setFont(font);
+        painter.drawText(QRectF(at(30), at(top), width - 2 * at(30) + 4 * mm, height * mm),
+                         Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextWordWrap, text);
+    };
+    if (!filed_.info.project.empty())
+        centred(50, 24, fontFor(FaceStyle{"黑体", 18}), qstr(filed_.info.project));
+    centred(78, 36, fontFor(FaceStyle{"黑体", 26}), filed_.title);
+    const QFont text = fontFor(FaceStyle{"宋体", 12});
+    centred(118, 8, text, QStringLiteral("程序：%1").arg(filed_.program));
+    centred(127, 8, text, QStringLiteral("日期：%1").arg(filed_.when));
+
+    // 计算 / 校核 / 审核, each with its name (a blank where none is kept), a line to sign
+    // on and the date of signing.
+    const double columns[] = {24, 40, 44, 42};  // mm
+    const double rowHeight = 14 * mm;
+    double tableWidth = 0;
+    for (const double c : columns)
+        tableWidth += c * mm;
+    const double left = (width - tableWidth) / 2;
+    const double top = at(160);
+    const QString heads[] = {QStringLiteral("职责"), QStringLiteral("姓名"), QStringLiteral("签名"),
+                             QStringLiteral("日期")};
+    const auto signing = signers(filed_.info);
+    painter.setPen(QPen(Qt::black, 0.3 * mm));
+    for (int r = 0; r <= static_cast<int>(signing.size()); ++r) {
+        double x = left;
+        for (int c = 0; c < 4; ++c) {
+            const QRectF cell(x, top + r * rowHeight, columns[c] * mm, rowHeight);
+            painter.drawRect(cell);
+            QString inside;
+            if (r == 0) {
+                painter.setFont(fontFor(FaceStyle{"黑体", 11}));
+                inside = heads[c];
+            } else {
+                painter.setFont(text);
+                const Signer& s = signing[static_cast<std::size_t>(r - 1)];
+                if (c == 0) inside = qstr(std::string(s.role));
+                if (c == 1) inside = qstr(s.name);
+                if (c == 3) inside = QStringLiteral("　　年　　月　　日");
+            }
+            painter.drawText(cell, Qt::AlignCenter, inside);
+            x += columns[c] * mm;
+        }
+    }
+    painter.restore();
+}
+
+void ReportPrinter::paintFrame(int page) {
+    QPainter& painter = *painter_;
+    const double dpi = qRound(screenDpi());
+    const double marginX = documentMargin() * device_.logicalDpiX() / dpi;
+    const double marginY = documentMargin() * device_.logicalDpiY() / dpi;
+    const double mm = device_.logicalDpiY() / 25.4;
+    const double width = device_.width();
+    const double height = device_.height();
+    painter.save();
+    painter.setClipping(false);
+    painter.setPen(Qt::black);
+    const QFont small = fontFor(FaceStyle{"宋体", 9});
+    painter.setFont(small);
+    const QFontMetricsF metrics(small, &device_);
+    if (page > 1) {
+        // The project at the left, the book's title at the right, ruled off from the text.
+        const double rule = marginY - 5 * mm;
+        const QRectF band(marginX, rule - metrics.height() - 1 * mm, width - 2 * marginX,
+                          metrics.height());
+        painter.drawText(band, Qt::AlignLeft | Qt::AlignBottom, qstr(filed_.info.project));
+        painter.drawText(band, Qt::AlignRight | Qt::AlignBottom, filed_.title);
+        painter.setPen(QPen(Qt::black, 0.2 * mm));
+        painter.drawLine(QPointF(marginX, rule), QPointF(width - marginX, rule));
+    }
+    painter.setPen(Qt::black);
+    const QRectF foot(marginX, height - marginY + 4 * mm, width - 2 * marginX, metrics.height());
+    painter.drawText(foot, Qt::AlignHCenter | Qt::AlignTop,
+                     QStringLiteral("第 %1 页 共 %2 页").arg(page).arg(std::max(total_, page)));
+    painter.restore();
 }
 
 struct PdfBook::Pages {
@@ -574,15 +702,27 @@ struct PdfBook::Pages {
     std::optional<ReportPrinter> printer;
 };
 
-PdfBook::PdfBook(const QString& title) : pages_(std::make_unique<Pages>()) {
+PdfBook::PdfBook(const QString& title, FiledBook filed) : pages_(std::make_unique<Pages>()) {
     pages_->buffer.open(QIODevice::WriteOnly);
     pages_->writer.setResolution(600);
     pages_->writer.setTitle(title);
     pages_->writer.setCreator(programName());
-    pages_->printer.emplace(pages_->writer);
+    pages_->printer.emplace(pages_->writer, std::move(filed));
 }
 
 PdfBook::~PdfBook() = default;
+
+void PdfBook::setTotal(int total) {
+    if (pages_->printer) pages_->printer->setTotal(total);
+}
+
+std::unique_ptr<QTextDocument> PdfBook::layOut(const QTextDocument& chapter) const {
+    return pages_->printer ? pages_->printer->layOut(chapter) : nullptr;
+}
+
+void PdfBook::addLaidOut(const QTextDocument& laid) {
+    if (pages_->printer) pages_->printer->printLaidOut(laid);
+}
 
 void PdfBook::add(const QTextDocument& chapter) {
     if (pages_->printer) pages_->printer->print(chapter);
@@ -598,16 +738,17 @@ QByteArray PdfBook::finish() {
     return pages_->bytes;
 }
 
-bool exportReportPdf(const QTextDocument& document, const QString& file, QString* why) {
+bool exportReportPdf(const QTextDocument& document, const FiledBook& filed, const QString& file,
+                     QString* why) {
     // Streamed into the file's temporary twin, which takes the file's name only once it is
     // whole.
-    const QString failed = writeWholeFile(file, [&document](QIODevice& device) {
+    const QString failed = writeWholeFile(file, [&document, &filed](QIODevice& device) {
         {
             QPdfWriter writer(&device);
             writer.setResolution(600);
             writer.setTitle(document.metaInformation(QTextDocument::DocumentTitle));
             writer.setCreator(programName());
-            printReport(document, writer);
+            printReport(document, filed, writer);
         }
         return device.pos() > 0;
     });

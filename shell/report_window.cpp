@@ -26,6 +26,8 @@
 #include "book/design_report.h"
 #include "calculators/catalogue.h"
 #include "calculators/summary.h"
+#include "shell/book_dialog.h"
+#include "shell/book_settings.h"
 #include "shell/calculator_window.h"
 #include "shell/design_dialog.h"
 #include "shell/design_settings.h"
@@ -81,7 +83,9 @@ QRect bookPlacement(const QRect& available, const QRect& calculator, const QRect
 CalculationReport reportOf(const CalculatorTable& table, const Record& record,
                            const QString& when) {
     const DesignContext design{designSettings(), bedTables()};
-    return buildReport(table, record, utf8(when), utf8(programName()), &design);
+    CalculationReport report = buildReport(table, record, utf8(when), utf8(programName()), &design);
+    report.filed = bookInfo();
+    return report;
 }
 
 CalculationReport reportOf(const CalculatorWindow& calculator) {
@@ -123,14 +127,17 @@ ReportWindow::ReportWindow(CalculatorWindow& calculator)
     }
     // The design check follows its settings while the book is shown, and the reader keeps
     // the place he was reading: the book is the same but for its checks.
-    connect(&DesignSettingsNotifier::instance(), &DesignSettingsNotifier::changed, this, [this] {
+    // So do its title and names (计算书信息).
+    const auto follow = [this] {
         if (!isVisible()) return;
         QScrollBar* bar = view_->verticalScrollBar();
         const int place = bar->value();
         refresh();
         view_->document()->documentLayout()->documentSize();  // lays the new book out now
         bar->setValue(place);
-    });
+    };
+    connect(&DesignSettingsNotifier::instance(), &DesignSettingsNotifier::changed, this, follow);
+    connect(&BookInfoNotifier::instance(), &BookInfoNotifier::changed, this, follow);
     row->addStretch();
     auto* close = new QPushButton(QStringLiteral("关闭"), this);
     close->setObjectName(QStringLiteral("close"));
@@ -252,7 +259,7 @@ void ReportWindow::print() {
         exportPdfTo(printer.outputFileName());
         return;
     }
-    printReport(*view_->document(), printer);
+    printReport(*view_->document(), filedBook(report_), printer);
     say(QStringLiteral("已送往打印机“%1”。").arg(printer.printerName()));
 }
 
@@ -268,7 +275,7 @@ void ReportWindow::exportPdf() {
 
 bool ReportWindow::exportPdfTo(const QString& file) {
     QString why;
-    return told(file, exportReportPdf(*view_->document(), file, &why), why);
+    return told(file, exportReportPdf(*view_->document(), filedBook(report_), file, &why), why);
 }
 
 void ReportWindow::exportWord() {
@@ -322,6 +329,10 @@ bool ReportWindow::told(const QString& file, bool written, const QString& why) {
 
 void ReportWindow::designSettings() {
     openDesignSettings(this);
+}
+
+void ReportWindow::bookNames() {
+    openBookInfo(this);
 }
 
 }  // namespace lintavo

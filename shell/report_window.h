@@ -45,6 +45,7 @@ class ReportWindow : public QWidget {
     void exportPdf();
     bool exportPdfTo(const QString& file);
     void designSettings();  // 校核设置…
+    void bookNames();       // 计算书信息…
 
     // 采用此方案 on the row of the last press's schemes (0 for α = 1.00 … 4 for α = 1.04):
     // the calculator window passes the scheme on to be checked in 流量Q计算. False where the
@@ -71,6 +72,7 @@ class ReportWindow : public QWidget {
         {"导出 Word…", "exportWord", &ReportWindow::exportWord},
         {"导出 CAD…", "exportDrawing", &ReportWindow::exportDrawing},
         {"校核设置…", "designSettings", &ReportWindow::designSettings},
+        {"计算书信息…", "bookInfo", &ReportWindow::bookNames},
     };
 
     void say(const QString& text, bool trouble = false);

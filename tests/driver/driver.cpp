@@ -52,6 +52,12 @@
 //                       with 校核设置's sentence, and changes nothing
 //   design reset        restore the defaults;  design  alone prints the settings in force as
 //                       design<TAB>KEY=VALUE …
+//   book KEY=VALUE…     set the filed book's names as 计算书信息 would, and remember them:
+//                       name (工程名称) title (计算书名称) designer (计算) checker (校核)
+//                       reviewer (审核); a VALUE with blanks is a JSON string
+//                       (name="某灌区 干渠"); KEY= empties it. The keys not given keep theirs.
+//                       book reset  empties them all;  book  alone prints them as
+//                       book<TAB>{"name":…,…}
 //
 // Lines starting with # and empty lines are skipped. When the program ends the driver
 // prints "ended" and exits 0; a failed expectation or a malformed line exits 1.
@@ -84,6 +90,7 @@
 #include "formats/whole_file.h"
 #include "shell/application.h"
 #include "shell/batch_window.h"
+#include "shell/book_settings.h"
 #include "shell/design_settings.h"
 #include "shell/qt_text.h"
 #include "shell/report_document.h"
@@ -331,6 +338,7 @@ class Driver {
             } else {
                 report.calculation = std::string(w.table().window.title);
                 report.program = utf8(programName());
+                report.filed = bookInfo();
             }
             QString why;
             if (!exportReportDocx(report, file, &why))
@@ -338,14 +346,18 @@ class Driver {
             return;
         }
         QTextDocument document;
+        CalculationReport report;
         if (w.pressed()) {
-            layOutReport(document, reportOf(w));
+            report = reportOf(w);
+            layOutReport(document, report);
         } else {
+            report.calculation = std::string(w.table().window.title);
+            report.filed = bookInfo();
             document.setPlainText(qstr(w.table().window.title) +
                                   QStringLiteral(" 计算书：尚未计算"));
         }
         QString why;
-        if (!exportReportPdf(document, file, &why))
+        if (!exportReportPdf(document, filedBook(report), file, &why))
             throw ScriptError{QStringLiteral("could not write %1: %2").arg(file, why)};
     }
 
@@ -519,6 +531,59 @@ class Driver {
                 throw ScriptError{QStringLiteral("design %1：%2").arg(word, qstr(error))};
         }
         setDesignSettings(settings);
+    }
+
+    void book(const QString& rest) {
+        static const std::pair<QLatin1StringView, std::string BookInfo::*> keys[] = {
+            {QLatin1StringView("name"), &BookInfo::project},
+            {QLatin1StringView("title"), &BookInfo::title},
+            {QLatin1StringView("designer"), &BookInfo::designer},
+            {QLatin1StringView("checker"), &BookInfo::checker},
+            {QLatin1StringView("reviewer"), &BookInfo::reviewer},
+        };
+        const QString line = rest.trimmed();
+        if (line == QStringLiteral("reset")) {
+            setBookInfo(BookInfo{});
+            return;
+        }
+        BookInfo info = bookInfo();
+        if (line.isEmpty()) {
+            QJsonObject shown;
+            for (const auto& [key, field] : keys)
+                shown.insert(key, qstr(info.*field));
+            writeLine(QStringLiteral("book\t") + compact(QJsonDocument(shown)));
+            return;
+        }
+        qsizetype k = 0;
+        while (k < line.size()) {
+            const qsizetype equals = line.indexOf(QLatin1Char('='), k);
+            const qsizetype blank = line.indexOf(QLatin1Char(' '), k);
+            if (equals < 0 || (blank >= 0 && blank < equals))
+                throw ScriptError{
+                    QStringLiteral("book needs KEY=VALUE, found %1").arg(line.mid(k))};
+            const QString key = line.mid(k, equals - k);
+            const auto* found =
+                std::find_if(std::begin(keys), std::end(keys),
+                             [&key](const auto& entry) { return entry.first == key; });
+            if (found == std::end(keys))
+                throw ScriptError{QStringLiteral("book has no key %1").arg(key)};
+            // The value: a JSON string, or the text up to the next blank.
+            qsizetype stop = equals + 1;
+            if (stop < line.size() && line.at(stop) == QLatin1Char('"')) {
+                for (++stop; stop < line.size() && line.at(stop) != QLatin1Char('"'); ++stop) {
+                    if (line.at(stop) == QLatin1Char('\\')) ++stop;
+                }
+                ++stop;
+            } else {
+                while (stop < line.size() && line.at(stop) != QLatin1Char(' '))
+                    ++stop;
+            }
+            info.*found->second = utf8(textArgument(line.mid(equals + 1, stop - equals - 1)));
+            k = stop;
+            while (k < line.size() && line.at(k) == QLatin1Char(' '))
+                ++k;
+        }
+        setBookInfo(info);
     }
 
     void notice(const QString& /*rest*/) {
@@ -811,6 +876,7 @@ const Driver::Command Driver::commands[] = {
     {QLatin1StringView("batch-book"),        &Driver::batchBook},
     {QLatin1StringView("screenshot-batch"),  &Driver::screenshotBatch},
     {QLatin1StringView("design"),            &Driver::design},
+    {QLatin1StringView("book"),              &Driver::book},
     {QLatin1StringView("notice"),            &Driver::notice},
 };
 // clang-format on

@@ -68,6 +68,14 @@ SHOWN = {"流量Q的计算": ("dkb", "ssh"), "水深h的计算": ("dkb1", "ssh1"
          "底宽b的计算": ("dkb2", "ssh2"), "底坡i的计算": ("dkb3", "ssh3"),
          "渠道断面尺寸的计算": ("dkb4", "ssh4")}
 
+# Each calculation's own name, which titles its book where 计算书名称 is empty.
+TITLES = {"流量Q的计算": "流量Q计算", "水深h的计算": "明渠均匀流水深计算",
+          "底宽b的计算": "渠道底宽b计算", "底坡i的计算": "底坡i计算",
+          "渠道断面尺寸的计算": "渠道断面尺寸计算"}
+
+# The names every book is filed under (the driver's `book`), the reviewer left blank to sign.
+FILED = {"name": "某灌区 东干渠", "designer": "张三", "checker": "李四", "reviewer": ""}
+
 
 def run(driver, work, lines):
     # The design check's settings live in the driver's own settings folder, from their defaults.
@@ -82,7 +90,9 @@ def run(driver, work, lines):
 def press(opener, compute, inputs, design):
     # Settings a user keeps (with_settings.sh), then the case's own over them.
     kept = os.environ.get("LINTAVO_DESIGN_SET", "")
-    lines = ["design reset"] + [f"design {d}" for d in (kept, design) if d] + [f"click {opener}"]
+    names = " ".join(f"{k}={json.dumps(v, ensure_ascii=False)}" for k, v in FILED.items())
+    lines = ["design reset"] + [f"design {d}" for d in (kept, design) if d]
+    lines += [f"book {names}", f"click {opener}"]
     lines += [f"type {field} {text}" for field, text in inputs.items()]
     return lines + [f"click {compute}", "report"]
 
@@ -122,14 +132,22 @@ def sections_of(report, printed, opener):
 
 
 def book_text(pdf):
-    """The book's texts outside its drawings, as (text, red) pairs, from its PDF. The drawings
-    and the headings are set in the title's face, the text in others."""
+    """The book's texts outside its drawings, as (text, red) pairs, from its PDF: past its
+    first page, within the pages' margins (the running header and the page numbers outside).
+    The drawings and the headings are set in the title's face, the text in others."""
     out = subprocess.run(["pdftohtml", "-xml", "-i", "-stdout", pdf], capture_output=True,
                          text=True, check=True).stdout
     fonts = {f: (family, color.upper()) for f, family, color in re.findall(
         r'<fontspec id="(\d+)" size="[^"]*" family="([^"]*)" color="#([0-9a-fA-F]+)"', out)}
-    texts = [(fonts[f], html.unescape(re.sub(r"<[^>]+>", "", t)))
-             for f, t in re.findall(r'<text [^>]*font="(\d+)"[^>]*>(.*?)</text>', out)]
+    texts = []
+    for number, height, page in re.findall(
+            r'<page number="(\d+)"[^>]*height="(\d+)"[^>]*>(.*?)</page>', out, re.S):
+        if number == "1":
+            continue
+        for top, f, t in re.findall(r'<text top="(\d+)"[^>]*font="(\d+)"[^>]*>(.*?)</text>',
+                                    page):
+            if 0.065 * int(height) < int(top) < 0.94 * int(height):
+                texts.append((fonts[f], html.unescape(re.sub(r"<[^>]+>", "", t))))
     title = texts[0][0][0]
     return [(t, color == RED) for (family, color), t in texts
             if family != title and not t.startswith("计算时间")]
@@ -185,7 +203,7 @@ def png_size(data):
     return int.from_bytes(data[16:20], "big"), int.from_bytes(data[20:24], "big")
 
 
-def check_docx(path, report, book):
+def check_docx(path, report, book, book_title):
     """The differences between the Word document and the book of `report`, whose texts are
     `book`; and the numbers the book shows."""
     problems = []
@@ -254,8 +272,27 @@ def check_docx(path, report, book):
     for field in ("PAGE", "NUMPAGES"):
         if field not in instructions.split():
             problems.append(f"the footer has no {field} field")
-    if not any("计算书" in p.text for p in document.sections[0].header.paragraphs):
-        problems.append("the page header does not name the calculation")
+    # Filed: the first page holds the title and the names, its own header empty; every later
+    # page's header the project and the title.
+    section = document.sections[0]
+    w = f"{{{NS['w']}}}"
+    first = []
+    for p in document.element.body.iter(f"{w}p"):
+        first.append("".join(t.text or "" for t in p.iter(f"{w}t")))
+        if any(b.get(f"{w}type") == "page" for b in p.iter(f"{w}br")):
+            break
+    first = "\n".join(first)
+    for want in (FILED["name"], book_title, "计算", "校核", "审核", "签名",
+                 FILED["designer"], FILED["checker"]):
+        if want not in first:
+            problems.append(f"the first page lacks {want}")
+    if not section.different_first_page_header_footer or \
+            "".join(p.text for p in section.first_page_header.paragraphs).strip():
+        problems.append("the first page has a running header")
+    running = "".join(p.text for p in section.header.paragraphs)
+    for want in (FILED["name"], book_title):
+        if want not in running:
+            problems.append(f"the running header lacks {want}")
     styles = {s.name: s for s in document.styles}
     for name, face in (("Normal", "宋体"), ("Heading 1", "黑体")):
         fonts = styles[name].element.find("w:rPr/w:rFonts", NS) if name in styles else None
@@ -313,7 +350,8 @@ def main():
             out = [l for l in run(driver, work, lines).splitlines()
                    if not l.startswith("failure")]
             report = json.loads(out[0])
-            problems, values = check_docx(path, report, book_text(pdf))
+            problems, values = check_docx(path, report, book_text(pdf),
+                                          TITLES[opener] + " 计算书")
             failures += [f"{name}.docx: {p}" for p in problems]
             documents[path] = (name, values)
         if shutil.which("soffice"):

@@ -1,5 +1,5 @@
-// 校核设置 and 参考表 on the offscreen platform, with settings in a scratch location: the
-// settings dialog keeps what is set across a restart (read back from QSettings afresh) and
+// 校核设置, 计算书信息 and 参考表 on the offscreen platform, with settings in a scratch location:
+// the settings dialog keeps what is set across a restart (read back from QSettings afresh) and
 // refuses what cannot be read; the reference dialog writes the value chosen into its field,
 // within a range where the table gives one, undoably as if typed.
 
@@ -16,6 +16,8 @@
 #include <map>
 
 #include "shell/application.h"
+#include "shell/book_dialog.h"
+#include "shell/book_settings.h"
 #include "shell/design_dialog.h"
 #include "shell/design_settings.h"
 #include "shell/reference_dialog.h"
@@ -124,6 +126,84 @@ class DesignDialogsTest : public QObject {
                      qPrintable(bands));
         }
         QVERIFY(bands.contains(QStringLiteral("0~100%")));
+    }
+
+    // 计算书信息: each field kept under its key as typed (blanks trimmed), read back by a new
+    // dialog; Enter in a field is 确定 and tells the open books, Escape is 取消 and keeps nothing.
+    void bookInfoKeptByEnterNotEscape_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("project") << "name"
+                                 << "name"
+                                 << "某灌区 东干渠";
+        QTest::newRow("title") << "title"
+                               << "title"
+                               << "  东干渠断面设计计算书 ";
+        QTest::newRow("designer") << "designer"
+                                  << "designer"
+                                  << "张三";
+        QTest::newRow("checker") << "checker"
+                                 << "checker"
+                                 << "李四";
+        QTest::newRow("reviewer") << "reviewer"
+                                  << "reviewer"
+                                  << "王五";
+    }
+    void bookInfoKeptByEnterNotEscape() {
+        QFETCH(QString, field);
+        QFETCH(QString, key);
+        QFETCH(QString, typed);
+        setBookInfo(BookInfo{});
+        int told = 0;
+        const QMetaObject::Connection counting = connect(
+            &BookInfoNotifier::instance(), &BookInfoNotifier::changed, this, [&told] { ++told; });
+        const auto typeInto = [&](BookInfoDialog& dialog, int press) {
+            dialog.show();
+            auto* edit = dialog.findChild<QLineEdit*>(field);
+            QVERIFY(edit != nullptr);
+            edit->setFocus();
+            edit->insert(typed);
+            QTest::keyClick(edit, Qt::Key(press));
+        };
+        {
+            BookInfoDialog dialog;
+            QCOMPARE(dialog.objectName(), QStringLiteral("计算书信息"));
+            typeInto(dialog, Qt::Key_Escape);
+            QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        }
+        QCOMPARE(told, 0);
+        QSettings stored;
+        QCOMPARE(stored.value(QStringLiteral("book/") + key).toString(), QString());
+        {
+            BookInfoDialog dialog;
+            typeInto(dialog, Qt::Key_Return);
+            QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        }
+        QCOMPARE(told, 1);
+        disconnect(counting);
+        stored.sync();
+        QCOMPARE(stored.value(QStringLiteral("book/") + key).toString(), typed.trimmed());
+        BookInfoDialog again;
+        QCOMPARE(again.findChild<QLineEdit*>(field)->text(), typed.trimmed());
+        QCOMPARE(again.edited().title,
+                 key == QStringLiteral("title") ? typed.trimmed().toStdString() : std::string());
+    }
+
+    // Tab goes through the fields in their order, then to 确定.
+    void bookInfoTabOrder() {
+        BookInfoDialog dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        const char* order[] = {"name", "title", "designer", "checker", "reviewer"};
+        QWidget* at = dialog.findChild<QLineEdit*>(QLatin1String(order[0]));
+        for (const char* name : order) {
+            QCOMPARE(at->objectName(), QLatin1String(name));
+            at = at->nextInFocusChain();
+            while (at->focusPolicy() == Qt::NoFocus)
+                at = at->nextInFocusChain();
+        }
+        QCOMPARE(qobject_cast<QPushButton*>(at)->text(), QStringLiteral("确定"));
     }
 
     void referenceWritesTheValue_data() {

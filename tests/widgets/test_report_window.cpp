@@ -34,6 +34,7 @@
 #include "calculators/catalogue.h"
 #include "calculators/summary.h"
 #include "shell/application.h"
+#include "shell/book_settings.h"
 #include "shell/calculator_window.h"
 #include "shell/design_settings.h"
 #include "shell/exports.h"
@@ -262,6 +263,17 @@ class ReportWindowTest : public QObject {
         setDesignSettings(changed);
         QCOMPARE(bar->value(), place);
         setDesignSettings(kept);
+        // So do the filed book's names (计算书信息): its new title, where the reader is reading.
+        const BookInfo names = bookInfo();
+        BookInfo titled = names;
+        titled.title = "东干渠断面设计计算书";
+        setBookInfo(titled);
+        QCOMPARE(bar->value(), place);
+        const QString book = w.reportWindow()->view()->document()->toPlainText();
+        QVERIFY2(book.startsWith(QStringLiteral("东干渠断面设计计算书\n")),
+                 qPrintable(book.left(40)));
+        setBookInfo(names);
+        QVERIFY(w.reportWindow()->findChild<QPushButton*>(QStringLiteral("bookInfo")) != nullptr);
         // It leaves with its window, as on 返回, which hides the window.
         w.hide();
         QVERIFY(!w.reportWindow()->isVisible());
