@@ -160,6 +160,76 @@ class ReportWindowTest : public QObject {
             QVERIFY(w.field(row->name)->toolTip().contains(QStringLiteral("F9")));
     }
 
+    void hint_data() {
+        QTest::addColumn<QString>("way");  // how the user finds what the forms do not show
+        for (const char* way : {"F9", "window menu", "field menu", "Ctrl+B", "校核设置…"})
+            QTest::newRow(way) << QString::fromUtf8(way);
+    }
+
+    // The line under the buttons tells where the book and the rest are until the user has once
+    // found one of them, in any window, and from then on it does not; what a press says takes
+    // the line first, and notice() is only that.
+    void hint() {
+        QFETCH(QString, way);
+        QSettings().remove(QStringLiteral("hints"));
+        CalculatorWindow w(calculations()[0]);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(w.showsHint());
+        QCOMPARE(w.notice(), QString());
+        QVERIFY(w.button(rowWith(w.table().window, computeButton)->name)
+                    ->toolTip()
+                    .contains(QStringLiteral("Ctrl+B")));
+        // A press that has something to say (that the results shown are the last ones) takes
+        // the line, and gives it back.
+        const QStringList good{QStringLiteral("2"), QStringLiteral("1"), QStringLiteral("1"),
+                               QStringLiteral("0.001"), QStringLiteral("0.025")};
+        type(w, good);
+        w.compute();
+        QVERIFY(w.showsHint());
+        type(w, QStringList{QStringLiteral("0"), QStringLiteral("0")} + good.mid(2));
+        watchdog_.expect();
+        w.compute();
+        QVERIFY(!w.notice().isEmpty());
+        QVERIFY(!w.showsHint());
+        type(w, good);
+        w.compute();
+        QCOMPARE(w.notice(), QString());
+        QVERIFY(w.showsHint());
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        if (way == QStringLiteral("F9")) {
+            QTest::keyClick(&w, reportShortcut);
+        } else if (way == QStringLiteral("Ctrl+B")) {
+            QTest::keyClick(&w, Qt::Key_B, Qt::ControlModifier);
+        } else if (way.endsWith(QStringLiteral("menu"))) {
+            QWidget* target = way.startsWith(QStringLiteral("field"))
+                                  ? targetFor(w, Opening::InputField)
+                                  : static_cast<QWidget*>(&w);
+            // The menu closes at once: opening it is finding it.
+            QTimer::singleShot(0, &w, [] {
+                if (QWidget* menu = QApplication::activePopupWidget()) menu->close();
+            });
+            QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2),
+                                    target->mapToGlobal(QPoint(2, 2)));
+            QApplication::sendEvent(target, &event);
+        } else {
+            watchdog_.expect();
+            for (QAction* action : w.actions()) {
+                if (action->text() == way) action->trigger();
+            }
+        }
+        QApplication::processEvents();
+        QVERIFY(!w.showsHint());
+        QCOMPARE(w.notice(), QString());
+        w.hide();
+        CalculatorWindow other(calculations()[1]);
+        other.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&other));
+        QVERIFY(!other.showsHint());
+        QSettings().remove(QStringLiteral("hints"));
+    }
+
     void follows_data() {
         QTest::addColumn<int>("calculator");
         QTest::addColumn<QStringList>("first");
