@@ -16,6 +16,7 @@
 
 #include "shell/fonts.h"
 #include "shell/form.h"
+#include "shell/on_screen.h"
 #include "shell/report_document.h"
 
 namespace lintavo {
@@ -145,6 +146,7 @@ void prepareApplication(QApplication& app) {
         QApplication::setPalette(lightPalette());
     }
     app.installEventFilter(new ShowFocus(&app));
+    keepWindowsOnScreen(app);
     installFontSubstitutes();
     QAccessible::installFactory(formAccessible);
     // Message boxes and anything else without a form font of its own: a Hei face, which

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QSettings>
 #include <algorithm>
 
 #include "calculators/summary.h"
@@ -26,6 +27,18 @@ namespace lintavo {
 namespace {
 
 const QString bookHint = QStringLiteral("右键或按 F9 打开计算书");
+const QString inputHint = QStringLiteral("右键或按 F9 打开计算书；按 Ctrl+B 批量计算");
+const QString computeHint = QStringLiteral(
+    "在输入框中按回车也可计算。\n计算后按 F9 或右键打开计算书；按 Ctrl+B 批量计算；\n"
+    "在窗口空白处右键还可打开校核设置。");
+// Shown under the buttons until the user has once opened the book, a context menu, the batch
+// window or 校核设置: the way to them is no control of the form.
+const QString firstUseHint =
+    QStringLiteral("提示：按 F9 或右键打开计算书；右键菜单中还有批量计算（Ctrl+B）和校核设置。");
+const auto hintSeenKey = QStringLiteral("hints/menusFound");
+const QColor noticeInk(176, 0, 0);
+// Dark grey on the window's grey, 7 : 1: a hint, not a warning.
+const QColor hintInk(80, 80, 80);
 const QString earlierHint = QStringLiteral("上次计算的结果；本次计算失败");
 const QString earlierNotice = QStringLiteral("本次计算失败，灰色的结果为上次计算的结果。");
 // Grey on a field's white: still 5 : 1, and plainly not the red of a current result.
@@ -44,9 +57,6 @@ QLabel* noticeLine(const FormTable& table, QWidget* window) {
     line->setAlignment(Qt::AlignCenter);
     line->setFocusPolicy(Qt::NoFocus);
     line->setFont(fontFor(FaceStyle{"宋体", 9}));
-    QPalette palette = line->palette();
-    palette.setColor(QPalette::WindowText, QColor(176, 0, 0));
-    line->setPalette(palette);
     const int margin = 6;
     line->setGeometry(margin, bottom + 2, window->width() - 2 * margin,
                       window->height() - bottom - 4);
@@ -79,9 +89,32 @@ CalculatorWindow::CalculatorWindow(const CalculatorTable& table, QWidget* parent
     connect(buttonWith(returnButton), &QPushButton::clicked, this,
             &CalculatorWindow::returnRequested);
     connect(buttonWith(endButton), &QPushButton::clicked, this, &CalculatorWindow::endRequested);
+    computing->setToolTip(computeHint);
     offerReport();
     offerDesign();
     offerBatch();
+    // Any context menu, of the window or of a field, shows where the book and the rest are.
+    for (QLineEdit* input : inputs_) {
+        if (auto* number = dynamic_cast<NumberField*>(input)) number->setHint(inputHint);
+    }
+    for (auto* f : findChildren<QLineEdit*>())
+        f->installEventFilter(this);
+    showNotice();
+}
+
+bool CalculatorWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ContextMenu) found();
+    return Form::eventFilter(watched, event);
+}
+
+void CalculatorWindow::found() {
+    if (!showsHint()) return;
+    QSettings().setValue(hintSeenKey, true);
+    showNotice();
+}
+
+bool CalculatorWindow::showsHint() const {
+    return !notice_->isHidden() && said_.isEmpty();
 }
 
 // The calculation book is reached without a control of its own: from the context menu of
@@ -94,6 +127,7 @@ void CalculatorWindow::offerReport() {
     addAction(entry);
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this, [this, entry](const QPoint& at) {
+        found();
         QMenu menu(this);
         menu.addActions(actions());
         menu.exec(mapToGlobal(at));
@@ -109,7 +143,10 @@ void CalculatorWindow::offerReport() {
 // and m from the menus of the fields that take them.
 void CalculatorWindow::offerDesign() {
     auto* settings = new QAction(QStringLiteral("校核设置…"), this);
-    connect(settings, &QAction::triggered, this, [this] { openDesignSettings(this); });
+    connect(settings, &QAction::triggered, this, [this] {
+        found();
+        openDesignSettings(this);
+    });
     // Before the book, which stays the menu's last entry.
     insertAction(actions().isEmpty() ? nullptr : actions().front(), settings);
     // The filed book's names beside the settings.
@@ -140,6 +177,7 @@ void CalculatorWindow::offerBatch() {
 }
 
 void CalculatorWindow::openBatch() {
+    found();
     if (batch_ == nullptr) batch_ = new BatchWindow(*this);
     batch_->show();
     batch_->raise();
@@ -147,6 +185,7 @@ void CalculatorWindow::openBatch() {
 }
 
 void CalculatorWindow::openReport() {
+    found();
     if (report_ == nullptr) {
         report_ = new ReportWindow(*this);
     } else {
@@ -168,6 +207,12 @@ void CalculatorWindow::typeInputs(std::string_view symbols, const std::vector<st
     markEarlier(false);
     say(note);
     button(rowWith(calculator_.window, computeButton)->name)->setFocus(Qt::OtherFocusReason);
+}
+
+void CalculatorWindow::showEvent(QShowEvent* event) {
+    // Another window may have shown the user the way since this one was last shown.
+    showNotice();
+    Form::showEvent(event);
 }
 
 void CalculatorWindow::hideEvent(QHideEvent* event) {
@@ -209,10 +254,21 @@ void CalculatorWindow::compute() {
 }
 
 QString CalculatorWindow::notice() const {
-    return notice_->text();
+    return said_;
 }
 
 void CalculatorWindow::say(const QString& text) {
+    said_ = text;
+    showNotice();
+}
+
+void CalculatorWindow::showNotice() {
+    // What the last press says comes first; the hint has the line while it says nothing.
+    const bool hint = said_.isEmpty() && !QSettings().value(hintSeenKey, false).toBool();
+    const QString& text = hint ? firstUseHint : said_;
+    QPalette palette = notice_->palette();
+    palette.setColor(QPalette::WindowText, hint ? hintInk : noticeInk);
+    notice_->setPalette(palette);
     notice_->setText(text);
     notice_->setToolTip(text);
     notice_->setVisible(!text.isEmpty());

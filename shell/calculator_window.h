@@ -53,6 +53,10 @@ class CalculatorWindow : public Form {
     // press does not exist (the book's sentence), or that the results shown are an earlier
     // press's, after a failed one.
     QString notice() const;
+    // Whether the line under the button row shows, in place of a notice, the hint that the
+    // book, the batch window and 校核设置 are in the context menus and on F9 and Ctrl+B: until
+    // the user has once opened one of them or a context menu (kept in the settings).
+    bool showsHint() const;
     // Whether the result fields hold the results of an earlier press, greyed and so marked in
     // their tooltips, since the last press failed.
     bool showsEarlierResults() const { return earlier_; }
@@ -73,10 +77,15 @@ class CalculatorWindow : public Form {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void say(const QString& text);
+    void showNotice();
+    // The user has found the context menus: the hint is no longer shown, in any window.
+    void found();
     void markEarlier(bool earlier);
     void offerReport();
     void offerDesign();
@@ -88,6 +97,7 @@ class CalculatorWindow : public Form {
     std::vector<QLineEdit*> outputs_;  // in writing order
     std::vector<QColor> inks_;         // their texts' colours, as the table gives them
     QLabel* notice_;
+    QString said_;  // the notice, without the hint
     bool earlier_ = false;
     Record record_;
     ReportWindow* report_ = nullptr;  // a child window, made when first opened

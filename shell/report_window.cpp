@@ -5,10 +5,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDateTime>
-#include <QHBoxLayout>
 #include <QInputDialog>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -22,16 +20,19 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <iterator>
+#include <optional>
 
 #include "book/design_report.h"
 #include "calculators/catalogue.h"
 #include "calculators/summary.h"
 #include "shell/book_dialog.h"
 #include "shell/book_settings.h"
+#include "shell/button_rows.h"
 #include "shell/calculator_window.h"
 #include "shell/design_dialog.h"
 #include "shell/design_settings.h"
 #include "shell/exports.h"
+#include "shell/on_screen.h"
 #include "shell/qt_text.h"
 #include "shell/report_document.h"
 #include "shell/report_files.h"
@@ -41,43 +42,70 @@ namespace lintavo {
 
 namespace {
 
-// The book's window as it would like to be, and the least it can be read at; below that it
-// rather covers part of its calculator.
-constexpr QSize preferredSize(780, 860);
-constexpr QSize leastSize(480, 360);
 constexpr int gap = 8;  // between the book and its calculator
+
+// `r` moved, not resized, into `area`; at its top-left corner where it is larger.
+QRect movedWithin(const QRect& r, const QRect& area) {
+    return {withinArea(r, area).topLeft(), r.size()};
+}
+
+// The book beside `calculator` where a strip of `available` to its right or left, below or
+// above it, has room for `least`: in the strip where it is largest (the first of them where
+// two give it the same), level with the calculator beside it, in line with it below or above.
+std::optional<QRect> beside(const QRect& available, const QRect& calculator, QSize preferred,
+                            QSize least) {
+    const QRect& a = available;
+    const QRect& c = calculator;
+    const QRect strips[] = {
+        QRect(QPoint(c.right() + 1 + gap, a.top()), a.bottomRight()),
+        QRect(a.topLeft(), QPoint(c.left() - 1 - gap, a.bottom())),
+        QRect(QPoint(a.left(), c.bottom() + 1 + gap), a.bottomRight()),
+        QRect(a.topLeft(), QPoint(a.right(), c.top() - 1 - gap)),
+    };
+    std::optional<QRect> best;
+    for (int k = 0; k < 4; ++k) {
+        const QRect& strip = strips[k];
+        if (strip.width() < least.width() || strip.height() < least.height()) continue;
+        const QSize size = preferred.boundedTo(strip.size());
+        if (best && size.width() * size.height() <= best->width() * best->height()) continue;
+        const int x = k == 0 ? strip.left()
+                      : k == 1
+                          ? strip.right() + 1 - size.width()
+                          : std::clamp(c.left(), strip.left(), strip.right() + 1 - size.width());
+        const int y = k == 2 ? strip.top()
+                      : k == 3
+                          ? strip.bottom() + 1 - size.height()
+                          : std::clamp(c.top(), strip.top(), strip.bottom() + 1 - size.height());
+        best = QRect(QPoint(x, y), size);
+    }
+    return best;
+}
 
 }  // namespace
 
-QRect bookPlacement(const QRect& available, const QRect& calculator, const QRect& fields,
-                    QSize preferred, QSize minimum) {
+BookPlace bookPlacement(const QRect& available, const QRect& calculator, QSize preferred,
+                        QSize least) {
     const QRect& a = available;
-    for (const QRect& clear : {calculator, fields}) {
-        // Right, left, below, above: the strips of the screen that leave `clear` uncovered.
-        const QRect strips[] = {
-            QRect(QPoint(clear.right() + 1 + gap, a.top()), a.bottomRight()),
-            QRect(a.topLeft(), QPoint(clear.left() - 1 - gap, a.bottom())),
-            QRect(QPoint(a.left(), clear.bottom() + 1 + gap), a.bottomRight()),
-            QRect(a.topLeft(), QPoint(a.right(), clear.top() - 1 - gap)),
-        };
-        for (int k = 0; k < 4; ++k) {
-            const QRect& strip = strips[k];
-            if (strip.width() < minimum.width() || strip.height() < minimum.height()) continue;
-            const QSize size = preferred.boundedTo(strip.size());
-            // Level with the calculator beside it, in line with it below or above it.
-            const int x = k == 0   ? strip.left()
-                          : k == 1 ? strip.right() + 1 - size.width()
-                                   : std::clamp(calculator.left(), strip.left(),
-                                                strip.right() + 1 - size.width());
-            const int y = k == 2   ? strip.top()
-                          : k == 3 ? strip.bottom() + 1 - size.height()
-                                   : std::clamp(calculator.top(), strip.top(),
-                                                strip.bottom() + 1 - size.height());
-            return QRect(QPoint(x, y), size);
-        }
-    }
-    // A screen too small for anything beside: all of it the book may have.
-    return QRect(a.topLeft(), preferred.boundedTo(a.size()));
+    // The calculator moves, but keeps its size: on a screen smaller than itself, at the corner.
+    const QRect c = movedWithin(calculator, a);
+    if (const auto book = beside(a, c, preferred, least)) return {*book, c};
+    // Moved to the nearer edge, the calculator leaves the book all the room on its other side.
+    const bool leftward = c.center().x() - a.left() <= a.right() - c.center().x();
+    const bool upward = c.center().y() - a.top() <= a.bottom() - c.center().y();
+    QRect across = c;
+    leftward ? across.moveLeft(a.left()) : across.moveRight(a.right());
+    across = movedWithin(across, a);
+    if (const auto book = beside(a, across, preferred, least)) return {*book, across};
+    QRect along = c;
+    upward ? along.moveTop(a.top()) : along.moveBottom(a.bottom());
+    along = movedWithin(along, a);
+    if (const auto book = beside(a, along, preferred, least)) return {*book, along};
+    // A screen too small for both: the book at its least width (or the screen's), at the edge
+    // away from the calculator, over as little of it as that leaves.
+    const int width = std::min(a.width(), std::max(least.width(), a.width() - c.width() - gap));
+    const QSize size(width, std::min(preferred.height(), a.height()));
+    const QPoint corner(leftward ? a.right() + 1 - width : a.left(), a.top());
+    return {QRect(corner, size), across};
 }
 
 CalculationReport reportOf(const CalculatorTable& table, const Record& record,
@@ -117,7 +145,7 @@ ReportWindow::ReportWindow(CalculatorWindow& calculator)
     status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     status_->hide();
 
-    auto* row = new QHBoxLayout;
+    auto* row = new ButtonRows;
     for (const Action& action : actions) {
         auto* b = new QPushButton(QString::fromUtf8(action.caption), this);
         b->setObjectName(QLatin1String(action.name));
@@ -138,7 +166,6 @@ ReportWindow::ReportWindow(CalculatorWindow& calculator)
     };
     connect(&DesignSettingsNotifier::instance(), &DesignSettingsNotifier::changed, this, follow);
     connect(&BookInfoNotifier::instance(), &BookInfoNotifier::changed, this, follow);
-    row->addStretch();
     auto* close = new QPushButton(QStringLiteral("关闭"), this);
     close->setObjectName(QStringLiteral("close"));
     close->setAutoDefault(false);
@@ -184,19 +211,13 @@ void ReportWindow::open() {
         const QScreen* screen = calculator_.screen();
         if (screen != nullptr) {
             // The window system frames the book as it frames its calculator.
-            const QRect outer = calculator_.frameGeometry();
-            const QRect inner = calculator_.geometry();
-            const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
-                                 outer.right() - inner.right(), outer.bottom() - inner.bottom());
-            QRect fields;
-            for (const QLineEdit* field : calculator_.findChildren<QLineEdit*>()) {
-                fields |= QRect(field->mapToGlobal(QPoint(0, 0)), field->size());
-            }
-            const QRect at =
-                bookPlacement(screen->availableGeometry(), outer, fields.isEmpty() ? outer : fields,
-                              preferredSize.grownBy(frame), leastSize.grownBy(frame));
-            resize(at.size().shrunkBy(frame));
-            move(at.topLeft());
+            const QMargins frame = frameMargins(calculator_);
+            const QRect calculator = calculator_.geometry().marginsAdded(frame);
+            const BookPlace at =
+                bookPlacement(screen->availableGeometry(), calculator, preferredSize.grownBy(frame),
+                              leastSize.grownBy(frame));
+            if (at.calculator != calculator) placeFrame(calculator_, at.calculator, frame);
+            placeFrame(*this, at.book, frame);
         }
     }
     show();

@@ -26,6 +26,12 @@ class ReportWindow : public QWidget {
     // A window of its own, owned by `calculator`.
     explicit ReportWindow(CalculatorWindow& calculator);
 
+    // The book's window as it would like to be, and the least it is read at: its drawings
+    // (300 pixels wide) and tables whole, without scrolling sideways. Beside a calculator
+    // window of 565 pixels that still leaves a 1024-pixel screen room for both.
+    static constexpr QSize preferredSize{780, 860};
+    static constexpr QSize leastSize{420, 360};
+
     // Reads the calculator's last press again.
     void refresh();
 
@@ -87,12 +93,21 @@ class ReportWindow : public QWidget {
     CalculationReport report_;
 };
 
-// Where the book's window opens, frame and all, within `available` (the screen less its panels):
-// beside `calculator` (its frame) where a strip of the screen beside, below or above it has
-// room for `minimum`, else over the calculator but clear of `fields`, the part being read;
-// as large as `preferred` where the room allows, never larger than the room.
-QRect bookPlacement(const QRect& available, const QRect& calculator, const QRect& fields,
-                    QSize preferred, QSize minimum);
+// Where the book's window and its calculator go, frames both.
+struct BookPlace {
+    QRect book;
+    QRect calculator;
+};
+
+// The book opens within `available` (the screen less its panels) beside `calculator` (its
+// frame), to its right or left, below or above it, where a strip of the screen there has room
+// for `least` (in the strip where it is largest). Where none has, the calculator
+// moves to the nearer edge of the screen (left or right, else top or bottom) and the book
+// takes the room that frees beside it. Only a screen too small for both side by side at their
+// least has the book over part of the calculator. The book is as large as `preferred` where
+// the room allows, never larger than the room; the calculator never leaves `available`.
+BookPlace bookPlacement(const QRect& available, const QRect& calculator, QSize preferred,
+                        QSize least);
 
 // The book of the calculator's last press, dated now.
 CalculationReport reportOf(const CalculatorWindow& calculator);

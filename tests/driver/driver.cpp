@@ -50,6 +50,10 @@
 //                       silt=V|none silted=yes|no bend=R|none; a value out of its range
 //                       (0 ≤ P ≤ 100, 0 < Q ≤ 100, 0 < V ≤ 10, R > 0) is an error of the line,
 //                       with 校核设置's sentence, and changes nothing
+//   geometry            print, one line a visible top-level window (menus and tooltips aside),
+//                       geometry<TAB>TITLE<TAB>X Y W H : its title and its frame on the screen,
+//                       in device-independent pixels, in the order of the titles; on a real X
+//                       server once the window system has framed every window
 //   design reset        restore the defaults;  design  alone prints the settings in force as
 //                       design<TAB>KEY=VALUE …
 //   book KEY=VALUE…     set the filed book's names as 计算书信息 would, and remember them:
@@ -80,6 +84,7 @@
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
 #include <cstdio>
 
@@ -92,6 +97,7 @@
 #include "shell/batch_window.h"
 #include "shell/book_settings.h"
 #include "shell/design_settings.h"
+#include "shell/on_screen.h"
 #include "shell/qt_text.h"
 #include "shell/report_document.h"
 #include "shell/report_files.h"
@@ -592,6 +598,40 @@ class Driver {
                   (w.showsEarlierResults() ? QStringLiteral("\tearlier") : QString()));
     }
 
+    void geometry(const QString& /*rest*/) {
+        QWidgetList shown;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            const Qt::WindowType type = w->windowType();
+            if (w->isVisible() && type != Qt::Popup && type != Qt::ToolTip && type != Qt::Desktop)
+                shown.append(w);
+        }
+        if (onScreen()) {
+            for (QWidget* w : shown)
+                (void)QTest::qWaitForWindowExposed(w, 5000);
+            (void)QTest::qWaitFor(
+                [&shown] {
+                    return std::none_of(shown.begin(), shown.end(),
+                                        [](const QWidget* w) { return arriving(*w); });
+                },
+                5000);
+        }
+        std::stable_sort(shown.begin(), shown.end(), [](const QWidget* a, const QWidget* b) {
+            return a->windowTitle() < b->windowTitle();
+        });
+        for (const QWidget* w : shown) {
+            // From the window system: the widget's own frame is brought up to date only when
+            // the window moves or is resized.
+            const QRect frame = w->windowHandle() != nullptr ? w->windowHandle()->frameGeometry()
+                                                             : w->frameGeometry();
+            writeLine(QStringLiteral("geometry\t%1\t%2 %3 %4 %5")
+                          .arg(w->windowTitle())
+                          .arg(frame.x())
+                          .arg(frame.y())
+                          .arg(frame.width())
+                          .arg(frame.height()));
+        }
+    }
+
     void describeFailure(const QString& /*rest*/) {
         if (lastReport_.isEmpty())
             throw ScriptError{
@@ -878,6 +918,7 @@ const Driver::Command Driver::commands[] = {
     {QLatin1StringView("design"),            &Driver::design},
     {QLatin1StringView("book"),              &Driver::book},
     {QLatin1StringView("notice"),            &Driver::notice},
+    {QLatin1StringView("geometry"),          &Driver::geometry},
 };
 // clang-format on
 

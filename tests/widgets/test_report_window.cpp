@@ -2,6 +2,7 @@
 // the window's context menu, from a label's and a field's, and from F9; it follows each new
 // press while it is open and goes away with its window.
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -25,7 +26,10 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
@@ -155,6 +159,76 @@ class ReportWindowTest : public QObject {
         // The result fields say how to reach it.
         for (const ControlRow* row : rowsWith(w.table().window, Role::Output))
             QVERIFY(w.field(row->name)->toolTip().contains(QStringLiteral("F9")));
+    }
+
+    void hint_data() {
+        QTest::addColumn<QString>("way");  // how the user finds what the forms do not show
+        for (const char* way : {"F9", "window menu", "field menu", "Ctrl+B", "校核设置…"})
+            QTest::newRow(way) << QString::fromUtf8(way);
+    }
+
+    // The line under the buttons tells where the book and the rest are until the user has once
+    // found one of them, in any window, and from then on it does not; what a press says takes
+    // the line first, and notice() is only that.
+    void hint() {
+        QFETCH(QString, way);
+        QSettings().remove(QStringLiteral("hints"));
+        CalculatorWindow w(calculations()[0]);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(w.showsHint());
+        QCOMPARE(w.notice(), QString());
+        QVERIFY(w.button(rowWith(w.table().window, computeButton)->name)
+                    ->toolTip()
+                    .contains(QStringLiteral("Ctrl+B")));
+        // A press that has something to say (that the results shown are the last ones) takes
+        // the line, and gives it back.
+        const QStringList good{QStringLiteral("2"), QStringLiteral("1"), QStringLiteral("1"),
+                               QStringLiteral("0.001"), QStringLiteral("0.025")};
+        type(w, good);
+        w.compute();
+        QVERIFY(w.showsHint());
+        type(w, QStringList{QStringLiteral("0"), QStringLiteral("0")} + good.mid(2));
+        watchdog_.expect();
+        w.compute();
+        QVERIFY(!w.notice().isEmpty());
+        QVERIFY(!w.showsHint());
+        type(w, good);
+        w.compute();
+        QCOMPARE(w.notice(), QString());
+        QVERIFY(w.showsHint());
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        if (way == QStringLiteral("F9")) {
+            QTest::keyClick(&w, reportShortcut);
+        } else if (way == QStringLiteral("Ctrl+B")) {
+            QTest::keyClick(&w, Qt::Key_B, Qt::ControlModifier);
+        } else if (way.endsWith(QStringLiteral("menu"))) {
+            QWidget* target = way.startsWith(QStringLiteral("field"))
+                                  ? targetFor(w, Opening::InputField)
+                                  : static_cast<QWidget*>(&w);
+            // The menu closes at once: opening it is finding it.
+            QTimer::singleShot(0, &w, [] {
+                if (QWidget* menu = QApplication::activePopupWidget()) menu->close();
+            });
+            QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2),
+                                    target->mapToGlobal(QPoint(2, 2)));
+            QApplication::sendEvent(target, &event);
+        } else {
+            watchdog_.expect();
+            for (QAction* action : w.actions()) {
+                if (action->text() == way) action->trigger();
+            }
+        }
+        QApplication::processEvents();
+        QVERIFY(!w.showsHint());
+        QCOMPARE(w.notice(), QString());
+        w.hide();
+        CalculatorWindow other(calculations()[1]);
+        other.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&other));
+        QVERIFY(!other.showsHint());
+        QSettings().remove(QStringLiteral("hints"));
     }
 
     void follows_data() {
@@ -327,45 +401,102 @@ class ReportWindowTest : public QObject {
     void placement_data() {
         QTest::addColumn<QRect>("screen");      // available: the screen less its panels
         QTest::addColumn<QRect>("calculator");  // its frame
-        QTest::addColumn<bool>("beside");       // a strip beside, below or above has room
+        QTest::addColumn<bool>("moves");        // no strip beside, below or above has room
         const QSize calculator(569, 418);       // a calculator window with its frame
         const auto centred = [&](QRect screen) {
             return QRect(screen.center() - QPoint(calculator.width(), calculator.height()) / 2,
                          calculator);
         };
-        const QRect large(0, 0, 1600, 1160), laptop(0, 27, 1366, 741), small(0, 0, 1024, 576);
-        QTest::newRow("1600×1200, centred") << large << centred(large) << true;
-        QTest::newRow("1366×768, centred") << laptop << centred(laptop) << false;
+        const QRect large(0, 0, 1600, 1160), laptop(0, 0, 1366, 768), panel(0, 27, 1366, 741),
+            small(0, 0, 1024, 600);
+        QTest::newRow("1600×1200, centred") << large << centred(large) << false;
+        QTest::newRow("1600×1200, at the left")
+            << large << QRect(QPoint(0, 100), calculator) << false;
+        QTest::newRow("1366×768, as 流量Q的计算 opens")
+            << laptop << QRect(QPoint(401, 219), calculator) << true;
+        QTest::newRow("1366×768 with a panel, centred") << panel << centred(panel) << true;
         QTest::newRow("1366×768, at the left")
-            << laptop << QRect(QPoint(0, 27), calculator) << true;
+            << panel << QRect(QPoint(0, 27), calculator) << false;
         QTest::newRow("1366×768, at the right")
-            << laptop << QRect(QPoint(1366 - 569, 100), calculator) << true;
-        QTest::newRow("1024×600, centred") << small << centred(small) << false;
+            << panel << QRect(QPoint(1366 - 569, 100), calculator) << false;
+        QTest::newRow("1366×768, partly off the bottom")
+            << laptop << QRect(QPoint(2, 399), calculator) << true;
+        QTest::newRow("1024×600, centred") << small << centred(small) << true;
+        QTest::newRow("1024×600, at the right")
+            << small << QRect(QPoint(1024 - 569, 0), calculator) << false;
         QTest::newRow("second screen at the right, centred")
-            << laptop.translated(1600, 0) << centred(laptop.translated(1600, 0)) << false;
+            << laptop.translated(1600, 0) << centred(laptop.translated(1600, 0)) << true;
+        QTest::newRow("second screen at the left, 1024×600")
+            << small.translated(-1024, 168) << centred(small.translated(-1024, 168)) << true;
+        QTest::newRow("portrait 768×1024")
+            << QRect(0, 0, 768, 1024) << QRect(QPoint(100, 300), calculator) << true;
         QTest::newRow("calculator larger than the screen")
-            << QRect(0, 0, 600, 400) << QRect(-10, -10, 620, 420) << false;
+            << QRect(0, 0, 600, 400) << QRect(-10, -10, 620, 420) << true;
     }
 
-    // Within the screen, never smaller than the screen allows, beside the calculator where
-    // there is room and else clear of its fields (its left part here).
+    // Both within the screen; the book never smaller than the screen allows; beside the
+    // calculator, covering none of it, where the screen has room for both side by side, the
+    // calculator moved only where it had to be, and then keeping its height on the screen.
     void placement() {
         QFETCH(QRect, screen);
         QFETCH(QRect, calculator);
-        QFETCH(bool, beside);
-        const QRect fields = calculator.adjusted(100, 40, -260, -60);
-        const QSize preferred(780, 860), least(480, 360);
-        const QRect at = bookPlacement(screen, calculator, fields, preferred, least);
-        QVERIFY2(screen.contains(at), qPrintable(QStringLiteral("%1,%2 %3×%4")
-                                                     .arg(at.x())
-                                                     .arg(at.y())
-                                                     .arg(at.width())
-                                                     .arg(at.height())));
-        QVERIFY(at.width() <= preferred.width() && at.height() <= preferred.height());
-        QVERIFY(at.width() >= std::min(least.width(), screen.width()));
-        QVERIFY(at.height() >= std::min(least.height(), screen.height()));
-        QCOMPARE(!at.intersects(calculator), beside);
-        if (screen.width() >= fields.width() + least.width() + 8) QVERIFY(!at.intersects(fields));
+        QFETCH(bool, moves);
+        const QSize preferred(784, 890), least(424, 390);
+        const auto [book, moved] = bookPlacement(screen, calculator, preferred, least);
+        const auto shown = [](QRect r) {
+            return qPrintable(
+                QStringLiteral("%1,%2 %3×%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height()));
+        };
+        QVERIFY2(screen.contains(book), shown(book));
+        QVERIFY2(screen.contains(moved) || moved.topLeft() == screen.topLeft(), shown(moved));
+        QCOMPARE(moved.size(), calculator.size());
+        QCOMPARE(moved != calculator, moves);
+        if (moved.left() != calculator.left() && screen.contains(moved))
+            QCOMPARE(moved.top(), std::clamp(calculator.top(), screen.top(),
+                                             screen.bottom() + 1 - calculator.height()));
+        QVERIFY(book.width() <= preferred.width() && book.height() <= preferred.height());
+        QVERIFY(book.width() >= std::min(least.width(), screen.width()));
+        QVERIFY(book.height() >= std::min(least.height(), screen.height()));
+        const bool room = screen.width() >= calculator.width() + 8 + least.width() ||
+                          screen.height() >= calculator.height() + 8 + least.height();
+        QCOMPARE(!book.intersects(moved), room);
+        // Where a strip beside the calculator as it stands holds all the book would like, it
+        // has it.
+        if (std::max(screen.right() - calculator.right(), calculator.left() - screen.left()) - 8 >=
+                preferred.width() &&
+            screen.height() >= preferred.height())
+            QCOMPARE(book.size(), preferred);
+    }
+
+    void narrow_data() { copies_data(); }
+
+    // At its least size, as on a 1024-pixel screen beside its calculator, the calculation is
+    // read without scrolling sideways, and every button is in view, whole.
+    void narrow() {
+        QFETCH(int, calculator);
+        QFETCH(QStringList, inputs);
+        CalculatorWindow w(calculations()[static_cast<std::size_t>(calculator)]);
+        type(w, inputs);
+        w.compute();
+        w.openReport();
+        ReportWindow& book = *w.reportWindow();
+        book.resize(ReportWindow::leastSize);
+        QApplication::processEvents();
+        QCOMPARE(book.size(), ReportWindow::leastSize);
+        // The calculation itself (the known data, the formulas, the results: the first three
+        // tables) is read without scrolling sideways.
+        const QTextDocument* document = book.view()->document();
+        int tables = 0;
+        for (QTextFrame* frame : document->rootFrame()->childFrames()) {
+            auto* laid = qobject_cast<QTextTable*>(frame);
+            if (laid == nullptr) continue;
+            const qreal right = document->documentLayout()->frameBoundingRect(laid).right();
+            QVERIFY2(right <= book.view()->viewport()->width(), qPrintable(QString::number(right)));
+            if (++tables == 3) break;
+        }
+        QCOMPARE(tables, 3);
+        for (const QPushButton* b : book.findChildren<QPushButton*>())
+            QVERIFY2(book.rect().contains(b->geometry()), qPrintable(b->objectName()));
     }
 
     // On a screen (800×600 on the offscreen platform) smaller than the book would like, it
