@@ -6,8 +6,8 @@
 // signing table 计算 / 校核 / 审核 (report.filed), the project and the title in the running
 // header of every later page, "第 X 页 共 Y 页" in every footer from PAGE and NUMPAGES
 // fields, every step's formula as an Office Math equation with the substituted numbers beside
-// it as text, and the drawings as pictures. Every text is the book's own (book/report.h); the pictures are made by
-// the caller, which owns the painting code.
+// it as text, and the drawings as pictures. Every text is the book's own (book/report.h); the
+// pictures are made by the caller, which owns the painting code.
 //
 // The format: ECMA-376 Part 1 (WordprocessingML, DrawingML pictures, Office Math) and
 // Part 2 (the package: content types and relationships), in a ZIP container
