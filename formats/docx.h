@@ -5,8 +5,8 @@
 // 黑体 headings named as East Asian fonts, a first page with the project, the title and the
 // signing table 计算 / 校核 / 审核 (report.filed), the project and the title in the running
 // header of every later page, "第 X 页 共 Y 页" in every footer from PAGE and NUMPAGES
-// fields, every step's formula as an Office Math equation with the substituted numbers beside
-// it as text, and the drawings as pictures. Every text is the book's own (book/report.h); the
+// fields, every formula of the book (steps, bisection, 断面方案, 设计校核) as an Office Math
+// equation, and the drawings as pictures. Every text is the book's own (book/report.h); the
 // pictures are made by the caller, which owns the painting code.
 //
 // The format: ECMA-376 Part 1 (WordprocessingML, DrawingML pictures, Office Math) and
