@@ -137,7 +137,8 @@ Reduced reduceLarge(double x) {
     const std::uint64_t low = significand & 0xffffffffU;
     const std::uint64_t high = significand >> 32;
     for (int k = 0; k < words; ++k) {
-        const std::uint64_t w = twoOverPiWords[static_cast<std::size_t>(first + k)];
+        const int word = first + k;
+        const std::uint64_t w = twoOverPiWords[static_cast<std::size_t>(word)];
         const auto at = static_cast<std::size_t>(words - 1 - k);
         const std::uint64_t p = low * w;
         const std::uint64_t q = high * w;  // below 2^53

@@ -14,6 +14,8 @@ template <typename... F>
 struct Overloaded : F... {
     using F::operator()...;
 };
+template <typename... F>
+Overloaded(F...) -> Overloaded<F...>;
 
 // A flat bed b and two arcs of radius r turning through β, then straight walls of side slope
 // m; the circle is the case b = 0, β = π with no walls.

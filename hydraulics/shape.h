@@ -22,7 +22,7 @@
 
 #include <variant>
 
-#include "hydraulics/channel.h"
+#include "hydraulics/static_text.h"
 
 namespace lintavo {
 

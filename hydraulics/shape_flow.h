@@ -14,13 +14,14 @@
 
 #include <optional>
 
+#include "hydraulics/channel.h"
 #include "hydraulics/shape.h"
 
 namespace lintavo {
 
 struct ShapeFlow {
-    double Q;  // m³/s
-    double v;  // m/s
+    double Q = 0.0;  // m³/s
+    double v = 0.0;  // m/s
 };
 
 // Q = A·R^(2/3)·√i / n and v = Q/A at depth h. Absent, with the reason, where the shape has
@@ -28,7 +29,7 @@ struct ShapeFlow {
 Computed<ShapeFlow> manningFlow(const SectionShape& shape, double h, double i, double n);
 
 struct NormalDepth {
-    double h;                     // the depth that carries Q; the shallower of two in a circle
+    double h = 0.0;               // the depth that carries Q; the shallower of two in a circle
     std::optional<double> other;  // a circle's deeper depth carrying the same Q, if any
 };
 
@@ -39,8 +40,8 @@ Computed<NormalDepth> normalDepth(const SectionShape& shape, double Q, double i,
 
 // A circle's greatest free-surface discharge at slope i and roughness n, and its depth.
 struct PeakFlow {
-    double h;
-    double Q;
+    double h = 0.0;
+    double Q = 0.0;
 };
 PeakFlow peakFlow(const Circle& circle, double i, double n);
 
