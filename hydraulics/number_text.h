@@ -20,6 +20,11 @@ namespace lintavo {
 // Overflow for a number beyond the single range ("1e39").
 Value parseInput(std::string_view text);
 
+// The same in double, for the calculations whose fields read doubles (the section shapes'):
+// the double nearest the decimal typed, an overflow beyond the double range.
+//   parseInputDouble("0.025") → 0.025 (the double)   parseInputDouble("1e309") throws Overflow
+double parseInputDouble(std::string_view text);
+
 // Whether a field's text holds nothing but the blanks parseInput allows around a number:
 //   isBlankText("") → true    isBlankText(" \u3000\n") → true    isBlankText(" 0") → false
 bool isBlankText(std::string_view text);
@@ -37,6 +42,9 @@ bool isBlankText(std::string_view text);
 // Throws DivisionByZero for "1/0", TypeMismatch for "2/3000", "1/-5", "1/", "/3000" and
 // Overflow where 1/N is beyond the single range ("1/1e-50").
 Value parseSlopeInput(std::string_view text);
+
+// The same in double: "1/3000" is the double 1/3000, one division.
+double parseSlopeInputDouble(std::string_view text);
 
 // floor(x · 10^k) / 10^k with the literal 1000 (k = 3) or 100000 (k = 5), each step by the
 // kinds' own rules:  floorTruncate(2.7630684, 3) → 2.763,  floorTruncate(-0.0004, 3) → -0.001.
