@@ -125,6 +125,36 @@ Computed<NormalDepth> normalDepth(const SectionShape& shape, double Q, double i,
     return Computed<NormalDepth>::of({bisect(discharge, Q, lo, hi, true), std::nullopt});
 }
 
+Computed<double> criticalDepthOf(const SectionShape& shape, double Q) {
+    if (const StaticText problem = shapeProblem(shape); !problem.empty())
+        return Computed<double>::absent(problem);
+    if (!std::isfinite(Q)) return Computed<double>::absent("流量 Q 不是有限的数");
+    if (Q <= 0.0) return Computed<double>::absent("流量 Q ≤ 0");
+    // g·A³/T grows with the depth from 0, and without end below a circle's crown; it is
+    // compared with Q² as g·A³ against Q²·T, which stays finite where T is 0.
+    const double target = Q * Q;
+    const auto excess = [&](double h) {
+        const SectionAtDepth s = sectionAt(shape, h);
+        return gravity * s.A * s.A * s.A - target * s.T;
+    };
+    double lo = 0.0;
+    double hi = isClosed(shape) ? fullDepth(shape) : 1.0;
+    while (!isClosed(shape) && excess(hi) < 0.0) {
+        if (hi > 1e150) return Computed<double>::absent("所需水深超出双精度范围");
+        lo = hi;
+        hi *= 2.0;
+    }
+    for (;;) {
+        const double mid = lo + 0.5 * (hi - lo);
+        if (!(mid > lo && mid < hi)) return Computed<double>::of(hi);
+        if (excess(mid) < 0.0) {
+            lo = mid;
+        } else {
+            hi = mid;
+        }
+    }
+}
+
 double cutToThousandths(double x) {
     return floorTruncate(Value::dbl(x), 3).number();
 }

@@ -45,6 +45,12 @@ struct PeakFlow {
 };
 PeakFlow peakFlow(const Circle& circle, double i, double n);
 
+// The critical depth, where Q²·T = g·A³ (g = 9.81 m/s², α = 1), by bisection down to adjacent
+// doubles. A circle always has one below its crown, where T vanishes; absent, with the
+// reason, for Q ≤ 0 or a shape with a problem.
+//   criticalDepthOf(Trapezoid{4, 0}, 8) → 0.74148… ((q²/g)^(1/3) with q = Q/b = 2)
+Computed<double> criticalDepthOf(const SectionShape& shape, double Q);
+
 // What a result field shows of x: three decimals, cut toward minus infinity, as every
 // calculation cuts its results.
 //   cutToThousandths(2.7630684) → 2.763, cutToThousandths(-0.0004) → -0.001

@@ -402,6 +402,46 @@ class ShapesTest : public QObject {
         QVERIFY(!manningFlow(circle, D * 1.0001, i, n).exists());
     }
 
+    // At the critical depth Q²·T = g·A³ over the outline's own T and A, and just above and
+    // below it the two sides differ in opposite senses.
+    void criticalDepthMatchesTheOutline_data() {
+        QTest::addColumn<Family>("family");
+        QTest::newRow("trapezoid") << Family::Trapezoid;
+        QTest::newRow("arc-toe trapezoid") << Family::ArcToe;
+        QTest::newRow("U channel") << Family::U;
+        QTest::newRow("circle") << Family::Circle;
+    }
+
+    void criticalDepthMatchesTheOutline() {
+        QFETCH(Family, family);
+        std::mt19937_64 random(static_cast<std::uint64_t>(family) + 500);
+        std::uniform_real_distribution<double> discharge(0.01, 40.0);
+        for (int k = 0; k < 40; ++k) {
+            const SectionShape shape = randomShape(family, random);
+            // A circle's discharge in proportion to its size: √g·D^2.5 is critical near 0.9 D,
+            // and far more is critical closer to the crown than a double tells.
+            const double Q = isClosed(shape)
+                                 ? discharge(random) / 40 * 3.13 * std::pow(fullDepth(shape), 2.5)
+                                 : discharge(random);
+            const auto hc = criticalDepthOf(shape, Q);
+            QVERIFY(hc.exists());
+            const Outline outline = outlineOf(shape);
+            const auto balance = [&](Real h) {
+                const Real A = areaByIntegral(outline, h);
+                return 9.81L * A * A * A / (static_cast<Real>(Q) * Q * 2 * outline.halfWidth(h));
+            };
+            const double h = hc.value();
+            const QString what = describe(shape) + QStringLiteral(", Q %1, hc %2").arg(Q).arg(h);
+            QVERIFY2(std::fabs(balance(h) - 1) < 1e-9L, qPrintable(what));
+            QVERIFY2(balance(h * (1 - 1e-6)) < 1 && balance(h * (1 + 1e-6)) > 1, qPrintable(what));
+            QVERIFY(h > 0.0 && h < fullDepth(shape));
+        }
+        QVERIFY(!criticalDepthOf(Circle{1}, 0).exists());
+        // The rectangle's (q²/g)^(1/3).
+        QVERIFY(std::fabs(criticalDepthOf(Trapezoid{4, 0}, 8).value() - std::cbrt(4.0 / 9.81)) <
+                1e-14);
+    }
+
     void deepOpenChannels() {
         // No ceiling on the depth: a big discharge in a narrow U.
         const SectionShape u = ArcBottom{0.3, 10};
