@@ -118,12 +118,21 @@ char quantityOfHeader(std::string_view cell) {
     }
     // 边坡m, 边坡: the side slope is often called without 系数.
     if (s == "边坡" || s == "边坡m") return 'm';
+    // The U's angle by its own letter, or by its caption without it.
+    if (s == "α" || s == "外倾角") return 'a';
     return 0;
 }
 
 bool isHeaderRow(std::span<const std::string> cells) {
     return std::any_of(cells.begin(), cells.end(), [](const std::string& c) {
-        return quantityOfHeader(c) != 0 || namesNameColumn(c);
+        // The lined sections' letters r, a (for α) and D head their columns in a header, but
+        // alone each is as likely a reach's name: they do not make a row a header by
+        // themselves, as every header of theirs names h, i or n too.
+        const char quantity = quantityOfHeader(c);
+        if (withoutUnit(trimmed(c)).size() == 1 &&
+            (quantity == 'r' || quantity == 'a' || quantity == 'D'))
+            return false;
+        return quantity != 0 || namesNameColumn(c);
     });
 }
 
@@ -196,8 +205,15 @@ std::variant<TableStart, std::string> startTable(const CalculatorTable& table,
 RowOutcome pressRow(const CalculatorTable& table, std::span<const std::string> inputs) {
     RowOutcome outcome;
     try {
-        // The record is only needed to explain a failure, so the usual path keeps none.
-        outcome.results = table.press(inputs, nullptr);
+        // The record is only needed to explain a failure, or for the remark of a calculation
+        // that makes one, so the usual path keeps none.
+        if (table.remarks) {
+            Record record;
+            outcome.results = table.press(inputs, &record);
+            outcome.note = record.remark;
+        } else {
+            outcome.results = table.press(inputs, nullptr);
+        }
     } catch (const CalculationFailure&) {
         Record record;
         runPress(table.press, inputs, record);

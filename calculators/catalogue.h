@@ -16,6 +16,13 @@ extern const CalculatorTable normalDepthWindow;  // calculators/normal_depth.h
 extern const CalculatorTable bottomWidthWindow;  // calculators/bottom_width.h
 extern const CalculatorTable bottomSlopeWindow;  // calculators/bottom_slope.h
 extern const CalculatorTable sectionWindow;      // calculators/section_dimensions.h
+// The section shapes, calculators/shape_calculations.h.
+extern const CalculatorTable uDischargeWindow;
+extern const CalculatorTable uNormalDepthWindow;
+extern const CalculatorTable arcToeDischargeWindow;
+extern const CalculatorTable arcToeNormalDepthWindow;
+extern const CalculatorTable circleDischargeWindow;
+extern const CalculatorTable circleNormalDepthWindow;
 
 std::span<const CalculatorTable> calculations();
 

@@ -67,6 +67,9 @@ struct Record {
     std::vector<RecordedResult> results;
     std::optional<RecordedFailure> failure;
     std::optional<char> cutting;  // the result whose cut failed
+    // What the press adds to its results in words (a circle's second depth), or, when it
+    // refused a channel its arithmetic could not see is none (a pipe under pressure), why.
+    std::string remark;
 
     // The value of an input or a step by its symbol, the last one kept under that name.
     std::optional<Value> valueOf(std::string_view symbol) const;

@@ -39,11 +39,14 @@ struct CalculatorTable {
     std::span<const StepForm> steps;    // how the book writes each recorded step
     char sought = 0;                    // the unknown a bisection seeks; 0: no bisection
     Describe describe;                  // the channels a completed press describes
-    std::array<StaticText, 5> example;  // input texts in reading order
+    std::array<StaticText, 6> example;  // input texts in reading order
     StaticText alias;                   // its English name on a command line: "discharge"
     // The same formulas in plain double, no kinds, no checks, no texts, on the inputs in
     // reading order: the floor the benchmarks measure the press against. Null: none.
     double (*plain)(std::span<const double> inputs) = nullptr;
+    // Whether a completed press may leave a remark in its record (Record::remark) that the
+    // batch writes in 说明: a circle's second depth.
+    bool remarks = false;
 };
 
 // The rows of one kind of role, in their order: the inputs in reading order, the outputs in

@@ -239,31 +239,36 @@ bool isBlankText(std::string_view text) {
     return true;
 }
 
-Value parseInput(std::string_view text) {
+namespace {
+
+// The number in `text` in the precision T, by parseInput's rules.
+template <typename T>
+T parseNumber(std::string_view text) {
     const std::string number = normalise(text);
     if (!wellFormed(number)) mismatch();
     const bool negative = number.front() == '-';
     const std::string_view magnitude = (number.front() == '-' || number.front() == '+')
                                            ? std::string_view(number).substr(1)
                                            : std::string_view(number);
-    float value = 0.0F;
+    T value = 0;
     const auto [end, error] =
         std::from_chars(magnitude.data(), magnitude.data() + magnitude.size(), value);
     if (error == std::errc::result_out_of_range) {
-        // Beyond the single range on one side or the other: too large is an overflow, too
-        // small rounds to the nearest single, zero.
+        // Beyond the range on one side or the other: too large is an overflow, too small
+        // rounds to the nearest number, zero.
         if (leadingExponent(magnitude) >= 0) throw CalculationFailure(FailureKind::Overflow);
-        value = 0.0F;
+        value = 0;
     } else if (error != std::errc() || end != magnitude.data() + magnitude.size()) {
         mismatch();
     }
-    return Value::single(negative ? -value : value);
+    return negative ? -value : value;
 }
 
-Value parseSlopeInput(std::string_view text) {
+// 1/N from "1/N" or "1:N" in double, or nothing for a text without the bar.
+std::optional<double> parseReciprocal(std::string_view text) {
     const std::string number = normalise(text);
     const auto bar = number.find_first_of("/:");
-    if (bar == std::string::npos) return parseInput(text);
+    if (bar == std::string::npos) return std::nullopt;
     if (number.compare(0, bar, "1") != 0) mismatch();
     const std::string_view divisor = std::string_view(number).substr(bar + 1);
     if (!wellFormed(divisor) || divisor.front() == '+' || divisor.front() == '-') mismatch();
@@ -274,17 +279,40 @@ Value parseSlopeInput(std::string_view text) {
     double n = 0.0;
     const auto [end, error] = std::from_chars(divisor.data(), divisor.data() + divisor.size(), n);
     if (error == std::errc::result_out_of_range) {
-        // N beyond the double range makes 1/N smaller than every single: 0, as "1e-50" is;
-        // N below it makes 1/N an overflow.
-        if (leadingExponent(divisor) >= 0) return Value::single(0.0F);
+        // N beyond the double range makes 1/N 0, as "1e-400" is; N below it an overflow.
+        if (leadingExponent(divisor) >= 0) return 0.0;
         throw CalculationFailure(FailureKind::Overflow);
     }
     if (error != std::errc() || end != divisor.data() + divisor.size()) mismatch();
-    const double slope = 1.0 / n;  // the one division, then the one rounding to single
-    if (slope > static_cast<double>(std::numeric_limits<float>::max())) {
+    const double slope = 1.0 / n;  // the one division
+    if (!(slope <= std::numeric_limits<double>::max()))
+        throw CalculationFailure(FailureKind::Overflow);
+    return slope;
+}
+
+}  // namespace
+
+Value parseInput(std::string_view text) {
+    return Value::single(parseNumber<float>(text));
+}
+
+double parseInputDouble(std::string_view text) {
+    return parseNumber<double>(text);
+}
+
+Value parseSlopeInput(std::string_view text) {
+    const std::optional<double> slope = parseReciprocal(text);
+    if (!slope) return parseInput(text);
+    // Only the quotient is rounded to the single the field holds.
+    if (*slope > static_cast<double>(std::numeric_limits<float>::max())) {
         throw CalculationFailure(FailureKind::Overflow);
     }
-    return Value::single(static_cast<float>(slope));
+    return Value::single(static_cast<float>(*slope));
+}
+
+double parseSlopeInputDouble(std::string_view text) {
+    const std::optional<double> slope = parseReciprocal(text);
+    return slope ? *slope : parseInputDouble(text);
 }
 
 std::optional<std::string> slopeRatioDivisor(std::string_view text) {

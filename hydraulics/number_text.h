@@ -21,6 +21,11 @@ namespace lintavo {
 // Overflow for a number beyond the single range ("1e39").
 Value parseInput(std::string_view text);
 
+// The same in double, for the calculations whose fields read doubles (the section shapes'):
+// the double nearest the decimal typed, an overflow beyond the double range.
+//   parseInputDouble("0.025") → 0.025 (the double)   parseInputDouble("1e309") throws Overflow
+double parseInputDouble(std::string_view text);
+
 // Whether a field's text holds nothing but the blanks parseInput allows around a number:
 //   isBlankText("") → true    isBlankText(" \u3000\n") → true    isBlankText(" 0") → false
 bool isBlankText(std::string_view text);
@@ -38,6 +43,9 @@ bool isBlankText(std::string_view text);
 // Throws DivisionByZero for "1/0", TypeMismatch for "2/3000", "1/-5", "1/", "/3000" and
 // Overflow where 1/N is beyond the single range ("1/1e-50").
 Value parseSlopeInput(std::string_view text);
+
+// The same in double: "1/3000" is the double 1/3000, one division.
+double parseSlopeInputDouble(std::string_view text);
 
 // The N of a slope typed as "1/N" or "1:N" with N a whole number, in ASCII digits without
 // leading zeros: slopeRatioDivisor(" １：２０００ ") → "2000". None for anything else ("0.001",

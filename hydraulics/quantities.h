@@ -19,14 +19,17 @@ struct Quantity {
     StaticText unit;  // SI; "" for a pure number
 };
 
-inline constexpr std::array<Quantity, 7> quantities{{
-    {'Q', "llQ", "流量Q", "m³/s"},  // discharge
-    {'v', "lsv", "流速v", "m/s"},   // mean velocity
-    {'b', "dkb", "底宽b", "m"},     // bottom width
-    {'h', "ssh", "水深h", "m"},     // depth of uniform flow
-    {'m', "bpm", "边坡系数m", ""},  // side-slope coefficient
-    {'i', "dpi", "底坡i", ""},      // bottom slope
-    {'n', "cln", "糙率n", ""},      // Manning roughness
+inline constexpr std::array<Quantity, 10> quantities{{
+    {'Q', "llQ", "流量Q", "m³/s"},   // discharge
+    {'v', "lsv", "流速v", "m/s"},    // mean velocity
+    {'b', "dkb", "底宽b", "m"},      // bottom width
+    {'h', "ssh", "水深h", "m"},      // depth of uniform flow
+    {'m', "bpm", "边坡系数m", ""},   // side-slope coefficient
+    {'i', "dpi", "底坡i", ""},       // bottom slope
+    {'n', "cln", "糙率n", ""},       // Manning roughness
+    {'r', "yhr", "圆弧半径r", "m"},  // radius of a section's arcs
+    {'a', "wqa", "外倾角α", "°"},    // a U's walls, outward from the vertical (α, written a)
+    {'D', "gjD", "管径D", "m"},      // diameter of a circular conduit
 }};
 
 // The quantity of a symbol; null when none is written so.

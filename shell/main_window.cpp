@@ -35,6 +35,7 @@ MainWindow::MainWindow(std::span<const CalculatorTable> calculators, QWidget* pa
         QStringLiteral("梯形断面渠道的示意图：底宽 b，水深 h，边坡为 1 : m。"));
 
     for (std::size_t k = 0; k < calculators.size(); ++k) {
+        if (calculators[k].opener.empty()) continue;  // reached otherwise: no button of ours
         connect(button(calculators[k].opener), &QPushButton::clicked, this,
                 [this, k] { Q_EMIT openRequested(k); });
     }

@@ -25,7 +25,8 @@ packages=(
     fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei fonts-wqy-microhei
     qt6-gtk-platformtheme gnome-themes-extra
     poppler-utils qpdf zlib1g-dev libz-mingw-w64-dev python3-openpyxl
-    python3-ezdxf python3-docx libreoffice-writer-nogui libreoffice-math-nogui librecad
+    python3-ezdxf python3-docx python3-mpmath libreoffice-writer-nogui libreoffice-math-nogui
+    librecad
     g++-mingw-w64-x86-64-posix nsis qt6-translations-l10n xz-utils unzip wine64
 )
 

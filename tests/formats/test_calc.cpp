@@ -16,6 +16,7 @@
 #include "calculators/catalogue.h"
 #include "calculators/explain.h"
 #include "hydraulics/quantities.h"
+#include "hydraulics/shape_flow.h"
 
 using namespace lintavo;
 
@@ -145,13 +146,160 @@ class CalcTest : public QObject {
                 expected << qs(s);
             for (std::size_t k = 0; k < rowsWith(table->window, Role::Output).size(); ++k)
                 expected << (texts ? qs((*texts)[k]) : QString());
-            expected << (texts ? QString() : qs(explainFailure(*table, record).sentence));
+            // A completed row's remark (a circle's second depth), or why the row failed.
+            expected << (texts ? qs(record.remark) : qs(explainFailure(*table, record).sentence));
             expected << QStringLiteral("r%1").arg(r);
             anyFailed = anyFailed || !texts;
             QCOMPARE(out[qsizetype(r + 1)].toVariant().toStringList(), expected);
         }
         QVERIFY(anyFailed);
         QCOMPARE(run.status, 1);
+    }
+
+    void shapesAgainstAnIndependentOracle_data() {
+        QTest::addColumn<QString>("alias");
+        for (const char* alias :
+             {"u-discharge", "u-normal-depth", "arc-toe-discharge", "arc-toe-normal-depth",
+              "circle-discharge", "circle-normal-depth"})
+            QTest::newRow(alias) << QString::fromLatin1(alias);
+    }
+
+    // Every digit of the six shape calculations against tests/formats/shape_oracle.py, which
+    // computes each section from its geometry in 50-digit arithmetic: channels of every
+    // shape, circles flowing near their crown (two depths) and beyond their peak (refused).
+    void shapesAgainstAnIndependentOracle() {
+        QFETCH(QString, alias);
+        const CalculatorTable* table = calculationNamed(alias.toStdString());
+        QVERIFY(table != nullptr);
+        const auto inputs = rowsWith(table->window, Role::Input);
+        std::string symbols;
+        for (const ControlRow* row : inputs)
+            symbols += quantityOfField(row->name)->symbol;
+        const bool circle = alias.startsWith(QStringLiteral("circle"));
+        unsigned x = 88;
+        const auto uniform = [&x](double lo, double hi) {
+            x = x * 1664525U + 1013904223U;
+            return lo + (hi - lo) * (x >> 8) / 16777216.0;
+        };
+        // Shares of the full pipe's discharge: well below it, between it and the peak (about
+        // 1.0757 of it), just below the peak and beyond it. Not the full pipe's own: its
+        // second depth lies closer to the crown than a double can tell.
+        const double shares[] = {0.2, 0.7, 0.999, 1.01, 1.04, 1.074, 1.0765, 1.2};
+        QByteArray file = "名称";
+        for (const char s : symbols)
+            file += ',' + (s == 'a' ? QByteArray("α") : QByteArray(1, s));
+        file += '\n';
+        QByteArray oracleFile;
+        for (const char s : symbols)
+            oracleFile += (oracleFile.isEmpty() ? "" : ",") + QByteArray(1, s);
+        oracleFile += '\n';
+        constexpr int rows = 64;
+        for (int r = 0; r < rows; ++r) {
+            const QByteArray diameter = QByteArray::number(uniform(0.3, 2.5), 'f', 3);
+            const double D = diameter.toDouble();
+            const bool reciprocal = r % 3 == 0;
+            const double N = std::floor(uniform(500, 8000));
+            const double i = reciprocal ? 1.0 / N : std::floor(uniform(2, 50)) / 10000;
+            const double n = std::floor(uniform(11, 30)) / 1000;
+            QByteArray line = "渠段" + QByteArray::number(r);
+            QByteArray oracleLine;
+            for (const char s : symbols) {
+                QByteArray text;
+                switch (s) {
+                    case 'r':
+                        text = QByteArray::number(uniform(0.2, 2.0), 'f', 3);
+                        break;
+                    case 'a':
+                        text = QByteArray::number(uniform(0, 25), 'f', 1);
+                        break;
+                    case 'b':
+                        text = QByteArray::number(uniform(0.3, 4.0), 'f', 2);
+                        break;
+                    case 'm':
+                        text = QByteArray::number(r % 5 == 0 ? 0.0 : uniform(0, 2.5), 'f', 2);
+                        break;
+                    case 'D':
+                        text = diameter;
+                        break;
+                    case 'h':
+                        // A circle also full to its crown.
+                        text = !circle      ? QByteArray::number(uniform(0.05, 4.0), 'f', 3)
+                               : r % 8 == 0 ? diameter
+                                            : QByteArray::number(D * uniform(0.05, 0.999), 'f', 3);
+                        break;
+                    case 'i':
+                        text = reciprocal ? "1/" + QByteArray::number(N, 'f', 0)
+                                          : QByteArray::number(i, 'g', 6);
+                        break;
+                    case 'n':
+                        text = QByteArray::number(n, 'f', 3);
+                        break;
+                    case 'Q':
+                        if (circle) {
+                            const double full = manningFlow(Circle{D}, D, i, n).value().Q;
+                            text = QByteArray::number(full * shares[r % 8], 'g', 9);
+                        } else {
+                            text = QByteArray::number(uniform(0.05, 30), 'f', 3);
+                        }
+                        break;
+                    default:
+                        break;
+                }
+                line += ',' + text;
+                oracleLine += (oracleLine.isEmpty() ? "" : ",") + text;
+            }
+            file += line + '\n';
+            oracleFile += oracleLine + '\n';
+        }
+        QTemporaryDir dir;
+        const QString oraclePath = dir.filePath(QStringLiteral("oracle.csv"));
+        QFile o(oraclePath);
+        QVERIFY(o.open(QIODevice::WriteOnly));
+        o.write(oracleFile);
+        o.close();
+        QProcess oracle;
+        oracle.start(
+            QStringLiteral(LINTAVO_SYSTEM_PYTHON),
+            {QStringLiteral(LINTAVO_TESTS_DIR "/formats/shape_oracle.py"), alias, oraclePath});
+        QVERIFY(oracle.waitForFinished(300000));
+        const QJsonArray expected = QJsonDocument::fromJson(oracle.readAllStandardOutput()).array();
+        QCOMPARE(expected.size(), qsizetype(rows));
+
+        const Run run = calc({alias}, file);
+        const QJsonArray out = csvRows(run.out);
+        QCOMPARE(out.size(), qsizetype(rows + 1));
+        const auto results = rowsWith(table->window, Role::Output).size();
+        bool anyRefused = false;
+        bool anySecond = false;
+        for (int r = 0; r < rows; ++r) {
+            const QStringList got = out[r + 1].toVariant().toStringList();
+            const QJsonArray want = expected[r].toArray();
+            const QString remark = got[static_cast<qsizetype>(1 + inputs.size() + results)];
+            const QString where =
+                QStringLiteral("row %1: %2").arg(r).arg(got.join(QLatin1Char(',')));
+            if (want.last().toString() == QStringLiteral("refused")) {
+                anyRefused = true;
+                QVERIFY2(got[static_cast<qsizetype>(1 + inputs.size())].isEmpty(),
+                         qPrintable(where));
+                QVERIFY2(remark.contains(QStringLiteral("压力流")), qPrintable(where));
+                continue;
+            }
+            for (std::size_t k = 0; k < results; ++k) {
+                QCOMPARE(got[static_cast<qsizetype>(1 + inputs.size() + k)],
+                         want[static_cast<qsizetype>(k)].toString());
+            }
+            const QString second = want.last().toString();
+            if (second.isEmpty()) {
+                QVERIFY2(remark.isEmpty(), qPrintable(where));
+            } else {
+                anySecond = true;
+                QVERIFY2(
+                    remark.contains(QStringLiteral("另一水深 ") + second + QStringLiteral(" m")),
+                    qPrintable(where));
+            }
+        }
+        QCOMPARE(run.status, anyRefused ? 1 : 0);
+        if (alias == QStringLiteral("circle-normal-depth")) QVERIFY(anyRefused && anySecond);
     }
 
     void exitStatus_data() {

@@ -1,9 +1,9 @@
-# Fails if the computing code calls the platform's pow, hypot, cbrt, exp or log (or their
-# relatives): their last bits differ between C libraries, and every digit the program shows
-# must be the same on every platform. Our own functions live in hydraulics/portable_pow.cpp,
-# the one file allowed to name them. Comments are not code and are skipped.
+# Fails if the computing code calls the platform's pow, hypot, cbrt, exp, log or trigonometric
+# functions (or their relatives): their last bits differ between C libraries, and every digit
+# the program shows must be the same on every platform. Our own functions live in
+# hydraulics/portable_pow.cpp, the one file allowed to name them, and portable_trig.cpp. Comments are not code and are skipped.
 #   cmake -DROOT=<source tree> -P tests/source/no_platform_math.cmake
-set(names "pow|powf|powl|hypot|hypotf|hypotl|cbrt|cbrtf|cbrtl|exp|expf|expl|exp2|expm1|log|logf|logl|log2|log10|log1p")
+set(names "pow|powf|powl|hypot|hypotf|hypotl|cbrt|cbrtf|cbrtl|exp|expf|expl|exp2|expm1|log|logf|logl|log2|log10|log1p|sin|sinf|sinl|cos|cosf|cosl|tan|tanf|tanl|asin|acos|atan|atan2|sinh|cosh|tanh")
 set(patterns
     "std::(${names})([^A-Za-z0-9_]|$)"             # std::pow, also taken by address
     "(^|[^A-Za-z0-9_:])::(${names}) *\\("          # ::pow(

@@ -157,6 +157,51 @@ class NumberTextTest : public QObject {
         }
     }
 
+    // The section shapes' fields read doubles by the same rules: the double nearest the
+    // decimal (0.1 is not the single 0.1), a slope's 1/N one division in double, and the
+    // double range's ends where the single range's were.
+    void parsesDoubles_data() {
+        QTest::addColumn<std::string>("text");
+        QTest::addColumn<bool>("slope");       // read as a slope field reads it
+        QTest::addColumn<double>("expected");  // NaN: the failure below
+        QTest::addColumn<FailureKind>("failure");
+        const auto none = FailureKind::TypeMismatch;
+        const double failed = std::numeric_limits<double>::quiet_NaN();
+        QTest::newRow("0.1 is the double") << std::string("0.1") << false << 0.1 << none;
+        QTest::newRow("full-width digits and blanks")
+            << std::string("\u3000１．５ ") << false << 1.5 << none;
+        QTest::newRow("beyond the single range is no overflow")
+            << std::string("1e39") << false << 1e39 << none;
+        QTest::newRow("beyond the double range")
+            << std::string("1e309") << false << failed << FailureKind::Overflow;
+        QTest::newRow("below every double") << std::string("1e-400") << false << 0.0 << none;
+        QTest::newRow("letters") << std::string("1x") << false << failed << none;
+        QTest::newRow("a slope elsewhere") << std::string("1/3000") << false << failed << none;
+        QTest::newRow("1/3000 in double") << std::string("1/3000") << true << 1.0 / 3000 << none;
+        QTest::newRow("１：２０００") << std::string("１：２０００") << true << 0.0005 << none;
+        QTest::newRow("a slope's plain decimal") << std::string("0.0005") << true << 0.0005 << none;
+        QTest::newRow("1/0") << std::string("1/0") << true << failed << FailureKind::DivisionByZero;
+        QTest::newRow("1/N beyond the double range")
+            << std::string("1/1e-400") << true << failed << FailureKind::Overflow;
+        QTest::newRow("N beyond the double range") << std::string("1/1e400") << true << 0.0 << none;
+        QTest::newRow("2/3000") << std::string("2/3000") << true << failed << none;
+    }
+
+    void parsesDoubles() {
+        QFETCH(std::string, text);
+        QFETCH(bool, slope);
+        QFETCH(double, expected);
+        QFETCH(FailureKind, failure);
+        const auto parse = [&] {
+            return Value::dbl(slope ? parseSlopeInputDouble(text) : parseInputDouble(text));
+        };
+        if (std::isnan(expected)) {
+            testing::expectFailureOf(parse, failure);
+            return;
+        }
+        QCOMPARE(parse().number(), expected);
+    }
+
     void rejectsText_data() {
         QTest::addColumn<std::string>("text");
         QTest::addColumn<FailureKind>("failure");

@@ -1,6 +1,7 @@
-// portablePow, the power every calculation uses, against exact answers: libquadmath's
-// 113-bit powq rounded to double for sampled operands, exact integer arithmetic for the
-// powers that lie halfway between two doubles, and C's table of special operands.
+// portablePow, the power every calculation uses, and the trigonometric functions of the arcs
+// in the sections, against exact answers: libquadmath's 113-bit functions rounded to double
+// for sampled operands, exact integer arithmetic for the powers that lie halfway between two
+// doubles, and C's table of special operands.
 
 #include <QTest>
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include <utility>
 
 #include "hydraulics/portable_pow.h"
+#include "hydraulics/portable_trig.h"
 
 extern "C" {
 #include <quadmath.h>
@@ -69,7 +71,105 @@ std::pair<std::uint64_t, std::uint64_t> oddRange(int p) {
             static_cast<std::uint64_t>(std::exp2(54.0 / p)) + 1};
 }
 
+// The trigonometric functions side by side: ours, and libquadmath's to 113 bits.
+enum class Trig { Sin, Cos, Tan, Asin, Acos, Atan, Atan2, SinDegrees, CosDegrees, TanDegrees };
+
+double ours(Trig f, double x, double y) {
+    switch (f) {
+        case Trig::Sin:
+            return lintavo::portableSin(x);
+        case Trig::Cos:
+            return lintavo::portableCos(x);
+        case Trig::Tan:
+            return lintavo::portableTan(x);
+        case Trig::Asin:
+            return lintavo::portableAsin(x);
+        case Trig::Acos:
+            return lintavo::portableAcos(x);
+        case Trig::Atan:
+            return lintavo::portableAtan(x);
+        case Trig::Atan2:
+            return lintavo::portableAtan2(y, x);
+        case Trig::SinDegrees:
+            return lintavo::portableSinDegrees(x);
+        case Trig::CosDegrees:
+            return lintavo::portableCosDegrees(x);
+        case Trig::TanDegrees:
+            return lintavo::portableTanDegrees(x);
+    }
+    return 0.0;
+}
+
+// π to 113 bits.
+Quad quadPi() {
+    return acosq(static_cast<Quad>(-1));
+}
+
+// In degrees the angle comes down below 360 exactly first (fmodq is exact), so that the
+// 113-bit radians of what is left are good to far below a double's unit.
+Quad quadRadians(double degrees) {
+    return fmodq(static_cast<Quad>(degrees), 360) * (quadPi() / 180);
+}
+
+double exactTrig(Trig f, double x, double y) {
+    const Quad q = x;
+    switch (f) {
+        case Trig::Sin:
+            return static_cast<double>(sinq(q));
+        case Trig::Cos:
+            return static_cast<double>(cosq(q));
+        case Trig::Tan:
+            return static_cast<double>(tanq(q));
+        case Trig::Asin:
+            return static_cast<double>(asinq(q));
+        case Trig::Acos:
+            return static_cast<double>(acosq(q));
+        case Trig::Atan:
+            return static_cast<double>(atanq(q));
+        case Trig::Atan2:
+            return static_cast<double>(atan2q(static_cast<Quad>(y), q));
+        case Trig::SinDegrees:
+            return static_cast<double>(sinq(quadRadians(x)));
+        case Trig::CosDegrees:
+            return static_cast<double>(cosq(quadRadians(x)));
+        case Trig::TanDegrees:
+            return static_cast<double>(tanq(quadRadians(x)));
+    }
+    return 0.0;
+}
+
+// Whether ours is the exact result: the same bits, any NaN for a NaN, and in degrees a zero of
+// either sign for a zero (a whole number of half turns is no closer to one side than the
+// other; we give +0, as for the angle 0 itself).
+bool isExact(Trig f, double got, double exact) {
+    if (std::isnan(exact)) return std::isnan(got);
+    const bool degrees = f == Trig::SinDegrees || f == Trig::CosDegrees || f == Trig::TanDegrees;
+    // The 113-bit π leaves sin 180° at 1e-34, not 0: what is that small is a zero.
+    if (degrees && (exact == 0.0 || got == 0.0))
+        return std::fabs(got) < 1e-30 && std::fabs(exact) < 1e-30;
+    return sameBits(got, exact);
+}
+
+// How many doubles lie between a and b (0: the same double), for finite a and b of one sign.
+std::uint64_t unitsApart(double a, double b) {
+    const auto ordered = [](double v) {
+        const auto bits = std::bit_cast<std::uint64_t>(v);
+        return (bits >> 63) != 0 ? ~bits + 1 + (std::uint64_t{1} << 63)
+                                 : bits + (std::uint64_t{1} << 63);
+    };
+    const std::uint64_t p = ordered(a);
+    const std::uint64_t q = ordered(b);
+    return p > q ? p - q : q - p;
+}
+
+// A double of either sign with a random significand and a binary exponent in [low, high].
+double randomSigned(std::mt19937_64& random, int low, int high) {
+    const double v = randomBase(random, low, high);
+    return (random() & 1) != 0 ? -v : v;
+}
 }  // namespace
+
+Q_DECLARE_METATYPE(Trig)
 
 class PortablePowTest : public QObject {
     Q_OBJECT
@@ -329,6 +429,193 @@ class PortablePowTest : public QObject {
             QVERIFY2(sameBits(ours, expected),
                      qPrintable(
                          QStringLiteral("%1 against %2").arg(ours, 0, 'a').arg(expected, 0, 'a')));
+        }
+    }
+
+    void trigonometryMatchesTheExact_data() {
+        QTest::addColumn<Trig>("f");
+        QTest::addColumn<int>("low");  // binary exponents of the arguments
+        QTest::addColumn<int>("high");
+        // The angles of the sections (walls of 0 to 89°, arcs of a few radians), then every
+        // size a double takes: the reduction of large arguments is exact however far from 0.
+        QTest::newRow("sin, 2^-30..2^2") << Trig::Sin << -30 << 2;
+        QTest::newRow("sin, 2^2..2^28") << Trig::Sin << 2 << 28;
+        QTest::newRow("sin, 2^28..2^1023") << Trig::Sin << 28 << 1023;
+        QTest::newRow("cos, 2^-30..2^2") << Trig::Cos << -30 << 2;
+        QTest::newRow("cos, 2^2..2^28") << Trig::Cos << 2 << 28;
+        QTest::newRow("cos, 2^28..2^1023") << Trig::Cos << 28 << 1023;
+        QTest::newRow("tan, 2^-30..2^2") << Trig::Tan << -30 << 2;
+        QTest::newRow("tan, 2^2..2^1023") << Trig::Tan << 2 << 1023;
+        QTest::newRow("asin, 2^-30..1") << Trig::Asin << -30 << -1;
+        QTest::newRow("acos, 2^-30..1") << Trig::Acos << -30 << -1;
+        QTest::newRow("acos, 0.5..1") << Trig::Acos << -1 << -1;
+        QTest::newRow("atan, 2^-30..2^30") << Trig::Atan << -30 << 30;
+        QTest::newRow("atan, 2^-1022..2^1023") << Trig::Atan << -1022 << 1023;
+        QTest::newRow("atan2, y and x 2^-30..2^30") << Trig::Atan2 << -30 << 30;
+        QTest::newRow("atan2, y and x 2^-1000..2^1000") << Trig::Atan2 << -1000 << 1000;
+        QTest::newRow("sin of degrees, 2^-30..2^10") << Trig::SinDegrees << -30 << 10;
+        QTest::newRow("cos of degrees, 2^-30..2^10") << Trig::CosDegrees << -30 << 10;
+        QTest::newRow("tan of degrees, 2^-30..2^10") << Trig::TanDegrees << -30 << 10;
+        QTest::newRow("sin of degrees, 2^10..2^1023") << Trig::SinDegrees << 10 << 1023;
+    }
+
+    // Within one unit of the exact value, and how often not the nearest double, which the
+    // double-double evaluation should never leave.
+    void trigonometryMatchesTheExact() {
+        QFETCH(Trig, f);
+        QFETCH(int, low);
+        QFETCH(int, high);
+        constexpr int samples = 100000;
+        std::mt19937_64 random(static_cast<std::uint64_t>(f) * 7919 +
+                               static_cast<std::uint64_t>(high - low));
+        int notNearest = 0;
+        QString first;
+        for (int k = 0; k < samples; ++k) {
+            const double x = randomSigned(random, low, high);
+            const double y = f == Trig::Atan2 ? randomSigned(random, low, high) : 1.0;
+            const double exact = exactTrig(f, x, y);
+            const double got = ours(f, x, y);
+            if (isExact(f, got, exact)) continue;
+            QVERIFY2(std::signbit(got) == std::signbit(exact) && unitsApart(got, exact) <= 1,
+                     qPrintable(QStringLiteral("x = %1, y = %2: %3, the nearest double is %4")
+                                    .arg(x, 0, 'a')
+                                    .arg(y, 0, 'a')
+                                    .arg(got, 0, 'a')
+                                    .arg(exact, 0, 'a')));
+            if (notNearest++ == 0) {
+                first = QStringLiteral("x = %1, y = %2").arg(x, 0, 'a').arg(y, 0, 'a');
+            }
+        }
+        QVERIFY2(notNearest == 0, qPrintable(QString::number(notNearest) +
+                                             QStringLiteral(" not the nearest; first ") + first));
+    }
+
+    void trigonometryNearItsHardPoints_data() {
+        QTest::addColumn<Trig>("f");
+        QTest::addColumn<double>("x");
+        // Next to multiples of π/2, where the reduction cancels most bits: the double
+        // nearest a multiple of π/2 known to lie closest to it (6381956970095103 · 2^797, about
+        // 2^-61 of a unit away), and the doubles around π/2, π, 3π/2 and 2^28 quarter turns.
+        QTest::newRow("sin of the double closest to a multiple of pi/2")
+            << Trig::Sin << 6381956970095103.0 * 0x1p797;
+        QTest::newRow("cos of the double closest to a multiple of pi/2")
+            << Trig::Cos << 6381956970095103.0 * 0x1p797;
+        QTest::newRow("sin(pi)") << Trig::Sin << 0x1.921fb54442d18p+1;
+        QTest::newRow("cos(pi/2)") << Trig::Cos << 0x1.921fb54442d18p+0;
+        QTest::newRow("tan(pi/2)") << Trig::Tan << 0x1.921fb54442d18p+0;
+        QTest::newRow("sin(3pi/2)") << Trig::Sin << 0x1.2d97c7f3321d2p+2;
+        QTest::newRow("cos(3pi/2)") << Trig::Cos << 0x1.2d97c7f3321d2p+2;
+        QTest::newRow("sin(2^28 pi/2)") << Trig::Sin << 0x1.921fb54442d18p+28;
+        QTest::newRow("cos just below 2^28") << Trig::Cos << 0x1.fffffffffffffp+27;
+        QTest::newRow("sin of the largest double") << Trig::Sin << 0x1.fffffffffffffp+1023;
+        QTest::newRow("cos of the largest double") << Trig::Cos << 0x1.fffffffffffffp+1023;
+        QTest::newRow("sin of pi/4") << Trig::Sin << 0x1.921fb54442d18p-1;
+        QTest::newRow("sin just above pi/4") << Trig::Sin << 0x1.921fb54442d19p-1;
+        QTest::newRow("acos next to 1") << Trig::Acos << 0x1.fffffffffffffp-1;
+        QTest::newRow("acos next to -1") << Trig::Acos << -0x1.fffffffffffffp-1;
+        QTest::newRow("asin next to 1") << Trig::Asin << 0x1.fffffffffffffp-1;
+        QTest::newRow("asin of 0.5") << Trig::Asin << 0.5;
+        QTest::newRow("acos of 0") << Trig::Acos << 0.0;
+        QTest::newRow("atan of 1") << Trig::Atan << 1.0;
+        QTest::newRow("atan of 2^60") << Trig::Atan << 0x1p60;
+        QTest::newRow("atan of the smallest double") << Trig::Atan << 0x1p-1074;
+        QTest::newRow("sin just above 2^-27") << Trig::Sin << 0x1.0000000000001p-27;
+        QTest::newRow("sin just below 2^-27") << Trig::Sin << 0x1.fffffffffffffp-28;
+        QTest::newRow("tan just above 2^-27") << Trig::Tan << 0x1.0000000000001p-27;
+        QTest::newRow("sin of 89.999999 degrees") << Trig::SinDegrees << 89.999999;
+        QTest::newRow("cos of 89.999999 degrees") << Trig::CosDegrees << 89.999999;
+        QTest::newRow("tan of 44.99 degrees") << Trig::TanDegrees << 44.99;
+        QTest::newRow("sin of -1e22 degrees") << Trig::SinDegrees << -1e22;
+    }
+
+    void trigonometryNearItsHardPoints() {
+        QFETCH(Trig, f);
+        QFETCH(double, x);
+        for (int step = -200; step <= 200; ++step) {
+            double v = x;
+            for (int k = 0; k < std::abs(step); ++k)
+                v = std::nextafter(v, step < 0 ? -inf : inf);
+            const double exact = exactTrig(f, v, 1.0);
+            QVERIFY2(isExact(f, ours(f, v, 1.0), exact),
+                     qPrintable(QStringLiteral("x = %1: %2, the nearest double is %3")
+                                    .arg(v, 0, 'a')
+                                    .arg(ours(f, v, 1.0), 0, 'a')
+                                    .arg(exact, 0, 'a')));
+        }
+    }
+
+    void trigonometrySpecialOperands_data() {
+        QTest::addColumn<Trig>("f");
+        QTest::addColumn<double>("x");
+        QTest::addColumn<double>("y");
+        QTest::addColumn<double>("expected");  // NaN: any NaN
+        const double halfPi = 0x1.921fb54442d18p+0;
+        const double pi = 0x1.921fb54442d18p+1;
+        QTest::newRow("sin(+0)") << Trig::Sin << 0.0 << 1.0 << 0.0;
+        QTest::newRow("sin(-0)") << Trig::Sin << -0.0 << 1.0 << -0.0;
+        QTest::newRow("tan(-0)") << Trig::Tan << -0.0 << 1.0 << -0.0;
+        QTest::newRow("cos(-0)") << Trig::Cos << -0.0 << 1.0 << 1.0;
+        QTest::newRow("sin(inf)") << Trig::Sin << inf << 1.0 << notANumber;
+        QTest::newRow("cos(-inf)") << Trig::Cos << -inf << 1.0 << notANumber;
+        QTest::newRow("tan(NaN)") << Trig::Tan << notANumber << 1.0 << notANumber;
+        QTest::newRow("asin(-0)") << Trig::Asin << -0.0 << 1.0 << -0.0;
+        QTest::newRow("asin(1)") << Trig::Asin << 1.0 << 1.0 << halfPi;
+        QTest::newRow("asin(-1)") << Trig::Asin << -1.0 << 1.0 << -halfPi;
+        QTest::newRow("asin beyond 1") << Trig::Asin << 1.0000000000000002 << 1.0 << notANumber;
+        QTest::newRow("acos(1)") << Trig::Acos << 1.0 << 1.0 << 0.0;
+        QTest::newRow("acos(-1)") << Trig::Acos << -1.0 << 1.0 << pi;
+        QTest::newRow("acos below -1") << Trig::Acos << -2.0 << 1.0 << notANumber;
+        QTest::newRow("atan(-0)") << Trig::Atan << -0.0 << 1.0 << -0.0;
+        QTest::newRow("atan(inf)") << Trig::Atan << inf << 1.0 << halfPi;
+        QTest::newRow("atan(-inf)") << Trig::Atan << -inf << 1.0 << -halfPi;
+        // atan2(y, x): the column x is x, y is y.
+        QTest::newRow("atan2(+0, +0)") << Trig::Atan2 << 0.0 << 0.0 << 0.0;
+        QTest::newRow("atan2(-0, +0)") << Trig::Atan2 << 0.0 << -0.0 << -0.0;
+        QTest::newRow("atan2(+0, -0)") << Trig::Atan2 << -0.0 << 0.0 << pi;
+        QTest::newRow("atan2(-0, -0)") << Trig::Atan2 << -0.0 << -0.0 << -pi;
+        QTest::newRow("atan2(-0, -1)") << Trig::Atan2 << -1.0 << -0.0 << -pi;
+        QTest::newRow("atan2(1, -0)") << Trig::Atan2 << -0.0 << 1.0 << halfPi;
+        QTest::newRow("atan2(-1, 0)") << Trig::Atan2 << 0.0 << -1.0 << -halfPi;
+        QTest::newRow("atan2(inf, inf)") << Trig::Atan2 << inf << inf << 0x1.921fb54442d18p-1;
+        QTest::newRow("atan2(inf, -inf)") << Trig::Atan2 << -inf << inf << 0x1.2d97c7f3321d2p+1;
+        QTest::newRow("atan2(-inf, 1)") << Trig::Atan2 << 1.0 << -inf << -halfPi;
+        QTest::newRow("atan2(1, inf)") << Trig::Atan2 << inf << 1.0 << 0.0;
+        QTest::newRow("atan2(-1, -inf)") << Trig::Atan2 << -inf << -1.0 << -pi;
+        QTest::newRow("atan2(1, -1)") << Trig::Atan2 << -1.0 << 1.0 << 0x1.2d97c7f3321d2p+1;
+        QTest::newRow("atan2(2^-1074, 2^1023)") << Trig::Atan2 << 0x1p1023 << 0x1p-1074 << 0.0;
+        QTest::newRow("atan2(2^1023, 2^-1074)") << Trig::Atan2 << 0x1p-1074 << 0x1p1023 << halfPi;
+        QTest::newRow("atan2(NaN, 1)") << Trig::Atan2 << 1.0 << notANumber << notANumber;
+        QTest::newRow("sin of 30 degrees") << Trig::SinDegrees << 30.0 << 1.0 << 0.5;
+        QTest::newRow("cos of 60 degrees") << Trig::CosDegrees << 60.0 << 1.0 << 0.5;
+        QTest::newRow("tan of 45 degrees") << Trig::TanDegrees << 45.0 << 1.0 << 1.0;
+        QTest::newRow("cos of 90 degrees") << Trig::CosDegrees << 90.0 << 1.0 << 0.0;
+        QTest::newRow("sin of -90 degrees") << Trig::SinDegrees << -90.0 << 1.0 << -1.0;
+        QTest::newRow("sin of 720 degrees") << Trig::SinDegrees << 720.0 << 1.0 << 0.0;
+        QTest::newRow("cos of inf degrees") << Trig::CosDegrees << inf << 1.0 << notANumber;
+    }
+
+    void trigonometrySpecialOperands() {
+        QFETCH(Trig, f);
+        QFETCH(double, x);
+        QFETCH(double, y);
+        QFETCH(double, expected);
+        const double got = ours(f, x, y);
+        if (std::isnan(expected)) {
+            QVERIFY(std::isnan(got));
+        } else {
+            QVERIFY2(
+                sameBits(got, expected),
+                qPrintable(QStringLiteral("%1 against %2").arg(got, 0, 'a').arg(expected, 0, 'a')));
+        }
+    }
+
+    void radiansOfDegrees() {
+        std::mt19937_64 random(180);
+        for (int k = 0; k < 100000; ++k) {
+            const double d = randomSigned(random, -1000, 980);
+            const double exact = static_cast<double>(static_cast<Quad>(d) * (quadPi() / 180));
+            QVERIFY2(sameBits(lintavo::radiansOfDegrees(d), exact),
+                     qPrintable(QStringLiteral("d = %1").arg(d, 0, 'a')));
         }
     }
 };

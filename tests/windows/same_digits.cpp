@@ -1,6 +1,7 @@
 // Prints what the number model makes of a fixed pseudo-random sample: powers to the
-// calculators' exponents, singles read from decimal text, results written as text, and
-// results truncated to three decimals. Built for Linux and for Windows; tests/windows/run.sh
+// calculators' exponents, singles read from decimal text, results written as text, results
+// truncated to three decimals, our trigonometric functions, and the section shapes'
+// presses. Built for Linux and for Windows; tests/windows/run.sh
 // runs both (the Windows one under Wine) and requires the same output, line for line.
 //   same_digits FILE
 
@@ -12,7 +13,9 @@
 #include <random>
 #include <string>
 
+#include "calculators/shape_calculations.h"
 #include "hydraulics/number_text.h"
+#include "hydraulics/portable_trig.h"
 #include "hydraulics/value.h"
 
 using namespace lintavo;
@@ -108,6 +111,75 @@ int main(int argc, char* argv[]) {
         std::fprintf(out, "truncate %s %s %s\n", hex(v.number()).c_str(),
                      outcome([&] { return formatResult(floorTruncate(v, 3)); }).c_str(),
                      outcome([&] { return formatResult(floorTruncateSingle(v)); }).c_str());
+    }
+    const struct {
+        const char* name;
+        double (*f)(double);
+        int low;
+        int high;
+    } trigonometry[] = {
+        {"sin", portableSin, -30, 40},         {"cos", portableCos, -30, 40},
+        {"tan", portableTan, -30, 40},         {"asin", portableAsin, -30, -1},
+        {"acos", portableAcos, -30, -1},       {"atan", portableAtan, -40, 40},
+        {"sind", portableSinDegrees, -20, 12}, {"cosd", portableCosDegrees, -20, 12},
+        {"tand", portableTanDegrees, -20, 12}};
+    for (const auto& t : trigonometry) {
+        for (int k = 0; k < perCategory; ++k) {
+            const double x = randomDouble(random, t.low, t.high) * (random() % 2 != 0 ? -1 : 1);
+            std::fprintf(out, "%s %s %s\n", t.name, hex(x).c_str(), hex(t.f(x)).c_str());
+        }
+    }
+    // The shapes' presses on channels of every size, each input a short decimal.
+    const auto decimal = [&random](double lo, double hi) {
+        const double x = lo + (hi - lo) * static_cast<double>(random() >> 11) * 0x1p-53;
+        char buffer[32];
+        std::snprintf(buffer, sizeof buffer, "%.4g", x);
+        return std::string(buffer);
+    };
+    const struct {
+        const char* name;
+        Press press;
+        const char* symbols;
+    } presses[] = {{"u-discharge", pressUDischarge, "rahin"},
+                   {"u-normal-depth", pressUNormalDepth, "Qrain"},
+                   {"arc-toe-discharge", pressArcToeDischarge, "brmhin"},
+                   {"arc-toe-normal-depth", pressArcToeNormalDepth, "Qbrmin"},
+                   {"circle-discharge", pressCircleDischarge, "Dhin"},
+                   {"circle-normal-depth", pressCircleNormalDepth, "QDin"}};
+    for (const auto& p : presses) {
+        for (int k = 0; k < perCategory / 10; ++k) {
+            Texts inputs;
+            std::string line = p.name;
+            for (const char* s = p.symbols; *s != '\0'; ++s) {
+                switch (*s) {
+                    case 'a':
+                        inputs.push_back(decimal(0, 30));
+                        break;
+                    case 'i':
+                        inputs.push_back("1/" + decimal(200, 10000));
+                        break;
+                    case 'n':
+                        inputs.push_back(decimal(0.01, 0.035));
+                        break;
+                    case 'Q':
+                        inputs.push_back(decimal(0.01, 20));
+                        break;
+                    default:
+                        inputs.push_back(decimal(0.05, 4));
+                        break;
+                }
+                line += ' ' + inputs.back();
+            }
+            Record record;
+            const auto texts = runPress(p.press, inputs, record);
+            if (texts) {
+                for (const std::string& t : *texts)
+                    line += ' ' + t;
+            } else {
+                line += " failure " + std::to_string(static_cast<int>(record.failure->kind));
+            }
+            std::fprintf(out, "%s %s\n", line.c_str(), record.remark.c_str());
+        }
     }
     return std::fclose(out) == 0 ? 0 : 1;
 }

@@ -1,0 +1,326 @@
+// The windows of the section shapes' calculations and their presses: the U-shaped channel,
+// the arc-toe trapezoid and the circular conduit, each by discharge and by normal depth.
+
+#include "calculators/shape_calculations.h"
+
+#include <array>
+
+#include "calculators/catalogue.h"
+#include "hydraulics/shape.h"
+#include "hydraulics/shape_flow.h"
+
+namespace lintavo {
+
+namespace {
+
+// The inputs in reading order as doubles, one for each letter of `symbols`, kept in the
+// record as readInputs keeps them; the first that fails stops the reading and is named.
+template <std::size_t L>
+std::array<double, L - 1> readDoubles(std::span<const std::string> texts, const char (&symbols)[L],
+                                      Record* record) {
+    std::array<double, L - 1> values{};
+    if (record != nullptr) {
+        for (std::size_t k = 0; k + 1 < L; ++k)
+            record->typed.push_back({symbols[k], k < texts.size() ? texts[k] : std::string()});
+    }
+    for (std::size_t k = 0; k + 1 < L; ++k) {
+        const std::string text = k < texts.size() ? texts[k] : std::string();
+        if (record != nullptr) record->inputs.push_back({symbols[k], text, std::nullopt});
+        try {
+            values[k] = symbols[k] == 'i' ? parseSlopeInputDouble(text) : parseInputDouble(text);
+        } catch (CalculationFailure& failure) {
+            throw failure.atInput(k);
+        }
+        if (record != nullptr) record->inputs.back().value = Value::dbl(values[k]);
+    }
+    return values;
+}
+
+// Refuses the press with the reason the shape's hydraulics gave.
+[[noreturn]] void refuse(Record* record, std::string reason, FailureKind kind) {
+    if (record != nullptr) record->remark = std::move(reason);
+    throw CalculationFailure(kind);
+}
+
+std::string cutText(double x) {
+    return formatResult(floorTruncate(Value::dbl(x), 3));
+}
+
+Texts discharge(const SectionShape& shape, double h, double i, double n, Record* record) {
+    const Computed<ShapeFlow> flow = manningFlow(shape, h, i, n);
+    if (!flow.exists()) refuse(record, flow.reason().str(), FailureKind::InvalidArgument);
+    const SectionAtDepth s = sectionAt(shape, h);
+    noted(record, "A", Value::dbl(s.A));
+    noted(record, "P", Value::dbl(s.P));
+    noted(record, "R", Value::dbl(s.A / s.P));
+    const Value Q = noted(record, "Q", Value::dbl(flow.value().Q));
+    const Value v = noted(record, "v", Value::dbl(flow.value().v));
+    return writeResults(record, {{'Q', Q, toThreeDecimals}, {'v', v, toThreeDecimals}});
+}
+
+Texts depth(const SectionShape& shape, double Q, double i, double n, Record* record) {
+    const Computed<NormalDepth> found = normalDepth(shape, Q, i, n);
+    if (!found.exists()) {
+        std::string reason = found.reason().str();
+        if (const auto* circle = std::get_if<Circle>(&shape); circle != nullptr && Q > 0.0) {
+            const PeakFlow peak = peakFlow(*circle, i, n);
+            if (Q > peak.Q) {
+                reason = "流量 Q 大于该圆管无压流的最大流量 " + cutText(peak.Q) + " m³/s（水深约 " +
+                         cutText(peak.h) + " m 时），管内为压力流，没有自由水面的正常水深。";
+            }
+        }
+        refuse(record, std::move(reason), FailureKind::NoSolution);
+    }
+    const Value h = noted(record, "h", Value::dbl(found.value().h));
+    if (const auto other = found.value().other) {
+        noted(record, "h2", Value::dbl(*other));
+        if (record != nullptr) {
+            record->remark =
+                "另一水深 " + cutText(*other) +
+                " m 也通过此流量（流量介于满管流量与最大无压流量之间），此处取较浅者。";
+        }
+    }
+    return writeResults(record, {{'h', h, toThreeDecimals}});
+}
+
+}  // namespace
+
+Texts pressUDischarge(std::span<const std::string> inputs, Record* record) {
+    const auto [r, a, h, i, n] = readDoubles(inputs, "rahin", record);
+    return discharge(ArcBottom{r, a}, h, i, n, record);
+}
+
+Texts pressUNormalDepth(std::span<const std::string> inputs, Record* record) {
+    const auto [Q, r, a, i, n] = readDoubles(inputs, "Qrain", record);
+    return depth(ArcBottom{r, a}, Q, i, n, record);
+}
+
+Texts pressArcToeDischarge(std::span<const std::string> inputs, Record* record) {
+    const auto [b, r, m, h, i, n] = readDoubles(inputs, "brmhin", record);
+    return discharge(ArcToeTrapezoid{b, r, m}, h, i, n, record);
+}
+
+Texts pressArcToeNormalDepth(std::span<const std::string> inputs, Record* record) {
+    const auto [Q, b, r, m, i, n] = readDoubles(inputs, "Qbrmin", record);
+    return depth(ArcToeTrapezoid{b, r, m}, Q, i, n, record);
+}
+
+Texts pressCircleDischarge(std::span<const std::string> inputs, Record* record) {
+    const auto [D, h, i, n] = readDoubles(inputs, "Dhin", record);
+    return discharge(Circle{D}, h, i, n, record);
+}
+
+Texts pressCircleNormalDepth(std::span<const std::string> inputs, Record* record) {
+    const auto [Q, D, i, n] = readDoubles(inputs, "QDin", record);
+    return depth(Circle{D}, Q, i, n, record);
+}
+
+FailureCause explainShapeFailure(const Record& record) {
+    const StaticText step = record.nextStep({"A", "h", "P", "R", "Q", "v"});
+    const bool depthSought = !record.inputs.empty() && record.inputs.front().symbol == 'Q';
+    return {step, record.remark, depthSought ? "Q" : "h"};
+}
+
+Description describeNoChannel(const Record&) {
+    return {};
+}
+
+namespace {
+
+using enum ControlKind;
+using namespace frame;
+
+// clang-format off
+constexpr ControlRow uDischargeControls[] = {
+    {Label,  "Label1", title, {2616, 720, 2652, 336}, std::nullopt, Ink::Default, NoTab, {}, Align::Centre},
+    {Label,  "Label2", "圆弧半径r", {480, 1488, 960, 300}, std::nullopt},
+    {Label,  "Label3", "外倾角α", {3000, 1488, 960, 300}, std::nullopt},
+    {Label,  "Label4", "水深h", {5520, 1488, 960, 300}, std::nullopt},
+    {Label,  "Label5", "底坡i", {480, 2448, 960, 300}, std::nullopt},
+    {Label,  "Label6", "糙率n", {3000, 2448, 960, 300}, std::nullopt},
+    {Label,  "Label7", "流量Q", {600, 3600, 1260, 300}, resultFont, Ink::Blue},
+    {Label,  "Label8", "流速v", {4632, 3600, 1260, 300}, resultFont, Ink::Blue},
+    {Field,  "yhr7", " ", {1464, 1488, 1068, 396}, inputFont, Ink::Default, 0, input(0)},
+    {Field,  "wqa7", " ", {3960, 1488, 1068, 396}, inputFont, Ink::Default, 1, input(1)},
+    {Field,  "ssh7", " ", {7032, 1488, 1068, 396}, inputFont, Ink::Default, 2, input(2)},
+    {Field,  "dpi7", " ", {1464, 2448, 1068, 396}, inputFont, Ink::Default, 3, input(3)},
+    {Field,  "cln7", " ", {3960, 2448, 1068, 396}, inputFont, Ink::Default, 4, input(4)},
+    {Field,  "llQ7", " ", {2328, 3504, 1452, 492}, resultFont, Ink::Red, 5, output(0)},
+    {Field,  "lsv7", " ", {5880, 3504, 1452, 492}, resultFont, Ink::Red, 6, output(1)},
+    {Button, "计算7", "计算", {2040, 4680, 972, 348}, std::nullopt, Ink::Default, 7, computeButton},
+    {Button, "返回7", "返回", {3840, 4680, 972, 348}, std::nullopt, Ink::Default, 8, returnButton},
+    {Button, "结束7", "结束", {5640, 4680, 972, 348}, std::nullopt, Ink::Default, 9, endButton},
+};
+
+constexpr ControlRow uNormalDepthControls[] = {
+    {Label,  "Label1", title, {2616, 720, 2652, 336}, std::nullopt, Ink::Default, NoTab, {}, Align::Centre},
+    {Label,  "Label2", "流量Q", {480, 1488, 960, 300}, std::nullopt},
+    {Label,  "Label3", "圆弧半径r", {3000, 1488, 960, 300}, std::nullopt},
+    {Label,  "Label4", "外倾角α", {5520, 1488, 960, 300}, std::nullopt},
+    {Label,  "Label5", "底坡i", {480, 2448, 960, 300}, std::nullopt},
+    {Label,  "Label6", "糙率n", {3000, 2448, 960, 300}, std::nullopt},
+    {Label,  "Label7", "水深h", {600, 3600, 1260, 300}, resultFont, Ink::Blue},
+    {Field,  "llQ8", " ", {1464, 1488, 1068, 396}, inputFont, Ink::Default, 0, input(0)},
+    {Field,  "yhr8", " ", {3960, 1488, 1068, 396}, inputFont, Ink::Default, 1, input(1)},
+    {Field,  "wqa8", " ", {7032, 1488, 1068, 396}, inputFont, Ink::Default, 2, input(2)},
+    {Field,  "dpi8", " ", {1464, 2448, 1068, 396}, inputFont, Ink::Default, 3, input(3)},
+    {Field,  "cln8", " ", {3960, 2448, 1068, 396}, inputFont, Ink::Default, 4, input(4)},
+    {Field,  "ssh8", " ", {2328, 3504, 1452, 492}, resultFont, Ink::Red, 5, output(0)},
+    {Button, "计算8", "计算", {2040, 4680, 972, 348}, std::nullopt, Ink::Default, 6, computeButton},
+    {Button, "返回8", "返回", {3840, 4680, 972, 348}, std::nullopt, Ink::Default, 7, returnButton},
+    {Button, "结束8", "结束", {5640, 4680, 972, 348}, std::nullopt, Ink::Default, 8, endButton},
+};
+
+constexpr ControlRow arcToeDischargeControls[] = {
+    {Label,  "Label1", title, {2616, 720, 2652, 336}, std::nullopt, Ink::Default, NoTab, {}, Align::Centre},
+    {Label,  "Label2", "底宽b", {480, 1488, 960, 300}, std::nullopt},
+    {Label,  "Label3", "圆弧半径r", {3000, 1488, 960, 300}, std::nullopt},
+    {Label,  "Label4", "边坡系数m", {5520, 1488, 960, 300}, std::nullopt},
+    {Label,  "Label5", "水深h", {480, 2448, 960, 300}, std::nullopt},
+    {Label,  "Label6", "底坡i", {3000, 2448, 960, 300}, std::nullopt},
+    {Label,  "Label7", "糙率n", {5520, 2448, 960, 300}, std::nullopt},
+    {Label,  "Label8", "流量Q", {600, 3600, 1260, 300}, resultFont, Ink::Blue},
+    {Label,  "Label9", "流速v", {4632, 3600, 1260, 300}, resultFont, Ink::Blue},
+    {Field,  "dkb9", " ", {1464, 1488, 1068, 396}, inputFont, Ink::Default, 0, input(0)},
+    {Field,  "yhr9", " ", {3960, 1488, 1068, 396}, inputFont, Ink::Default, 1, input(1)},
+    {Field,  "bpm9", " ", {7032, 1488, 1068, 396}, inputFont, Ink::Default, 2, input(2)},
+    {Field,  "ssh9", " ", {1464, 2448, 1068, 396}, inputFont, Ink::Default, 3, input(3)},
+    {Field,  "dpi9", " ", {3960, 2448, 1068, 396}, inputFont, Ink::Default, 4, input(4)},
+    {Field,  "cln9", " ", {7032, 2448, 1068, 396}, inputFont, Ink::Default, 5, input(5)},
+    {Field,  "llQ9", " ", {2328, 3504, 1452, 492}, resultFont, Ink::Red, 6, output(0)},
+    {Field,  "lsv9", " ", {5880, 3504, 1452, 492}, resultFont, Ink::Red, 7, output(1)},
+    {Button, "计算9", "计算", {2040, 4680, 972, 348}, std::nullopt, Ink::Default, 8, computeButton},
+    {Button, "返回9", "返回", {3840, 4680, 972, 348}, std::nullopt, Ink::Default, 9, returnButton},
+    {Button, "结束9", "结束", {5640, 4680, 972, 348}, std::nullopt, Ink::Default, 10, endButton},
+};
+
+constexpr ControlRow arcToeNormalDepthControls[] = {
+    {Label,  "Label1", title, {2616, 720, 2652, 336}, std::nullopt, Ink::Default, NoTab, {}, Align::Centre},
+    {Label,  "Label2", "流量Q", {480, 1488, 960, 300}, std::nullopt},
+    {Label,  "Label3", "底宽b", {3000, 1488, 960, 300}, std::nullopt},
+    {Label,  "Label4", "圆弧半径r", {5520, 1488, 960, 300}, std::nullopt},
+    {Label,  "Label5", "边坡系数m", {480, 2448, 960, 300}, std::nullopt},
+    {Label,  "Label6", "底坡i", {3000, 2448, 960, 300}, std::nullopt},
+    {Label,  "Label7", "糙率n", {5520, 2448, 960, 300}, std::nullopt},
+    {Label,  "Label8", "水深h", {600, 3600, 1260, 300}, resultFont, Ink::Blue},
+    {Field,  "llQ10", " ", {1464, 1488, 1068, 396}, inputFont, Ink::Default, 0, input(0)},
+    {Field,  "dkb10", " ", {3960, 1488, 1068, 396}, inputFont, Ink::Default, 1, input(1)},
+    {Field,  "yhr10", " ", {7032, 1488, 1068, 396}, inputFont, Ink::Default, 2, input(2)},
+    {Field,  "bpm10", " ", {1464, 2448, 1068, 396}, inputFont, Ink::Default, 3, input(3)},
+    {Field,  "dpi10", " ", {3960, 2448, 1068, 396}, inputFont, Ink::Default, 4, input(4)},
+    {Field,  "cln10", " ", {7032, 2448, 1068, 396}, inputFont, Ink::Default, 5, input(5)},
+    {Field,  "ssh10", " ", {2328, 3504, 1452, 492}, resultFont, Ink::Red, 6, output(0)},
+    {Button, "计算10", "计算", {2040, 4680, 972, 348}, std::nullopt, Ink::Default, 7, computeButton},
+    {Button, "返回10", "返回", {3840, 4680, 972, 348}, std::nullopt, Ink::Default, 8, returnButton},
+    {Button, "结束10", "结束", {5640, 4680, 972, 348}, std::nullopt, Ink::Default, 9, endButton},
+};
+
+constexpr ControlRow circleDischargeControls[] = {
+    {Label,  "Label1", title, {2616, 720, 2652, 336}, std::nullopt, Ink::Default, NoTab, {}, Align::Centre},
+    {Label,  "Label2", "管径D", {480, 1488, 960, 300}, std::nullopt},
+    {Label,  "Label3", "水深h", {3000, 1488, 960, 300}, std::nullopt},
+    {Label,  "Label4", "底坡i", {5520, 1488, 960, 300}, std::nullopt},
+    {Label,  "Label5", "糙率n", {480, 2448, 960, 300}, std::nullopt},
+    {Label,  "Label6", "流量Q", {600, 3600, 1260, 300}, resultFont, Ink::Blue},
+    {Label,  "Label7", "流速v", {4632, 3600, 1260, 300}, resultFont, Ink::Blue},
+    {Field,  "gjD11", " ", {1464, 1488, 1068, 396}, inputFont, Ink::Default, 0, input(0)},
+    {Field,  "ssh11", " ", {3960, 1488, 1068, 396}, inputFont, Ink::Default, 1, input(1)},
+    {Field,  "dpi11", " ", {7032, 1488, 1068, 396}, inputFont, Ink::Default, 2, input(2)},
+    {Field,  "cln11", " ", {1464, 2448, 1068, 396}, inputFont, Ink::Default, 3, input(3)},
+    {Field,  "llQ11", " ", {2328, 3504, 1452, 492}, resultFont, Ink::Red, 4, output(0)},
+    {Field,  "lsv11", " ", {5880, 3504, 1452, 492}, resultFont, Ink::Red, 5, output(1)},
+    {Button, "计算11", "计算", {2040, 4680, 972, 348}, std::nullopt, Ink::Default, 6, computeButton},
+    {Button, "返回11", "返回", {3840, 4680, 972, 348}, std::nullopt, Ink::Default, 7, returnButton},
+    {Button, "结束11", "结束", {5640, 4680, 972, 348}, std::nullopt, Ink::Default, 8, endButton},
+};
+
+constexpr ControlRow circleNormalDepthControls[] = {
+    {Label,  "Label1", title, {2616, 720, 2652, 336}, std::nullopt, Ink::Default, NoTab, {}, Align::Centre},
+    {Label,  "Label2", "流量Q", {480, 1488, 960, 300}, std::nullopt},
+    {Label,  "Label3", "管径D", {3000, 1488, 960, 300}, std::nullopt},
+    {Label,  "Label4", "底坡i", {5520, 1488, 960, 300}, std::nullopt},
+    {Label,  "Label5", "糙率n", {480, 2448, 960, 300}, std::nullopt},
+    {Label,  "Label6", "水深h", {600, 3600, 1260, 300}, resultFont, Ink::Blue},
+    {Field,  "llQ12", " ", {1464, 1488, 1068, 396}, inputFont, Ink::Default, 0, input(0)},
+    {Field,  "gjD12", " ", {3960, 1488, 1068, 396}, inputFont, Ink::Default, 1, input(1)},
+    {Field,  "dpi12", " ", {7032, 1488, 1068, 396}, inputFont, Ink::Default, 2, input(2)},
+    {Field,  "cln12", " ", {1464, 2448, 1068, 396}, inputFont, Ink::Default, 3, input(3)},
+    {Field,  "ssh12", " ", {2328, 3504, 1452, 492}, resultFont, Ink::Red, 4, output(0)},
+    {Button, "计算12", "计算", {2040, 4680, 972, 348}, std::nullopt, Ink::Default, 5, computeButton},
+    {Button, "返回12", "返回", {3840, 4680, 972, 348}, std::nullopt, Ink::Default, 6, returnButton},
+    {Button, "结束12", "结束", {5640, 4680, 972, 348}, std::nullopt, Ink::Default, 7, endButton},
+};
+// clang-format on
+
+constexpr TwipSize client{8475, 5820};
+
+}  // namespace
+
+// No button of the main window opens these yet: they are reached by their aliases.
+// clang-format off
+constinit const CalculatorTable uDischargeWindow{
+    .window    = {"U形渠道流量计算", "U形渠道流量计算", std::nullopt, client, labelFont, uDischargeControls},
+    .opener    = "",
+    .press     = pressUDischarge,
+    .explain   = explainShapeFailure,
+    .steps     = shapeDischargeSteps,
+    .describe  = describeNoChannel,
+    .example   = {"0.5", "10", "0.8", "1/2000", "0.014"},
+    .alias     = "u-discharge",
+};
+constinit const CalculatorTable uNormalDepthWindow{
+    .window    = {"U形渠道水深计算", "U形渠道水深计算", std::nullopt, client, labelFont, uNormalDepthControls},
+    .opener    = "",
+    .press     = pressUNormalDepth,
+    .explain   = explainShapeFailure,
+    .steps     = shapeNormalDepthSteps,
+    .describe  = describeNoChannel,
+    .example   = {"0.741", "0.5", "10", "1/2000", "0.014"},
+    .alias     = "u-normal-depth",
+    .remarks   = true,
+};
+constinit const CalculatorTable arcToeDischargeWindow{
+    .window    = {"弧形坡脚梯形渠道流量计算", "弧形坡脚梯形渠道流量计算", std::nullopt, client, labelFont, arcToeDischargeControls},
+    .opener    = "",
+    .press     = pressArcToeDischarge,
+    .explain   = explainShapeFailure,
+    .steps     = shapeDischargeSteps,
+    .describe  = describeNoChannel,
+    .example   = {"1", "0.5", "1.5", "1", "1/3000", "0.02"},
+    .alias     = "arc-toe-discharge",
+};
+constinit const CalculatorTable arcToeNormalDepthWindow{
+    .window    = {"弧形坡脚梯形渠道水深计算", "弧形坡脚梯形渠道水深计算", std::nullopt, client, labelFont, arcToeNormalDepthControls},
+    .opener    = "",
+    .press     = pressArcToeNormalDepth,
+    .explain   = explainShapeFailure,
+    .steps     = shapeNormalDepthSteps,
+    .describe  = describeNoChannel,
+    .example   = {"1.5", "1", "0.5", "1.5", "1/3000", "0.02"},
+    .alias     = "arc-toe-normal-depth",
+    .remarks   = true,
+};
+constinit const CalculatorTable circleDischargeWindow{
+    .window    = {"无压圆管流量计算", "无压圆管流量计算", std::nullopt, client, labelFont, circleDischargeControls},
+    .opener    = "",
+    .press     = pressCircleDischarge,
+    .explain   = explainShapeFailure,
+    .steps     = shapeDischargeSteps,
+    .describe  = describeNoChannel,
+    .example   = {"1", "0.75", "0.001", "0.013"},
+    .alias     = "circle-discharge",
+};
+constinit const CalculatorTable circleNormalDepthWindow{
+    .window    = {"无压圆管水深计算", "无压圆管水深计算", std::nullopt, client, labelFont, circleNormalDepthControls},
+    .opener    = "",
+    .press     = pressCircleNormalDepth,
+    .explain   = explainShapeFailure,
+    .steps     = shapeNormalDepthSteps,
+    .describe  = describeNoChannel,
+    .example   = {"0.8", "1", "0.001", "0.013"},
+    .alias     = "circle-normal-depth",
+    .remarks   = true,
+};
+// clang-format on
+
+}  // namespace lintavo
