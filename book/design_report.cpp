@@ -71,6 +71,14 @@ void addChannel(ReportSection& section, const DesignCheck& check, const std::str
     } else if (check.Fbend.reason() != "未给定弯道半径") {
         blocks.emplace_back("弯道凹岸加高（6.4.8）：" + std::string(check.Fbend.reason()) + "。");
     }
+    if (check.liningTop.exists()) {
+        blocks.emplace_back("衬砌顶高（6.4.8）：设计水深以上加衬砌超高，hd + Fl = " +
+                            num(check.liningTop.value()) + " m，且不得低于加大水位。");
+    }
+    if (check.bankTopWidth.exists()) {
+        blocks.emplace_back("堤顶宽度（6.4.9）：按渠道类别不小于 " +
+                            num(check.bankTopWidth.value()) + " m。");
+    }
     if (check.scourDesign.exists()) {
         blocks.emplace_back("设计水深的允许不冲流速（6.3.11、附录 C）：" +
                             check.scourDesign.value().how + "，得 " +

@@ -76,7 +76,212 @@ std::string_view useName(CanalUse use) {
     return use == CanalUse::Irrigation ? "灌溉渠道" : "排水沟道";
 }
 
+// The ranks as the driver names them, in CanalRank's order.
+constexpr std::pair<CanalRank, std::string_view> rankKeys[] = {
+    {CanalRank::None, "none"},       {CanalRank::Main, "main"},
+    {CanalRank::Lateral, "lateral"}, {CanalRank::SubLateral, "sub-lateral"},
+    {CanalRank::Field, "field"},
+};
+
+std::string_view rankName(CanalRank rank) {
+    switch (rank) {
+        case CanalRank::Main:
+            return "干渠";
+        case CanalRank::Lateral:
+            return "支渠";
+        case CanalRank::SubLateral:
+            return "斗渠";
+        case CanalRank::Field:
+            return "农渠";
+        case CanalRank::None:
+            break;
+    }
+    return "未给定";
+}
+
+// A side-slope table's row for a soil, by its whole name ("黏土、重壤土").
+const StandardRow* slopeRow(const StandardTable* table, std::string_view soil) {
+    if (table == nullptr || soil.empty()) return nullptr;
+    for (const StandardRow& row : table->rows) {
+        if (row.name == soil) return &row;
+    }
+    return nullptr;
+}
+
+// A least slope as a cell gives it: m ≥ the value (a range's low end), or m > a bound.
+struct SlopeBound {
+    double m = 0;
+    bool strict = false;
+    const StandardValue* cell = nullptr;
+    std::size_t column = 0;
+};
+
+bool steeper(const SlopeBound& a, const SlopeBound& b) {
+    return a.m < b.m || (a.m == b.m && !a.strict && b.strict);
+}
+
+// A bed the table's slopes may be steeper for: a rigid lining, not a membrane under earth.
+bool rigidLining(const Bed* bed) {
+    return bed != nullptr && bed->kind == StandardKind::Lining &&
+           !bed->row->group.starts_with("膜料");
+}
+
 }  // namespace
+
+std::string slopeSoilOf(std::string_view bed, const BedTables& beds) {
+    if (beds.cutSlopes == nullptr || bed.empty()) return {};
+    for (const StandardRow& row : beds.cutSlopes->rows) {
+        std::string_view soils = row.name;
+        while (!soils.empty()) {
+            const std::size_t end = soils.find("、");
+            const std::string_view soil = soils.substr(0, end);
+            if (!soil.empty() && bed.find(soil) != std::string_view::npos) return row.name;
+            soils = end == std::string_view::npos
+                        ? std::string_view()
+                        : soils.substr(end + std::string_view("、").size());
+        }
+    }
+    return {};
+}
+
+SlopeFinding sideSlopeRule(double m, double waterDepth, const Computed<double>& ditchDepth,
+                           const Bed* bed, const DesignSettings& s, const BedTables& beds) {
+    const bool drainage = s.use == CanalUse::Drainage;
+    const StandardTable* table = drainage                        ? beds.drainageSlopes
+                                 : s.earthwork == Earthwork::Cut ? beds.cutSlopes
+                                                                 : beds.fillSlopes;
+    const StaticText clause = drainage                        ? StaticText("7.2.10")
+                              : s.earthwork == Earthwork::Cut ? StaticText("6.4.4")
+                                                              : StaticText("6.4.7");
+    SlopeFinding out{rule("side-slope", "边坡系数", clause, "m ≥ m表"), Amount::absent("未查表"),
+                     0};
+    const auto notChecked = [&](std::string why) {
+        out.rule = unchecked(std::move(out.rule), std::move(why));
+        return out;
+    };
+    if (table == nullptr) return notChecked("数据文件中没有边坡系数表");
+    const std::string soil =
+        s.slopeSoil.empty() && bed != nullptr ? slopeSoilOf(bed->name, beds) : s.slopeSoil;
+    if (soil.empty()) {
+        return notChecked(bed == nullptr ? "未选择边坡土质或渠床材料"
+                                         : "渠床材料" + bed->name +
+                                               "不是表 6.4.4 的土质，请在校核设置中选择边坡土质");
+    }
+    const StandardRow* row = slopeRow(table, soil);
+    if (row == nullptr) return notChecked("表 " + table->number + " 没有" + soil + "一栏");
+
+    // The depth and its bands: water depth below 1, 1~2 and 2~3 m, beyond which the slope
+    // takes a stability analysis; a drainage ditch's depth below 1.5, 1.5~3, 3~4 and above
+    // 4 m. On an edge between two bands the larger m.
+    std::string depthName = drainage ? "沟深 H" : "水深";
+    double depth = waterDepth;
+    if (drainage) {
+        if (!ditchDepth.exists())
+            return notChecked("沟深 H 未确定（" + std::string(ditchDepth.reason()) + "）");
+        depth = ditchDepth.value();
+    }
+    out.depth = depth;
+    if (!drainage && depth > 3) {
+        return notChecked(depthName + " " + num(depth) + " m 大于 3 m，超出表 " + table->number +
+                          "，需进行边坡稳定分析");
+    }
+    const std::vector<double> edges =
+        drainage ? std::vector<double>{1.5, 3, 4} : std::vector<double>{1, 2};
+    std::size_t first = 0;
+    std::size_t last = 0;
+    for (double edge : edges) {
+        first += edge < depth ? 1 : 0;
+        last += edge <= depth ? 1 : 0;
+    }
+    // Table 6.4.7 gives an inner and an outer slope for each band; the canal's is the inner.
+    const std::size_t stride = !drainage && s.earthwork == Earthwork::Fill ? 2 : 1;
+    std::optional<SlopeBound> least;
+    for (std::size_t band = first; band <= last; ++band) {
+        const std::size_t column = band * stride;
+        if (column >= row->cells.size()) return notChecked("表 " + table->number + " 栏数不符");
+        const StandardValue& cell = row->cells[column];
+        if (cell.shape == StandardValue::Shape::None || cell.shape == StandardValue::Shape::Below)
+            return notChecked("表 " + table->number + " 此栏无下限值");
+        const SlopeBound bound{cell.low, cell.shape == StandardValue::Shape::Above, &cell, column};
+        if (!least || steeper(*least, bound)) least = bound;
+    }
+    out.least = Amount::of(least->m);
+    const std::string where =
+        "表 " + table->number + " " + soil + "，" + depthName + " " + num(depth) + " m" +
+        (first != last ? "（两栏交界，取较大值）" : "") + "，" + table->columns[least->column] +
+        "栏 " + least->cell->text +
+        (least->cell->shape == StandardValue::Shape::Range ? "（取小值）" : "");
+    const std::string relation = least->strict ? " > " : " ≥ ";
+    out.rule.rule = "m" + relation + "m表";
+    const bool met = least->strict ? m > least->m : m >= least->m;
+    if (!met && rigidLining(bed)) {
+        return notChecked(where + "；m = " + num(m) + " 陡于表值，刚性衬砌渠道边坡可较陡，" +
+                          "需进行边坡稳定分析");
+    }
+    const auto [given, table_m] = compared(m, least->m);
+    out.rule = judged(std::move(out.rule), met,
+                      where + "：m = " + given +
+                          (met             ? relation
+                           : least->strict ? " ≤ "
+                                           : " < ") +
+                          table_m);
+    return out;
+}
+
+HeightFinding liningFreeboardRule(double hd, const Computed<double>& hb, bool rotational,
+                                  const DesignSettings& s) {
+    HeightFinding out{
+        rule("lining-freeboard", "衬砌超高", "6.4.8-6", "hd + Fl ≥ hb，Fl = 0.3~0.8 m"),
+        Amount::absent("未计算")};
+    const double f = s.liningFreeboard;
+    const double top = hd + f;
+    out.height = Amount::of(top);
+    const std::string lining = "衬砌顶高 hd + Fl = " + num(hd) + " + " + num(f) + " = ";
+    if (rotational) {
+        out.rule.rule = "hd + Fl，Fl = 0.3~0.8 m";
+        out.rule =
+            judged(std::move(out.rule), true, lining + num(top) + " m（轮灌渠道无加大流量）");
+        return out;
+    }
+    if (!hb.exists()) {
+        out.rule = unchecked(std::move(out.rule), "加大水深未求得：" + std::string(hb.reason()));
+        return out;
+    }
+    const bool met = top >= hb.value();
+    const auto [lined, enlarged] = compared(top, hb.value());
+    std::string reason = lining + lined + " m" + (met ? " ≥ " : " < ") + "hb = " + enlarged + " m";
+    if (!met) {
+        const double needed = hb.value() - hd;
+        reason += needed <= maxLiningFreeboard
+                      ? "，衬砌超高应不小于 " + num(needed) + " m"
+                      : "，超高取 0.8 m 仍低于加大水位，应加高衬砌或改变断面";
+    }
+    out.rule = judged(std::move(out.rule), met, reason);
+    return out;
+}
+
+HeightFinding bankTopWidthRule(const DesignSettings& s) {
+    HeightFinding out{rule("bank-top-width", "堤顶宽度", "6.4.9", "干、支渠 ≥ 2 m；斗、农渠 ≥ 1 m"),
+                      Amount::absent("未给定渠道类别")};
+    if (s.rank == CanalRank::None) {
+        out.rule = unchecked(std::move(out.rule), "未给定渠道类别（干、支、斗、农渠）");
+        return out;
+    }
+    const bool upper = s.rank == CanalRank::Main || s.rank == CanalRank::Lateral;
+    const double width = upper ? 2 : 1;
+    out.height = Amount::of(width);
+    const std::string least = std::string(rankName(s.rank)) + "堤顶宽度不小于 " + num(width) + " m";
+    if (s.largeDistrict) {
+        out.rule.rule = upper ? "干、支渠 ≥ 2 m" : "斗、农渠 ≥ 1 m";
+        out.rule = judged(std::move(out.rule), true,
+                          "灌区面积不小于 667 hm²，" + least + "，取 " + num(width) + " m");
+    } else {
+        out.rule = unchecked(std::move(out.rule), "灌区面积小于 667 hm²，" + least +
+                                                      "的要求可适当减小，按 " + num(width) +
+                                                      " m 绘制，由设计确定");
+    }
+    return out;
+}
 
 std::string applyDesignSetting(DesignSettings& s, std::string_view key, std::string_view value,
                                const BedTables& beds) {
@@ -160,6 +365,43 @@ std::string applyDesignSetting(DesignSettings& s, std::string_view key, std::str
     } else if (key == "bend") {
         if (!optional(s.bendRadius, std::numeric_limits<double>::max()))
             return "弯道中心线半径应为正数，或不给定。";
+    } else if (key == "earthwork") {
+        if (value == "cut")
+            s.earthwork = Earthwork::Cut;
+        else if (value == "fill")
+            s.earthwork = Earthwork::Fill;
+        else
+            return "挖填方应为挖方（cut）或填方（fill）。";
+    } else if (key == "slope-soil") {
+        if (value == "bed") {
+            s.slopeSoil.clear();
+        } else if (slopeRow(beds.cutSlopes, value) != nullptr) {
+            s.slopeSoil = std::string(value);
+        } else {
+            return "边坡土质应为表 6.4.4 中的一种，或按渠床材料（bed）。";
+        }
+    } else if (key == "lining-freeboard") {
+        const auto f = inRange(minLiningFreeboard, true, maxLiningFreeboard);
+        if (!f) return "衬砌超高应为 0.3~0.8 m 之间的数（6.4.8 条第 6 款）。";
+        s.liningFreeboard = *f;
+    } else if (key == "rank") {
+        bool known = false;
+        for (const auto& [rank, name] : rankKeys) {
+            if (value == name) {
+                s.rank = rank;
+                known = true;
+            }
+        }
+        if (!known)
+            return "渠道类别应为干渠（main）、支渠（lateral）、斗渠（sub-lateral）、"
+                   "农渠（field）或不给定（none）。";
+    } else if (key == "district") {
+        if (value == "large")
+            s.largeDistrict = true;
+        else if (value == "small")
+            s.largeDistrict = false;
+        else
+            return "灌区面积应为不小于 667 hm²（large）或小于 667 hm²（small）。";
     } else {
         return "没有名为 " + std::string(key) + " 的校核设置。";
     }
@@ -183,6 +425,11 @@ std::vector<std::pair<std::string, std::string>> designSettingKeys(const DesignS
         {"silt", optional(s.nonSilting)},
         {"silted", s.siltLaden ? "yes" : "no"},
         {"bend", optional(s.bendRadius)},
+        {"earthwork", s.earthwork == Earthwork::Cut ? "cut" : "fill"},
+        {"slope-soil", s.slopeSoil.empty() ? std::string("bed") : s.slopeSoil},
+        {"lining-freeboard", exact(s.liningFreeboard)},
+        {"rank", std::string(rankKeys[static_cast<std::size_t>(s.rank)].second)},
+        {"district", s.largeDistrict ? "large" : "small"},
     };
 }
 
@@ -201,6 +448,11 @@ std::vector<std::pair<std::string, std::string>> describeDesignSettings(const De
         {"挟沙水流、渠床有薄淤层", s.siltLaden ? "是（取附录 C 的大值）" : "否（取附录 C 的小值）"},
         {"不淤流速", s.nonSilting ? exact(*s.nonSilting) + " m/s" : std::string("未给定")},
         {"弯道半径", s.bendRadius ? exact(*s.bendRadius) + " m" : std::string("未给定")},
+        {"挖填方", s.earthwork == Earthwork::Cut ? "挖方" : "填方"},
+        {"边坡土质", s.slopeSoil.empty() ? std::string("按渠床材料") : s.slopeSoil},
+        {"衬砌超高", exact(s.liningFreeboard) + " m"},
+        {"渠道类别", std::string(rankName(s.rank))},
+        {"灌区面积", s.largeDistrict ? "不小于 667 hm²" : "小于 667 hm²"},
     };
 }
 
@@ -320,6 +572,7 @@ ScourLimit scouringVelocity(const Bed& bed, double h, double R, Density density,
         case StandardKind::Lining:
         case StandardKind::Roughness:
         case StandardKind::SideSlope:
+        case StandardKind::DitchSlope:
             break;
     }
     const StandardValue& cell = cells.front();
@@ -536,6 +789,28 @@ DesignCheck checkDesign(const Channel& c, const DesignSettings& s, const BedTabl
                                        " = " + num(least) + " m"));
         }
     }
+
+    // §6.4: the side slope at the deepest water the canal carries, the lining's top, the bank.
+    SlopeFinding slope = sideSlopeRule(c.m, top != nullptr ? top->h : d.h, out.H, bed, s, beds);
+    out.leastSlope = slope.least;
+    out.slopeDepth = slope.depth;
+    rules.push_back(std::move(slope.rule));
+    if (bed == nullptr) {
+        rules.push_back(unchecked(
+            rule("lining-freeboard", "衬砌超高", "6.4.8-6", "hd + Fl ≥ hb，Fl = 0.3~0.8 m"),
+            "未选择渠床材料，不知是否衬砌"));
+    } else if (bed->kind == StandardKind::Lining) {
+        const Amount hb = out.enlarged.exists() ? Amount::of(out.enlarged.value().h)
+                                                : Amount::absent(out.enlarged.reason());
+        HeightFinding lining = liningFreeboardRule(d.h, hb, !continuous, s);
+        out.liningTop = lining.height;
+        rules.push_back(std::move(lining.rule));
+    }
+    if (s.use == CanalUse::Irrigation) {
+        HeightFinding bank = bankTopWidthRule(s);
+        out.bankTopWidth = bank.height;
+        rules.push_back(std::move(bank.rule));
+    }
     return out;
 }
 
@@ -574,6 +849,9 @@ std::string designJson(const DesignCheck& check) {
     if (check.scourDesign.exists()) add("vscour_d", exact(check.scourDesign.value().value));
     if (check.scourEnlarged.exists()) add("vscour_b", exact(check.scourEnlarged.value().value));
     amount("vsilt", check.nonSilting);
+    amount("m_min", check.leastSlope);
+    amount("lining_top", check.liningTop);
+    amount("bank_top", check.bankTopWidth);
     std::string checks;
     for (const DesignRule& r : check.rules) {
         checks += checks.empty() ? "" : ",";

@@ -29,6 +29,9 @@ enum class CanalUse { Irrigation, Drainage };  // 灌溉渠道, 排水沟道
 enum class Supply { Continuous, Rotational };  // 续灌, 轮灌
 enum class Enlargement { Large, Small, Percentage };  // 干旱地区取大值, 湿润地区取小值, 给定
 enum class Density { Loose, Dense };                  // 疏松, 中等密实和密实
+enum class Earthwork { Cut, Fill };                   // 挖方, 填方（半挖半填）
+// The canal's rank in its district (6.4.9): 干渠, 支渠, 斗渠, 农渠; None where not given.
+enum class CanalRank { None, Main, Lateral, SubLateral, Field };
 
 struct DesignSettings {
     CanalUse use = CanalUse::Irrigation;
@@ -42,6 +45,11 @@ struct DesignSettings {
     bool siltLaden = false;  // silt-laden water over a thin silt bed: the table's high end
     std::optional<double> nonSilting;  // m/s, from the canal's sediment data
     std::optional<double> bendRadius;  // m, of the bend's centre line
+    Earthwork earthwork = Earthwork::Cut;
+    std::string slopeSoil;         // a soil of Table 6.4.4 by name; empty: the bed's own
+    double liningFreeboard = 0.3;  // m above the design level, 6.4.8-6's 0.3–0.8
+    CanalRank rank = CanalRank::None;
+    bool largeDistrict = true;  // a district of 667 hm² and more
 
     friend bool operator==(const DesignSettings&, const DesignSettings&) = default;
 };
@@ -52,13 +60,18 @@ struct DesignSettings {
 // velocity that neither silts nor scours.
 inline constexpr double maxEnlargement = 100;  // %
 inline constexpr double maxNonSilting = 10;    // m/s
+// The lining freeboard's range (6.4.8-6), m.
+inline constexpr double minLiningFreeboard = 0.3;
+inline constexpr double maxLiningFreeboard = 0.8;
 
 // Sets one setting as the driver's `design KEY=VALUE` names it: use=irrigation|drainage,
 // class=auto|1…5, supply=continuous|rotational, enlarge=large|small|P (0 ≤ P ≤ 100),
 // minimum=Q (0 < Q ≤ 100), bed=NAME|none, density=loose|dense, silt=V|none (0 < V ≤ 10),
-// silted=yes|no, bend=R|none (R > 0). Every number finite. The one check of a setting, for
-// 校核设置, the driver and the settings read back from the last run alike.
-// Returns what was wrong as a sentence for the user, changing nothing, or "" when it was set:
+// silted=yes|no, bend=R|none (R > 0), earthwork=cut|fill, slope-soil=bed|NAME (a soil of
+// Table 6.4.4), lining-freeboard=F (0.3 ≤ F ≤ 0.8), rank=none|main|lateral|sub-lateral|field,
+// district=large|small (667 hm² and more, or less). Every number finite. The one check of a
+// setting, for 校核设置, the driver and the settings read back from the last run alike. Returns
+// what was wrong as a sentence for the user, changing nothing, or "" when it was set:
 //   applyDesignSetting(s, "enlarge", "1e30", beds) → "加大百分数应为 0~100 之间的数（…）。"
 std::string applyDesignSetting(DesignSettings& settings, std::string_view key,
                                std::string_view value, const BedTables& beds);
@@ -112,8 +125,18 @@ struct DesignCheck {
     Computed<double> nonSilting;
     std::string bendFormula;         // Fb′'s formula with its numbers, where it exists
     std::vector<std::string> notes;  // assumptions worth a reader's attention
-    std::vector<DesignRule> rules;   // those that apply, in the driver's order
+    // The least side slope of Table 6.4.4, 6.4.7 or 7.2.10 for the soil and depth band, and
+    // the depth it was looked up at (the deepest water, or a drainage ditch's depth H).
+    Computed<double> leastSlope;
+    double slopeDepth = 0;
+    Computed<double> liningTop;     // above the bed: hd + the lining freeboard, for a lined bed
+    Computed<double> bankTopWidth;  // the least width of 6.4.9 for the canal's rank
+    std::vector<DesignRule> rules;  // those that apply, in the driver's order
 };
+
+// The soil of Table 6.4.4 a bed stands for: the row one of whose soils the bed's name holds
+// ("中壤土" → 中壤土, "膜料（中壤土保护层）" → 中壤土, "黏土" → 黏土、重壤土); "" for none.
+std::string slopeSoilOf(std::string_view bed, const BedTables& beds);
 
 // Whether the channel is complete and physical: Q > 0, b ≥ 0, m ≥ 0, h > 0, i > 0, n > 0,
 // b + m > 0, all finite. The reason when it is not, else "".
@@ -135,6 +158,32 @@ std::pair<double, double> enlargementBand(double Qd);
 
 // The allowed scouring velocity of a bed at depth h and hydraulic radius R.
 ScourLimit scouringVelocity(const Bed& bed, double h, double R, Density density, bool siltLaden);
+
+// The rules of §6.4 that take a section's side slope, depths and bed rather than the
+// trapezoid itself, so that any section can be fed to them. Each gives its rule and the
+// figure it found.
+struct SlopeFinding {
+    DesignRule rule;
+    Computed<double> least;  // the table's least m
+    double depth = 0;        // the depth it was looked up at
+};
+// Side slope m (6.4.4, 6.4.7 inner slope, 7.2.10): an irrigation canal by its deepest water
+// depth, a drainage ditch by its depth H (absent with its reason where not found); the soil is
+// the setting's, else the bed's own.
+//   sideSlopeRule(1.5, 2.24, H, 中壤土, {}, beds) → 满足, "m = 1.5 ≥ 1.50", least 1.5
+SlopeFinding sideSlopeRule(double m, double waterDepth, const Computed<double>& ditchDepth,
+                           const Bed* bed, const DesignSettings& settings, const BedTables& beds);
+
+struct HeightFinding {
+    DesignRule rule;
+    Computed<double> height;  // the lining's top above the bed, or the bank top's width
+};
+// Lining freeboard (6.4.8-6) of a lined bed: its top hd + F must hold the enlarged level hb,
+// absent for rotational supply (then met with hd + F alone).
+HeightFinding liningFreeboardRule(double hd, const Computed<double>& hb, bool rotational,
+                                  const DesignSettings& settings);
+// Bank-top width (6.4.9) from the canal's rank: 2 m for 干、支渠, 1 m for 斗、农渠.
+HeightFinding bankTopWidthRule(const DesignSettings& settings);
 
 DesignCheck checkDesign(const Channel& channel, const DesignSettings& settings,
                         const BedTables& beds);

@@ -35,6 +35,7 @@ std::optional<double> number(std::string_view s) {
 std::optional<StandardKind> kindNamed(std::string_view name) {
     if (name == "n") return StandardKind::Roughness;
     if (name == "m") return StandardKind::SideSlope;
+    if (name == "ditch-m") return StandardKind::DitchSlope;
     if (name == "cohesive") return StandardKind::Cohesive;
     if (name == "noncohesive") return StandardKind::NonCohesive;
     if (name == "rock") return StandardKind::Rock;
@@ -169,11 +170,15 @@ BedTables bedsOf(const StandardTables& tables) {
                 break;
             case StandardKind::Roughness:
             case StandardKind::SideSlope:
+            case StandardKind::DitchSlope:
                 continue;
         }
         for (const StandardRow& row : table.rows)
             out.beds.push_back({row.name, table.kind, &table, &row});
     }
+    out.cutSlopes = tables.find("6.4.4");
+    out.fillSlopes = tables.find("6.4.7");
+    out.drainageSlopes = tables.find("7.2.10");
     return out;
 }
 

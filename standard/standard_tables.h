@@ -2,9 +2,9 @@
 
 // The tables of the irrigation and drainage design standard that the design check and the
 // reference dialog read: roughness n (Appendix B), allowed scouring velocities (Appendix C)
-// and least side slopes m (tables 6.4.4 and 6.4.7). They live in one data file
-// (resources/gb50288.tsv), not in code, so that a misread cell is mended in one place; this
-// is its reader, plain C++ so that the tests can feed it the file without a display.
+// and least side slopes m (tables 6.4.4, 6.4.7 and, for drainage ditches, 7.2.10). They live in one
+// data file (resources/gb50288.tsv), not in code, so that a misread cell is mended in one place;
+// this is its reader, plain C++ so that the tests can feed it the file without a display.
 //
 //   parseStandardTables("table\tB.0.2\t2018\tn\t石渠糙率\ncolumns\t类别\t渠槽特征\t糙率\n"
 //                       "row\t石渠\t未经修整的\t0.0350–0.0450\n")
@@ -33,6 +33,7 @@ struct StandardValue {
 enum class StandardKind {
     Roughness,    // n
     SideSlope,    // m
+    DitchSlope,   // m of drainage ditches by the ditch's depth, whose deepest band is a bound
     Cohesive,     // allowed scouring velocity of cohesive soils at R = 1 m, m/s
     NonCohesive,  // of non-cohesive soils, by depth, m/s
     Rock,         // of rock, by depth, m/s
@@ -84,6 +85,11 @@ struct Bed {
 
 struct BedTables {
     std::vector<Bed> beds;  // in the standard's order: C.0.1, C.0.2, C.0.3, C.0.4
+    // The side slopes' tables, in the tables the beds were taken from: 6.4.4 (cut), 6.4.7
+    // (fill) and 7.2.10 (drainage ditches); each null where the tables lack it.
+    const StandardTable* cutSlopes = nullptr;
+    const StandardTable* fillSlopes = nullptr;
+    const StandardTable* drainageSlopes = nullptr;
 
     const Bed* find(std::string_view name) const;
 };

@@ -47,8 +47,11 @@
 //   design KEY=VALUE…   set the design check's settings as 校核设置 would, and remember them:
 //                       use=irrigation|drainage class=auto|1…5 supply=continuous|rotational
 //                       enlarge=large|small|P minimum=Q bed=NAME|none density=loose|dense
-//                       silt=V|none silted=yes|no bend=R|none; a value out of its range
-//                       (0 ≤ P ≤ 100, 0 < Q ≤ 100, 0 < V ≤ 10, R > 0) is an error of the line,
+//                       silt=V|none silted=yes|no bend=R|none earthwork=cut|fill
+//                       slope-soil=bed|NAME lining-freeboard=F
+//                       rank=none|main|lateral|sub-lateral|field district=large|small;
+//                       a value out of its range (0 ≤ P ≤ 100, 0 < Q ≤ 100, 0 < V ≤ 10,
+//                       R > 0, 0.3 ≤ F ≤ 0.8) is an error of the line,
 //                       with 校核设置's sentence, and changes nothing
 //   geometry            print, one line a visible top-level window (menus and tooltips aside),
 //                       geometry<TAB>TITLE<TAB>X Y W H : its title and its frame on the screen,
