@@ -41,6 +41,12 @@ std::string typed(const QLineEdit* edit) {
     return text.isEmpty() ? std::string("none") : utf8(text);
 }
 
+// The rank as the settings' reader takes it, from the combo's row in CanalRank's order.
+std::string rankKey(int index) {
+    constexpr const char* keys[] = {"none", "main", "lateral", "sub-lateral", "field"};
+    return index >= 0 && index < static_cast<int>(std::size(keys)) ? keys[index] : "none";
+}
+
 QString withUnit(const std::optional<double>& x) {
     return x ? QString::number(*x, 'g', 9) : QString();
 }
@@ -86,6 +92,15 @@ DesignSettingsDialog::DesignSettingsDialog(QWidget* parent)
       silted_(new QCheckBox(QStringLiteral("挟沙水流，渠床有薄淤层（取附录 C 的大值，6.3.11）"))),
       nonSilting_(numberEdit("nonSilting", QStringLiteral("未给定"))),
       bend_(numberEdit("bend", QStringLiteral("未给定（直段）"))),
+      earthwork_(choices("earthwork", {QStringLiteral("挖方（表 6.4.4）"),
+                                       QStringLiteral("填方、半挖半填（表 6.4.7 内坡）")})),
+      slopeSoil_(new QComboBox),
+      liningFreeboard_(numberEdit("liningFreeboard", QStringLiteral("0.3"))),
+      rank_(choices("rank",
+                    {QStringLiteral("未给定（不校核堤顶宽度）"), QStringLiteral("干渠"),
+                     QStringLiteral("支渠"), QStringLiteral("斗渠"), QStringLiteral("农渠")})),
+      district_(choices("district", {QStringLiteral("不小于 667 hm²"),
+                                     QStringLiteral("小于 667 hm²（堤顶宽度可减小）")})),
       problem_(new QLabel) {
     setObjectName(QStringLiteral("校核设置"));
     setWindowTitle(QStringLiteral("校核设置"));
@@ -122,6 +137,15 @@ DesignSettingsDialog::DesignSettingsDialog(QWidget* parent)
         bed_->addItem(QStringLiteral("%1（表 %2）").arg(qstr(bed.name), table), qstr(bed.name));
     }
     silted_->setObjectName(QStringLiteral("silted"));
+    slopeSoil_->setObjectName(QStringLiteral("slopeSoil"));
+    slopeSoil_->addItem(QStringLiteral("按渠床材料"), QString());
+    if (const StandardTable* cut = bedTables().cutSlopes) {
+        for (const StandardRow& row : cut->rows)
+            slopeSoil_->addItem(qstr(row.name), qstr(row.name));
+    }
+    liningFreeboard_->setToolTip(
+        QStringLiteral("衬砌顶高出设计水位 0.3~0.8 m，且不低于加大水位；"
+                       "兼作泄洪的傍山渠道取大值（6.4.8 条第 6 款）"));
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("用途"), use_);
@@ -145,6 +169,12 @@ DesignSettingsDialog::DesignSettingsDialog(QWidget* parent)
     form->addRow(QStringLiteral("不淤流速（6.3.12）"),
                  withSuffix(nonSilting_, QStringLiteral("m/s")));
     form->addRow(QStringLiteral("弯道中心线半径（6.2.5）"), withSuffix(bend_, QStringLiteral("m")));
+    form->addRow(QStringLiteral("挖填方（边坡系数）"), earthwork_);
+    form->addRow(QStringLiteral("边坡土质（表 6.4.4、6.4.7、7.2.10）"), slopeSoil_);
+    form->addRow(QStringLiteral("衬砌超高（6.4.8）"),
+                 withSuffix(liningFreeboard_, QStringLiteral("m")));
+    form->addRow(QStringLiteral("渠道类别（6.4.9）"), rank_);
+    form->addRow(QStringLiteral("灌区面积"), district_);
 
     problem_->setObjectName(QStringLiteral("problem"));
     problem_->setStyleSheet(QStringLiteral("color: #c00000"));
@@ -184,6 +214,12 @@ void DesignSettingsDialog::fill(const DesignSettings& s) {
     silted_->setChecked(s.siltLaden);
     nonSilting_->setText(withUnit(s.nonSilting));
     bend_->setText(withUnit(s.bendRadius));
+    earthwork_->setCurrentIndex(s.earthwork == Earthwork::Cut ? 0 : 1);
+    const int soil = slopeSoil_->findData(qstr(s.slopeSoil));
+    slopeSoil_->setCurrentIndex(soil < 0 ? 0 : soil);
+    liningFreeboard_->setText(QString::number(s.liningFreeboard, 'g', 9));
+    rank_->setCurrentIndex(static_cast<int>(s.rank));
+    district_->setCurrentIndex(s.largeDistrict ? 0 : 1);
     problem_->clear();
     updateEnabled();
 }
@@ -211,6 +247,13 @@ DesignSettings DesignSettingsDialog::edited(QString* problem) const {
         {"silted", silted_->isChecked() ? "yes" : "no"},
         {"silt", typed(nonSilting_)},
         {"bend", typed(bend_)},
+        {"earthwork", earthwork_->currentIndex() == 0 ? "cut" : "fill"},
+        {"slope-soil", slopeSoil_->currentIndex() == 0
+                           ? std::string("bed")
+                           : utf8(slopeSoil_->currentData().toString())},
+        {"lining-freeboard", typed(liningFreeboard_)},
+        {"rank", rankKey(rank_->currentIndex())},
+        {"district", district_->currentIndex() == 0 ? "large" : "small"},
     };
     problem->clear();
     for (const auto& [key, value] : keys) {

@@ -41,6 +41,11 @@ class DesignSettingsDialog : public QDialog {
     QCheckBox* silted_;
     QLineEdit* nonSilting_;
     QLineEdit* bend_;
+    QComboBox* earthwork_;
+    QComboBox* slopeSoil_;
+    QLineEdit* liningFreeboard_;
+    QComboBox* rank_;
+    QComboBox* district_;
     QLabel* problem_;
 };
 
