@@ -1,7 +1,8 @@
 // The design check against the standard: the data sheet's worked vectors (a class-4 earth
 // canal in medium loam, a lined rectangle in a bend), closed forms of the normal depth, the
 // bands of the enlargement and the classes at their edges, the allowed velocities read from
-// the tables, the verdicts, and the tables' own file.
+// the tables, the verdicts, the rules of §6.4 (side slopes by soil and depth band, the lining's
+// freeboard, the bank-top width), and the tables' own file.
 
 #include <QFile>
 #include <QTest>
@@ -15,6 +16,7 @@
 using namespace lintavo;
 
 Q_DECLARE_METATYPE(lintavo::Channel)
+Q_DECLARE_METATYPE(lintavo::Verdict)
 
 namespace {
 
@@ -129,6 +131,234 @@ class DesignTest : public QObject {
         QCOMPARE(ruleOf(check, "bend-radius")->verdict, Verdict::Met);  // r = 2.5·B exactly
         QCOMPARE(ruleOf(check, "earth-minimum-velocity"), nullptr);     // not an earth bed
         QCOMPARE(ruleOf(check, "scour-enlarged")->verdict, Verdict::Met);
+    }
+
+    // Side slopes against the data sheet's tables 6.4.4, 6.4.7 (inner slope) and 7.2.10: the
+    // value of each band, the larger at a band's edge, the 3 m limit, a rigid lining, and a
+    // drainage ditch by its depth. The least m as the sheet prints it (-1: none looked up).
+    void sideSlope_data() {
+        QTest::addColumn<QStringList>("settings");
+        QTest::addColumn<QString>("bed");  // "" for none
+        QTest::addColumn<double>("m");
+        QTest::addColumn<double>("depth");  // the water depth, or a ditch's depth H
+        QTest::addColumn<Verdict>("verdict");
+        QTest::addColumn<double>("least");
+        const QStringList cut{"earthwork=cut"};
+        const QStringList fill{"earthwork=fill"};
+        const QStringList drain{"use=drainage"};
+        const auto soil = [](QStringList s, const char* name) {
+            s.append(QStringLiteral("slope-soil=") + QString::fromUtf8(name));
+            return s;
+        };
+        const double below1 = std::nextafter(1.0, 0.0);
+        const double below2 = std::nextafter(2.0, 0.0);
+        QTest::newRow("cut, medium loam < 1 m")
+            << soil(cut, "中壤土") << "" << 1.25 << 0.5 << Verdict::Met << 1.25;
+        QTest::newRow("cut, medium loam < 1 m, steeper")
+            << soil(cut, "中壤土") << "" << 1.2 << 0.5 << Verdict::NotMet << 1.25;
+        QTest::newRow("cut, medium loam 2–3 m")
+            << soil(cut, "中壤土") << "" << 1.25 << 2.5 << Verdict::NotMet << 1.5;
+        QTest::newRow("cut, sand just below 1 m")
+            << soil(cut, "沙土") << "" << 1.75 << below1 << Verdict::Met << 1.75;
+        QTest::newRow("cut, sand at 1 m: the larger")
+            << soil(cut, "沙土") << "" << 1.75 << 1.0 << Verdict::NotMet << 2.0;
+        QTest::newRow("cut, clay just below 2 m")
+            << soil(cut, "黏土、重壤土") << "" << 1.0 << below2 << Verdict::Met << 1.0;
+        QTest::newRow("cut, clay at 2 m: the larger")
+            << soil(cut, "黏土、重壤土") << "" << 1.0 << 2.0 << Verdict::NotMet << 1.25;
+        QTest::newRow("cut, cemented cobbles at 3 m")
+            << soil(cut, "稍胶结的卵石") << "" << 1.0 << 3.0 << Verdict::Met << 1.0;
+        QTest::newRow("cut, gravel with sand 1–2 m")
+            << soil(cut, "夹沙的卵石或砾石") << "" << 1.5 << 1.5 << Verdict::Met << 1.5;
+        QTest::newRow("cut, light loam 2–3 m")
+            << soil(cut, "轻壤土、沙壤土") << "" << 1.7 << 2.9 << Verdict::NotMet << 1.75;
+        QTest::newRow("cut, beyond 3 m: stability analysis")
+            << soil(cut, "稍胶结的卵石") << "" << 5.0 << std::nextafter(3.0, 4.0)
+            << Verdict::Unchecked << -1.0;
+        QTest::newRow("fill, medium loam 2–3 m, the inner slope")
+            << soil(fill, "中壤土") << "" << 1.25 << 2.5 << Verdict::NotMet << 1.5;
+        QTest::newRow("fill, sand < 1 m, the outer slope's value is not enough")
+            << soil(fill, "沙土") << "" << 1.5 << 0.5 << Verdict::NotMet << 1.75;
+        QTest::newRow("fill, sand 1–2 m")
+            << soil(fill, "沙土") << "" << 2.0 << 1.5 << Verdict::Met << 2.0;
+        QTest::newRow("fill, clay at 2 m: the larger inner")
+            << soil(fill, "黏土、重壤土") << "" << 1.25 << 2.0 << Verdict::Met << 1.25;
+        QTest::newRow("fill, gravel: not in Table 6.4.7")
+            << soil(fill, "夹沙的卵石或砾石") << "" << 3.0 << 1.0 << Verdict::Unchecked << -1.0;
+        QTest::newRow("fill, beyond 3 m")
+            << soil(fill, "沙土") << "" << 9.0 << 3.5 << Verdict::Unchecked << -1.0;
+        QTest::newRow("the bed's soil: medium loam")
+            << cut << "中壤土" << 1.5 << 2.2433219859648292 << Verdict::Met << 1.5;
+        QTest::newRow("the bed's soil: clay is 黏土、重壤土")
+            << cut << "黏土" << 1.0 << 1.5 << Verdict::Met << 1.0;
+        QTest::newRow("the bed's soil: light loam")
+            << cut << "轻壤土" << 1.25 << 0.5 << Verdict::NotMet << 1.5;
+        QTest::newRow("a membrane under medium loam is no rigid lining")
+            << cut << "膜料（中壤土保护层）" << 1.0 << 0.5 << Verdict::NotMet << 1.25;
+        QTest::newRow("a sand bed of Appendix C names no soil of the table")
+            << cut << "中沙" << 3.0 << 1.0 << Verdict::Unchecked << -1.0;
+        QTest::newRow("no soil, no bed") << cut << "" << 3.0 << 1.0 << Verdict::Unchecked << -1.0;
+        QTest::newRow("rigid lining steeper than the table: stability analysis")
+            << soil(cut, "中壤土") << "混凝土（现场浇筑）" << 0.0 << 1.0 << Verdict::Unchecked
+            << 1.25;
+        QTest::newRow("rigid lining as flat as the table")
+            << soil(cut, "中壤土") << "混凝土（现场浇筑）" << 1.25 << 1.0 << Verdict::Met << 1.25;
+        QTest::newRow("ditch, medium loam < 1.5 m")
+            << soil(drain, "中壤土") << "" << 1.5 << 1.0 << Verdict::Met << 1.5;
+        QTest::newRow("ditch, medium loam at 1.5 m: the range's low end of the larger")
+            << soil(drain, "中壤土") << "" << 1.5 << 1.5 << Verdict::NotMet << 2.0;
+        QTest::newRow("ditch, clay 1.5–3 m")
+            << soil(drain, "黏土、重壤土") << "" << 1.25 << 2.0 << Verdict::Met << 1.25;
+        QTest::newRow("ditch, sand at 3 m, deeper than 3 m still tabled")
+            << soil(drain, "沙土") << "" << 3.5 << 3.0 << Verdict::NotMet << 4.0;
+        QTest::newRow("ditch, light loam 3–4 m")
+            << soil(drain, "轻壤土、沙壤土") << "" << 3.0 << 3.5 << Verdict::Met << 3.0;
+        QTest::newRow("ditch, medium loam at 4 m: more than 3.0")
+            << soil(drain, "中壤土") << "" << 3.0 << 4.0 << Verdict::NotMet << 3.0;
+        QTest::newRow("ditch, medium loam 5 m, steeper than 3.0")
+            << soil(drain, "中壤土") << "" << 3.01 << 5.0 << Verdict::Met << 3.0;
+        QTest::newRow("ditch, gravel: not in Table 7.2.10")
+            << soil(drain, "稍胶结的卵石") << "" << 3.0 << 1.0 << Verdict::Unchecked << -1.0;
+        QTest::newRow("ditch of unknown depth")
+            << soil(drain, "中壤土") << "" << 3.0 << -1.0 << Verdict::Unchecked << -1.0;
+    }
+    void sideSlope() {
+        QFETCH(QStringList, settings);
+        QFETCH(QString, bed);
+        QFETCH(double, m);
+        QFETCH(double, depth);
+        QFETCH(Verdict, verdict);
+        QFETCH(double, least);
+        DesignSettings s;
+        for (const QString& kv : settings)
+            QCOMPARE(
+                text(applyDesignSetting(s, kv.section(QLatin1Char('='), 0, 0).toStdString(),
+                                        kv.section(QLatin1Char('='), 1).toStdString(), beds())),
+                QString());
+        const Bed* found = bed.isEmpty() ? nullptr : beds().find(bed.toStdString());
+        QCOMPARE(found == nullptr, bed.isEmpty());
+        // A drainage ditch is looked up by H, an irrigation canal by its water depth.
+        const bool drainage = s.use == CanalUse::Drainage;
+        const Computed<double> H =
+            drainage && depth > 0 ? Computed<double>::of(depth) : Computed<double>::absent("无");
+        const SlopeFinding f = sideSlopeRule(m, drainage ? 0.25 : depth, H, found, s, beds());
+        QCOMPARE(f.rule.verdict, verdict);
+        QVERIFY(!f.rule.reason.empty());
+        QCOMPARE(f.least.exists(), least >= 0);
+        if (least >= 0) QCOMPARE(bits(f.least.value()), bits(least));
+        if (verdict == Verdict::Unchecked && least >= 0)
+            QVERIFY(text(f.rule.reason).contains(QStringLiteral("边坡稳定分析")));
+        if (!drainage && depth > 3)
+            QVERIFY(text(f.rule.reason).contains(QStringLiteral("需进行边坡稳定分析")));
+        QCOMPARE(text(f.rule.clause), drainage                        ? QStringLiteral("7.2.10")
+                                      : s.earthwork == Earthwork::Cut ? QStringLiteral("6.4.4")
+                                                                      : QStringLiteral("6.4.7"));
+    }
+
+    // The lining's top, hd + Fl, against the enlarged level hb: its edge and either side.
+    void liningFreeboard_data() {
+        QTest::addColumn<double>("hd");
+        QTest::addColumn<double>("hb");  // -1: none found; -2: rotational supply
+        QTest::addColumn<QString>("freeboard");
+        QTest::addColumn<Verdict>("verdict");
+        const double edge = 1.2 + 0.3;
+        QTest::newRow("the standard's low end holds hb") << 1.2 << 1.4 << "0.3" << Verdict::Met;
+        QTest::newRow("hb at the lining's top") << 1.2 << edge << "0.3" << Verdict::Met;
+        QTest::newRow("hb just above it")
+            << 1.2 << std::nextafter(edge, 2.0) << "0.3" << Verdict::NotMet;
+        QTest::newRow("the high end, 0.8 m") << 1.2 << 1.9 << "0.8" << Verdict::Met;
+        QTest::newRow("hb beyond even 0.8 m") << 1.2 << 2.1 << "0.8" << Verdict::NotMet;
+        QTest::newRow("no enlarged depth") << 1.2 << -1.0 << "0.3" << Verdict::Unchecked;
+        QTest::newRow("rotational supply: the design level only")
+            << 1.2 << -2.0 << "0.5" << Verdict::Met;
+    }
+    void liningFreeboard() {
+        QFETCH(double, hd);
+        QFETCH(double, hb);
+        QFETCH(QString, freeboard);
+        QFETCH(Verdict, verdict);
+        const std::string f = freeboard.toStdString();
+        const DesignSettings s = with({{"lining-freeboard", f.c_str()}});
+        const HeightFinding found = liningFreeboardRule(
+            hd, hb > 0 ? Computed<double>::of(hb) : Computed<double>::absent("无"), hb == -2, s);
+        QCOMPARE(found.rule.verdict, verdict);
+        QCOMPARE(text(found.rule.clause), QStringLiteral("6.4.8-6"));
+        QVERIFY(found.height.exists());
+        QCOMPARE(bits(found.height.value()), bits(hd + std::stod(f)));
+        if (verdict == Verdict::NotMet)
+            QVERIFY(text(found.rule.reason).contains(QStringLiteral(" < hb = ")));
+    }
+
+    // 6.4.9: the least bank-top width by rank, in districts of 667 hm² and more.
+    void bankTopWidth_data() {
+        QTest::addColumn<QString>("rank");
+        QTest::addColumn<QString>("district");
+        QTest::addColumn<Verdict>("verdict");
+        QTest::addColumn<double>("width");  // -1: none
+        QTest::newRow("干渠") << "main"
+                              << "large" << Verdict::Met << 2.0;
+        QTest::newRow("支渠") << "lateral"
+                              << "large" << Verdict::Met << 2.0;
+        QTest::newRow("斗渠") << "sub-lateral"
+                              << "large" << Verdict::Met << 1.0;
+        QTest::newRow("农渠") << "field"
+                              << "large" << Verdict::Met << 1.0;
+        QTest::newRow("干渠 of a small district: may be less")
+            << "main"
+            << "small" << Verdict::Unchecked << 2.0;
+        QTest::newRow("no rank") << "none"
+                                 << "large" << Verdict::Unchecked << -1.0;
+    }
+    void bankTopWidth() {
+        QFETCH(QString, rank);
+        QFETCH(QString, district);
+        QFETCH(Verdict, verdict);
+        QFETCH(double, width);
+        const std::string r = rank.toStdString();
+        const std::string d = district.toStdString();
+        const DesignCheck check =
+            checkDesign(earthCanal, with({{"rank", r.c_str()}, {"district", d.c_str()}}), beds());
+        const DesignRule* found = ruleOf(check, "bank-top-width");
+        QVERIFY(found != nullptr);
+        QCOMPARE(found->verdict, verdict);
+        QCOMPARE(check.bankTopWidth.exists(), width > 0);
+        if (width > 0) {
+            QCOMPARE(bits(check.bankTopWidth.value()), bits(width));
+            // The verdict states the least width.
+            QVERIFY2(text(found->reason).contains(QStringLiteral("不小于 %1 m").arg(width)),
+                     found->reason.c_str());
+        }
+        // A drainage ditch has no bank-top rule of 6.4.9.
+        const DesignCheck ditch =
+            checkDesign(earthCanal, with({{"use", "drainage"}, {"rank", r.c_str()}}), beds());
+        QCOMPARE(ruleOf(ditch, "bank-top-width"), nullptr);
+    }
+
+    // The whole check feeds the rules its own figures: the deepest water (hb), H for a ditch,
+    // the design depth under the lining.
+    void sectionRules() {
+        const DesignCheck earth = checkDesign(earthCanal, with({{"bed", "中壤土"}}), beds());
+        QCOMPARE(ruleOf(earth, "side-slope")->verdict, Verdict::Met);
+        QCOMPARE(bits(earth.slopeDepth), bits(earth.enlarged.value().h));
+        QCOMPARE(bits(earth.leastSlope.value()), bits(1.5));   // hb 2.24 m: the 2–3 m band
+        QCOMPARE(ruleOf(earth, "lining-freeboard"), nullptr);  // an earth bed
+        QVERIFY(!earth.liningTop.exists());
+        const DesignCheck ditch =
+            checkDesign(earthCanal, with({{"use", "drainage"}, {"slope-soil", "中壤土"}}), beds());
+        QCOMPARE(bits(ditch.slopeDepth), bits(ditch.H.value()));  // 3.00 m: the 3–4 m band
+        QCOMPARE(bits(ditch.leastSlope.value()), bits(2.5));
+        QCOMPARE(ruleOf(ditch, "side-slope")->verdict, Verdict::NotMet);
+        Channel lined{5, 3.574111, 0, 0, 1.0 / 1500, 0.014};
+        lined.h = designNormalDepth(5, lined).value();
+        const DesignCheck rect = checkDesign(
+            lined, with({{"bed", "混凝土（现场浇筑）"}, {"slope-soil", "中壤土"}}), beds());
+        QCOMPARE(bits(rect.liningTop.value()), bits(lined.h + 0.3));
+        QCOMPARE(ruleOf(rect, "lining-freeboard")->verdict,
+                 lined.h + 0.3 >= rect.enlarged.value().h ? Verdict::Met : Verdict::NotMet);
+        // A vertical concrete wall is steeper than any soil's table: a stability analysis.
+        QCOMPARE(ruleOf(rect, "side-slope")->verdict, Verdict::Unchecked);
+        const DesignCheck none = checkDesign(earthCanal, DesignSettings{}, beds());
+        QCOMPARE(ruleOf(none, "lining-freeboard")->verdict, Verdict::Unchecked);
     }
 
     // The best hydraulic section of Appendix E: at b0 = 2(√(1+m²) − m)·h0 the normal depth is
@@ -409,27 +639,40 @@ class DesignTest : public QObject {
                                        {"silt", "0.4"},
                                        {"silted", "yes"},
                                        {"bend", "120"},
-                                       {"supply", "rotational"}});
+                                       {"supply", "rotational"},
+                                       {"earthwork", "fill"},
+                                       {"slope-soil", "沙土"},
+                                       {"lining-freeboard", "0.55"},
+                                       {"rank", "sub-lateral"},
+                                       {"district", "small"}});
         DesignSettings back;
         for (const auto& [key, value] : designSettingKeys(s))
             QCOMPARE(text(applyDesignSetting(back, key, value, beds())), QString());
         QVERIFY(back == s);
         DesignSettings untouched;
-        for (const auto& [key, value] :
-             std::initializer_list<std::pair<const char*, const char*>>{{"class", "6"},
-                                                                        {"bed", "花岗石"},
-                                                                        {"minimum", "0"},
-                                                                        {"minimum", "100.5"},
-                                                                        {"enlarge", "1e30"},
-                                                                        {"enlarge", "100.01"},
-                                                                        {"enlarge", "-10"},
-                                                                        {"enlarge", "inf"},
-                                                                        {"enlarge", "nan"},
-                                                                        {"silt", "-1"},
-                                                                        {"silt", "10.5"},
-                                                                        {"bend", "0"},
-                                                                        {"bend", "1e999"},
-                                                                        {"colour", "red"}})
+        for (const auto& [key, value] : std::initializer_list<std::pair<const char*, const char*>>{
+                 {"class", "6"},
+                 {"bed", "花岗石"},
+                 {"minimum", "0"},
+                 {"minimum", "100.5"},
+                 {"enlarge", "1e30"},
+                 {"enlarge", "100.01"},
+                 {"enlarge", "-10"},
+                 {"enlarge", "inf"},
+                 {"enlarge", "nan"},
+                 {"silt", "-1"},
+                 {"silt", "10.5"},
+                 {"bend", "0"},
+                 {"bend", "1e999"},
+                 {"colour", "red"},
+                 {"earthwork", "both"},
+                 {"slope-soil", "花岗石"},
+                 {"slope-soil", ""},
+                 {"lining-freeboard", "0.29"},
+                 {"lining-freeboard", "0.81"},
+                 {"lining-freeboard", "none"},
+                 {"rank", "branch"},
+                 {"district", "medium"}})
             QVERIFY(!applyDesignSetting(untouched, key, value, beds()).empty());
         QVERIFY(untouched == DesignSettings{});
     }
@@ -472,6 +715,18 @@ class DesignTest : public QObject {
         QTest::newRow("class 0") << "class"
                                  << "0"
                                  << "渠道级别";
+        QTest::newRow("lining freeboard, the high end") << "lining-freeboard"
+                                                        << "0.8"
+                                                        << "";
+        QTest::newRow("lining freeboard 0.2 m") << "lining-freeboard"
+                                                << "0.2"
+                                                << "衬砌超高应为 0.3~0.8 m";
+        QTest::newRow("a soil not in Table 6.4.4") << "slope-soil"
+                                                   << "中沙"
+                                                   << "边坡土质应为表 6.4.4";
+        QTest::newRow("a rank of no canal") << "rank"
+                                            << "ditch"
+                                            << "渠道类别";
         QTest::newRow("a bed not in Appendix C") << "bed"
                                                  << "花岗石"
                                                  << "附录 C";
@@ -505,11 +760,23 @@ class DesignTest : public QObject {
                R"("Qmin":"4","hmin":"1.22427825","vmin":"0.515627509","checks":{)"
                R"("minimum-depth":"满足","scour-design":"未校核","scour-enlarged":"未校核",)"
                R"("silt-design":"未校核","silt-minimum":"未校核","earth-minimum-velocity":"未校核",)"
-               R"("earth-preferred-velocity":"未校核"}})";
+               R"("earth-preferred-velocity":"未校核","side-slope":"未校核",)"
+               R"("lining-freeboard":"未校核","bank-top-width":"未校核"}})";
         QTest::newRow("rotational, class 3, a lining in a bend")
             << QStringList{"supply=rotational", "class=3", "bed=混凝土（现场浇筑）", "bend=20"}
-            << R"({"class":"3","Fbend":"0.0119030591","vscour_d":"8","checks":{)"
-               R"("scour-design":"满足","silt-design":"未校核","bend-radius":"不满足"}})";
+            << R"({"class":"3","Fbend":"0.0119030591","vscour_d":"8","lining_top":"2.29921323",)"
+               R"("checks":{"scour-design":"满足","silt-design":"未校核","bend-radius":"不满足",)"
+               R"("side-slope":"未校核","lining-freeboard":"满足","bank-top-width":"未校核"}})";
+        QTest::newRow("a 干渠 in medium loam")
+            << QStringList{"bed=中壤土", "rank=main"}
+            << R"({"class":"4","p":"25","Qb":"12.5","hb":"2.24332199","vb":"0.708468611",)"
+               R"("Bb":"11.229966","Rb":"1.40158176","Fb":"0.760830496","H":"3.00415248",)"
+               R"("Qmin":"4","hmin":"1.22427825","vmin":"0.515627509","vscour_d":"0.682944244",)"
+               R"("vscour_b":"0.695403775","m_min":"1.5","bank_top":"2","checks":{)"
+               R"("minimum-depth":"满足","scour-design":"满足","scour-enlarged":"满足",)"
+               R"("silt-design":"未校核","silt-minimum":"未校核","earth-minimum-velocity":"满足",)"
+               R"("earth-preferred-velocity":"满足","side-slope":"满足","lining-freeboard":"未校核",)"
+               R"("bank-top-width":"满足"}})";
     }
     void json() {
         QFETCH(QStringList, settings);
@@ -524,11 +791,60 @@ class DesignTest : public QObject {
     void tableFile() {
         for (const StandardTable& t : tables().tables)
             QCOMPARE(t.year, 2018);
-        for (const char* number :
-             {"B.0.1", "B.0.2", "B.0.3", "C.0.1", "C.0.2", "C.0.3", "C.0.4", "6.4.4", "6.4.7"})
+        for (const char* number : {"B.0.1", "B.0.2", "B.0.3", "C.0.1", "C.0.2", "C.0.3", "C.0.4",
+                                   "6.4.4", "6.4.7", "7.2.10"})
             QVERIFY2(tables().find(number) != nullptr, number);
         for (const char* name : {"中壤土", "中沙", "混凝土（现场浇筑）"})
             QVERIFY2(beds().find(name) != nullptr, name);
+        QCOMPARE(beds().cutSlopes, tables().find("6.4.4"));
+        QCOMPARE(beds().fillSlopes, tables().find("6.4.7"));
+        QCOMPARE(beds().drainageSlopes, tables().find("7.2.10"));
+        // Table 7.2.10 as the data sheet gives it: a value, ranges, then a bound, each soil.
+        const char* const ditches[][5] = {
+            {"黏土、重壤土", "1.0", "1.25–1.5", "1.5–2.0", ">2.0"},
+            {"中壤土", "1.5", "2.0–2.5", "2.5–3.0", ">3.0"},
+            {"轻壤土、沙壤土", "2.0", "2.5–3.0", "3.0–4.0", ">4.0"},
+            {"沙土", "2.5", "3.0–4.0", "4.0–5.0", ">5.0"},
+        };
+        const StandardTable& ditch = *tables().find("7.2.10");
+        QCOMPARE(ditch.kind, StandardKind::DitchSlope);
+        QCOMPARE(ditch.rows.size(), std::size(ditches));
+        for (std::size_t r = 0; r < ditch.rows.size(); ++r) {
+            QCOMPARE(text(ditch.rows[r].name), QString::fromUtf8(ditches[r][0]));
+            QCOMPARE(ditch.rows[r].cells.size(), std::size_t{4});
+            for (std::size_t c = 0; c < 4; ++c)
+                QCOMPARE(text(ditch.rows[r].cells[c].text), QString::fromUtf8(ditches[r][c + 1]));
+            QCOMPARE(ditch.rows[r].cells[3].shape, StandardValue::Shape::Above);
+        }
+        // The sheet's tables 6.4.4 and 6.4.7 (inner and outer slope of each band), each cell.
+        const char* const slopes[][8] = {
+            {"6.4.4", "稍胶结的卵石", "1.00", "1.00", "1.00"},
+            {"6.4.4", "夹沙的卵石或砾石", "1.25", "1.50", "1.50"},
+            {"6.4.4", "黏土、重壤土", "1.00", "1.00", "1.25"},
+            {"6.4.4", "中壤土", "1.25", "1.25", "1.50"},
+            {"6.4.4", "轻壤土、沙壤土", "1.50", "1.50", "1.75"},
+            {"6.4.4", "沙土", "1.75", "2.00", "2.25"},
+            {"6.4.7", "黏土、重壤土", "1.00", "1.00", "1.00", "1.00", "1.25", "1.00"},
+            {"6.4.7", "中壤土", "1.25", "1.00", "1.25", "1.00", "1.50", "1.25"},
+            {"6.4.7", "轻壤土、沙壤土", "1.50", "1.25", "1.50", "1.25", "1.75", "1.50"},
+            {"6.4.7", "沙土", "1.75", "1.50", "2.00", "1.75", "2.25", "2.00"},
+        };
+        std::size_t k = 0;
+        for (const char* number : {"6.4.4", "6.4.7"}) {
+            for (const StandardRow& row : tables().find(number)->rows) {
+                QVERIFY(k < std::size(slopes));
+                QCOMPARE(QString::fromUtf8(slopes[k][0]), QString::fromUtf8(number));
+                QCOMPARE(text(row.name), QString::fromUtf8(slopes[k][1]));
+                for (std::size_t c = 0; c < row.cells.size(); ++c) {
+                    QVERIFY(slopes[k][c + 2] != nullptr);
+                    QCOMPARE(text(row.cells[c].text), QString::fromUtf8(slopes[k][c + 2]));
+                }
+                // No cell beyond those the sheet prints.
+                if (row.cells.size() < 6) QVERIFY(slopes[k][row.cells.size() + 2] == nullptr);
+                ++k;
+            }
+        }
+        QCOMPARE(k, std::size(slopes));
         const StandardValue untrimmed = tables().find("B.0.2")->rows.back().cells.front();
         QCOMPARE(untrimmed.shape, StandardValue::Shape::Range);
         QCOMPARE(bits(untrimmed.low), bits(0.035));

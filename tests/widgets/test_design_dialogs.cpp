@@ -51,6 +51,15 @@ class DesignDialogsTest : public QObject {
         radios.at(2)->setChecked(true);
         dialog.findChild<QLineEdit*>(QStringLiteral("percentage"))->setText(QStringLiteral("20"));
         dialog.findChild<QLineEdit*>(QStringLiteral("bend"))->setText(QStringLiteral("30"));
+        dialog.findChild<QComboBox*>(QStringLiteral("earthwork"))->setCurrentIndex(1);
+        auto* soil = dialog.findChild<QComboBox*>(QStringLiteral("slopeSoil"));
+        QCOMPARE(soil->count(), 7);  // the bed's own, and Table 6.4.4's six soils
+        soil->setCurrentIndex(soil->findData(QStringLiteral("中壤土")));
+        QVERIFY(soil->currentIndex() > 0);
+        dialog.findChild<QLineEdit*>(QStringLiteral("liningFreeboard"))
+            ->setText(QStringLiteral("0.5"));
+        dialog.findChild<QComboBox*>(QStringLiteral("rank"))->setCurrentIndex(3);
+        dialog.findChild<QComboBox*>(QStringLiteral("district"))->setCurrentIndex(1);
         dialog.accept();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
 
@@ -61,6 +70,11 @@ class DesignDialogsTest : public QObject {
         expected.enlargement = Enlargement::Percentage;
         expected.percentage = 20;
         expected.bendRadius = 30;
+        expected.earthwork = Earthwork::Fill;
+        expected.slopeSoil = "中壤土";
+        expected.liningFreeboard = 0.5;
+        expected.rank = CanalRank::SubLateral;
+        expected.largeDistrict = false;
         QVERIFY(designSettings() == expected);
         QVERIFY(readDesignSettings() == expected);
 
@@ -70,6 +84,27 @@ class DesignDialogsTest : public QObject {
         QVERIFY(again.edited(&problem) == expected);
         again.findChild<QPushButton*>(QStringLiteral("defaults"))->click();
         QVERIFY(again.edited(&problem) == DesignSettings{});
+        QCOMPARE(again.findChild<QLineEdit*>(QStringLiteral("liningFreeboard"))->text(),
+                 QStringLiteral("0.3"));
+        QCOMPARE(again.findChild<QComboBox*>(QStringLiteral("rank"))->currentIndex(), 0);
+    }
+
+    // Each rank of the combo is the driver's: 干、支、斗、农渠 in order, read back alike.
+    void ranksAsTheDriverNamesThem() {
+        const char* const keys[] = {"none", "main", "lateral", "sub-lateral", "field"};
+        for (int k = 0; k < 5; ++k) {
+            setDesignSettings(DesignSettings{});
+            DesignSettingsDialog dialog;
+            dialog.findChild<QComboBox*>(QStringLiteral("rank"))->setCurrentIndex(k);
+            QString problem;
+            const DesignSettings edited = dialog.edited(&problem);
+            QVERIFY(problem.isEmpty());
+            DesignSettings expected;
+            QCOMPARE(
+                QString::fromStdString(applyDesignSetting(expected, "rank", keys[k], bedTables())),
+                QString());
+            QVERIFY(edited == expected);
+        }
     }
 
     void refusesWhatCannotBeRead_data() {
@@ -91,6 +126,12 @@ class DesignDialogsTest : public QObject {
                                             << "150";
         QTest::newRow("non-silting velocity 1e30 m/s") << "nonSilting"
                                                        << "1e30";
+        QTest::newRow("lining freeboard 0.2 m") << "liningFreeboard"
+                                                << "0.2";
+        QTest::newRow("lining freeboard 0.9 m") << "liningFreeboard"
+                                                << "0.9";
+        QTest::newRow("lining freeboard empty") << "liningFreeboard"
+                                                << "";
     }
     // The dialog says what the driver's `design` says: the one check's sentence.
     void refusesWhatCannotBeRead() {
@@ -104,10 +145,12 @@ class DesignDialogsTest : public QObject {
         dialog.accept();
         QVERIFY(dialog.result() != int(QDialog::Accepted));
         const QString said = dialog.findChild<QLabel*>(QStringLiteral("problem"))->text();
-        const std::map<QString, std::string> keys{{QStringLiteral("percentage"), "enlarge"},
-                                                  {QStringLiteral("minimum"), "minimum"},
-                                                  {QStringLiteral("bend"), "bend"},
-                                                  {QStringLiteral("nonSilting"), "silt"}};
+        const std::map<QString, std::string> keys{
+            {QStringLiteral("percentage"), "enlarge"},
+            {QStringLiteral("minimum"), "minimum"},
+            {QStringLiteral("bend"), "bend"},
+            {QStringLiteral("nonSilting"), "silt"},
+            {QStringLiteral("liningFreeboard"), "lining-freeboard"}};
         DesignSettings scratch;
         const std::string expected = applyDesignSetting(
             scratch, keys.at(field), text.isEmpty() ? "none" : text.toStdString(), bedTables());
