@@ -173,7 +173,7 @@ SlopeFinding sideSlopeRule(double m, double waterDepth, const Computed<double>& 
     // The depth and its bands: water depth below 1, 1~2 and 2~3 m, beyond which the slope
     // takes a stability analysis; a drainage ditch's depth below 1.5, 1.5~3, 3~4 and above
     // 4 m. On an edge between two bands the larger m.
-    std::string depthName = drainage ? "沟深 H" : "水深";
+    const std::string depthName = drainage ? "沟深 H" : "水深";
     double depth = waterDepth;
     if (drainage) {
         if (!ditchDepth.exists())
@@ -218,13 +218,13 @@ SlopeFinding sideSlopeRule(double m, double waterDepth, const Computed<double>& 
         return notChecked(where + "；m = " + num(m) + " 陡于表值，刚性衬砌渠道边坡可较陡，" +
                           "需进行边坡稳定分析");
     }
-    const auto [given, table_m] = compared(m, least->m);
+    const auto [given, tabled] = compared(m, least->m);
     out.rule = judged(std::move(out.rule), met,
                       where + "：m = " + given +
                           (met             ? relation
                            : least->strict ? " ≤ "
                                            : " < ") +
-                          table_m);
+                          tabled);
     return out;
 }
 
