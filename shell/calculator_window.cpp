@@ -237,7 +237,12 @@ void CalculatorWindow::compute() {
             outputs_[k]->setCursorPosition(0);
         }
         markEarlier(false);
-        say(qstr(absentChannelSentence(summarize(calculator_, record_))));
+        // A circle's second depth, which the fields have no place for, is said under them.
+        QString sentence = qstr(absentChannelSentence(summarize(calculator_, record_)));
+        if (calculator_.remarks && !record_.remark.empty())
+            sentence +=
+                (sentence.isEmpty() ? QString() : QStringLiteral(" ")) + qstr(record_.remark);
+        say(sentence);
         return;
     }
     // Seen behind the failure report already: what the fields still hold is not this press's.

@@ -1,6 +1,7 @@
 #include "shell/main_window.h"
 
 #include <QCloseEvent>
+#include <QMenu>
 #include <QPalette>
 #include <QPushButton>
 
@@ -34,11 +35,23 @@ MainWindow::MainWindow(std::span<const CalculatorTable> calculators, QWidget* pa
     picture->setAccessibleDescription(
         QStringLiteral("梯形断面渠道的示意图：底宽 b，水深 h，边坡为 1 : m。"));
 
+    // The calculations with a button of their own open from it; the others are the entries of
+    // the menu that drops from 衬砌渠道, in the list's order.
+    QPushButton* lined = button(menu::linedSections);
+    auto* others = new QMenu(lined);
     for (std::size_t k = 0; k < calculators.size(); ++k) {
-        if (calculators[k].opener.empty()) continue;  // reached otherwise: no button of ours
-        connect(button(calculators[k].opener), &QPushButton::clicked, this,
-                [this, k] { Q_EMIT openRequested(k); });
+        if (!calculators[k].opener.empty()) {
+            connect(button(calculators[k].opener), &QPushButton::clicked, this,
+                    [this, k] { Q_EMIT openRequested(k); });
+            continue;
+        }
+        QAction* entry = others->addAction(qstr(calculators[k].window.title));
+        entry->setData(QVariant::fromValue(k));
+        connect(entry, &QAction::triggered, this, [this, k] { Q_EMIT openRequested(k); });
     }
+    lined->setMenu(others);
+    lined->setToolTip(QStringLiteral("U形渠道、弧形坡脚梯形渠道和无压圆管的流量与水深计算"));
+    lined->setVisible(!others->isEmpty());
     connect(button(rowWith(menu::menuWindow, endButton)->name), &QPushButton::clicked, this,
             &QWidget::close);
 }

@@ -1,7 +1,8 @@
 #pragma once
 
 // The main window `Lintavo`: a picture, a note, two labels and the menu, one button per
-// calculator table (the table names its button) and "结  束", which closes it.
+// calculator table that names one, 衬砌渠道, whose drop-down menu lists the tables that name
+// none (the lined sections'), and "结  束", which closes it.
 
 #include <QObject>
 #include <cstddef>

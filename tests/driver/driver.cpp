@@ -20,6 +20,14 @@
 //   notice              print  notice<TAB>TEXT  : the line under the visible calculator
 //                       window's button row (empty when it says nothing), then <TAB>earlier
 //                       when its result fields hold an earlier press's results, greyed
+//   open ALIAS          open the calculation of that lintavo-calc alias (discharge,
+//                       u-normal-depth, …) as the main window does: a visible calculator
+//                       window goes back with 返回, then the calculation's menu button (or
+//                       its entry under 衬砌渠道) opens it, the main window hidden
+//   set SYMBOL VALUE    type VALUE (rest of the line, or a JSON string) into the visible
+//                       calculator window's input that reads SYMBOL: Q b h m i n v r D, and
+//                       α, also written a
+//   compute             click the visible calculator window's 计算, as click does
 //   report              one line of JSON about the visible calculator window's last press:
 //                       its outcome, its values or its failure's kind and fields
 //   export-report FILE  write the visible calculator window's calculation book to FILE as PDF
@@ -69,6 +77,7 @@
 // Lines starting with # and empty lines are skipped. When the program ends the driver
 // prints "ended" and exits 0; a failed expectation or a malformed line exits 1.
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
@@ -95,7 +104,9 @@
 #include "book/report_json.h"
 #include "calculators/catalogue.h"
 #include "calculators/explain.h"
+#include "calculators/menu_table.h"
 #include "formats/whole_file.h"
+#include "hydraulics/quantities.h"
 #include "shell/application.h"
 #include "shell/batch_window.h"
 #include "shell/book_settings.h"
@@ -325,6 +336,59 @@ class Driver {
         }
         const DesignContext design{designSettings(), bedTables()};
         writeLine(qstr(reportJson(w.table(), w.lastPress(), &design)));
+    }
+
+    void openCommand(const QString& rest) {
+        const QString alias = rest.trimmed();
+        const auto tables = calculations();
+        const auto table =
+            std::find_if(tables.begin(), tables.end(),
+                         [&alias](const CalculatorTable& t) { return qstr(t.alias) == alias; });
+        if (table == tables.end())
+            throw ScriptError{QStringLiteral("open needs a calculation's alias, found %1")
+                                  .arg(jsonString(alias))};
+        for (Form* w : visibleWindows()) {
+            if (auto* c = qobject_cast<CalculatorWindow*>(w))
+                click(qstr(rowWith(c->table().window, returnButton)->name));
+        }
+        settle();
+        Form* menu = window(qstr(menu::menuWindow.name));
+        if (!menu->isVisible())
+            throw ScriptError{
+                QStringLiteral("expected the main window to open %1 from").arg(alias)};
+        if (!table->opener.empty()) {
+            click(qstr(table->opener));
+            return;
+        }
+        QPushButton* lined = menu->button(menu::linedSections);
+        const auto index = static_cast<std::size_t>(table - tables.begin());
+        QAction* entry = nullptr;
+        for (QAction* action : lined->menu()->actions()) {
+            if (action->data().value<std::size_t>() == index) entry = action;
+        }
+        if (entry == nullptr)
+            throw ScriptError{QStringLiteral("the menu of %1 has no entry for %2")
+                                  .arg(qstr(menu::linedSections), alias)};
+        withFailureReport([entry] { entry->trigger(); });
+    }
+
+    void setCommand(const QString& rest) {
+        QString symbol = rest.section(QLatin1Char(' '), 0, 0);
+        if (symbol == QStringLiteral("α")) symbol = QStringLiteral("a");
+        const CalculatorWindow& w = visibleCalculator();
+        for (const ControlRow* row : rowsWith(w.table().window, Role::Input)) {
+            const Quantity* q = quantityOfField(row->name);
+            if (q != nullptr && symbol == QString(QLatin1Char(q->symbol))) {
+                type(qstr(row->name), textArgument(rest.section(QLatin1Char(' '), 1)));
+                return;
+            }
+        }
+        throw ScriptError{QStringLiteral("%1 has no input %2")
+                              .arg(qstr(w.table().window.title), jsonString(symbol))};
+    }
+
+    void computeCommand(const QString& /*rest*/) {
+        click(qstr(rowWith(visibleCalculator().table().window, computeButton)->name));
     }
 
     void adoptScheme(const QString& rest) {
@@ -905,6 +969,9 @@ const Driver::Command Driver::commands[] = {
     {QLatin1StringView("dump"),              &Driver::dump},
     {QLatin1StringView("memory"),            &Driver::memory},
     {QLatin1StringView("screenshot"),        &Driver::screenshot},
+    {QLatin1StringView("open"),              &Driver::openCommand},
+    {QLatin1StringView("set"),               &Driver::setCommand},
+    {QLatin1StringView("compute"),           &Driver::computeCommand},
     {QLatin1StringView("report"),            &Driver::report},
     {QLatin1StringView("export-report"),     &Driver::exportReport},
     {QLatin1StringView("export-drawing"),    &Driver::exportDrawing},

@@ -145,7 +145,8 @@ class TablesTest : public QObject {
 
     void everyMenuButtonOpensOneTable() {
         for (const ControlRow& row : menu::menuControls) {
-            if (row.kind != ControlKind::Button) continue;
+            // 衬砌渠道 opens, from the menu that drops from it, the tables that name no button.
+            if (row.kind != ControlKind::Button || row.name == menu::linedSections) continue;
             const auto opened =
                 std::count_if(calculations().begin(), calculations().end(),
                               [&](const CalculatorTable& t) { return t.opener == row.name; });
@@ -162,6 +163,13 @@ class TablesTest : public QObject {
             QVERIFY2(opener != nullptr && opener->kind == ControlKind::Button,
                      table.window.name.data());
         }
+        // The lined button is a button of the menu that walks no Tab order but the seed's.
+        const auto lined =
+            std::find_if(std::begin(menu::menuControls), std::end(menu::menuControls),
+                         [](const ControlRow& row) { return row.name == menu::linedSections; });
+        QVERIFY(lined != std::end(menu::menuControls));
+        QCOMPARE(lined->kind, ControlKind::Button);
+        QCOMPARE(lined->tab, NoTab);
     }
 
     // The sixth calculation, added by its table alone, is found by its title and its alias,
