@@ -12,9 +12,11 @@
 //     → A 3, P 4.82842712, Fr 0.3396, regime 缓流, hc 0.528, ik 0.00966
 //   hydraulicsOf({.Q = 0, ...}).Fr.reason() → "流量 Q ≤ 0"
 
+#include <optional>
 #include <string_view>
-
 #include <vector>
+
+#include "hydraulics/shape.h"
 #include "hydraulics/static_text.h"
 
 namespace lintavo {
@@ -29,6 +31,10 @@ struct Channel {
     double m;  // side-slope coefficient (0: rectangle)
     double i;  // bottom slope
     double n;  // Manning roughness
+    // A lined section's shape (U, arc-toe trapezoid, part-full circle), whose walls' slope m
+    // and flat bed b (0 where it has none) the fields above repeat for the rules that read
+    // them; none for the trapezoid of b and m.
+    std::optional<SectionShape> shape{};
 };
 
 // A quantity, or the reason it does not exist, a text the program holds for its whole run.
