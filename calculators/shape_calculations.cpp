@@ -3,6 +3,7 @@
 
 #include "calculators/shape_calculations.h"
 
+#include <algorithm>
 #include <array>
 
 #include "calculators/catalogue.h"
@@ -121,8 +122,23 @@ FailureCause explainShapeFailure(const Record& record) {
     return {step, record.remark, depthSought ? "Q" : "h"};
 }
 
-Description describeNoChannel(const Record&) {
-    return {};
+Description describeShapeChannel(const Record& record) {
+    Description own = describeOwnChannel(record);
+    Channel& channel = own.channels.front().channel;
+    const auto has = [&record](char symbol) {
+        return std::any_of(record.inputs.begin(), record.inputs.end(),
+                           [symbol](const RecordedInput& input) { return input.symbol == symbol; });
+    };
+    if (has('D')) {
+        channel.shape = Circle{record.input('D')};
+    } else if (has('a')) {
+        channel.shape = ArcBottom{record.input('r'), record.input('a')};
+    } else {
+        channel.shape = ArcToeTrapezoid{channel.b, record.input('r'), channel.m};
+    }
+    channel.m = sideSlopeOf(*channel.shape);
+    own.channels.front().ownSection = false;
+    return own;
 }
 
 namespace {
@@ -264,7 +280,7 @@ constinit const CalculatorTable uDischargeWindow{
     .press     = pressUDischarge,
     .explain   = explainShapeFailure,
     .steps     = shapeDischargeSteps,
-    .describe  = describeNoChannel,
+    .describe  = describeShapeChannel,
     .example   = {"0.5", "10", "0.8", "1/2000", "0.014"},
     .alias     = "u-discharge",
 };
@@ -274,7 +290,7 @@ constinit const CalculatorTable uNormalDepthWindow{
     .press     = pressUNormalDepth,
     .explain   = explainShapeFailure,
     .steps     = shapeNormalDepthSteps,
-    .describe  = describeNoChannel,
+    .describe  = describeShapeChannel,
     .example   = {"0.741", "0.5", "10", "1/2000", "0.014"},
     .alias     = "u-normal-depth",
     .remarks   = true,
@@ -285,7 +301,7 @@ constinit const CalculatorTable arcToeDischargeWindow{
     .press     = pressArcToeDischarge,
     .explain   = explainShapeFailure,
     .steps     = shapeDischargeSteps,
-    .describe  = describeNoChannel,
+    .describe  = describeShapeChannel,
     .example   = {"1", "0.5", "1.5", "1", "1/3000", "0.02"},
     .alias     = "arc-toe-discharge",
 };
@@ -295,7 +311,7 @@ constinit const CalculatorTable arcToeNormalDepthWindow{
     .press     = pressArcToeNormalDepth,
     .explain   = explainShapeFailure,
     .steps     = shapeNormalDepthSteps,
-    .describe  = describeNoChannel,
+    .describe  = describeShapeChannel,
     .example   = {"1.5", "1", "0.5", "1.5", "1/3000", "0.02"},
     .alias     = "arc-toe-normal-depth",
     .remarks   = true,
@@ -306,7 +322,7 @@ constinit const CalculatorTable circleDischargeWindow{
     .press     = pressCircleDischarge,
     .explain   = explainShapeFailure,
     .steps     = shapeDischargeSteps,
-    .describe  = describeNoChannel,
+    .describe  = describeShapeChannel,
     .example   = {"1", "0.75", "0.001", "0.013"},
     .alias     = "circle-discharge",
 };
@@ -316,7 +332,7 @@ constinit const CalculatorTable circleNormalDepthWindow{
     .press     = pressCircleNormalDepth,
     .explain   = explainShapeFailure,
     .steps     = shapeNormalDepthSteps,
-    .describe  = describeNoChannel,
+    .describe  = describeShapeChannel,
     .example   = {"0.8", "1", "0.001", "0.013"},
     .alias     = "circle-normal-depth",
     .remarks   = true,

@@ -27,8 +27,9 @@ Texts pressCircleNormalDepth(std::span<const std::string> inputs, Record* record
 // Why a shape calculation failed: the reading of its inputs, or the reason it kept.
 FailureCause explainShapeFailure(const Record& record);
 
-// The shapes' presses describe no trapezoid for the book's channel pages.
-Description describeNoChannel(const Record& record);
+// The channel of a shape's press: its inputs as read and the quantity it computed, with the
+// shape itself; its walls' slope in m and its flat bed in b (0 for the U and the circle).
+Description describeShapeChannel(const Record& record);
 
 // How the book writes their steps.
 inline constexpr std::array shapeDischargeSteps{
