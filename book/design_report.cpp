@@ -45,7 +45,15 @@ void addChannel(ReportSection& section, const DesignCheck& check, const std::str
         flows.rows.push_back(stateRow("最小流量 Qmin", check.minimum.value()));
     blocks.emplace_back(std::move(flows));
 
-    if (check.p.exists()) {
+    if (check.p.exists() && !check.section.empty()) {
+        blocks.emplace_back(
+            "加大流量（6.3.4）：" + check.pRule + "，Qb = Qd·(1 + p/100)；hb、hmin 为同一" +
+            check.section.str() + "断面与 i、n 下的正常水深，按曼宁公式以双精度对分至相邻的两个数" +
+            (check.greatestFlow.exists()
+                 ? "（圆管取较浅的水深，流量大于最大无压流量 Qmax = " +
+                       num(check.greatestFlow.value()) + " m³/s 时无压水深不存在）。"
+                 : "，不设 10 m 上限。"));
+    } else if (check.p.exists()) {
         blocks.emplace_back("加大流量（6.3.4）：" + check.pRule +
                             "，Qb = Qd·(1 + p/100)；hb、hmin 为同一 b、m、i、n "
                             "下的正常水深，按曼宁公式以双精度对分至相邻的两个数，不设 10 m 上限。");
@@ -61,6 +69,13 @@ void addChannel(ReportSection& section, const DesignCheck& check, const std::str
         if (check.Fbend.exists()) text += " + Fb′";
         text += " = " + num(check.H.value()) + " m。";
         blocks.emplace_back(std::move(text));
+    } else if (check.greatestFlow.exists()) {
+        blocks.emplace_back(
+            "管顶净空：" +
+            (check.clearance.exists()
+                 ? "D − " + hName + " = " + num(check.clearance.value()) + " m（" +
+                       std::string(check.Fb.reason()) + "）。"
+                 : "加大流量无自由水面的水深（" + std::string(check.clearance.reason()) + "）。"));
     } else {
         blocks.emplace_back("岸顶超高与渠深（6.4.8）：" + std::to_string(check.canalClass) +
                             " 级渠道" + std::string(check.Fb.reason()) + "。");

@@ -3,10 +3,12 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <variant>
 
 #include "calculators/numbers.h"
 #include "hydraulics/geometry.h"
 #include "hydraulics/portable_pow.h"
+#include "hydraulics/shape_flow.h"
 
 namespace lintavo {
 
@@ -38,7 +40,23 @@ std::optional<double> readNumber(std::string_view s) {
     return x;
 }
 
+// The lined section a channel carries, or null for the trapezoid of its b and m (which a
+// Trapezoid shape only repeats).
+const SectionShape* liningShape(const Channel& c) {
+    if (!c.shape || std::holds_alternative<Trapezoid>(*c.shape)) return nullptr;
+    return &*c.shape;
+}
+
+const Circle* circleOf(const Channel& c) {
+    const SectionShape* shape = liningShape(c);
+    return shape == nullptr ? nullptr : std::get_if<Circle>(shape);
+}
+
 FlowState stateAt(const Channel& c, double Q, double h) {
+    if (const SectionShape* shape = liningShape(c)) {
+        const SectionAtDepth at = sectionAt(*shape, h);
+        return {Q, h, at.A, at.P, at.A / at.P, at.T, Q / at.A};
+    }
     const PlainSection section{c.b, c.m};
     const double A = section.area(h);
     const double P = section.wettedPerimeter(h);
@@ -460,6 +478,15 @@ StaticText unphysical(const Channel& c) {
     for (double x : {c.Q, c.b, c.h, c.m, c.i, c.n}) {
         if (!std::isfinite(x)) return "输入不是有限数";
     }
+    if (const SectionShape* shape = liningShape(c)) {
+        if (!(c.Q > 0)) return "流量 Q ≤ 0";
+        if (const StaticText problem = shapeProblem(*shape); !problem.empty()) return problem;
+        if (!(c.h > 0)) return "水深 h ≤ 0";
+        if (c.h > fullDepth(*shape)) return "水深 h 大于管径 D";
+        if (!(c.i > 0)) return "底坡 i ≤ 0";
+        if (!(c.n > 0)) return "糙率 n ≤ 0";
+        return {};
+    }
     if (!(c.Q > 0)) return "流量 Q ≤ 0";
     if (c.b < 0) return "底宽 b < 0";
     if (c.m < 0) return "边坡系数 m < 0";
@@ -471,11 +498,20 @@ StaticText unphysical(const Channel& c) {
 }
 
 double manningDischarge(const Channel& c, double h) {
+    if (const SectionShape* shape = liningShape(c)) {
+        const Computed<ShapeFlow> flow = manningFlow(*shape, h, c.i, c.n);
+        if (flow.exists()) return flow.value().Q;
+        return h == 0 ? 0 : std::numeric_limits<double>::quiet_NaN();
+    }
     return PlainSection{c.b, c.m}.manningDischarge(h, c.i, c.n);
 }
 
 Computed<double> designNormalDepth(double Q, const Channel& c) {
     if (!std::isfinite(Q) || !(Q > 0)) return Amount::absent("流量 Q ≤ 0");
+    if (const SectionShape* shape = liningShape(c)) {
+        const Computed<NormalDepth> depth = normalDepth(*shape, Q, c.i, c.n);
+        return depth.exists() ? Amount::of(depth.value().h) : Amount::absent(depth.reason());
+    }
     double lo = 0;
     double hi = 1;
     // The discharge grows with the depth; a NaN (an overflowing section) ends the doubling
@@ -588,6 +624,11 @@ DesignCheck checkDesign(const Channel& c, const DesignSettings& s, const BedTabl
     out.why = unphysical(c);
     if (!out.why.empty()) return out;
     out.exists = true;
+    if (const SectionShape* lined = liningShape(c)) {
+        out.section = std::holds_alternative<Circle>(*lined)      ? StaticText("无压圆管")
+                      : std::holds_alternative<ArcBottom>(*lined) ? StaticText("U形渠道")
+                                                                  : StaticText("弧形坡脚梯形渠道");
+    }
     const double Qd = c.Q;
     out.design = stateAt(c, Qd, c.h);
     const FlowState& d = out.design;
@@ -638,15 +679,30 @@ DesignCheck checkDesign(const Channel& c, const DesignSettings& s, const BedTabl
         out.notes.emplace_back("轮灌渠道按设计流量计算（6.3.1），超高按设计水深");
     }
 
+    // A circle closed above carries a flow with a free surface only up to its peak.
+    const SectionShape* shape = liningShape(c);
+    const Circle* circle = circleOf(c);
+    PeakFlow peak{};
+    if (circle != nullptr) {
+        peak = peakFlow(*circle, c.i, c.n);
+        out.greatestFlow = Amount::of(peak.Q);
+    } else {
+        out.greatestFlow = out.clearance = Amount::absent("只有圆管断面有此项");
+    }
+
     // Freeboard, bank height and the bend.
     // The flow the bank is built for: the enlarged one, or the design flow of a rotational canal.
     const FlowState* top =
         continuous ? (out.enlarged.exists() ? &out.enlarged.value() : nullptr) : &d;
     if (top == nullptr) {
         out.Fb = out.H = out.Fbend = Amount::absent(out.enlarged.reason());
+        if (circle != nullptr) out.clearance = Amount::absent(out.enlarged.reason());
     } else {
         out.freeboardDepth = top->h;
-        if (out.canalClass >= 4) {
+        if (circle != nullptr) {
+            out.Fb = out.H = Amount::absent("圆管为封闭断面，不设岸顶超高与渠深，校核管顶净空");
+            out.clearance = Amount::of(circle->D - top->h);
+        } else if (out.canalClass >= 4) {
             out.Fb = Amount::of(top->h / 4 + 0.2);
             out.H = Amount::of(top->h + out.Fb.value());
         } else {
@@ -790,6 +846,54 @@ DesignCheck checkDesign(const Channel& c, const DesignSettings& s, const BedTabl
         }
     }
 
+    // A circle: the enlarged flow must pass with a free surface; the clearance above it is
+    // shown, but this standard gives no least clearance for a conduit. The rules of §6.4 are
+    // an open canal's and are left out.
+    if (circle != nullptr) {
+        const std::string at = continuous ? "b" : "d";
+        DesignRule r = rule("conduit-clearance", "管顶净空", "6.3.1",
+                            "Q" + at + " ≤ Qmax（无压流），D − h" + at + " 按建筑物设计规定");
+        const double Qtop = continuous ? Qd * (1 + out.p.value() / 100) : Qd;
+        if (Qtop > peak.Q) {
+            const auto [flow, most] = compared(Qtop, peak.Q);
+            rules.push_back(judged(
+                r, false,
+                "Q" + at + " = " + flow + " m³/s > 圆管最大无压流量 Qmax = " + most +
+                    " m³/s（水深 " + num(peak.h) + " m 处），管内将成压力流，不能以自由水面通过" +
+                    (continuous ? "加大流量" : "设计流量") + "；应加大管径或底坡"));
+        } else if (top == nullptr) {
+            rules.push_back(unchecked(r, "加大水深未求得：" + std::string(out.enlarged.reason())));
+        } else {
+            std::string reason = "h" + at + " = " + num(top->h) + " m，管顶净空 D − h" + at +
+                                 " = " + num(circle->D) + " − " + num(top->h) + " = " +
+                                 num(out.clearance.value()) + " m（管径的 " +
+                                 num(100 * out.clearance.value() / circle->D) + "%）";
+            if (out.Fbend.exists())
+                reason += "，弯道凹侧水面另升高 Fb′ = " + num(out.Fbend.value()) + " m";
+            if (continuous) {
+                const Computed<NormalDepth> both = normalDepth(*shape, Qtop, c.i, c.n);
+                if (both.exists() && both.value().other) {
+                    const double deeper = *both.value().other;
+                    reason += "；Qb 在满管流量与最大无压流量之间，另一水深 " + num(deeper) +
+                              " m 也通过 Qb，其净空只有 " + num(circle->D - deeper) + " m";
+                }
+            }
+            rules.push_back(unchecked(r, reason + "。本标准未规定无压圆管的净空，应按渠系建筑物"
+                                                  "（涵洞、暗渠）的设计规定校核"));
+        }
+        out.notes.emplace_back(
+            "圆管为封闭断面：边坡系数（6.4.4、6.4.7）、岸顶超高与衬砌超高（6.4.8）、堤顶宽度"
+            "（6.4.9）是明渠的规定，不适用，改以加大流量能否无压通过及管顶净空校核");
+        return out;
+    }
+    if (shape != nullptr && (bed == nullptr || bed->kind != StandardKind::Lining)) {
+        out.notes.push_back(out.section.str() +
+                            "一般为衬砌渠道，衬砌超高（6.4.8）与表 C.0.4 的不冲流速按" +
+                            "校核设置中的渠床材料确定；" +
+                            (bed == nullptr ? std::string("未选择渠床材料，衬砌超高未校核")
+                                            : "所选 " + bed->name + " 不是衬砌，不作衬砌校核"));
+    }
+
     // §6.4: the side slope at the deepest water the canal carries, the lining's top, the bank.
     SlopeFinding slope = sideSlopeRule(c.m, top != nullptr ? top->h : d.h, out.H, bed, s, beds);
     out.leastSlope = slope.least;
@@ -852,6 +956,8 @@ std::string designJson(const DesignCheck& check) {
     amount("m_min", check.leastSlope);
     amount("lining_top", check.liningTop);
     amount("bank_top", check.bankTopWidth);
+    amount("Qmax", check.greatestFlow);
+    amount("clearance", check.clearance);
     std::string checks;
     for (const DesignRule& r : check.rules) {
         checks += checks.empty() ? "" : ",";

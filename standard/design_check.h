@@ -7,7 +7,10 @@
 // figures judge a result, they do not make it.
 //
 // The channel is the one the calculation book's hydraulics uses: its inputs as read and the
-// computed quantity before it was cut, with Qd = its Q and hd = its h.
+// computed quantity before it was cut, with Qd = its Q and hd = its h. A lined section (U,
+// arc-toe trapezoid, part-full circle) is checked in its own shape: its depths by
+// hydraulics/shape_flow.h, its walls' slope for the side-slope rule, and a circle, closed
+// above, by the clearance left under its crown rather than by a bank's freeboard.
 //   checkDesign({.Q = 10, .b = 4.5, .h = 1.9992132251740484, .m = 1.5, .i = 1.0 / 5000,
 //                .n = 0.025}, {}, beds)
 //     → class 4, p 25 %, Qb 12.5, hb 2.2433219859648292, Fb 0.76083, H 3.00415, …
@@ -111,6 +114,10 @@ struct DesignCheck {
     bool exists = false;
     StaticText why;
 
+    // The lined section checked in its own shape: "U形渠道", "弧形坡脚梯形渠道", "无压圆管";
+    // empty for the trapezoid of b and m.
+    StaticText section;
+
     int canalClass = 0;
     std::string classRule;  // how the class was found
     FlowState design{};
@@ -131,6 +138,11 @@ struct DesignCheck {
     double slopeDepth = 0;
     Computed<double> liningTop;     // above the bed: hd + the lining freeboard, for a lined bed
     Computed<double> bankTopWidth;  // the least width of 6.4.9 for the canal's rank
+    // A circular conduit's greatest free-surface discharge, and the clearance D − h left above
+    // the water the conduit is built for (the enlarged flow's, or the design flow's of a
+    // rotational canal); absent with the reason for any other section.
+    Computed<double> greatestFlow;
+    Computed<double> clearance;
     std::vector<DesignRule> rules;  // those that apply, in the driver's order
 };
 
@@ -139,15 +151,19 @@ struct DesignCheck {
 std::string slopeSoilOf(std::string_view bed, const BedTables& beds);
 
 // Whether the channel is complete and physical: Q > 0, b ≥ 0, m ≥ 0, h > 0, i > 0, n > 0,
-// b + m > 0, all finite. The reason when it is not, else "".
+// b + m > 0, all finite; for a lined section, its shape without a problem (shapeProblem) in
+// place of b and m, and a circle's h ≤ D. The reason when it is not, else "".
 StaticText unphysical(const Channel& channel);
 
 // The normal depth of Q with the channel's b, m, i and n, in plain double: the bracket
 // doubled from 1 m until it holds Q, then halved down to adjacent doubles, and the one of
 // the two whose discharge lies nearer Q. No ceiling. Absent where no finite depth carries Q.
+// A lined section's is normalDepth's: the shallower of a circle's two depths, and absent
+// (压力流) where Q exceeds the circle's greatest free-surface discharge.
 Computed<double> designNormalDepth(double Q, const Channel& channel);
 
-// The discharge (1/n)·A·R^(2/3)·√i of the channel's section at depth h.
+// The discharge (1/n)·A·R^(2/3)·√i of the channel's section at depth h; for a lined section
+// manningFlow's, 0 for no water and NaN above a circle's crown.
 double manningDischarge(const Channel& channel, double h);
 
 // The class from the design flow (Table 3.1.5).

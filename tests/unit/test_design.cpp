@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QTest>
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -59,6 +60,70 @@ const DesignRule* ruleOf(const DesignCheck& check, std::string_view key) {
         if (r.key == key) return &r;
     }
     return nullptr;
+}
+
+// A lined section computed apart from hydraulics/shape.h: the area as the integral of the top
+// width, taken over the arcs' angle t (at depth r(1 − cos t) the width is b + 2r·sin t, and
+// the integrand is smooth there) by Simpson's rule, plus the walls' trapezoid above the arcs;
+// the wetted perimeter as the outline's length.
+struct Outline {
+    double b;     // the flat bed
+    double r;     // the arcs' radius
+    double beta;  // the angle each arc turns through, radians
+    double m;     // the walls' slope above the arcs
+
+    std::pair<double, double> areaAndPerimeter(double h) const {
+        const double arcTop = r * (1 - std::cos(beta));
+        const double t = h < arcTop ? std::acos(1 - h / r) : beta;
+        constexpr int steps = 2000;
+        const double dt = t / steps;
+        double sum = 0;
+        for (int k = 0; k <= steps; ++k) {
+            const double s = std::sin(k * dt);
+            const double weight = k == 0 || k == steps ? 1 : k % 2 == 1 ? 4 : 2;
+            sum += weight * (b + 2 * r * s) * r * s;
+        }
+        double A = sum * dt / 3;
+        double P = b + 2 * r * t;
+        if (h > arcTop) {
+            const double y = h - arcTop;
+            A += (b + 2 * r * std::sin(beta) + m * y) * y;
+            P += 2 * y * std::hypot(1.0, m);
+        }
+        return {A, P};
+    }
+    double discharge(double h, double i, double n) const {
+        const auto [A, P] = areaAndPerimeter(h);
+        return A * std::cbrt(A / P * (A / P)) * std::sqrt(i) / n;
+    }
+    // The depth below `below` that carries Q, where the discharge rises up to `below`.
+    double depth(double Q, double i, double n, double below) const {
+        double lo = 0;
+        double hi = below;
+        for (int k = 0; k < 200; ++k) {
+            const double mid = 0.5 * (lo + hi);
+            (discharge(mid, i, n) < Q ? lo : hi) = mid;
+        }
+        return 0.5 * (lo + hi);
+    }
+};
+
+constexpr double degree = 3.14159265358979323846 / 180;
+
+// The shape and its outline from the dimensions as a window reads them: U r α, arc-toe b r m,
+// circle D.
+std::pair<SectionShape, Outline> linedSection(const QString& kind, const QList<double>& x) {
+    if (kind == QLatin1String("U")) {
+        const double alpha = x[1] * degree;
+        return {ArcBottom{x[0], x[1]}, Outline{0, x[0], 90 * degree - alpha, std::tan(alpha)}};
+    }
+    if (kind == QLatin1String("arc-toe"))
+        return {ArcToeTrapezoid{x[0], x[1], x[2]}, Outline{x[0], x[1], std::atan(1 / x[2]), x[2]}};
+    return {Circle{x[0]}, Outline{0, x[0] / 2, 180 * degree, 0}};
+}
+
+bool near(double a, double b, double tolerance) {
+    return std::fabs(a - b) <= tolerance * std::fabs(b);
 }
 
 }  // namespace
@@ -591,6 +656,152 @@ class DesignTest : public QObject {
         }
     }
 
+    // Lined sections checked in their own shape: the depths against the outline's, the
+    // verdicts as in verdicts(), a circle's clearance or its pressure flow.
+    void linedSections_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QList<double>>("dimensions");
+        QTest::addColumn<double>("Q");
+        QTest::addColumn<double>("i");
+        QTest::addColumn<double>("n");
+        QTest::addColumn<QStringList>("settings");
+        QTest::addColumn<QStringList>("expected");
+        const QList<double> u{0.5, 10};
+        const QStringList concreteU{"bed=混凝土（现场浇筑）", "slope-soil=中壤土", "rank=field"};
+        // hd 0.975, hb 1.180 at Qb = 1.35 Qd: hd + 0.3 holds hb; hmin 0.554 < 0.6·hd.
+        QTest::newRow("lined U, concrete: the lining holds hb, its wall steeper than the table")
+            << "U" << u << 0.741 << 1.0 / 2000 << 0.014 << concreteU
+            << QStringList{"lining-freeboard=满足",
+                           "side-slope=未校核",
+                           "bank-top-width=满足|斗、农渠 ≥ 1 m",
+                           "scour-design=满足",
+                           "scour-enlarged=满足",
+                           "minimum-depth=不满足",
+                           "earth-minimum-velocity=",
+                           "conduit-clearance="};
+        // Qb = 2 Qd: hb 1.512 > hd + 0.3.
+        QTest::newRow("lined U, the enlarged level above the lining's top")
+            << "U" << u << 0.741 << 1.0 / 2000 << 0.014 << (concreteU + QStringList{"enlarge=100"})
+            << QStringList{"lining-freeboard=不满足", "side-slope=未校核"};
+        // A membrane is no rigid lining: m = tan 10° against medium loam's 1.25 at hb 1.18 m.
+        QTest::newRow("U under a membrane: its side slope against the table")
+            << "U" << u << 0.741 << 1.0 / 2000 << 0.014 << QStringList{"bed=膜料（中壤土保护层）"}
+            << QStringList{"side-slope=不满足", "lining-freeboard=满足", "scour-design=不满足"};
+        QTest::newRow("U with no bed chosen")
+            << "U" << u << 0.741 << 1.0 / 2000 << 0.014 << QStringList{}
+            << QStringList{"lining-freeboard=未校核", "scour-design=未校核", "side-slope=未校核",
+                           "bank-top-width=未校核"};
+        const QList<double> arcToe{1, 0.5, 1.5};
+        // hd 1.182, vd 0.688, hb 1.337 (1–2 m band), hmin 0.64·hd.
+        QTest::newRow("arc-toe canal in medium loam")
+            << "arc-toe" << arcToe << 2.5 << 1.0 / 3000 << 0.02
+            << QStringList{"bed=中壤土", "rank=lateral"}
+            << QStringList{"side-slope=满足",
+                           "lining-freeboard=",
+                           "bank-top-width=满足",
+                           "earth-minimum-velocity=满足",
+                           "earth-preferred-velocity=满足",
+                           "minimum-depth=满足"};
+        // Bb 5.313: 2.5·Bb = 13.28 m > 10 m; hd + 0.3 − hb = 0.145.
+        QTest::newRow("arc-toe canal of mortared stone in a bend")
+            << "arc-toe" << arcToe << 2.5 << 1.0 / 3000 << 0.02
+            << QStringList{"bed=浆砌石（单层）", "bend=10"}
+            << QStringList{"bend-radius=不满足|r ≥ 2.5·Bb", "lining-freeboard=满足",
+                           "side-slope=未校核", "earth-minimum-velocity="};
+        // Qb 0.54 below the peak 0.8156: hb 0.624, clearance 0.376; hmin 0.604·hd.
+        QTest::newRow("circle carrying Qb")
+            << "circle" << QList<double>{1} << 0.4 << 0.001 << 0.013
+            << QStringList{"bed=混凝土（预制）"}
+            << QStringList{"conduit-clearance=未校核", "scour-design=满足", "scour-enlarged=满足",
+                           "minimum-depth=满足",       "side-slope=",       "lining-freeboard=",
+                           "bank-top-width="};
+        // Qb 0.945 above the peak: no free surface carries it; hmin 0.555·hd.
+        QTest::newRow("circle whose Qb flows under pressure")
+            << "circle" << QList<double>{1} << 0.7 << 0.001 << 0.013
+            << QStringList{"bed=混凝土（预制）"}
+            << QStringList{"conduit-clearance=不满足", "scour-design=满足", "scour-enlarged=未校核",
+                           "minimum-depth=不满足",     "side-slope=",       "lining-freeboard="};
+        QTest::newRow("circle of rotational supply: the design flow's clearance")
+            << "circle" << QList<double>{1} << 0.7 << 0.001 << 0.013
+            << QStringList{"supply=rotational"}
+            << QStringList{"conduit-clearance=未校核|Qd ≤ Qmax（无压流），D − hd 按建筑物设计规定",
+                           "minimum-depth=", "scour-enlarged="};
+    }
+    void linedSections() {
+        QFETCH(QString, kind);
+        QFETCH(QList<double>, dimensions);
+        QFETCH(double, Q);
+        QFETCH(double, i);
+        QFETCH(double, n);
+        QFETCH(QStringList, settings);
+        QFETCH(QStringList, expected);
+        const auto [shape, outline] = linedSection(kind, dimensions);
+        const bool circle = kind == QLatin1String("circle");
+        // Below 0.8 D a circle's discharge rises; an open section is bracketed by 10 m.
+        const double below = circle ? 0.8 * dimensions[0] : 10;
+        const double hd = outline.depth(Q, i, n, below);
+        const double b = kind == QLatin1String("arc-toe") ? dimensions[0] : 0;
+        const Channel channel{Q, b, hd, sideSlopeOf(shape), i, n, shape};
+        QVERIFY(near(designNormalDepth(Q, channel).value(), hd, 1e-11));
+
+        DesignSettings s;
+        for (const QString& kv : settings) {
+            QCOMPARE(
+                text(applyDesignSetting(s, kv.section(QLatin1Char('='), 0, 0).toStdString(),
+                                        kv.section(QLatin1Char('='), 1).toStdString(), beds())),
+                QString());
+        }
+        const DesignCheck check = checkDesign(channel, s, beds());
+        QVERIFY(check.exists);
+        QVERIFY(!check.section.empty());
+        QVERIFY(near(check.design.A, outline.areaAndPerimeter(hd).first, 1e-12));
+        QVERIFY(near(check.design.R,
+                     outline.areaAndPerimeter(hd).first / outline.areaAndPerimeter(hd).second,
+                     1e-12));
+        const std::string json = designJson(check);
+        if (s.supply == Supply::Continuous) {
+            const double Qb = Q * (1 + check.p.value() / 100);
+            double greatest = 0;  // a circle's, sampled near its crown
+            for (int k = 800; circle && k <= 1000; ++k)
+                greatest = std::max(greatest, outline.discharge(k * dimensions[0] / 1000, i, n));
+            QCOMPARE(check.enlarged.exists(), !circle || Qb < greatest);
+            QVERIFY(near(check.minimum.value().h, outline.depth(0.4 * Q, i, n, below), 1e-11));
+            if (check.enlarged.exists()) {
+                const double hb = check.enlarged.value().h;
+                QVERIFY(near(hb, outline.depth(Qb, i, n, below), 1e-11));
+                QVERIFY(json.find("\"hb\":") != std::string::npos);
+                if (circle) {
+                    QVERIFY(!check.Fb.exists() && !check.H.exists());
+                    QCOMPARE(bits(check.clearance.value()), bits(dimensions[0] - hb));
+                } else {
+                    QCOMPARE(bits(check.Fb.value()), bits(hb / 4 + 0.2));
+                    QVERIFY(!check.clearance.exists());
+                }
+            } else {
+                QVERIFY(QString::fromStdString(std::string(check.enlarged.reason()))
+                            .contains(QStringLiteral("压力流")));
+                QVERIFY(!check.clearance.exists() && !check.Fb.exists());
+                QVERIFY(near(check.greatestFlow.value(), greatest, 1e-6));
+                QVERIFY(json.find("\"hb\":") == std::string::npos);
+            }
+        }
+        QCOMPARE(json.find("\"Qmax\":") != std::string::npos, circle);
+        for (const QString& kv : expected) {
+            const std::string key = kv.section(QLatin1Char('='), 0, 0).toStdString();
+            const QString verdict = kv.section(QLatin1Char('='), 1).section(QLatin1Char('|'), 0, 0);
+            const QString rule = kv.section(QLatin1Char('|'), 1);
+            const DesignRule* r = ruleOf(check, key);
+            QVERIFY2((r == nullptr) == verdict.isEmpty(), qPrintable(kv));
+            if (r != nullptr) {
+                QCOMPARE(text(verdictName(r->verdict)), verdict);
+                QVERIFY(!r->reason.empty());
+                if (!rule.isEmpty()) QCOMPARE(text(r->rule), rule);
+                QVERIFY(json.find("\"" + key + "\":\"" + std::string(verdictName(r->verdict))) !=
+                        std::string::npos);
+            }
+        }
+    }
+
     void classesOneToThree() {
         const DesignCheck check = checkDesign(earthCanal, with({{"class", "3"}}), beds());
         QVERIFY(!check.Fb.exists());
@@ -620,6 +831,16 @@ class DesignTest : public QObject {
         QTest::newRow("b and m 0") << Channel{1, 0, 1, 0, 0.001, 0.025} << false;
         QTest::newRow("NaN depth") << Channel{1, 1, nan, 1, 0.001, 0.025} << false;
         QTest::newRow("infinite Q") << Channel{HUGE_VAL, 1, 1, 1, 0.001, 0.025} << false;
+        // A lined section's b and m may both be 0; its shape and a circle's depth decide.
+        QTest::newRow("semicircular U")
+            << Channel{1, 0, 1, 0, 0.001, 0.014, ArcBottom{0.5, 0}} << true;
+        QTest::newRow("circle full") << Channel{1, 0, 1, 0, 0.001, 0.014, Circle{1}} << true;
+        QTest::newRow("circle above its crown")
+            << Channel{1, 0, 1.5, 0, 0.001, 0.014, Circle{1}} << false;
+        QTest::newRow("circle of no diameter")
+            << Channel{1, 0, 0.5, 0, 0.001, 0.014, Circle{0}} << false;
+        QTest::newRow("U leaning 90°")
+            << Channel{1, 0, 1, 0, 0.001, 0.014, ArcBottom{0.5, 90}} << false;
     }
     void existence() {
         QFETCH(Channel, channel);
