@@ -81,8 +81,10 @@ void addChannel(ReportSection& section, const DesignCheck& check, const std::str
                             " 级渠道" + std::string(check.Fb.reason()) + "。");
     }
     if (check.Fbend.exists()) {
-        blocks.emplace_back("弯道凹岸加高（6.4.8）：Fb′ = " + check.bendFormula + " = " +
-                            num(check.Fbend.value()) + " m（g = 9.81 m/s²），已计入 H。");
+        blocks.emplace_back(
+            "弯道凹岸加高（6.4.8）：Fb′ = " + check.bendFormula + " = " + num(check.Fbend.value()) +
+            " m（g = 9.81 m/s²），" +
+            (check.greatestFlow.exists() ? "凹侧水面升高，占去管顶净空。" : "已计入 H。"));
     } else if (check.Fbend.reason() != "未给定弯道半径") {
         blocks.emplace_back("弯道凹岸加高（6.4.8）：" + std::string(check.Fbend.reason()) + "。");
     }

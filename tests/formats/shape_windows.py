@@ -5,11 +5,18 @@ lintavo-calc writes for the same inputs: the results, a circle's second depth in
 circle beyond its free-surface peak refused with 说明's reason while every field keeps the
 earlier press's text. An old calculation opens by its alias the same way.
 
+Then the driver's report of a lined section's press carries the design check as the
+trapezoid's does: every key of a trapezoid's "design" object under the same settings, the
+enlarged depth hb as shape_oracle.py finds the depth of Qb, a circle's greatest free-surface
+flow Qmax, and a circle whose enlarged flow exceeds it without hb and failing its clearance.
+
     shape_windows.py DRIVER LINTAVO_CALC
 """
 import csv
 import io
 import json
+import math
+import os
 import subprocess
 import sys
 import tempfile
@@ -52,6 +59,101 @@ def calc(lintavo_calc, alias, inputs):
     if run.returncode not in (0, 1):
         raise SystemExit(f"lintavo-calc {alias} exited {run.returncode}: {run.stderr.decode()}")
     return next(csv.DictReader(io.StringIO(run.stdout.decode("utf-8-sig"))))
+
+
+# The design settings of a lined canal, and the presses whose reports are read: the alias,
+# the inputs, and the depth input of the alias that finds the enlarged depth (None: a circle
+# whose enlarged flow no free surface carries).
+DESIGN = "design bed=混凝土（现场浇筑） slope-soil=中壤土 rank=field"
+REPORTS = [
+    ("discharge", [("b", "2"), ("h", "1"), ("m", "1"), ("i", "0.001"), ("n", "0.025")], None),
+    ("u-discharge", [("r", "0.5"), ("α", "10"), ("h", "0.8"), ("i", "1/2000"), ("n", "0.014")],
+     ("u-normal-depth", ["r", "α", "i", "n"])),
+    ("arc-toe-normal-depth", [("Q", "2.5"), ("b", "1"), ("r", "0.5"), ("m", "1.5"),
+                              ("i", "1/3000"), ("n", "0.02")],
+     ("arc-toe-normal-depth", ["b", "r", "m", "i", "n"])),
+    ("circle-normal-depth", [("Q", "0.4"), ("D", "1"), ("i", "0.001"), ("n", "0.013")],
+     ("circle-normal-depth", ["D", "i", "n"])),
+    ("circle-normal-depth", [("Q", "0.7"), ("D", "1"), ("i", "0.001"), ("n", "0.013")], None),
+]
+
+
+def run_driver(driver, script):
+    # Settings of its own, in a home of its own: never the user's.
+    with tempfile.TemporaryDirectory() as home:
+        run = subprocess.run([driver], input="\n".join(script).encode(), capture_output=True,
+                             timeout=110, env={"QT_QPA_PLATFORM": "offscreen", "LANG": "C.UTF-8",
+                                               "LC_ALL": "C.UTF-8", "HOME": home,
+                                               "XDG_CONFIG_HOME": home + "/.config"})
+    lines = run.stdout.decode().splitlines()
+    if run.returncode != 0:
+        raise SystemExit(f"the driver exited {run.returncode}:\n" + "\n".join(lines))
+    return lines
+
+
+def oracle_depth(alias, header, values):
+    """shape_oracle.py's normal depth, as the three-decimal text a window shows."""
+    with tempfile.NamedTemporaryFile("w", suffix=".csv", encoding="utf-8", newline="",
+                                     delete=False) as f:
+        csv.writer(f).writerows([["Q"] + header, values])
+    try:
+        oracle = os.path.join(os.path.dirname(os.path.abspath(__file__)), "shape_oracle.py")
+        out = subprocess.run([sys.executable, oracle, alias, f.name], capture_output=True,
+                             check=True, timeout=60).stdout
+    finally:
+        os.unlink(f.name)
+    return json.loads(out)[0][0]
+
+
+def design_reports(driver):
+    script = [DESIGN]
+    for alias, inputs, _ in REPORTS:
+        script.append(f"open {alias}")
+        script += [f"set {symbol} {json.dumps(text, ensure_ascii=False)}"
+                   for symbol, text in inputs]
+        script += ["compute", "report"]
+    lines = run_driver(driver, script)
+    if len(lines) != len(REPORTS):
+        return ["the driver's reports: " + "\n".join(lines)]
+    failures = []
+    reports = [json.loads(line) for line in lines]
+    trapezoid = reports[0].get("design", {})
+    if "hb" not in trapezoid or "checks" not in trapezoid:
+        return [f"the trapezoid's report has no design check: {reports[0]}"]
+    for (alias, inputs, depth), report in zip(REPORTS[1:], reports[1:]):
+        design = report.get("design")
+        if report.get("outcome") != "ok" or design is None:
+            failures.append(f"{alias} {inputs}: no design check in {report}")
+            continue
+        circle = alias.startswith("circle")
+        keys = set(trapezoid) - ({"Fb", "H", "lining_top", "bank_top", "m_min"} if circle else set())
+        if depth is None:
+            keys -= {"Qb", "hb", "vb", "Bb", "Rb", "vscour_b"}
+        checks = set(trapezoid["checks"])
+        if circle:
+            checks -= {"side-slope", "lining-freeboard", "bank-top-width"}
+            checks |= {"conduit-clearance"}
+        missing = (keys - set(design)) | {"checks." + k for k in checks - set(design["checks"])}
+        if missing:
+            failures.append(f"{alias} {inputs}: design lacks {sorted(missing)}: {design}")
+        if circle != ("Qmax" in design):
+            failures.append(f"{alias} {inputs}: Qmax {'missing' if circle else 'given'}: {design}")
+        if depth is None:
+            if "hb" in design or design["checks"].get("conduit-clearance") != "不满足":
+                failures.append(f"{alias} {inputs}: Qb beyond Qmax {design['Qmax']} must fail "
+                                f"without hb: {design}")
+            continue
+        if not circle and design["checks"].get("lining-freeboard") not in ("满足", "不满足"):
+            failures.append(f"{alias} {inputs}: a lined bed's freeboard unjudged: {design}")
+        given = dict(inputs)
+        given["α"] = given.get("α", given.get("a"))
+        oracle_alias, header = depth
+        want = oracle_depth(oracle_alias, [h.replace("α", "a") for h in header],
+                            [design["Qb"]] + [given[h] for h in header])
+        shown = math.floor(float(design["hb"]) * 1000) / 1000
+        if f"{shown:.3f}".rstrip("0").rstrip(".") != want:
+            failures.append(f"{alias} {inputs}: hb {design['hb']}, the oracle's {want}")
+    return failures
 
 
 def main():
@@ -99,7 +201,9 @@ def main():
             failures.append(f"{alias} {inputs}: {notice!r} does not mark the earlier results")
     if lines:
         failures.append("the driver printed more: " + "\n".join(lines))
-    print("\n".join(failures) or f"{len(CASES)} presses as lintavo-calc writes them")
+    failures += design_reports(driver)
+    print("\n".join(failures) or f"{len(CASES)} presses as lintavo-calc writes them, "
+                                 f"{len(REPORTS)} reports with their design check")
     return 1 if failures else 0
 
 
