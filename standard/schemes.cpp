@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <variant>
 
 #include "calculators/numbers.h"
 #include "calculators/press.h"
@@ -42,6 +43,10 @@ Verdict verdictOf(double v, const VelocityLimits& limits) {
 }  // namespace
 
 Computed<Schemes> schemesOf(const Channel& channel, const VelocityLimits& limits) {
+    // The schemes vary a trapezoid's b and h; a lined shape's section is fixed by its own
+    // dimensions.
+    if (channel.shape && !std::holds_alternative<Trapezoid>(*channel.shape))
+        return Computed<Schemes>::absent("断面方案只适用于梯形断面");
     const double Q = channel.Q, m = channel.m, i = channel.i, n = channel.n;
     if (!allFinite({Q, m, i, n})) return Computed<Schemes>::absent("输入不是有限数");
     if (!(Q > 0)) return Computed<Schemes>::absent("流量 Q ≤ 0");
