@@ -247,6 +247,12 @@ class Writer {
             if (const auto* l = std::get_if<Line>(&e)) add(l->a), add(l->b);
             if (const auto* t = std::get_if<Text>(&e)) add(t->at);
             if (const auto* m = std::get_if<Dimension>(&e)) add(m->from), add(m->to), add(m->line);
+            if (const auto* a = std::get_if<Arc>(&e))
+                add(a->centre - Point{a->radius, a->radius}),
+                    add(a->centre + Point{a->radius, a->radius});
+            if (const auto* c = std::get_if<Circle>(&e))
+                add(c->centre - Point{c->radius, c->radius}),
+                    add(c->centre + Point{c->radius, c->radius});
         }
         if (x0 > x1) return {{0, 0}, {0, 0}};
         return {{x0, y0}, {x1, y1}};
@@ -503,9 +509,24 @@ class Writer {
                 text(*t);
             } else if (const auto* dim = std::get_if<Dimension>(&e)) {
                 dimension(*dim, "*D" + std::to_string(++k));
+            } else if (const auto* a = std::get_if<Arc>(&e)) {
+                circle("ARC", a->layer, a->centre, a->radius);
+                out_.tag(100, "AcDbArc");
+                out_.real(50, a->startDegrees);
+                out_.real(51, a->endDegrees);
+            } else if (const auto* c = std::get_if<Circle>(&e)) {
+                circle("CIRCLE", c->layer, c->centre, c->radius);
             }
         }
         out_.tag(0, "ENDSEC");
+    }
+
+    // The part an ARC shares with a CIRCLE: its centre and radius.
+    void circle(const char* type, const std::string& layer, Point centre, double radius) {
+        entityHead(type, modelRecord_, layer);
+        out_.tag(100, "AcDbCircle");
+        out_.point(10, centre);
+        out_.real(40, radius);
     }
 
     void text(const Text& t) {
