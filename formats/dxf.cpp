@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <utility>
 
 namespace lintavo::dxf {
 
@@ -206,28 +207,25 @@ class Writer {
         out_.real(40, dimensionTextHeight * d_.scale);
         // The dimension style again as the drawing's current settings, which is what a program
         // that keeps no dimension styles draws its dimensions by.
-        out_.tag(9, "$DIMASZ");
-        out_.real(40, arrowSize);
-        out_.tag(9, "$DIMEXO");
-        out_.real(40, extensionOffset);
-        out_.tag(9, "$DIMEXE");
-        out_.real(40, extensionBeyond);
-        out_.tag(9, "$DIMTXT");
-        out_.real(40, dimensionTextHeight);
-        out_.tag(9, "$DIMGAP");
-        out_.real(40, textGap);
-        out_.tag(9, "$DIMTIH");
-        out_.integer(70, 0);
-        out_.tag(9, "$DIMTOH");
-        out_.integer(70, 0);
-        out_.tag(9, "$DIMTAD");
-        out_.integer(70, 1);
-        out_.tag(9, "$DIMZIN");
-        out_.integer(70, 8);
-        out_.tag(9, "$DIMDEC");
-        out_.integer(70, 0);
-        out_.tag(9, "$DIMLUNIT");
-        out_.integer(70, 2);
+        for (const auto& [name, value] : {std::pair{"$DIMASZ", arrowSize},
+                                          {"$DIMEXO", extensionOffset},
+                                          {"$DIMEXE", extensionBeyond},
+                                          {"$DIMTXT", dimensionTextHeight},
+                                          {"$DIMGAP", textGap}}) {
+            out_.tag(9, name);
+            out_.real(40, value);
+        }
+        // DIMTIH, DIMTOH: texts along their lines; DIMTAD: above them; DIMZIN: no trailing
+        // zeros; DIMDEC: whole millimetres; DIMLUNIT: decimal.
+        for (const auto& [name, value] : {std::pair{"$DIMTIH", 0},
+                                          {"$DIMTOH", 0},
+                                          {"$DIMTAD", 1},
+                                          {"$DIMZIN", 8},
+                                          {"$DIMDEC", 0},
+                                          {"$DIMLUNIT", 2}}) {
+            out_.tag(9, name);
+            out_.integer(70, value);
+        }
         out_.tag(9, "$DIMTXSTY");
         out_.tag(7, textStyle);
         out_.tag(9, "$CLAYER");
@@ -569,22 +567,26 @@ class Writer {
     void objectsSection() {
         out_.tag(0, "SECTION");
         out_.tag(2, "OBJECTS");
-        out_.tag(0, "DICTIONARY");
-        out_.handle(5, rootDictionary_);
-        out_.handle(330, 0);
-        out_.tag(100, "AcDbDictionary");
-        out_.integer(281, 1);
+        dictionary(rootDictionary_, 0);
         out_.tag(3, "ACAD_GROUP");
         out_.handle(350, groupDictionary_);
+        dictionary(groupDictionary_, rootDictionary_);
+        out_.tag(0, "ENDSEC");
+    }
+
+    // A DICTIONARY's head: its handle and its owner (0 for the root), which a dictionary
+    // owned by another also names as its reactor.
+    void dictionary(unsigned handle, unsigned owner) {
         out_.tag(0, "DICTIONARY");
-        out_.handle(5, groupDictionary_);
-        out_.tag(102, "{ACAD_REACTORS");
-        out_.handle(330, rootDictionary_);
-        out_.tag(102, "}");
-        out_.handle(330, rootDictionary_);
+        out_.handle(5, handle);
+        if (owner != 0) {
+            out_.tag(102, "{ACAD_REACTORS");
+            out_.handle(330, owner);
+            out_.tag(102, "}");
+        }
+        out_.handle(330, owner);
         out_.tag(100, "AcDbDictionary");
         out_.integer(281, 1);
-        out_.tag(0, "ENDSEC");
     }
 
     const Drawing& d_;
