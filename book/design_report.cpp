@@ -154,6 +154,7 @@ void markDesignLevels(ReportChannel& channel, const DesignContext& context) {
     if (!check.exists) return;
     if (check.enlarged.exists()) channel.enlargedDepth = check.enlarged.value().h;
     if (check.H.exists()) channel.bankHeight = check.H.value();
+    if (check.bankTopWidth.exists()) channel.bankTopWidth = check.bankTopWidth.value();
 }
 
 std::string designObject(const Channel& channel, const DesignContext& context) {

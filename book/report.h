@@ -88,6 +88,8 @@ struct ReportChannel {
     // The design check's enlarged depth and bank height, for the drawing; 0 where there is none.
     double enlargedDepth = 0;
     double bankHeight = 0;
+    // The least bank-top width of the canal's rank (6.4.9); 0 where no rank is set.
+    double bankTopWidth = 0;
 };
 
 // A section of the book beyond the calculation itself (断面方案, 设计校核 …): paragraphs and

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <utility>
 
 namespace lintavo::dxf {
 
@@ -206,28 +207,25 @@ class Writer {
         out_.real(40, dimensionTextHeight * d_.scale);
         // The dimension style again as the drawing's current settings, which is what a program
         // that keeps no dimension styles draws its dimensions by.
-        out_.tag(9, "$DIMASZ");
-        out_.real(40, arrowSize);
-        out_.tag(9, "$DIMEXO");
-        out_.real(40, extensionOffset);
-        out_.tag(9, "$DIMEXE");
-        out_.real(40, extensionBeyond);
-        out_.tag(9, "$DIMTXT");
-        out_.real(40, dimensionTextHeight);
-        out_.tag(9, "$DIMGAP");
-        out_.real(40, textGap);
-        out_.tag(9, "$DIMTIH");
-        out_.integer(70, 0);
-        out_.tag(9, "$DIMTOH");
-        out_.integer(70, 0);
-        out_.tag(9, "$DIMTAD");
-        out_.integer(70, 1);
-        out_.tag(9, "$DIMZIN");
-        out_.integer(70, 8);
-        out_.tag(9, "$DIMDEC");
-        out_.integer(70, 0);
-        out_.tag(9, "$DIMLUNIT");
-        out_.integer(70, 2);
+        for (const auto& [name, value] : {std::pair{"$DIMASZ", arrowSize},
+                                          {"$DIMEXO", extensionOffset},
+                                          {"$DIMEXE", extensionBeyond},
+                                          {"$DIMTXT", dimensionTextHeight},
+                                          {"$DIMGAP", textGap}}) {
+            out_.tag(9, name);
+            out_.real(40, value);
+        }
+        // DIMTIH, DIMTOH: texts along their lines; DIMTAD: above them; DIMZIN: no trailing
+        // zeros; DIMDEC: whole millimetres; DIMLUNIT: decimal.
+        for (const auto& [name, value] : {std::pair{"$DIMTIH", 0},
+                                          {"$DIMTOH", 0},
+                                          {"$DIMTAD", 1},
+                                          {"$DIMZIN", 8},
+                                          {"$DIMDEC", 0},
+                                          {"$DIMLUNIT", 2}}) {
+            out_.tag(9, name);
+            out_.integer(70, value);
+        }
         out_.tag(9, "$DIMTXSTY");
         out_.tag(7, textStyle);
         out_.tag(9, "$CLAYER");
@@ -247,6 +245,12 @@ class Writer {
             if (const auto* l = std::get_if<Line>(&e)) add(l->a), add(l->b);
             if (const auto* t = std::get_if<Text>(&e)) add(t->at);
             if (const auto* m = std::get_if<Dimension>(&e)) add(m->from), add(m->to), add(m->line);
+            if (const auto* a = std::get_if<Arc>(&e))
+                add(a->centre - Point{a->radius, a->radius}),
+                    add(a->centre + Point{a->radius, a->radius});
+            if (const auto* c = std::get_if<Circle>(&e))
+                add(c->centre - Point{c->radius, c->radius}),
+                    add(c->centre + Point{c->radius, c->radius});
         }
         if (x0 > x1) return {{0, 0}, {0, 0}};
         return {{x0, y0}, {x1, y1}};
@@ -503,9 +507,24 @@ class Writer {
                 text(*t);
             } else if (const auto* dim = std::get_if<Dimension>(&e)) {
                 dimension(*dim, "*D" + std::to_string(++k));
+            } else if (const auto* a = std::get_if<Arc>(&e)) {
+                circle("ARC", a->layer, a->centre, a->radius);
+                out_.tag(100, "AcDbArc");
+                out_.real(50, a->startDegrees);
+                out_.real(51, a->endDegrees);
+            } else if (const auto* c = std::get_if<Circle>(&e)) {
+                circle("CIRCLE", c->layer, c->centre, c->radius);
             }
         }
         out_.tag(0, "ENDSEC");
+    }
+
+    // The part an ARC shares with a CIRCLE: its centre and radius.
+    void circle(const char* type, const std::string& layer, Point centre, double radius) {
+        entityHead(type, modelRecord_, layer);
+        out_.tag(100, "AcDbCircle");
+        out_.point(10, centre);
+        out_.real(40, radius);
     }
 
     void text(const Text& t) {
@@ -548,22 +567,26 @@ class Writer {
     void objectsSection() {
         out_.tag(0, "SECTION");
         out_.tag(2, "OBJECTS");
-        out_.tag(0, "DICTIONARY");
-        out_.handle(5, rootDictionary_);
-        out_.handle(330, 0);
-        out_.tag(100, "AcDbDictionary");
-        out_.integer(281, 1);
+        dictionary(rootDictionary_, 0);
         out_.tag(3, "ACAD_GROUP");
         out_.handle(350, groupDictionary_);
+        dictionary(groupDictionary_, rootDictionary_);
+        out_.tag(0, "ENDSEC");
+    }
+
+    // A DICTIONARY's head: its handle and its owner (0 for the root), which a dictionary
+    // owned by another also names as its reactor.
+    void dictionary(unsigned handle, unsigned owner) {
         out_.tag(0, "DICTIONARY");
-        out_.handle(5, groupDictionary_);
-        out_.tag(102, "{ACAD_REACTORS");
-        out_.handle(330, rootDictionary_);
-        out_.tag(102, "}");
-        out_.handle(330, rootDictionary_);
+        out_.handle(5, handle);
+        if (owner != 0) {
+            out_.tag(102, "{ACAD_REACTORS");
+            out_.handle(330, owner);
+            out_.tag(102, "}");
+        }
+        out_.handle(330, owner);
         out_.tag(100, "AcDbDictionary");
         out_.integer(281, 1);
-        out_.tag(0, "ENDSEC");
     }
 
     const Drawing& d_;

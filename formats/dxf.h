@@ -1,16 +1,16 @@
 #pragma once
 
-// A drawing as data — lines, texts and linear dimensions on named layers — and its writer
-// as ASCII DXF in the AutoCAD 2010 format (AC1024), whose strings are UTF-8, so Chinese
+// A drawing as data — lines, arcs, circles, texts and linear dimensions on named layers — and its
+// writer as ASCII DXF in the AutoCAD 2010 format (AC1024), whose strings are UTF-8, so Chinese
 // layer names and texts need no escapes. The writer only serialises: what is drawn where is
 // decided by the caller (formats/section_drawing.h).
 //
 // The format: Autodesk's "DXF Reference" for AutoCAD 2010 (HEADER, TABLES, BLOCKS, ENTITIES,
-// OBJECTS sections; group codes of LINE, TEXT, DIMENSION, SOLID, MTEXT, POINT and of the
-// VPORT, LTYPE, LAYER, STYLE, APPID, DIMSTYLE and BLOCK_RECORD tables). A DIMENSION is drawn
-// by an anonymous block *Dn that the writer builds from the dimension's points and the
-// dimension style, as a CAD program would, so that a reader that does not regenerate
-// dimensions still shows them; the program regenerates it when the user edits one.
+// OBJECTS sections; group codes of LINE, ARC, CIRCLE, TEXT, DIMENSION, SOLID, MTEXT, POINT and of
+// the VPORT, LTYPE, LAYER, STYLE, APPID, DIMSTYLE and BLOCK_RECORD tables). A DIMENSION is drawn by
+// an anonymous block *Dn that the writer builds from the dimension's points and the dimension
+// style, as a CAD program would, so that a reader that does not regenerate dimensions still shows
+// them; the program regenerates it when the user edits one.
 //
 //   dxf::Drawing d;
 //   d.scale = 50;
@@ -68,7 +68,24 @@ struct Dimension {
     std::string text{};
 };
 
-using Entity = std::variant<Line, Text, Dimension>;
+// An arc of a circle about `centre`, from `startDegrees` counter-clockwise to `endDegrees`
+// (angles from the positive x axis), as the DXF ARC entity draws it.
+struct Arc {
+    std::string layer;
+    Point centre;
+    double radius = 0;
+    double startDegrees = 0;
+    double endDegrees = 0;
+};
+
+// A whole circle, the DXF CIRCLE entity.
+struct Circle {
+    std::string layer;
+    Point centre;
+    double radius = 0;
+};
+
+using Entity = std::variant<Line, Text, Dimension, Arc, Circle>;
 
 struct Drawing {
     // 1:scale on paper: text heights and arrows are given in paper millimetres in the

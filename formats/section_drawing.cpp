@@ -6,8 +6,10 @@
 #include <functional>
 #include <limits>
 #include <numbers>
+#include <variant>
 
 #include "calculators/numbers.h"
+#include "hydraulics/portable_trig.h"
 
 namespace lintavo {
 
@@ -106,8 +108,159 @@ double leftMargin(double s) {
     return (bermLength + 2 * dimensionStep + labelHeight) * s;
 }
 
+// The ground beside a channel's bank tops: a short berm line where the canal's rank gives no
+// bank-top width; else the bank top of that width and the start of its outer slope, 1:1.
+struct Banks {
+    double width = 0;  // the bank top's, drawing units; 0 where none is given
+    double reach = 0;  // how far the ground is drawn beyond each bank top's inner edge
+    double drop = 0;   // how far the outer slope goes down
+};
+
+Banks banksOf(const SectionOutline& section, double H, double berm) {
+    const double width =
+        section.bankTopWidth && *section.bankTopWidth > 0 && std::isfinite(*section.bankTopWidth)
+            ? shownMillimetres({}, *section.bankTopWidth)
+            : 0.0;
+    if (width <= 0) return {0, berm, 0};
+    const double drop = std::min(berm, H);
+    return {width, width + drop, drop};
+}
+
+void drawBanks(Sheet& sheet, const Banks& banks, dxf::Point topLeft, dxf::Point topRight) {
+    const double H = topLeft.y;
+    if (banks.width <= 0) {
+        sheet.line(outline, {topLeft.x - banks.reach, H}, topLeft);
+        sheet.line(outline, topRight, {topRight.x + banks.reach, H});
+        return;
+    }
+    const dxf::Point outerLeft{topLeft.x - banks.width, H};
+    const dxf::Point outerRight{topRight.x + banks.width, H};
+    sheet.line(outline, outerLeft, topLeft);
+    sheet.line(outline, topRight, outerRight);
+    sheet.line(outline, outerLeft, {outerLeft.x - banks.drop, H - banks.drop});
+    sheet.line(outline, outerRight, {outerRight.x + banks.drop, H - banks.drop});
+    // Above each bank top, clear of the water levels' labels below it.
+    const double above = H + dimensionStep * sheet.s;
+    sheet.dimension(outerLeft, topLeft, {outerLeft.x, above}, 0, "堤顶宽 <>");
+    sheet.dimension(topRight, outerRight, {topRight.x, above}, 0, "堤顶宽 <>");
+}
+
+// A shape with its lengths in whole millimetres, as a drawing draws them; b as shown.
+SectionShape inMillimetres(const SectionShape& shape, double b) {
+    const auto mm = [](double metres) { return shownMillimetres({}, metres); };
+    if (const auto* t = std::get_if<ArcToeTrapezoid>(&shape))
+        return ArcToeTrapezoid{b, mm(t->r), t->m};
+    if (const auto* u = std::get_if<ArcBottom>(&shape)) return ArcBottom{mm(u->r), u->alphaDegrees};
+    if (const auto* c = std::get_if<Circle>(&shape)) return Circle{mm(c->D)};
+    return shape;
+}
+
+// A lined section (U, arc-toe trapezoid, circle) with its left bank top, or a circle's left
+// side, at x0 + its ground's reach; returns the x its drawing ends at.
+double drawShaped(Sheet& sheet, const SectionOutline& section, double x0, int scale) {
+    const double s = sheet.s;
+    const double b = std::get_if<ArcToeTrapezoid>(&*section.shape) != nullptr
+                         ? shownMillimetres(section.widthText, section.b)
+                         : 0.0;
+    const SectionShape shape = inMillimetres(*section.shape, b);
+    const bool closed = isClosed(shape);
+    const double D = closed ? fullDepth(shape) : 0.0;
+    const double h = shownMillimetres(section.depthText, section.h);
+    const double hb = section.enlargedDepth ? shownMillimetres({}, *section.enlargedDepth) : 0.0;
+    // A circle ends at its crown; an open section rises to its bank top.
+    const double H = closed               ? D
+                     : section.bankHeight ? shownMillimetres({}, *section.bankHeight)
+                                          : std::round(1.2 * std::max(h, hb));
+    const double berm = bermLength * s;
+    const Banks banks = closed ? Banks{0, 0, 0} : banksOf(section, H, berm);
+    const double half = topWidthAt(shape, H) / 2;
+    const double axis = x0 + std::max(banks.reach - berm, 0.0) + (closed ? D / 2 : half);
+    const dxf::Point topLeft{axis - half, H};
+    const dxf::Point topRight{axis + half, H};
+
+    const std::vector<dxf::Entity> pieces = shapeOutline(shape, H);
+    for (dxf::Entity piece : pieces) {
+        if (auto* l = std::get_if<dxf::Line>(&piece))
+            l->a.x += axis, l->b.x += axis, l->layer = outline;
+        if (auto* a = std::get_if<dxf::Arc>(&piece)) a->centre.x += axis, a->layer = outline;
+        if (auto* c = std::get_if<dxf::Circle>(&piece)) c->centre.x += axis, c->layer = outline;
+        sheet.drawing.entities.push_back(std::move(piece));
+    }
+    if (!closed) drawBanks(sheet, banks, topLeft, topRight);
+
+    const auto across = [&](double depth) { return topWidthAt(shape, depth) / 2; };
+    const std::string depth =
+        section.depthText.empty() ? readableNumber(section.h) : section.depthText;
+    const bool enlargedShown = section.enlargedDepth.has_value() && (!closed || hb <= D);
+    sheet.water(design, axis - across(h), axis + across(h), h, "设计水位 h = " + depth + " m", 0.2,
+                enlargedShown);
+    if (enlargedShown) {
+        sheet.water(enlarged, axis - across(hb), axis + across(hb), hb,
+                    "加大水位 hb = " + readableNumber(*section.enlargedDepth) + " m", 0.6, false);
+    }
+
+    // b under an arc-toe trapezoid's bed; h and H (a circle: none) left of the section; r along
+    // a radius of the right arc; D across a circle.
+    const double left = closed ? axis - D / 2 - berm : topLeft.x - banks.reach;
+    const double dimensionX = left - dimensionStep * s;
+    const dxf::Point lowest{axis, 0};
+    if (b > 0)
+        sheet.dimension({axis - b / 2, 0}, {axis + b / 2, 0}, {axis - b / 2, -dimensionStep * s},
+                        0);
+    sheet.dimension(lowest, {axis - across(h), h}, {dimensionX, 0}, 90);
+    if (!closed)
+        sheet.dimension(lowest, topLeft, {dimensionX - dimensionStep * s, 0}, 90, "渠深 H=<>");
+    if (const auto* c = std::get_if<Circle>(&shape)) {
+        const dxf::Point centre{axis, c->D / 2};
+        const double r = c->D / 2;
+        const dxf::Point a{centre.x - r * std::numbers::sqrt2 / 2,
+                           centre.y - r * std::numbers::sqrt2 / 2};
+        const dxf::Point z{centre.x + r * std::numbers::sqrt2 / 2,
+                           centre.y + r * std::numbers::sqrt2 / 2};
+        sheet.dimension(a, z, a, 45, "D=<>");
+    } else {
+        const auto* t = std::get_if<ArcToeTrapezoid>(&shape);
+        const auto* u = std::get_if<ArcBottom>(&shape);
+        const double r = t != nullptr ? t->r : u->r;
+        const double beta = t != nullptr ? portableAtan2(1.0, t->m) * 180.0 / std::numbers::pi
+                                         : 90.0 - u->alphaDegrees;
+        const double theta = 270.0 + beta / 2;
+        const dxf::Point centre{axis + b / 2, r};
+        const double radians = radiansOfDegrees(theta);
+        const dxf::Point on{centre.x + r * portableCos(radians),
+                            centre.y + r * portableSin(radians)};
+        sheet.dimension(centre, on, centre, theta, "R=<>");
+    }
+
+    // Along each straight wall, as on a trapezoid: 1:m, or a U's α as its tables give it.
+    const double m = sideSlopeOf(shape);
+    if (!closed && m > 0 && H > arcDepth(shape)) {
+        const std::string label =
+            std::get_if<ArcBottom>(&shape) != nullptr
+                ? "α=" + shortest(std::get<ArcBottom>(shape).alphaDegrees) + "°"
+                : "1:" + shortest(m);
+        const double length = std::sqrt(1 + m * m);
+        const double angle = std::atan2(1.0, m) * 180.0 / std::numbers::pi;
+        const double off = (labelHeight * 0.5 + 1.0) * s;
+        const double y = (arcDepth(shape) + H) / 2;
+        const dxf::Point midLeft{axis - across(y), y};
+        const dxf::Point midRight{axis + across(y), y};
+        sheet.text(texts, {midLeft.x - off / length, midLeft.y - off * m / length}, labelHeight,
+                   label, -angle);
+        sheet.text(texts, {midRight.x + off / length, midRight.y - off * m / length}, labelHeight,
+                   label, angle);
+    }
+
+    const std::string title = (section.title.empty() ? std::string("渠道断面图") : section.title) +
+                              "  1:" + std::to_string(scale);
+    sheet.text(texts, {axis, -(2 * dimensionStep + titleHeight) * s}, titleHeight, title);
+    return closed ? axis + D / 2 + berm : topRight.x + banks.reach;
+}
+
 // Draws one section with its left bank top at x = x0, returns the x its drawing ends at.
 double drawOne(Sheet& sheet, const SectionOutline& section, double x0, int scale) {
+    if (section.shape && !std::holds_alternative<Trapezoid>(*section.shape))
+        return drawShaped(sheet, section, x0, scale);
     const double s = sheet.s;
     // The lengths as shown, so that each dimension reads the number the window and the book
     // show: b and h as their fields or the book's heading write them (three decimals at
@@ -119,17 +272,17 @@ double drawOne(Sheet& sheet, const SectionOutline& section, double x0, int scale
     const double H = section.bankHeight ? shownMillimetres({}, *section.bankHeight)
                                         : std::round(1.2 * std::max(h, hb));
     const double m = section.m;
-    const dxf::Point topLeft{x0, H};
-    const dxf::Point toeLeft{x0 + m * H, 0};
+    const double berm = bermLength * s;
+    const Banks banks = banksOf(section, H, berm);
+    const dxf::Point topLeft{x0 + banks.reach - berm, H};
+    const dxf::Point toeLeft{topLeft.x + m * H, 0};
     const dxf::Point toeRight{toeLeft.x + b, 0};
     const dxf::Point topRight{toeRight.x + m * H, H};
-    const double berm = bermLength * s;
 
-    sheet.line(outline, {topLeft.x - berm, H}, topLeft);
     sheet.line(outline, topLeft, toeLeft);
     sheet.line(outline, toeLeft, toeRight);
     sheet.line(outline, toeRight, topRight);
-    sheet.line(outline, topRight, {topRight.x + berm, H});
+    drawBanks(sheet, banks, topLeft, topRight);
 
     // The depth as the window shows it; the enlarged one, which no field shows, as the book
     // writes it.
@@ -143,7 +296,7 @@ double drawOne(Sheet& sheet, const SectionOutline& section, double x0, int scale
     }
 
     // b under the bottom; h and then H left of the left bank's ground line.
-    const double dimensionX = topLeft.x - berm - dimensionStep * s;
+    const double dimensionX = topLeft.x - banks.reach - dimensionStep * s;
     sheet.dimension(toeLeft, toeRight, {toeLeft.x, -dimensionStep * s}, 0);
     sheet.dimension(toeLeft, {toeLeft.x - m * h, h}, {dimensionX, 0}, 90);
     sheet.dimension(toeLeft, topLeft, {dimensionX - dimensionStep * s, 0}, 90, "渠深 H=<>");
@@ -165,7 +318,7 @@ double drawOne(Sheet& sheet, const SectionOutline& section, double x0, int scale
                               "  1:" + std::to_string(scale);
     sheet.text(texts, {(topLeft.x + topRight.x) / 2, -(2 * dimensionStep + titleHeight) * s},
                titleHeight, title);
-    return topRight.x + berm;
+    return topRight.x + banks.reach;
 }
 
 }  // namespace
@@ -179,6 +332,58 @@ bool drawableToScale(double b, double h, double m) {
     const double across = b + 2 * m * h;
     const double larger = std::max(across, h);
     return larger >= least && larger <= most && std::min(across, h) * lopsided >= larger;
+}
+
+bool drawableToScale(const SectionShape& shape, double h) {
+    if (!shapeProblem(shape).empty() || !std::isfinite(h) || !(h > 0) || h > fullDepth(shape))
+        return false;
+    const double across = isClosed(shape) ? fullDepth(shape) : topWidthAt(shape, h);
+    const double depth = isClosed(shape) ? fullDepth(shape) : h;
+    constexpr double least = 1e-3, most = 1e5, lopsided = 1e4;  // m, m, a ratio
+    if (!std::isfinite(across)) return false;
+    const double larger = std::max(across, depth);
+    return larger >= least && larger <= most && std::min(across, depth) * lopsided >= larger;
+}
+
+std::vector<dxf::Entity> shapeOutline(const SectionShape& shape, double top) {
+    std::vector<dxf::Entity> pieces;
+    if (const auto* c = std::get_if<Circle>(&shape)) {
+        pieces.emplace_back(dxf::Circle{{}, {0, c->D / 2}, c->D / 2});
+        return pieces;
+    }
+    if (const auto* t = std::get_if<Trapezoid>(&shape)) {
+        const double half = t->b / 2;
+        pieces.emplace_back(dxf::Line{{}, {-half - t->m * top, top}, {-half, 0}});
+        pieces.emplace_back(dxf::Line{{}, {-half, 0}, {half, 0}});
+        pieces.emplace_back(dxf::Line{{}, {half, 0}, {half + t->m * top, top}});
+        return pieces;
+    }
+    // The arcs turn through β from the lowest point to where the walls of slope m leave them
+    // (the toe arcs: atan(1/m); the U: 90° − α), sin β = 1/√(1 + m²) and cos β = m/√(1 + m²).
+    double half = 0, r = 0, m = 0, beta = 0, sine = 0, cosine = 0;
+    if (const auto* a = std::get_if<ArcToeTrapezoid>(&shape)) {
+        half = a->b / 2, r = a->r, m = a->m;
+        beta = portableAtan2(1.0, m) * 180.0 / std::numbers::pi;
+        sine = 1 / std::sqrt(1 + m * m), cosine = m / std::sqrt(1 + m * m);
+    } else if (const auto* u = std::get_if<ArcBottom>(&shape)) {
+        r = u->r, m = portableTanDegrees(u->alphaDegrees);
+        beta = 90.0 - u->alphaDegrees;
+        sine = portableCosDegrees(u->alphaDegrees), cosine = portableSinDegrees(u->alphaDegrees);
+    }
+    const double rise = r - r * cosine;
+    const dxf::Point leaveLeft{-half - r * sine, rise};
+    const dxf::Point leaveRight{half + r * sine, rise};
+    const double wall = std::max(top - rise, 0.0);
+    pieces.emplace_back(dxf::Line{{}, {leaveLeft.x - m * wall, rise + wall}, leaveLeft});
+    if (half > 0) {
+        pieces.emplace_back(dxf::Arc{{}, {-half, r}, r, 270.0 - beta, 270.0});
+        pieces.emplace_back(dxf::Line{{}, {-half, 0}, {half, 0}});
+        pieces.emplace_back(dxf::Arc{{}, {half, r}, r, 270.0, 270.0 + beta});
+    } else {
+        pieces.emplace_back(dxf::Arc{{}, {0, r}, r, 270.0 - beta, 270.0 + beta});
+    }
+    pieces.emplace_back(dxf::Line{{}, leaveRight, {leaveRight.x + m * wall, rise + wall}});
+    return pieces;
 }
 
 double bankHeightOf(const SectionOutline& section) {
@@ -231,6 +436,10 @@ Box extentOf(const dxf::Drawing& drawing) {
                 box.add({t->at.x - left, t->at.y - t->height});
                 box.add({t->at.x - left + w, t->at.y + t->height});
             }
+        } else if (const auto* a = std::get_if<dxf::Arc>(&e)) {
+            box.add(a->centre, a->radius, a->radius);
+        } else if (const auto* c = std::get_if<dxf::Circle>(&e)) {
+            box.add(c->centre, c->radius, c->radius);
         } else if (const auto* d = std::get_if<dxf::Dimension>(&e)) {
             const double reach = (1.0 + 1.5 * dxf::dimensionTextHeight) * s;
             box.add(d->from), box.add(d->to);

@@ -16,6 +16,7 @@
 
 #include "book/book_info.h"
 #include "formats/dxf.h"
+#include "hydraulics/shape.h"
 
 namespace lintavo {
 
@@ -28,6 +29,10 @@ struct SectionOutline {
     std::string title;        // "方案一：…" for a candidate; empty for the press's
     std::string depthText{};  // h as the window shows it ("1.786"); empty: written from h
     std::string widthText{};  // b as the window shows it ("2"); empty: written from b
+    // A lined section's shape (U, arc-toe trapezoid, circle), drawn with its arcs; none: the
+    // trapezoid of b and m.
+    std::optional<SectionShape> shape{};
+    std::optional<double> bankTopWidth{};  // the least bank-top width of the canal's rank, m
 };
 
 // What the title block says besides the scale: the project and the three who sign (a blank
@@ -59,6 +64,19 @@ inline constexpr std::string_view notToScale = "断面尺寸过大或过小，�
 //   drawableToScale(2, 1, 1) → true      drawableToScale(1e30, 1e30, 1e30) → false
 bool drawableToScale(double b, double h, double m);
 
+// The same for a lined section filled to depth h (at most its diameter for a circle): its
+// shape describes a section, and its width and depth lie within the bounds above.
+//   drawableToScale(Circle{1}, 0.5) → true      drawableToScale(Circle{1}, 1.5) → false
+bool drawableToScale(const SectionShape& shape, double h);
+
+// The outline of a shape up to `top` above its lowest point (a circle: the whole of it), in
+// its own units, x = 0 on its axis and y = 0 at its lowest point, left bank top to right:
+// straight walls as Lines tangent to the Arcs, angles counter-clockwise in degrees; a
+// circle as one Circle. Layers are left empty.
+//   shapeOutline(ArcBottom{500, 0}, 800) → Line (−500, 800)–(−500, 500),
+//       Arc about (0, 500) of 500 from 180° to 360°, Line (500, 500)–(500, 800)
+std::vector<dxf::Entity> shapeOutline(const SectionShape& shape, double top);
+
 // The scales a user picks from: 1:20 … 1:500.
 inline constexpr int drawingScales[] = {20, 50, 100, 200, 500};
 
@@ -76,8 +94,10 @@ double bankHeightOf(const SectionOutline& section);
 // 文字 and 图框, and each section beside the one before it, left to right: its outline up to
 // the bank top, the water lines with ▽, 设计水位 h and 加大水位 hb, b, h and 渠深 H as
 // dimensions, "1:m" along each wall (none for a vertical one), and its title with the scale
-// under it; around them the A3 frame at 1:scale and its title block (工程名称, 图名, 比例,
-// 设计, 校核, 审核, 日期, 尺寸单位).
+// under it; a lined section with its arcs as ARCs, R = r along a radius (α = … along a U's
+// walls), a circle as a CIRCLE with D = … across it and no bank; where the canal's rank
+// gives a bank-top width, the bank tops of that width at H with their dimensions; around them the
+// A3 frame at 1:scale and its title block (工程名称, 图名, 比例, 设计, 校核, 审核, 日期, 尺寸单位).
 dxf::Drawing sectionDrawing(const std::vector<SectionOutline>& sections, int scale,
                             const DrawingSheet& sheet = {});
 

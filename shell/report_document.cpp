@@ -296,11 +296,10 @@ void writeChannel(QTextDocument& document, QTextCursor& cursor, const ReportChan
     cursor.insertBlock(centred, body());
     const ShownTexts shown{qstr(channel.widthText), qstr(channel.depthText),
                            qstr(channel.sideSlopeText), qstr(channel.dischargeText)};
-    insertDrawing(document, cursor, QSizeF(300, 170),
-                  [c, hb = channel.enlargedDepth, H = channel.bankHeight, shown](
-                      QPainter& p, const QRectF& area) {
-                      drawSection(p, area, c.b, c.h, c.m, hb, H, shown);
-                  });
+    insertDrawing(
+        document, cursor, QSizeF(300, 170),
+        [c, hb = channel.enlargedDepth, H = channel.bankHeight, W = channel.bankTopWidth, shown](
+            QPainter& p, const QRectF& area) { drawChannelSection(p, area, c, hb, H, W, shown); });
     if (channel.complete) {
         const std::vector<RatingPoint> curve = ratingCurve(c, 61);
         cursor.insertText(QStringLiteral("  "));

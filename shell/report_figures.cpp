@@ -7,6 +7,10 @@
 #include <QPolygonF>
 #include <algorithm>
 #include <cmath>
+#include <numbers>
+#include <utility>
+#include <variant>
+#include <vector>
 
 #include "formats/section_drawing.h"
 #include "shell/fonts.h"
@@ -132,10 +136,286 @@ void note(QPainter& painter, const QRectF& area, const Pens& pens, std::string_v
                      QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
+// The bank tops at the walls' tops: a short crest mark, or where the canal's rank gives a
+// bank-top width (`metres`, `across` device units), the tops of that width dimensioned above.
+void bankTops(QPainter& painter, QPointF left, QPointF right, double across, double metres,
+              const Pens& pens) {
+    painter.setPen(pens.line(1.4));
+    if (!(across > 0)) {
+        const double crest = 4.0 * pens.pt;
+        painter.drawLine(left, left - QPointF(crest, 0));
+        painter.drawLine(right, right + QPointF(crest, 0));
+        return;
+    }
+    const QPointF outerLeft = left - QPointF(across, 0);
+    const QPointF outerRight = right + QPointF(across, 0);
+    painter.drawLine(left, outerLeft);
+    painter.drawLine(right, outerRight);
+    const double drop = std::min(across, 4.0 * pens.pt);
+    painter.drawLine(outerLeft, outerLeft + QPointF(-drop, drop));
+    painter.drawLine(outerRight, outerRight + QPointF(drop, drop));
+    // A line of text above the top width's dimension, which spans the water between them.
+    const double up = 12.0 * pens.pt + pens.textHeight;
+    const QString label =
+        QStringLiteral("堤顶宽 = ") + QString::number(metres, 'g', 6) + QStringLiteral(" m");
+    for (const auto& [a, z] : {std::pair{outerLeft, left}, std::pair{right, outerRight}}) {
+        painter.setPen(pens.line(0.4));
+        painter.drawLine(a, a - QPointF(0, up + 2.0 * pens.pt));
+        painter.drawLine(z, z - QPointF(0, up + 2.0 * pens.pt));
+        dimension(painter, a - QPointF(0, up), z - QPointF(0, up), label, pens);
+    }
+}
+
+// Short strokes on the earth side of a polyline, evenly along its whole length.
+void hatchAlong(QPainter& painter, const QPolygonF& line, const Pens& pens) {
+    const double gap = 5.0 * pens.pt;
+    const double stroke = 4.0 * pens.pt;
+    painter.setPen(pens.line(0.4));
+    double next = gap / 2;
+    double walked = 0;
+    for (qsizetype k = 1; k < line.size(); ++k) {
+        const QPointF d = line[k] - line[k - 1];
+        const double length = std::hypot(d.x(), d.y());
+        if (length <= 0) continue;
+        const QPointF u = d / length;
+        const QPointF outward(-u.y(), u.x());
+        const QPointF lean = (outward - u) / std::sqrt(2.0) * stroke;
+        for (; next < walked + length; next += gap) {
+            const QPointF at = line[k - 1] + u * (next - walked);
+            painter.drawLine(at, at + lean);
+        }
+        walked += length;
+    }
+}
+
+// A shape's outline as points, x from its axis and y from its lowest point, left bank top to
+// right bank top (a circle: crown, left, bottom, right, crown); arcs in steps of 3° at most.
+std::vector<QPointF> outlinePoints(const SectionShape& shape, double top) {
+    std::vector<QPointF> points;
+    const auto add = [&points](double x, double y) {
+        if (points.empty() || points.back() != QPointF(x, y)) points.emplace_back(x, y);
+    };
+    const auto arc = [&add](dxf::Point c, double r, double from, double to) {
+        const int steps = std::max(2, static_cast<int>(std::ceil(std::abs(to - from) / 3.0)));
+        for (int k = 0; k <= steps; ++k) {
+            const double t = (from + (to - from) * k / steps) * std::numbers::pi / 180.0;
+            add(c.x + r * std::cos(t), c.y + r * std::sin(t));
+        }
+    };
+    for (const dxf::Entity& e : shapeOutline(shape, top)) {
+        if (const auto* l = std::get_if<dxf::Line>(&e)) {
+            add(l->a.x, l->a.y), add(l->b.x, l->b.y);
+        } else if (const auto* a = std::get_if<dxf::Arc>(&e)) {
+            // Left to right along the outline is counter-clockwise round the arcs below.
+            arc(a->centre, a->radius, a->startDegrees, a->endDegrees);
+        } else if (const auto* c = std::get_if<dxf::Circle>(&e)) {
+            arc(c->centre, c->radius, 90.0, 450.0);
+        }
+    }
+    return points;
+}
+
+// The part of an outline at or below depth h, closed by the water line: the water's outline.
+QPolygonF below(const std::vector<QPointF>& outline, double h) {
+    QPolygonF water;
+    for (std::size_t k = 0; k < outline.size(); ++k) {
+        const QPointF p = outline[k];
+        if (k > 0) {
+            const QPointF q = outline[k - 1];
+            if ((q.y() - h) * (p.y() - h) < 0) {
+                const double t = (h - q.y()) / (p.y() - q.y());
+                water << QPointF(q.x() + (p.x() - q.x()) * t, h);
+            }
+        }
+        if (p.y() <= h) water << p;
+    }
+    return water;
+}
+
+// A lined section (U, arc-toe trapezoid, circle) as drawSection draws a trapezoid.
+void drawShaped(QPainter& painter, const QRectF& area, const SectionShape& shape, double h,
+                double enlargedDepth, double bankHeight, double bankTopWidth,
+                const ShownTexts& shown, const Pens& pens) {
+    const bool closed = isClosed(shape);
+    const double D = closed ? fullDepth(shape) : 0.0;
+    const bool enlarged = std::isfinite(enlargedDepth) && enlargedDepth > 0;
+    const bool bank = !closed && std::isfinite(bankHeight) && bankHeight > 0;
+    const double top = closed ? D
+                       : bank ? std::max(bankHeight, h)
+                              : std::max(1.2 * h, enlarged ? 1.1 * enlargedDepth : 0.0);
+    if (!shapeProblem(shape).empty() || !std::isfinite(h) || !(h > 0) || h > fullDepth(shape) ||
+        !std::isfinite(top)) {
+        note(painter, area, pens, "此断面无法绘制");
+        return;
+    }
+    if (!drawableToScale(shape, h) || (!closed && !drawableToScale(shape, top))) {
+        note(painter, area, pens, notToScale);
+        return;
+    }
+    const double crestWidth =
+        bank && std::isfinite(bankTopWidth) && bankTopWidth > 0 ? bankTopWidth : 0.0;
+    const double half = closed ? D / 2 : topWidthAt(shape, top) / 2;
+    const double width = 2 * (half + crestWidth);
+    const double m = sideSlopeOf(shape);
+    const auto* u = std::get_if<ArcBottom>(&shape);
+    const auto* toe = std::get_if<ArcToeTrapezoid>(&shape);
+    const QFontMetricsF metrics(pens.font, painter.device());
+    const QString slopeText = u != nullptr ? QStringLiteral("α = ") +
+                                                 QString::number(u->alphaDegrees, 'g', 6) +
+                                                 QStringLiteral("°")
+                                           : QStringLiteral("1:") + shownOr(shown.m, m);
+    const bool slope = !closed && m > 0;
+    const QString hText = metres("h", shown.h, h);
+
+    const double gap = 4.0 * pens.pt;
+    const double margin = 2.0 * pens.pt;
+    const double left = margin + metrics.horizontalAdvance(hText) + 3 * gap;
+    const double right = margin + (slope ? metrics.horizontalAdvance(slopeText) + 2 * gap : gap);
+    const double above = margin + pens.textHeight + 3 * gap + (crestWidth > 0 ? 6 * gap : 0);
+    const double under = margin + pens.textHeight + 3 * gap + 1.0 * pens.pt;
+    const QRectF room = area.adjusted(left, above, -right, -under);
+    if (room.width() <= 0 || room.height() <= 0) {
+        note(painter, area, pens, "图幅太小");
+        return;
+    }
+    const double scale = std::min(room.width() / width, room.height() / top);
+    if (!std::isfinite(scale) || !(scale > 0)) {
+        note(painter, area, pens, "此断面无法绘制");
+        return;
+    }
+    // x = 0 on the axis, y = 0 at the lowest point, upwards.
+    const double x0 = room.center().x();
+    const double y0 = room.center().y() + scale * top / 2;
+    const auto at = [&](double x, double y) { return QPointF(x0 + scale * x, y0 - scale * y); };
+    const auto onPage = [&](const std::vector<QPointF>& points) {
+        QPolygonF page;
+        for (const QPointF& p : points)
+            page << at(p.x(), p.y());
+        return page;
+    };
+
+    const std::vector<QPointF> outline = outlinePoints(shape, top);
+    const double B = topWidthAt(shape, h);
+    const QPointF waterLeft = at(-B / 2, h), waterRight = at(B / 2, h);
+
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(waterFill());
+    {
+        QPolygonF water;
+        for (const QPointF& p : below(outline, h))
+            water << at(p.x(), p.y());
+        painter.drawPolygon(water);
+    }
+    painter.setPen(pens.line(0.8, waterLine()));
+    painter.drawLine(waterLeft, waterRight);
+    {
+        const QPointF tip = waterLeft + (waterRight - waterLeft) / 3.0;
+        const double s = 3.0 * pens.pt;
+        painter.setPen(pens.line(0.5, waterLine()));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPolygon(
+            QPolygonF{tip, tip + QPointF(-s, -1.6 * s), tip + QPointF(s, -1.6 * s)});
+        painter.drawLine(tip + QPointF(-0.7 * s, 0.6 * s), tip + QPointF(0.7 * s, 0.6 * s));
+        painter.drawLine(tip + QPointF(-0.35 * s, 1.2 * s), tip + QPointF(0.35 * s, 1.2 * s));
+    }
+    if (enlarged && enlargedDepth <= top) {
+        QPen dashed = pens.line(0.8, waterLine());
+        dashed.setStyle(Qt::DashLine);
+        painter.setPen(dashed);
+        const double across = topWidthAt(shape, enlargedDepth) / 2;
+        painter.drawLine(at(-across, enlargedDepth), at(across, enlargedDepth));
+    }
+    if (bank)
+        bankTops(painter, at(-half, top), at(half, top), crestWidth * scale, crestWidth, pens);
+
+    const QPolygonF page = onPage(outline);
+    hatchAlong(painter, page, pens);
+    painter.setPen(pens.line(1.4));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPolyline(page);
+
+    painter.setPen(pens.line(0.4));
+    const double reach = 2 * gap;
+    if (toe != nullptr && toe->b > 0) {
+        const QPointF bedLeft = at(-toe->b / 2, 0), bedRight = at(toe->b / 2, 0);
+        const double y = bedLeft.y() + reach;
+        painter.drawLine(bedLeft, QPointF(bedLeft.x(), y + gap / 2));
+        painter.drawLine(bedRight, QPointF(bedRight.x(), y + gap / 2));
+        dimension(painter, QPointF(bedLeft.x(), y), QPointF(bedRight.x(), y),
+                  metres("b", shown.b, toe->b), pens, true);
+    }
+    {
+        const double y = at(0, top).y() - reach;
+        painter.setPen(pens.line(0.4));
+        painter.drawLine(waterLeft, QPointF(waterLeft.x(), y - gap / 2));
+        painter.drawLine(waterRight, QPointF(waterRight.x(), y - gap / 2));
+        dimension(painter, QPointF(waterLeft.x(), y), QPointF(waterRight.x(), y),
+                  metres("B", {}, B), pens);
+    }
+    {
+        const double x = at(-half, 0).x() - reach;
+        const QPointF lowest = at(0, 0);
+        painter.setPen(pens.line(0.4));
+        painter.drawLine(lowest, QPointF(x - gap / 2, lowest.y()));
+        painter.drawLine(waterLeft, QPointF(x - gap / 2, waterLeft.y()));
+        dimension(painter, QPointF(x, waterLeft.y()), QPointF(x, lowest.y()), hText, pens);
+    }
+    // The radius of the arc at the right, or the pipe's diameter, from the centre.
+    {
+        const double r = closed ? D / 2 : (toe != nullptr ? toe->r : u->r);
+        const double beta = toe != nullptr ? std::atan2(1.0, toe->m) * 180.0 / std::numbers::pi
+                            : u != nullptr ? 90.0 - u->alphaDegrees
+                                           : 90.0;
+        const double t = (270.0 + beta / 2) * std::numbers::pi / 180.0;
+        const double cx = toe != nullptr ? toe->b / 2 : 0.0;
+        const QPointF centre = at(cx, r);
+        const QPointF rim = at(cx + r * std::cos(t), r + r * std::sin(t));
+        const QPointF start = closed ? at(cx - r * std::cos(t), r - r * std::sin(t)) : centre;
+        painter.setPen(pens.line(0.5));
+        painter.drawLine(start, rim);
+        arrowhead(painter, rim, start, pens);
+        if (closed) arrowhead(painter, start, rim, pens);
+        const QString label = closed ? metres("D", {}, D) : metres("r", {}, r);
+        const double w = metrics.horizontalAdvance(label);
+        const QRectF box(centre.x() - w / 2, centre.y() - pens.textHeight - 1.0 * pens.pt, w,
+                         pens.textHeight);
+        painter.fillRect(box, Qt::white);
+        painter.drawText(box, Qt::AlignCenter, label);
+    }
+    if (slope) {
+        const double y = (arcDepth(shape) + top) / 2;
+        const double x = topWidthAt(shape, y) / 2;
+        const QPointF mid = at(x, y);
+        const double clear = std::min(m * pens.textHeight / 2, room.width());
+        const QRectF box(mid.x() + 2 * gap + clear, mid.y() - pens.textHeight / 2,
+                         metrics.horizontalAdvance(slopeText), pens.textHeight);
+        painter.setPen(pens.line(0.5));
+        painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, slopeText);
+    }
+}
+
 }  // namespace
 
+void drawChannelSection(QPainter& painter, const QRectF& area, const Channel& channel,
+                        double enlargedDepth, double bankHeight, double bankTopWidth,
+                        const ShownTexts& shown) {
+    if (!channel.shape || std::holds_alternative<Trapezoid>(*channel.shape)) {
+        drawSection(painter, area, channel.b, channel.h, channel.m, enlargedDepth, bankHeight,
+                    shown, bankTopWidth);
+        return;
+    }
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setClipRect(area);
+    const Pens pens = pensFor(painter, area);
+    drawShaped(painter, area, *channel.shape, channel.h, enlargedDepth, bankHeight, bankTopWidth,
+               shown, pens);
+    painter.restore();
+}
+
 void drawSection(QPainter& painter, const QRectF& area, double b, double h, double m,
-                 double enlargedDepth, double bankHeight, const ShownTexts& shown) {
+                 double enlargedDepth, double bankHeight, const ShownTexts& shown,
+                 double bankTopWidth) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setClipRect(area);
@@ -147,7 +427,10 @@ void drawSection(QPainter& painter, const QRectF& area, double b, double h, doub
     // enlarged water.
     const double top =
         bank ? std::max(bankHeight, h) : std::max(1.2 * h, enlarged ? 1.1 * enlargedDepth : 0.0);
-    const double width = b + 2 * m * top;  // at the top of the walls, m
+    // The bank tops of the canal's rank beside the walls, where the design check gives them.
+    const double crestWidth =
+        bank && std::isfinite(bankTopWidth) && bankTopWidth > 0 ? bankTopWidth : 0.0;
+    const double width = b + 2 * m * top + 2 * crestWidth;  // across the bank tops, m
     if (!std::isfinite(b) || !std::isfinite(h) || !std::isfinite(m) || !std::isfinite(B) ||
         !std::isfinite(width) || !std::isfinite(top) || b < 0 || m < 0 || !(h > 0) ||
         !(b + m * h > 0)) {
@@ -171,7 +454,7 @@ void drawSection(QPainter& painter, const QRectF& area, double b, double h, doub
     const double margin = 2.0 * pens.pt;
     const double left = margin + metrics.horizontalAdvance(hText) + 3 * gap;
     const double right = margin + (m > 0 ? metrics.horizontalAdvance(slopeText) + 2 * gap : gap);
-    const double above = margin + pens.textHeight + 3 * gap;
+    const double above = margin + pens.textHeight + 3 * gap + (crestWidth > 0 ? 6 * gap : 0);
     const double below = margin + pens.textHeight + 3 * gap + 1.0 * pens.pt;
     const QRectF room = area.adjusted(left, above, -right, -below);
     if (room.width() <= 0 || room.height() <= 0) {
@@ -187,7 +470,7 @@ void drawSection(QPainter& painter, const QRectF& area, double b, double h, doub
         return;
     }
     // Centred in the room; x = 0 at the left end of the bed, y = 0 at the bed, upwards.
-    const double x0 = room.center().x() - scale * (width / 2 - m * top);
+    const double x0 = room.center().x() - scale * (width / 2 - m * top - crestWidth);
     const double y0 = room.center().y() + scale * top / 2;
     const auto at = [&](double x, double y) { return QPointF(x0 + scale * x, y0 - scale * y); };
 
@@ -221,12 +504,7 @@ void drawSection(QPainter& painter, const QRectF& area, double b, double h, doub
         painter.drawLine(at(-m * enlargedDepth, enlargedDepth),
                          at(b + m * enlargedDepth, enlargedDepth));
     }
-    if (bank) {
-        const double crest = 4.0 * pens.pt;
-        painter.setPen(pens.line(1.4));
-        painter.drawLine(wallLeft, wallLeft - QPointF(crest, 0));
-        painter.drawLine(wallRight, wallRight + QPointF(crest, 0));
-    }
+    if (bank) bankTops(painter, wallLeft, wallRight, crestWidth * scale, crestWidth, pens);
 
     // The channel: bed and walls, with the earth hatched outside.
     hatch(painter, wallLeft, bedLeft, pens);

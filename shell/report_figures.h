@@ -32,8 +32,19 @@ struct ShownTexts {
 // that is not one (b < 0, m < 0, h ≤ 0, b + m·h ≤ 0, or not finite).
 // With the design check's enlarged depth hb and bank height H (each > 0 where given), the
 // enlarged water line is dashed across the section and the walls rise to the bank top at H.
+// With the bank-top width of the canal's rank (> 0, and H given), the bank tops of that width
+// are drawn at H beside the walls and dimensioned above.
 void drawSection(QPainter& painter, const QRectF& area, double b, double h, double m,
-                 double enlargedDepth = 0, double bankHeight = 0, const ShownTexts& shown = {});
+                 double enlargedDepth = 0, double bankHeight = 0, const ShownTexts& shown = {},
+                 double bankTopWidth = 0);
+
+// The channel's section as drawSection draws it, a lined one (U, arc-toe trapezoid, circle)
+// with its arcs to scale: a circle's whole outline with the water's chord at h, and neither
+// bank nor bank top above its crown; the arcs' radius r, or the pipe's D, marked from the
+// centre, and a U's walls by their angle α.
+void drawChannelSection(QPainter& painter, const QRectF& area, const Channel& channel,
+                        double enlargedDepth = 0, double bankHeight = 0, double bankTopWidth = 0,
+                        const ShownTexts& shown = {});
 
 // Q against h: axes with ticks and numbers, the curve, and the press's depth h and discharge
 // Q marked with a dot and dashed guides to the axes. Nothing but a note for an empty curve.

@@ -27,6 +27,8 @@ bool written(const QString& reason, QString* why) {
 }
 
 bool isSection(const Channel& c) {
+    if (c.shape && !std::holds_alternative<Trapezoid>(*c.shape))
+        return drawableToScale(*c.shape, c.h);
     return drawableToScale(c.b, c.h, c.m);
 }
 
@@ -81,8 +83,8 @@ bool exportReportDocx(const CalculationReport& report, const QString& file, QStr
             const ShownTexts shown{qstr(channel.widthText), qstr(channel.depthText),
                                    qstr(channel.sideSlopeText), qstr(channel.dischargeText)};
             p.section = picture([c, &channel, &shown](QPainter& painter, const QRectF& area) {
-                drawSection(painter, area, c.b, c.h, c.m, channel.enlargedDepth, channel.bankHeight,
-                            shown);
+                drawChannelSection(painter, area, c, channel.enlargedDepth, channel.bankHeight,
+                                   channel.bankTopWidth, shown);
             });
             if (channel.complete) {
                 const std::vector<RatingPoint> curve = ratingCurve(c, 61);
@@ -118,6 +120,8 @@ std::vector<SectionOutline> sectionOutlines(const CalculationReport& report) {
         s.title = channel.heading;
         s.depthText = channel.depthText;
         s.widthText = channel.widthText;
+        s.shape = c.shape;
+        s.bankTopWidth = level(channel.bankTopWidth);
         sections.push_back(std::move(s));
     }
     return sections;

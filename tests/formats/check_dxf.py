@@ -6,7 +6,9 @@ line, dimension and text of it on the page.
     check_dxf.py FILE JSON
 
 JSON: {"scale": 50, "sections": [{"b": 2, "h": 1, "m": 1.5, "hb": 1.3 or null,
-"H": 1.6 or null (1.2 times the highest water)}, …],
+"H": 1.6 or null (1.2 times the highest water), "W": 2 (the bank-top width; optional),
+"shape": {"kind": "u", "r": 0.5, "alpha": 10} or {"kind": "arc-toe", "r": 0.4} (b and m as
+above) or {"kind": "circle", "D": 1.2} (optional: none is the trapezoid)}, …],
 "book": {"name": …, "designer": …, "checker": …, "reviewer": …} (optional),
 "librecad": true (optional)} with lengths in metres as the window and the book show them: the
 drawing draws them in whole millimetres. Exits 1 with a line for each difference; prints "ok"
@@ -39,6 +41,77 @@ def bank_mm(section):
         return whole_mm(section["H"])
     highest = max(whole_mm(section["h"]), whole_mm(section["hb"] or 0))
     return math.floor(1.2 * highest + 0.5)
+
+
+def kind(section):
+    """The section's shape: None (the trapezoid), "u", "arc-toe" or "circle"."""
+    return (section.get("shape") or {}).get("kind")
+
+
+def top_width(section, depth):
+    """The water's width in millimetres at `depth` millimetres above the lowest point, from
+    the section's geometry as a draftsman constructs it: a chord of the arc, then the walls."""
+    shape = section.get("shape") or {}
+    b, m = whole_mm(section["b"]), section["m"]
+    if kind(section) == "circle":
+        D = whole_mm(shape["D"])
+        return 2 * math.sqrt(max(depth * (D - depth), 0))
+    if kind(section) in ("u", "arc-toe"):
+        r = whole_mm(shape["r"])
+        if kind(section) == "u":
+            b, lean = 0, math.radians(shape["alpha"])
+            m = math.tan(lean)
+        else:
+            lean = math.atan(m)  # the wall's angle from the vertical
+        rise = r * (1 - math.sin(lean))
+        if depth <= rise:
+            return b + 2 * math.sqrt(depth * (2 * r - depth))
+        return b + 2 * r * math.cos(lean) + 2 * m * (depth - rise)
+    return b + 2 * m * depth
+
+
+def check_arcs(msp, sections):
+    """Each arc of the outline at true size, met at both ends by a line tangent to it; a
+    circle conduit as one CIRCLE of radius D/2."""
+    problems = []
+    lines = [(l.dxf.start, l.dxf.end) for l in msp.query('LINE[layer=="轮廓线"]')]
+    arcs = sorted(msp.query('ARC[layer=="轮廓线"]'), key=lambda a: a.dxf.center.x)
+    circles = sorted(msp.query('CIRCLE[layer=="轮廓线"]'), key=lambda c: c.dxf.center.x)
+    wanted_arcs = []
+    for s in sections:
+        shape = s.get("shape") or {}
+        if kind(s) == "u":
+            wanted_arcs.append((whole_mm(shape["r"]), 180 + shape["alpha"], 360 - shape["alpha"]))
+        elif kind(s) == "arc-toe":
+            turn = math.degrees(math.atan2(1, s["m"]))
+            r = whole_mm(shape["r"])
+            wanted_arcs += [(r, 270 - turn, 270), (r, 270, 270 + turn)]
+    if len(arcs) != len(wanted_arcs):
+        problems.append(f"{len(arcs)} arcs in the outline, not {len(wanted_arcs)}")
+    for arc, (r, start, end) in zip(arcs, wanted_arcs):
+        if abs(arc.dxf.radius - r) > 1e-9 or abs(arc.dxf.start_angle - start) > 1e-9 or abs(
+                arc.dxf.end_angle - end) > 1e-9:
+            problems.append(f"an arc of radius {arc.dxf.radius} from {arc.dxf.start_angle}° to "
+                            f"{arc.dxf.end_angle}°, not {r} from {start}° to {end}°")
+        c = arc.dxf.center
+        for angle in (arc.dxf.start_angle, arc.dxf.end_angle):
+            t = math.radians(angle)
+            end_point = (c.x + arc.dxf.radius * math.cos(t), c.y + arc.dxf.radius * math.sin(t))
+            meeting = [(a, b) for a, b in lines for p in (a, b)
+                       if math.hypot(p.x - end_point[0], p.y - end_point[1]) < 1e-6]
+            if not meeting:
+                problems.append(f"no outline line meets the arc at {angle}°")
+                continue
+            a, b = meeting[0]
+            # Tangent: the line runs square to the radius where they meet.
+            d = (b.x - a.x, b.y - a.y)
+            cosine = (d[0] * math.cos(t) + d[1] * math.sin(t)) / math.hypot(*d)
+            if abs(cosine) > 1e-9:
+                problems.append(f"the line meeting the arc at {angle}° is not tangent to it")
+    circle_sizes = [whole_mm(s["shape"]["D"]) / 2 for s in sections if kind(s) == "circle"]
+    if sorted(c.dxf.radius for c in circles) != sorted(circle_sizes):
+        problems.append(f"circles of radius {[c.dxf.radius for c in circles]}, not {circle_sizes}")
+    return problems
 
 
 def dimension_text(dimension):
@@ -106,38 +179,82 @@ def check(path, expected):
                 lines.append((min(a.x, b.x), max(a.x, b.x), a.y))
         return sorted(lines)
 
-    # The bottoms are the lowest horizontal outline lines, one for each section, left to right.
+    # The bottoms are the lowest horizontal outline lines, one for each section with a flat bed,
+    # left to right; a U's lowest point is its arc's, a circle's its circle's.
     outline = horizontal("轮廓线")
-    low = min((y for _, _, y in outline), default=0)
+    curves = [a.dxf.center.y - a.dxf.radius for a in msp.query('ARC[layer=="轮廓线"]')
+              if a.dxf.start_angle <= 270 <= a.dxf.end_angle]
+    curves += [c.dxf.center.y - c.dxf.radius for c in msp.query('CIRCLE[layer=="轮廓线"]')]
+    low = min([y for _, _, y in outline] + curves, default=0)
     bottoms = [l for l in outline if abs(l[2] - low) < 1e-6]
     sections = expected["sections"]
-    if len(bottoms) != len(sections):
-        problems.append(f"{len(bottoms)} bottoms for {len(sections)} sections")
+    flat = [s for s in sections if kind(s) in (None, "arc-toe")]
+    if len(bottoms) != len(flat):
+        problems.append(f"{len(bottoms)} bottoms for {len(flat)} sections with a bed")
+    lowest = {"u": [(a.dxf.center.x, a.dxf.center.y - a.dxf.radius) for a in sorted(
+                  msp.query('ARC[layer=="轮廓线"]'), key=lambda a: a.dxf.center.x)
+                  if a.dxf.start_angle < 270 < a.dxf.end_angle],
+              "circle": [(c.dxf.center.x, c.dxf.center.y - c.dxf.radius) for c in sorted(
+                  msp.query('CIRCLE[layer=="轮廓线"]'), key=lambda c: c.dxf.center.x)]}
+    lowest[None] = [((x0 + x1) / 2, y) for x0, x1, y in bottoms]
+    lowest["arc-toe"] = lowest[None]
+    problems += check_arcs(msp, sections)
     water = horizontal("设计水位")
     enlarged = horizontal("加大水位") if "加大水位" in layers else []
     measured = sorted(d.get_measurement() for d in msp.query("DIMENSION"))
-    for k, (s, bottom) in enumerate(zip(sections, bottoms)):
-        b, h, m = whole_mm(s["b"]), whole_mm(s["h"]), s["m"]
-        x0, x1, y0 = bottom
-        if abs((x1 - x0) - b) > TOLERANCE:
-            problems.append(f"section {k}: bottom {x1 - x0} mm, not {b}")
+    bank_tops = [l for l in outline if l[2] > low + 1e-6]
+    dimensions_wanted = 0
+    for k, s in enumerate(sections):
+        if not lowest[kind(s)]:
+            problems.append(f"section {k}: its lowest point is not drawn")
+            break
+        axis, y0 = lowest[kind(s)].pop(0)
+        shape = s.get("shape") or {}
+        b, h = whole_mm(s["b"]), whole_mm(s["h"])
+        if kind(s) in (None, "arc-toe"):
+            x0, x1, _ = bottoms[len(bottoms) - len(lowest[None]) - 1]
+            if abs((x1 - x0) - b) > TOLERANCE:
+                problems.append(f"section {k}: bottom {x1 - x0} mm, not {b}")
 
         def line_at(lines, depth, what):
-            top = b + 2 * m * depth
+            top = top_width(s, depth)
             found = [l for l in lines if abs(l[2] - y0 - depth) <= TOLERANCE
-                     and l[0] >= x0 - m * depth - TOLERANCE - 1 and l[1] <= x1 + m * depth + 1]
+                     and l[0] >= axis - top / 2 - TOLERANCE - 1 and l[1] <= axis + top / 2 + 1]
             if not found or abs(max(l[1] - l[0] for l in found) - top) > TOLERANCE:
                 problems.append(f"section {k}: no {what} {top} mm long at {depth} mm")
 
         line_at(water, h, "design water line")
-        if s["hb"] is not None:
+        if s["hb"] is not None and (kind(s) != "circle" or s["hb"] <= shape["D"]):
             line_at(enlarged, whole_mm(s["hb"]), "enlarged water line")
-        # b and h exactly as shown; H (the book's, to six digits) in whole millimetres.
-        for length, what in ((b, "b"), (h, "h"), (bank_mm(s), "H")):
+        # b and h exactly as shown; H (the book's, to six digits) in whole millimetres; a
+        # circle's D and an arc's r as R, each at true size.
+        lengths = [(h, "h")]
+        if kind(s) in (None, "arc-toe"):
+            lengths.append((b, "b"))
+        if kind(s) != "circle":
+            lengths.append((bank_mm(s), "H"))
+        if kind(s) == "circle":
+            lengths.append((whole_mm(shape["D"]), "D="))
+        elif kind(s) is not None:
+            lengths.append((whole_mm(shape["r"]), "R="))
+        for length, what in lengths:
             labelled = [n for n, whole, text in shown if n == length and whole
-                        and text.endswith(str(length)) and ("H" in text) == (what == "H")]
+                        and text.endswith(str(length)) and ("H" in text) == (what == "H")
+                        and (len(what) == 1 or text.startswith(what))]
             if not labelled:
                 problems.append(f"section {k}: no dimension shows {what} = {length}")
+        dimensions_wanted += len(lengths)
+        # The bank tops of the canal's rank, both sides at H, each dimensioned.
+        if s.get("W") and kind(s) != "circle":
+            W = whole_mm(s["W"])
+            tops = [l for l in bank_tops if abs(l[2] - y0 - bank_mm(s)) <= TOLERANCE
+                    and abs((l[1] - l[0]) - W) <= TOLERANCE]
+            if len(tops) < 2:
+                problems.append(f"section {k}: {len(tops)} bank tops {W} mm wide at H, not 2")
+            widths = [n for n, whole, text in shown if n == W and whole and text == f"堤顶宽 {W}"]
+            if len(widths) < 2:
+                problems.append(f"section {k}: {len(widths)} dimensions show the bank top {W}")
+            dimensions_wanted += 2
     heights = [t.dxf.text for t in msp.query('TEXT[layer=="设计水位"]')]
     if sum("设计水位 h = " in t for t in heights) < len(sections):
         problems.append("a design water line without its 设计水位 h label")
@@ -145,12 +262,17 @@ def check(path, expected):
         levels = [t.dxf.text for t in msp.query('TEXT[layer=="加大水位"]')]
         if sum("加大水位 hb = " in t for t in levels) < sum(s["hb"] is not None for s in sections):
             problems.append("an enlarged water line without its 加大水位 hb label")
-    if len(measured) < 3 * len(sections):
+    if len(measured) < dimensions_wanted:
         problems.append(f"{len(measured)} dimensions for {len(sections)} sections")
 
-    slopes = [t.dxf.text for t in msp.query('TEXT[layer=="文字"]') if t.dxf.text.startswith("1:")]
+    slopes = [t.dxf.text for t in msp.query('TEXT[layer=="文字"]')
+              if t.dxf.text.startswith(("1:", "α="))]
     for s in sections:
-        if s["m"] > 0:
+        if kind(s) == "u":
+            label = "α=" + format(s["shape"]["alpha"], "g") + "°"
+            if s["shape"]["alpha"] > 0 and slopes.count(label) < 2:
+                problems.append(f"fewer than two {label} along the walls")
+        elif kind(s) != "circle" and s["m"] > 0:
             label = "1:" + format(s["m"], "g")
             if slopes.count(label) < 2:
                 problems.append(f"fewer than two {label} along the walls")
@@ -307,6 +429,15 @@ def check_librecad(path, msp, scale):
         for t in (0.1, 0.3, 0.5, 0.7, 0.9):
             if not ink(*pixel((a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t)), 2):
                 missing.append(f"the {line.dxf.layer} line {a.x:.0f},{a.y:.0f}–{b.x:.0f},{b.y:.0f}")
+                break
+    for curve in msp.query("ARC CIRCLE"):
+        c, r = curve.dxf.center, curve.dxf.radius
+        start, end = ((curve.dxf.start_angle, curve.dxf.end_angle) if curve.dxftype() == "ARC"
+                      else (0, 360))
+        for t in (0.1, 0.3, 0.5, 0.7, 0.9):
+            angle = math.radians(start + (end - start) * t)
+            if not ink(*pixel((c.x + r * math.cos(angle), c.y + r * math.sin(angle))), 2):
+                missing.append(f"the {curve.dxftype()} of radius {r:.0f} about {c.x:.0f},{c.y:.0f}")
                 break
     for d in msp.query("DIMENSION"):
         block = d.get_geometry_block()

@@ -27,6 +27,19 @@ double shownMetres(const std::string& text, double value) {
     return number ? shown : value;
 }
 
+// The shape as the checker reads it.
+QJsonObject shapeJson(const SectionShape& shape) {
+    if (const auto* u = std::get_if<ArcBottom>(&shape))
+        return {{QStringLiteral("kind"), QStringLiteral("u")},
+                {QStringLiteral("r"), u->r},
+                {QStringLiteral("alpha"), u->alphaDegrees}};
+    if (const auto* t = std::get_if<ArcToeTrapezoid>(&shape))
+        return {{QStringLiteral("kind"), QStringLiteral("arc-toe")}, {QStringLiteral("r"), t->r}};
+    if (const auto* c = std::get_if<Circle>(&shape))
+        return {{QStringLiteral("kind"), QStringLiteral("circle")}, {QStringLiteral("D"), c->D}};
+    return {};
+}
+
 }  // namespace
 
 Q_DECLARE_METATYPE(Sections)
@@ -60,6 +73,34 @@ class DxfTest : public QObject {
             << Sections{{3, 1.6, 1.5, 1.90237, 2.62559, ""}} << 100 << signed_;
         QTest::newRow("enlarged depth alone: the bank a fifth above it, at 1:200")
             << Sections{{3, 1.6, 1.5, 1.9, none, ""}} << 200 << BookInfo{};
+        // Lined sections: their arcs as ARCs at true size, tangent to the walls; a circle as a
+        // CIRCLE of D/2; the bank tops of the canal's rank at H.
+        QTest::newRow("U r = 0.5, α = 10°, at 1:20")
+            << Sections{{0, 0.8, sideSlopeOf(ArcBottom{0.5, 10}), none, none, "", "", "",
+                         ArcBottom{0.5, 10}}}
+            << 20 << BookInfo{};
+        QTest::newRow("U semicircle, vertical walls, checked, bank tops 1 m wide, at 1:20")
+            << Sections{{0, 0.6, 0, 0.7, 0.95, "", "0.6", "", ArcBottom{0.5, 0}, 1.0}} << 20
+            << signed_;
+        QTest::newRow("arc-toe trapezoid b 1.5, r 0.4, 1:1.25, at 1:50")
+            << Sections{{1.5, 1.3, 1.25, none, none, "", "", "1.5",
+                         ArcToeTrapezoid{1.5, 0.4, 1.25}}}
+            << 50 << BookInfo{};
+        QTest::newRow("arc-toe with vertical walls and bank tops, at 1:50")
+            << Sections{{1, 1.2, 0, 1.35, 1.7, "", "", "", ArcToeTrapezoid{1, 0.3, 0}, 2.0}} << 50
+            << BookInfo{};
+        QTest::newRow("circle D 1.2 near its crown, at 1:20")
+            << Sections{{0, 1.1, 0, none, none, "", "", "", Circle{1.2}}} << 20 << BookInfo{};
+        QTest::newRow("circle with the enlarged level inside it, at 1:20")
+            << Sections{{0, 0.7, 0, 0.85, none, "", "", "", Circle{1.2}}} << 20 << signed_;
+        QTest::newRow("trapezoid of a 支渠: bank tops 2 m wide at H, at 1:100")
+            << Sections{{3, 1.6, 1.5, 1.9, 2.6, "", "", "", std::nullopt, 2.0}} << 100 << signed_;
+        QTest::newRow("a U beside a circle and a trapezoid at 1:50")
+            << Sections{{0, 0.8, sideSlopeOf(ArcBottom{0.5, 10}), none, none, "方案一", "", "",
+                         ArcBottom{0.5, 10}},
+                        {0, 1.1, 0, none, none, "方案二", "", "", Circle{1.2}},
+                        {2, 1, 1.5, none, none, "方案三"}}
+            << 50 << BookInfo{};
         QTest::newRow("three candidates side by side at 1:500")
             << Sections{{4.2, 1.1, 1, none, none, "方案一"},
                         {2.5, 1.6, 1, none, none, "方案二"},
@@ -81,11 +122,14 @@ class DxfTest : public QObject {
         };
         for (const SectionOutline& s : sections) {
             // The bank top: given, or (null) 1.2 times the highest water.
-            expected.append(QJsonObject{{QStringLiteral("b"), shownMetres(s.widthText, s.b)},
-                                        {QStringLiteral("h"), shownMetres(s.depthText, s.h)},
-                                        {QStringLiteral("m"), s.m},
-                                        {QStringLiteral("hb"), orNull(s.enlargedDepth)},
-                                        {QStringLiteral("H"), orNull(s.bankHeight)}});
+            QJsonObject section{{QStringLiteral("b"), shownMetres(s.widthText, s.b)},
+                                {QStringLiteral("h"), shownMetres(s.depthText, s.h)},
+                                {QStringLiteral("m"), s.m},
+                                {QStringLiteral("hb"), orNull(s.enlargedDepth)},
+                                {QStringLiteral("H"), orNull(s.bankHeight)},
+                                {QStringLiteral("W"), orNull(s.bankTopWidth)}};
+            if (s.shape) section.insert(QStringLiteral("shape"), shapeJson(*s.shape));
+            expected.append(section);
         }
         const auto names =
             QJsonObject{{QStringLiteral("name"), QString::fromStdString(book.project)},

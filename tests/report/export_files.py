@@ -11,6 +11,7 @@ document and in LibreOffice's PDF of it, and every text it shows in red must be 
 import datetime
 import html
 import json
+import math
 import os
 import re
 import shutil
@@ -60,6 +61,19 @@ SCALES = {"candidates checked": (200, 500)}
 
 FAILED = [("failed", "流量Q的计算", "计算1",
            {"dkb": "0", "ssh": "0", "bpm": "1", "dpi": "0.001", "cln": "0.025"}, "")]
+
+# The lined sections' presses, each opened by its alias and its inputs set by symbol: the
+# drawing with their arcs and the circle, as check_dxf reads the shape; the U of a 支渠
+# (rank=lateral) with its bank tops 2 m wide at H.
+SHAPE_CASES = [
+    ("u", "u-discharge", {"r": "0.5", "α": "10", "h": "0.8", "i": "1/2000", "n": "0.014"},
+     {"kind": "u", "r": 0.5, "alpha": 10}, "rank=lateral", 2.0),
+    ("arc-toe", "arc-toe-discharge",
+     {"b": "1.5", "r": "0.4", "m": "1.25", "h": "1.3", "i": "1/2500", "n": "0.017"},
+     {"kind": "arc-toe", "r": 0.4}, "", None),
+    ("circle", "circle-discharge", {"D": "1.2", "h": "0.7", "i": "0.002", "n": "0.013"},
+     {"kind": "circle", "D": 1.2}, "", None),
+]
 
 RED = "B00000"
 
@@ -341,6 +355,27 @@ def main():
                             "book": {"date": datetime.date.today().isoformat()}}
                 for problem in check_dxf.check(dxf, expected):
                     failures.append(f"{name} at 1:{scale}: {problem}")
+        for name, alias, inputs, shape, design, width in SHAPE_CASES:
+            dxf = os.path.join(work, f"{name}.dxf")
+            kept = os.environ.get("LINTAVO_DESIGN_SET", "")
+            lines = ["design reset"] + [f"design {d}" for d in (kept, design) if d]
+            lines += [f"open {alias}"]
+            lines += [f"set {k} {json.dumps(v, ensure_ascii=False)}" for k, v in inputs.items()]
+            lines += ["compute", "report", f"export-drawing {dxf}"]
+            out = run(driver, work, lines).splitlines()
+            checked = json.loads(out[0]).get("design") or {}
+            if width is not None and "H" not in checked:
+                failures.append(f"{name}: the design check gives no H for the bank tops")
+            alpha = math.radians(shape.get("alpha", 0))
+            section = {"b": float(inputs.get("b", 0)), "h": float(inputs["h"]),
+                       "m": float(inputs["m"]) if "m" in inputs else math.tan(alpha),
+                       "hb": float(checked["hb"]) if "hb" in checked else None,
+                       "H": float(checked["H"]) if "H" in checked else None,
+                       "W": width if "H" in checked else None, "shape": shape}
+            expected = {"scale": 50, "sections": [section], "librecad": True,
+                        "book": {"date": datetime.date.today().isoformat()}}
+            for problem in check_dxf.check(dxf, expected):
+                failures.append(f"{name}: {problem}")
         documents = {}
         for name, opener, compute, inputs, design in CASES + FAILED:
             path = os.path.join(work, name.replace(" ", "-") + ".docx")

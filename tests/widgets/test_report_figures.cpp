@@ -172,6 +172,8 @@ class ReachPage : public QPaintDevice {
 
 }  // namespace
 
+Q_DECLARE_METATYPE(lintavo::SectionShape)
+
 class ReportFiguresTest : public QObject {
     Q_OBJECT
 
@@ -241,6 +243,68 @@ class ReportFiguresTest : public QObject {
         QVERIFY2(
             std::abs(widening - 2 * m * (lowerRow - upperRow)) <= 3,
             qPrintable(QStringLiteral("%1 over %2 rows").arg(widening).arg(lowerRow - upperRow)));
+    }
+
+    // A lined section drawn with its arcs: at every depth the water is as wide as the shape
+    // is there (topWidthAt, checked against an integral of it elsewhere), one scale across and
+    // down; a circle's whole outline; bank tops of the rank's width beside an open one.
+    void shapedSection_data() {
+        QTest::addColumn<SectionShape>("shape");
+        QTest::addColumn<double>("h");
+        QTest::addColumn<double>("bankTopWidth");
+        QTest::addColumn<bool>("drawn");
+
+        QTest::newRow("U r 0.5, α 10°, h 0.8")
+            << SectionShape{ArcBottom{0.5, 10}} << 0.8 << 0.0 << true;
+        QTest::newRow("U semicircle filled within its arc")
+            << SectionShape{ArcBottom{0.5, 0}} << 0.4 << 0.0 << true;
+        QTest::newRow("U with bank tops 1 m wide")
+            << SectionShape{ArcBottom{0.6, 15}} << 1.0 << 1.0 << true;
+        QTest::newRow("arc-toe b 1.5, r 0.4, m 1.25")
+            << SectionShape{ArcToeTrapezoid{1.5, 0.4, 1.25}} << 1.3 << 0.0 << true;
+        QTest::newRow("arc-toe, vertical walls")
+            << SectionShape{ArcToeTrapezoid{1, 0.3, 0}} << 1.2 << 2.0 << true;
+        QTest::newRow("circle D 1.2, h 0.7") << SectionShape{Circle{1.2}} << 0.7 << 0.0 << true;
+        QTest::newRow("circle near its crown") << SectionShape{Circle{1}} << 0.95 << 0.0 << true;
+        QTest::newRow("circle over its crown") << SectionShape{Circle{1}} << 1.2 << 0.0 << false;
+        QTest::newRow("U leaning flat, α 90°")
+            << SectionShape{ArcBottom{0.5, 90}} << 0.8 << 0.0 << false;
+    }
+    void shapedSection() {
+        QFETCH(SectionShape, shape);
+        QFETCH(double, h);
+        QFETCH(double, bankTopWidth);
+        QFETCH(bool, drawn);
+        QImage image = blank();
+        QPainter painter(&image);
+        const Channel c{1, 0, h, sideSlopeOf(shape), 0.001, 0.014, shape};
+        const double H = bankTopWidth > 0 ? 1.3 * h : 0.0;
+        drawChannelSection(painter, area, c, 0, H, bankTopWidth);
+        painter.end();
+        QVERIFY(blankOutside(image, area));
+        int top = -1, bottom = -1;
+        for (int y = 0; y < image.height(); ++y) {
+            if (waterIn(image, y) == 0) continue;
+            if (top < 0) top = y;
+            bottom = y;
+        }
+        QCOMPARE(top >= 0, drawn);
+        if (!drawn) return;
+        const double depth = bottom - top + 1;  // pixels for h
+        for (const double part : {0.2, 0.5, 0.8}) {
+            const double y = part * h;
+            const double wanted = topWidthAt(shape, y) / h * depth;
+            // A row off by a pixel changes the width by its slope there.
+            const double slope =
+                std::abs(topWidthAt(shape, y + 0.01 * h) - topWidthAt(shape, y - 0.01 * h)) /
+                (0.02 * h);
+            const double found =
+                waterIn(image, static_cast<int>(std::lround(bottom - part * depth)));
+            QVERIFY2(
+                std::abs(found - wanted) <= 4 + 2 * slope,
+                qPrintable(
+                    QStringLiteral("%1 wide at %2 h, not %3").arg(found).arg(part).arg(wanted)));
+        }
     }
 
     void ratingMark_data() {
@@ -355,7 +419,12 @@ class ReportFiguresTest : public QObject {
         const std::vector<RatingPoint> curve = ratingCurve(c, 61);
         const std::function<void(QPainter&)> drawings[] = {
             [&](QPainter& p) { drawSection(p, box, b, h, m); },
-            [&](QPainter& p) { drawSection(p, box, b, h, m, 1.1 * h, 1.3 * h); },
+            [&](QPainter& p) { drawSection(p, box, b, h, m, 1.1 * h, 1.3 * h, {}, b); },
+            [&](QPainter& p) {
+                Channel lined = c;
+                lined.shape = ArcToeTrapezoid{b, h / 2, m};
+                drawChannelSection(p, box, lined, 1.1 * h, 1.3 * h, b);
+            },
             [&](QPainter& p) {
                 drawRatingCurve(p, box, curve, h, curve.empty() ? 1 : curve[40].Q);
             },
