@@ -2,9 +2,30 @@
 
 // Double-double arithmetic: a value carried as the unevaluated sum of two doubles, about 106
 // bits, from +, −, × and ÷ alone (Dekker's and Knuth's error-free transformations). Our own
-// pow and trigonometric functions compute in it and round once at the end. The
-// transformations are exact only where every operation is rounded on its own: the files that
-// include this one are built without contraction or fast math (hydraulics/CMakeLists.txt).
+// pow and trigonometric functions compute in it and round once at the end.
+
+#include <cfloat>
+
+// Everything here, and in the files that include it, is built from +, −, × and ÷ on doubles,
+// each rounded once as IEEE 754 says. A fused multiply-add, a reassociation or a wider
+// intermediate would break the error-free transformations and with them the last bit, so a
+// file that includes this one refuses to be built in any mode that allows them, and turns
+// contraction off for the rest of itself. GCC has no macro that tells whether contraction is
+// on: there the files' own compile options (hydraulics/CMakeLists.txt), which come after
+// whatever the build sets, turn it off.
+#if defined(__FAST_MATH__) || (defined(__FINITE_MATH_ONLY__) && __FINITE_MATH_ONLY__)
+#error "double-double arithmetic must not be compiled with -ffast-math or -ffinite-math-only"
+#endif
+#if !defined(FLT_EVAL_METHOD) || FLT_EVAL_METHOD != 0
+#error "double-double arithmetic needs each double operation rounded to double (FLT_EVAL_METHOD 0)"
+#endif
+#if defined(__clang__)
+#pragma clang fp contract(off)
+#pragma clang fp reassociate(off)
+#elif defined(_MSC_VER)
+#pragma fp_contract(off)
+#pragma float_control(precise, on)
+#endif
 
 namespace lintavo::doubledouble {
 

@@ -10,26 +10,6 @@
 #include <limits>
 #include <optional>
 
-// Everything here is built from +, −, × and ÷ on doubles, each rounded once as IEEE 754
-// says. A fused multiply-add, a reassociation or a wider intermediate would break the
-// error-free transformations below and with them the last bit, so this file refuses to be
-// built in any mode that allows them. GCC has no macro that tells whether contraction is on:
-// there the file's own compile options (hydraulics/CMakeLists.txt), which come after
-// whatever the build sets, turn it off.
-#if defined(__FAST_MATH__) || (defined(__FINITE_MATH_ONLY__) && __FINITE_MATH_ONLY__)
-#error "portable_pow.cpp must not be compiled with -ffast-math or -ffinite-math-only"
-#endif
-#if !defined(FLT_EVAL_METHOD) || FLT_EVAL_METHOD != 0
-#error "portable_pow.cpp needs each double operation rounded to double (FLT_EVAL_METHOD 0)"
-#endif
-#if defined(__clang__)
-#pragma clang fp contract(off)
-#pragma clang fp reassociate(off)
-#elif defined(_MSC_VER)
-#pragma fp_contract(off)
-#pragma float_control(precise, on)
-#endif
-
 namespace lintavo {
 
 namespace {

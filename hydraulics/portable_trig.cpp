@@ -9,22 +9,6 @@
 
 #include "hydraulics/double_double.h"
 
-// As in portable_pow.cpp: every operation rounded on its own, or the double-double arithmetic
-// below is no longer exact where it must be.
-#if defined(__FAST_MATH__) || (defined(__FINITE_MATH_ONLY__) && __FINITE_MATH_ONLY__)
-#error "portable_trig.cpp must not be compiled with -ffast-math or -ffinite-math-only"
-#endif
-#if !defined(FLT_EVAL_METHOD) || FLT_EVAL_METHOD != 0
-#error "portable_trig.cpp needs each double operation rounded to double (FLT_EVAL_METHOD 0)"
-#endif
-#if defined(__clang__)
-#pragma clang fp contract(off)
-#pragma clang fp reassociate(off)
-#elif defined(_MSC_VER)
-#pragma fp_contract(off)
-#pragma float_control(precise, on)
-#endif
-
 namespace lintavo {
 
 namespace {

@@ -1,6 +1,9 @@
 #include "hydraulics/shape_flow.h"
 
+#include <array>
 #include <cmath>
+#include <cstddef>
+#include <limits>
 
 #include "hydraulics/number_text.h"
 #include "hydraulics/portable_pow.h"
@@ -20,18 +23,94 @@ double dischargeAt(const SectionShape& shape, double h, double rootOfSlope, doub
 // the side `below` says and Q(hi) on the other. The depth returned is the end on the far side
 // of Q from lo, the first double at which the discharge has reached (or, past a circle's
 // peak, fallen to) Q.
+//
+// `known` may name depths already seen to lie on either side: a midpoint at or short of
+// `lo` is on lo's side, one at or past `hi` on hi's, and the halving takes it so without
+// computing its discharge. The halving visits the same midpoints and takes the same sides as
+// it would computing every one, so the depth returned is the same to the last bit.
+struct Sides {
+    double lo = -std::numeric_limits<double>::infinity();
+    double hi = std::numeric_limits<double>::infinity();
+};
+
 template <typename Discharge>
-double bisect(Discharge discharge, double Q, double lo, double hi, bool rising) {
+double bisect(Discharge discharge, double Q, double lo, double hi, bool rising, Sides known = {}) {
     for (;;) {
         const double mid = lo + 0.5 * (hi - lo);
         if (!(mid > lo && mid < hi)) return hi;
-        const double q = discharge(mid);
-        if (rising ? q < Q : q > Q) {
+        bool loSide = mid <= known.lo;
+        if (!loSide && mid < known.hi) {
+            const double q = discharge(mid);
+            loSide = rising ? q < Q : q > Q;
+        }
+        if (loSide) {
             lo = mid;
         } else {
             hi = mid;
         }
     }
+}
+
+// Depths on either side of the crossing in [lo, hi], close about it, for bisect to take as
+// known. The discharge is monotonic on [lo, hi], rising or falling, and qLo, qHi are its
+// values at the ends. A depth counts only where its discharge differs from Q by a millionth
+// of a millionth, a thousand times what the rounding of A, R^(2/3) and the rest can add up to:
+// every depth beyond it then computes to the same side of Q as the depth itself, and the
+// halving takes it as it would have taken it computed. None below `shallowest`, where the
+// area's own rounding grows (r²φ − s·c cancels in a sliver of water).
+//
+// The crossing is found by regula falsi with the Illinois step, a few discharges in all, and
+// the depths a ten-billionth of it to either side are tried; where the discharge is too flat
+// there (close to a circle's peak), depths a thousand times farther, once.
+template <typename Discharge>
+Sides sidesAbout(Discharge discharge, double Q, double lo, double qLo, double hi, double qHi,
+                 bool rising, double shallowest) {
+    constexpr double margin = 1e-12;
+    Sides known;
+    const auto onLoSide = [&](double q) {
+        return rising ? q < Q * (1.0 - margin) : q > Q * (1.0 + margin);
+    };
+    const auto onHiSide = [&](double q) {
+        return rising ? q > Q * (1.0 + margin) : q < Q * (1.0 - margin);
+    };
+    const auto take = [&](double h, double q) {
+        if (h < shallowest) return;
+        if (onLoSide(q) && h > known.lo) known.lo = h;
+        if (onHiSide(q) && h < known.hi) known.hi = h;
+    };
+    double a = lo;
+    double fa = qLo - Q;
+    double b = hi;
+    double fb = qHi - Q;
+    double h = a;
+    int moved = 0;  // the end the last step moved: -1 a, 1 b
+    for (int step = 0; step < 8 && fa != fb; ++step) {
+        h = b - fb * (b - a) / (fb - fa);
+        if (!(h > a && h < b)) break;
+        const double q = discharge(h);
+        take(h, q);
+        const double f = q - Q;
+        if (f == 0.0 || !(b - a > 1e-11 * h)) break;
+        if ((f < 0.0) == (fa < 0.0)) {
+            a = h;
+            fa = f;
+            if (moved == -1) fb *= 0.5;  // Illinois: an end kept twice counts for half
+            moved = -1;
+        } else {
+            b = h;
+            fb = f;
+            if (moved == 1) fa *= 0.5;
+            moved = 1;
+        }
+    }
+    for (double spread : {1e-10, 1e-7}) {
+        const double below = h - spread * h;
+        const double above = h + spread * h;
+        if (below > known.lo && below > lo) take(below, discharge(below));
+        if (above < known.hi && above < hi) take(above, discharge(above));
+        if (known.lo >= below && known.hi <= above) break;
+    }
+    return known;
 }
 
 StaticText inputProblem(const SectionShape& shape, double i, double n) {
@@ -60,7 +139,21 @@ Computed<ShapeFlow> manningFlow(const SectionShape& shape, double h, double i, d
 PeakFlow peakFlow(const Circle& circle, double i, double n) {
     const SectionShape shape = circle;
     const double rootOfSlope = std::sqrt(i);
-    const auto discharge = [&](double h) { return dischargeAt(shape, h, rootOfSlope, n); };
+    // Once the search has closed to a few doubles its points come round again: each is
+    // computed once, the last few kept.
+    std::array<double, 4> seenH{-1.0, -1.0, -1.0, -1.0};
+    std::array<double, 4> seenQ{};
+    std::size_t next = 0;
+    const auto discharge = [&](double h) {
+        for (std::size_t k = 0; k < seenH.size(); ++k) {
+            if (seenH[k] == h) return seenQ[k];
+        }
+        const double q = dischargeAt(shape, h, rootOfSlope, n);
+        seenH[next] = h;
+        seenQ[next] = q;
+        next = (next + 1) % seenH.size();
+        return q;
+    };
     // Golden-section search; the discharge rises and then falls once on [0, D]. Near its top
     // it is flat to second order, so the depth is found to about 2^-26 of D and the
     // discharge to the last bits.
@@ -104,9 +197,18 @@ Computed<NormalDepth> normalDepth(const SectionShape& shape, double Q, double i,
             return Computed<NormalDepth>::absent(
                 "流量大于圆管无压流的最大流量，无自由水面的水深能通过（压力流）");
         }
-        NormalDepth depth{bisect(discharge, Q, 0.0, peak.h, true), std::nullopt};
-        if (Q >= discharge(circle->D)) {
-            depth.other = bisect(discharge, Q, peak.h, circle->D, false);
+        // Both halvings start from the peak's depth as they always have, and take the depths
+        // sidesAbout finds as known: the same depths, from fewer discharges.
+        const double full = discharge(circle->D);
+        const double shallowest = 0.01 * circle->D;
+        NormalDepth depth{
+            bisect(discharge, Q, 0.0, peak.h, true,
+                   sidesAbout(discharge, Q, 0.0, 0.0, peak.h, peak.Q, true, shallowest)),
+            std::nullopt};
+        if (Q >= full) {
+            depth.other = bisect(
+                discharge, Q, peak.h, circle->D, false,
+                sidesAbout(discharge, Q, peak.h, peak.Q, circle->D, full, false, shallowest));
         }
         return Computed<NormalDepth>::of(depth);
     }

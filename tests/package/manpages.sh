@@ -12,8 +12,21 @@ fail() { echo "$1"; failures=$((failures + 1)); }
 # What each program's page must name beyond its headings.
 lintavo_names=(--help --version 流量Q计算 水深h计算 底宽b计算 底坡i计算 '渠道断面  尺寸计算' 计算 返回
     结束 '结  束')
+lined=(U形渠道流量计算 U形渠道水深计算 弧形坡脚梯形渠道流量计算 弧形坡脚梯形渠道水深计算 无压圆管流量计算
+    无压圆管水深计算)
+lintavo_names+=(衬砌渠道 "${lined[@]}")
 calc_names=(流量Q计算 水深h计算 计算渠道底宽b 底坡i计算 断面尺寸 discharge normal-depth bottom-width
-    bottom-slope section --bom --help 名称 说明)
+    bottom-slope section --bom --help 名称 说明 "${lined[@]}" 圆弧半径r 外倾角α 管径D 另一水深)
+# Every calculation of the catalogue by its alias and its title, as its table gives them, so
+# that one added later cannot be missing from lintavo-calc's pages.
+catalogue() {  # FIELD: the first quoted text after .FIELD = in the calculations' tables
+    grep -rhoE "\\.$1 *= *\\{?\"[^\"]+\"" "$pages/../calculators" | sed -E 's/[^"]*"([^"]*)"/\1/'
+}
+mapfile -t aliases < <(catalogue alias)
+mapfile -t titles < <(catalogue window)
+[ "${#aliases[@]}" -ge 11 ] && [ "${#titles[@]}" -eq "${#aliases[@]}" ] ||
+    fail "the catalogue's aliases and titles were not found: ${aliases[*]} / ${titles[*]}"
+calc_names+=("${aliases[@]}" "${titles[@]}")
 
 check() {  # PAGE PROGRAM NAMES-ARRAY HEADING… (the headings the page must have, in its language)
     local page=$1 program=$2

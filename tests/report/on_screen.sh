@@ -10,15 +10,14 @@ driver=$1
 command -v xvfb-run >/dev/null || { echo "xvfb-run is missing"; exit 77; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# The press both scripts begin with: 流量Q的计算 of b 2, h 1, m 1, i 0.001, n 0.025 by Return.
+discharge_press() {
+    printf '%s\n' "click 流量Q的计算" "type dkb 2" "type ssh 1" "type bpm 1" "type dpi 0.001" \
+        "type cln 0.025" "key Return"
+}
 cat >"$work/book.lts" <<SCRIPT
 expect-focus 结束
-click 流量Q的计算
-type dkb 2
-type ssh 1
-type bpm 1
-type dpi 0.001
-type cln 0.025
-key Return
+$(discharge_press)
 expect llQ 2.763
 open-report
 screenshot-report $work/book.png
@@ -26,13 +25,7 @@ click 返回1
 expect-visible Lintavo
 SCRIPT
 cat >"$work/places.lts" <<SCRIPT
-click 流量Q的计算
-type dkb 2
-type ssh 1
-type bpm 1
-type dpi 0.001
-type cln 0.025
-key Return
+$(discharge_press)
 open-report
 geometry
 print dkb

@@ -14,6 +14,7 @@
 
 #include "hydraulics/shape.h"
 #include "hydraulics/shape_flow.h"
+#include "tests/unit/bits.h"
 
 using namespace lintavo;
 
@@ -400,6 +401,49 @@ class ShapesTest : public QObject {
             QVERIFY(std::string_view(refused.reason()).find("压力流") != std::string_view::npos);
         }
         QVERIFY(!manningFlow(circle, D * 1.0001, i, n).exists());
+    }
+
+    // A circle's depths are those of halving [0, peak] and [peak, D] at every midpoint down to
+    // adjacent doubles, bit for bit, however few discharges the search computes to get there:
+    // circles of every size, discharges from a trickle to just under the peak.
+    void circleDepthsAreTheWholeHalvings() {
+        std::mt19937_64 random(26);
+        const auto uniform = [&random](double lo, double hi) {
+            return lo + (hi - lo) * static_cast<double>(random() >> 11) * 0x1p-53;
+        };
+        for (int k = 0; k < 300; ++k) {
+            const Circle circle{uniform(0.05, 5)};
+            const double i = 1.0 / uniform(100, 20000);
+            const double n = uniform(0.009, 0.03);
+            const PeakFlow peak = peakFlow(circle, i, n);
+            const double Q =
+                peak.Q * (k % 2 == 0 ? uniform(0.9, 1.0) : std::pow(10, uniform(-6, 0)));
+            const auto discharge = [&](double h) { return manningFlow(circle, h, i, n).value().Q; };
+            const auto halve = [&](double lo, double hi, bool rising) {
+                for (;;) {
+                    const double mid = lo + 0.5 * (hi - lo);
+                    if (!(mid > lo && mid < hi)) return hi;
+                    const double q = discharge(mid);
+                    ((rising ? q < Q : q > Q) ? lo : hi) = mid;
+                }
+            };
+            const auto depth = normalDepth(circle, Q, i, n);
+            QVERIFY(depth.exists());
+            const QString what = QStringLiteral("D %1, i %2, n %3, Q %4")
+                                     .arg(circle.D, 0, 'g', 17)
+                                     .arg(i, 0, 'g', 17)
+                                     .arg(n, 0, 'g', 17)
+                                     .arg(Q, 0, 'g', 17);
+            QVERIFY2(testing::bits(depth.value().h) == testing::bits(halve(0.0, peak.h, true)),
+                     qPrintable(what));
+            const bool two = Q >= discharge(circle.D);
+            QCOMPARE(depth.value().other.has_value(), two);
+            if (two) {
+                QVERIFY2(testing::bits(*depth.value().other) ==
+                             testing::bits(halve(peak.h, circle.D, false)),
+                         qPrintable(what));
+            }
+        }
     }
 
     // At the critical depth Q²·T = g·A³ over the outline's own T and A, and just above and

@@ -1,9 +1,10 @@
 // The batch window of every calculator window, on the offscreen platform: opened from the
 // window's menu and by its shortcut; twenty reaches pasted from a spreadsheet, one of them
 // failing, computed row for row as runPress computes them, the failed row shaded with its
-// sentence as a tooltip; a paste at a cell; a selection copied; 取消 in the middle of a long
-// batch keeps the rows computed so far and leaves the rest untouched; the book has a chapter
-// a row, and 取消 while it is made leaves the file there as it was.
+// sentence as a tooltip, a circle's second depth in 说明 of a row computed; a paste at a cell;
+// a selection copied; 取消 in the middle of a long batch keeps the rows computed so far and
+// leaves the rest untouched; the book has a chapter a row, and 取消 while it is made leaves the
+// file there as it was.
 
 #include <QApplication>
 #include <QBrush>
@@ -16,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <cmath>
+#include <string>
 
 #include "calculators/batch.h"
 #include "calculators/catalogue.h"
@@ -69,6 +72,8 @@ std::vector<std::vector<std::string>> twentyReaches(const CalculatorTable& table
     for (int k = 0; k < 20; ++k) {
         std::vector<std::string> row = base;
         row[0] += (row[0].find('.') == std::string::npos ? "." : "") + std::to_string(k);
+        // The U filled from a tenth of its arc to twice its height, the arc's top near 0.41 m.
+        if (alias == "u-discharge") row[2] = std::to_string(0.05 * (k + 1)).substr(0, 4);
         if (k == 7) row[1] = "二";
         rows.push_back(row);
     }
@@ -181,6 +186,31 @@ class BatchWindowTest : public QObject {
         QCOMPARE(model.index(0, note).data().toString(), expected0Note(*table, reaches[0]));
         QVERIFY(failed >= 1);
         QCOMPARE(outcome.failed, failed);
+        // A circle's reaches run past its full pipe's discharge to beyond its peak: rows with
+        // a second depth in 说明 that are not failures, and rows refused; a U's reaches are
+        // filled within its arc and above it.
+        const auto remarked = [&] {
+            int count = 0;
+            for (int r = 0; r < 20; ++r)
+                count += !model.failed(r) && !model.index(r, note).data().toString().isEmpty();
+            return count;
+        }();
+        const std::string_view alias = calculationAlias(*table);
+        if (alias == "circle-normal-depth") {
+            QVERIFY2(remarked >= 2 && failed >= 3, qPrintable(QString::number(remarked)));
+        } else {
+            QCOMPARE(remarked, 0);
+        }
+        if (alias == "u-discharge") {
+            int within = 0;
+            for (const auto& reach : reaches) {
+                if (reach[1] == "二") continue;
+                const double r = std::stod(reach[0]);
+                const double top = r * (1 - std::sin(std::stod(reach[1]) * std::acos(-1.0) / 180));
+                within += std::stod(reach[2]) < top;
+            }
+            QVERIFY2(within >= 3 && within <= 15, qPrintable(QString::number(within)));
+        }
         // Copied for a spreadsheet: the header and twenty lines, tab-separated.
         const QStringList lines =
             batch.tableText().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);

@@ -82,7 +82,7 @@ else
     "$linux_build/bin/same_digits" "$work/digits-linux.txt"
     run_windows "$(windows_path "$build/bin/same_digits.exe") $(windows_path "$work/digits-windows.txt")"
     different=$(diff "$work/digits-linux.txt" "$work/digits-windows.txt" | grep -c '^>' || true)
-    echo "$(wc -l <"$work/digits-linux.txt") answers (powers, text read, text written, truncations), $different differ"
+    echo "$(wc -l <"$work/digits-linux.txt") answers (powers, text read, text written, truncations, trigonometry, the lined sections' presses), $different differ"
     if [ "$different" -ne 0 ]; then
         fail "the Windows build's numbers differ from the Linux build's"
         diff "$work/digits-linux.txt" "$work/digits-windows.txt" | head -20

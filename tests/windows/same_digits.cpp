@@ -1,8 +1,9 @@
 // Prints what the number model makes of a fixed pseudo-random sample: powers to the
 // calculators' exponents, singles read from decimal text, results written as text, results
 // truncated to three decimals, our trigonometric functions, and the section shapes'
-// presses. Built for Linux and for Windows; tests/windows/run.sh
-// runs both (the Windows one under Wine) and requires the same output, line for line.
+// presses, at random and where their answers turn (a circle's crown and peak, a U's arc). Built for
+// Linux and for Windows; tests/windows/run.sh runs both (the Windows one under Wine) and requires
+// the same output, line for line.
 //   same_digits FILE
 
 #include <bit>
@@ -16,6 +17,7 @@
 #include "calculators/shape_calculations.h"
 #include "hydraulics/number_text.h"
 #include "hydraulics/portable_trig.h"
+#include "hydraulics/shape_flow.h"
 #include "hydraulics/value.h"
 
 using namespace lintavo;
@@ -180,6 +182,50 @@ int main(int argc, char* argv[]) {
             }
             std::fprintf(out, "%s %s\n", line.c_str(), record.remark.c_str());
         }
+    }
+    // The same presses where their answers turn: circles filled to near their crown and
+    // discharges about a circle's peak (two depths, or pressure flow and none), U channels
+    // filled within their arc and above it. Every step's value goes out by its bits, not only
+    // the texts cut from them.
+    const auto press = [out](const char* name, Press f, const Texts& inputs) {
+        std::string line = name;
+        for (const std::string& text : inputs)
+            line += ' ' + text;
+        Record record;
+        const auto texts = runPress(f, inputs, record);
+        if (texts) {
+            for (const std::string& t : *texts)
+                line += ' ' + t;
+        } else {
+            line += " failure " + std::to_string(static_cast<int>(record.failure->kind));
+        }
+        for (const RecordedStep& step : record.steps)
+            line += std::string(" ") + step.symbol.data() + '=' + hex(step.value.number());
+        std::fprintf(out, "%s %s\n", line.c_str(), record.remark.c_str());
+    };
+    const auto digits = [](double x) {
+        char buffer[32];
+        std::snprintf(buffer, sizeof buffer, "%.6g", x);
+        return std::string(buffer);
+    };
+    for (int k = 0; k < perCategory / 10; ++k) {
+        const std::string D = decimal(0.2, 3);
+        const std::string i = "1/" + decimal(200, 10000);
+        const std::string n = decimal(0.01, 0.02);
+        const double d = std::stod(D);
+        press("circle-discharge", pressCircleDischarge,
+              {D, digits(d * (0.85 + 0.16 * static_cast<double>(k % 1000) / 1000.0)), i, n});
+        const PeakFlow peak = peakFlow(Circle{d}, parseSlopeInputDouble(i), std::stod(n));
+        press("circle-normal-depth", pressCircleNormalDepth,
+              {digits(peak.Q * (0.9 + 0.2 * static_cast<double>(k % 997) / 997.0)), D, i, n});
+        const std::string r = decimal(0.2, 1.5);
+        const std::string a = decimal(0, 20);
+        // The arc ends at r·(1 − sin α) above the bed: within it, and up to twice r above.
+        const double arcTop = std::stod(r) * (1.0 - portableSinDegrees(std::stod(a)));
+        const double h = k % 2 == 0 ? arcTop * static_cast<double>(1 + k % 499) / 500.0
+                                    : arcTop + std::stod(r) * static_cast<double>(k % 401) / 200.0;
+        press("u-discharge", pressUDischarge, {r, a, digits(h), i, n});
+        press("u-normal-depth", pressUNormalDepth, {decimal(0.005, 3), r, a, i, n});
     }
     return std::fclose(out) == 0 ? 0 : 1;
 }
