@@ -14,29 +14,6 @@ namespace lintavo {
 
 namespace {
 
-// The inputs in reading order as doubles, one for each letter of `symbols`, kept in the
-// record as readInputs keeps them; the first that fails stops the reading and is named.
-template <std::size_t L>
-std::array<double, L - 1> readDoubles(std::span<const std::string> texts, const char (&symbols)[L],
-                                      Record* record) {
-    std::array<double, L - 1> values{};
-    if (record != nullptr) {
-        for (std::size_t k = 0; k + 1 < L; ++k)
-            record->typed.push_back({symbols[k], k < texts.size() ? texts[k] : std::string()});
-    }
-    for (std::size_t k = 0; k + 1 < L; ++k) {
-        const std::string text = k < texts.size() ? texts[k] : std::string();
-        if (record != nullptr) record->inputs.push_back({symbols[k], text, std::nullopt});
-        try {
-            values[k] = symbols[k] == 'i' ? parseSlopeInputDouble(text) : parseInputDouble(text);
-        } catch (CalculationFailure& failure) {
-            throw failure.atInput(k);
-        }
-        if (record != nullptr) record->inputs.back().value = Value::dbl(values[k]);
-    }
-    return values;
-}
-
 // Refuses the press with the reason the shape's hydraulics gave.
 [[noreturn]] void refuse(Record* record, std::string reason, FailureKind kind) {
     if (record != nullptr) record->remark = std::move(reason);
@@ -87,32 +64,32 @@ Texts depth(const SectionShape& shape, double Q, double i, double n, Record* rec
 }  // namespace
 
 Texts pressUDischarge(std::span<const std::string> inputs, Record* record) {
-    const auto [r, a, h, i, n] = readDoubles(inputs, "rahin", record);
+    const auto [r, a, h, i, n] = readInputs(inputs, "rahin", record, readDoubles);
     return discharge(ArcBottom{r, a}, h, i, n, record);
 }
 
 Texts pressUNormalDepth(std::span<const std::string> inputs, Record* record) {
-    const auto [Q, r, a, i, n] = readDoubles(inputs, "Qrain", record);
+    const auto [Q, r, a, i, n] = readInputs(inputs, "Qrain", record, readDoubles);
     return depth(ArcBottom{r, a}, Q, i, n, record);
 }
 
 Texts pressArcToeDischarge(std::span<const std::string> inputs, Record* record) {
-    const auto [b, r, m, h, i, n] = readDoubles(inputs, "brmhin", record);
+    const auto [b, r, m, h, i, n] = readInputs(inputs, "brmhin", record, readDoubles);
     return discharge(ArcToeTrapezoid{b, r, m}, h, i, n, record);
 }
 
 Texts pressArcToeNormalDepth(std::span<const std::string> inputs, Record* record) {
-    const auto [Q, b, r, m, i, n] = readDoubles(inputs, "Qbrmin", record);
+    const auto [Q, b, r, m, i, n] = readInputs(inputs, "Qbrmin", record, readDoubles);
     return depth(ArcToeTrapezoid{b, r, m}, Q, i, n, record);
 }
 
 Texts pressCircleDischarge(std::span<const std::string> inputs, Record* record) {
-    const auto [D, h, i, n] = readDoubles(inputs, "Dhin", record);
+    const auto [D, h, i, n] = readInputs(inputs, "Dhin", record, readDoubles);
     return discharge(Circle{D}, h, i, n, record);
 }
 
 Texts pressCircleNormalDepth(std::span<const std::string> inputs, Record* record) {
-    const auto [Q, D, i, n] = readDoubles(inputs, "QDin", record);
+    const auto [Q, D, i, n] = readInputs(inputs, "QDin", record, readDoubles);
     return depth(Circle{D}, Q, i, n, record);
 }
 
@@ -272,71 +249,46 @@ constexpr TwipSize client{8475, 5820};
 
 }  // namespace
 
-// No button of the main window opens these yet: they are reached by their aliases.
+namespace {
+
+// A shape's window: its form, titled as it is named, and how the book writes its steps.
+constexpr CalculatorTable shapeWindow(StaticText name, std::span<const ControlRow> controls,
+                                      Press press, std::span<const StepForm> steps,
+                                      std::array<StaticText, 6> example, StaticText alias,
+                                      bool depthSought) {
+    return {.window = {name, name, std::nullopt, client, labelFont, controls},
+            .opener = "",
+            .press = press,
+            .explain = explainShapeFailure,
+            .steps = steps,
+            .describe = describeShapeChannel,
+            .example = example,
+            .alias = alias,
+            .remarks = depthSought};
+}
+
+}  // namespace
+
+// Reached from the main window's 衬砌渠道 menu and by their aliases.
 // clang-format off
-constinit const CalculatorTable uDischargeWindow{
-    .window    = {"U形渠道流量计算", "U形渠道流量计算", std::nullopt, client, labelFont, uDischargeControls},
-    .opener    = "",
-    .press     = pressUDischarge,
-    .explain   = explainShapeFailure,
-    .steps     = shapeDischargeSteps,
-    .describe  = describeShapeChannel,
-    .example   = {"0.5", "10", "0.8", "1/2000", "0.014"},
-    .alias     = "u-discharge",
-};
-constinit const CalculatorTable uNormalDepthWindow{
-    .window    = {"U形渠道水深计算", "U形渠道水深计算", std::nullopt, client, labelFont, uNormalDepthControls},
-    .opener    = "",
-    .press     = pressUNormalDepth,
-    .explain   = explainShapeFailure,
-    .steps     = shapeNormalDepthSteps,
-    .describe  = describeShapeChannel,
-    .example   = {"0.741", "0.5", "10", "1/2000", "0.014"},
-    .alias     = "u-normal-depth",
-    .remarks   = true,
-};
-constinit const CalculatorTable arcToeDischargeWindow{
-    .window    = {"弧形坡脚梯形渠道流量计算", "弧形坡脚梯形渠道流量计算", std::nullopt, client, labelFont, arcToeDischargeControls},
-    .opener    = "",
-    .press     = pressArcToeDischarge,
-    .explain   = explainShapeFailure,
-    .steps     = shapeDischargeSteps,
-    .describe  = describeShapeChannel,
-    .example   = {"1", "0.5", "1.5", "1", "1/3000", "0.02"},
-    .alias     = "arc-toe-discharge",
-};
-constinit const CalculatorTable arcToeNormalDepthWindow{
-    .window    = {"弧形坡脚梯形渠道水深计算", "弧形坡脚梯形渠道水深计算", std::nullopt, client, labelFont, arcToeNormalDepthControls},
-    .opener    = "",
-    .press     = pressArcToeNormalDepth,
-    .explain   = explainShapeFailure,
-    .steps     = shapeNormalDepthSteps,
-    .describe  = describeShapeChannel,
-    .example   = {"1.5", "1", "0.5", "1.5", "1/3000", "0.02"},
-    .alias     = "arc-toe-normal-depth",
-    .remarks   = true,
-};
-constinit const CalculatorTable circleDischargeWindow{
-    .window    = {"无压圆管流量计算", "无压圆管流量计算", std::nullopt, client, labelFont, circleDischargeControls},
-    .opener    = "",
-    .press     = pressCircleDischarge,
-    .explain   = explainShapeFailure,
-    .steps     = shapeDischargeSteps,
-    .describe  = describeShapeChannel,
-    .example   = {"1", "0.75", "0.001", "0.013"},
-    .alias     = "circle-discharge",
-};
-constinit const CalculatorTable circleNormalDepthWindow{
-    .window    = {"无压圆管水深计算", "无压圆管水深计算", std::nullopt, client, labelFont, circleNormalDepthControls},
-    .opener    = "",
-    .press     = pressCircleNormalDepth,
-    .explain   = explainShapeFailure,
-    .steps     = shapeNormalDepthSteps,
-    .describe  = describeShapeChannel,
-    .example   = {"0.8", "1", "0.001", "0.013"},
-    .alias     = "circle-normal-depth",
-    .remarks   = true,
-};
+constinit const CalculatorTable uDischargeWindow = shapeWindow(
+    "U形渠道流量计算", uDischargeControls, pressUDischarge, shapeDischargeSteps,
+    {"0.5", "10", "0.8", "1/2000", "0.014"}, "u-discharge", false);
+constinit const CalculatorTable uNormalDepthWindow = shapeWindow(
+    "U形渠道水深计算", uNormalDepthControls, pressUNormalDepth, shapeNormalDepthSteps,
+    {"0.741", "0.5", "10", "1/2000", "0.014"}, "u-normal-depth", true);
+constinit const CalculatorTable arcToeDischargeWindow = shapeWindow(
+    "弧形坡脚梯形渠道流量计算", arcToeDischargeControls, pressArcToeDischarge, shapeDischargeSteps,
+    {"1", "0.5", "1.5", "1", "1/3000", "0.02"}, "arc-toe-discharge", false);
+constinit const CalculatorTable arcToeNormalDepthWindow = shapeWindow(
+    "弧形坡脚梯形渠道水深计算", arcToeNormalDepthControls, pressArcToeNormalDepth, shapeNormalDepthSteps,
+    {"1.5", "1", "0.5", "1.5", "1/3000", "0.02"}, "arc-toe-normal-depth", true);
+constinit const CalculatorTable circleDischargeWindow = shapeWindow(
+    "无压圆管流量计算", circleDischargeControls, pressCircleDischarge, shapeDischargeSteps,
+    {"1", "0.75", "0.001", "0.013"}, "circle-discharge", false);
+constinit const CalculatorTable circleNormalDepthWindow = shapeWindow(
+    "无压圆管水深计算", circleNormalDepthControls, pressCircleNormalDepth, shapeNormalDepthSteps,
+    {"0.8", "1", "0.001", "0.013"}, "circle-normal-depth", true);
 // clang-format on
 
 }  // namespace lintavo
