@@ -24,13 +24,34 @@ std::string cutText(double x) {
     return formatResult(floorTruncate(Value::dbl(x), 3));
 }
 
+// Keeps the section at depth h in the record step by step, each figure as the shape computes
+// it; uSectionSteps and the others say how the book writes them.
+void notedSection(const SectionShape& shape, double h, Record* record) {
+    if (record == nullptr) return;
+    const SectionWorking w = sectionWorking(shape, h);
+    if (std::holds_alternative<Circle>(shape)) {
+        noted(record, "θ", Value::dbl(2.0 * w.theta));  // the whole central angle
+    } else {
+        noted(record, "h1", Value::dbl(w.h1));
+        if (w.withinArcs) {
+            noted(record, "θ", Value::dbl(w.theta));
+        } else {
+            noted(record, "θ0", Value::dbl(w.theta));
+            if (std::holds_alternative<ArcBottom>(shape)) noted(record, "m", Value::dbl(w.m));
+            noted(record, "b1", Value::dbl(w.b1));
+            noted(record, "A1", Value::dbl(w.A1));
+        }
+    }
+    noted(record, "A", Value::dbl(w.at.A));
+    noted(record, "P", Value::dbl(w.at.P));
+    noted(record, "B", Value::dbl(w.at.T));
+    noted(record, "R", Value::dbl(w.at.A / w.at.P));
+}
+
 Texts discharge(const SectionShape& shape, double h, double i, double n, Record* record) {
     const Computed<ShapeFlow> flow = manningFlow(shape, h, i, n);
     if (!flow.exists()) refuse(record, flow.reason().str(), FailureKind::InvalidArgument);
-    const SectionAtDepth s = sectionAt(shape, h);
-    noted(record, "A", Value::dbl(s.A));
-    noted(record, "P", Value::dbl(s.P));
-    noted(record, "R", Value::dbl(s.A / s.P));
+    notedSection(shape, h, record);
     const Value Q = noted(record, "Q", Value::dbl(flow.value().Q));
     const Value v = noted(record, "v", Value::dbl(flow.value().v));
     return writeResults(record, {{'Q', Q, toThreeDecimals}, {'v', v, toThreeDecimals}});
@@ -58,6 +79,8 @@ Texts depth(const SectionShape& shape, double Q, double i, double n, Record* rec
                 " m 也通过此流量（流量介于满管流量与最大无压流量之间），此处取较浅者。";
         }
     }
+    notedSection(shape, h.number(), record);
+    if (record != nullptr) noted(record, "v", Value::dbl(Q / record->valueOf("A")->number()));
     return writeResults(record, {{'h', h, toThreeDecimals}});
 }
 
@@ -251,7 +274,7 @@ constexpr TwipSize client{8475, 5820};
 
 namespace {
 
-// A shape's window: its form, titled as it is named, and how the book writes its steps.
+// A shape's window: its form, titled as it is named, and the book's steps of its section.
 constexpr CalculatorTable shapeWindow(StaticText name, std::span<const ControlRow> controls,
                                       Press press, std::span<const StepForm> steps,
                                       std::array<StaticText, 6> example, StaticText alias,
@@ -267,27 +290,34 @@ constexpr CalculatorTable shapeWindow(StaticText name, std::span<const ControlRo
             .remarks = depthSought};
 }
 
+constexpr auto uDischargeSteps = uSectionSteps + shapeFlowSteps;
+constexpr auto uNormalDepthSteps = shapeDepthSteps + uSectionSteps + shapeDepthFlowSteps;
+constexpr auto arcToeDischargeSteps = arcToeSectionSteps + shapeFlowSteps;
+constexpr auto arcToeNormalDepthSteps = shapeDepthSteps + arcToeSectionSteps + shapeDepthFlowSteps;
+constexpr auto circleDischargeSteps = circleSectionSteps + shapeFlowSteps;
+constexpr auto circleNormalDepthSteps = shapeDepthSteps + circleSectionSteps + shapeDepthFlowSteps;
+
 }  // namespace
 
 // Reached from the main window's 衬砌渠道 menu and by their aliases.
 // clang-format off
 constinit const CalculatorTable uDischargeWindow = shapeWindow(
-    "U形渠道流量计算", uDischargeControls, pressUDischarge, shapeDischargeSteps,
+    "U形渠道流量计算", uDischargeControls, pressUDischarge, uDischargeSteps,
     {"0.5", "10", "0.8", "1/2000", "0.014"}, "u-discharge", false);
 constinit const CalculatorTable uNormalDepthWindow = shapeWindow(
-    "U形渠道水深计算", uNormalDepthControls, pressUNormalDepth, shapeNormalDepthSteps,
+    "U形渠道水深计算", uNormalDepthControls, pressUNormalDepth, uNormalDepthSteps,
     {"0.741", "0.5", "10", "1/2000", "0.014"}, "u-normal-depth", true);
 constinit const CalculatorTable arcToeDischargeWindow = shapeWindow(
-    "弧形坡脚梯形渠道流量计算", arcToeDischargeControls, pressArcToeDischarge, shapeDischargeSteps,
+    "弧形坡脚梯形渠道流量计算", arcToeDischargeControls, pressArcToeDischarge, arcToeDischargeSteps,
     {"1", "0.5", "1.5", "1", "1/3000", "0.02"}, "arc-toe-discharge", false);
 constinit const CalculatorTable arcToeNormalDepthWindow = shapeWindow(
-    "弧形坡脚梯形渠道水深计算", arcToeNormalDepthControls, pressArcToeNormalDepth, shapeNormalDepthSteps,
+    "弧形坡脚梯形渠道水深计算", arcToeNormalDepthControls, pressArcToeNormalDepth, arcToeNormalDepthSteps,
     {"1.5", "1", "0.5", "1.5", "1/3000", "0.02"}, "arc-toe-normal-depth", true);
 constinit const CalculatorTable circleDischargeWindow = shapeWindow(
-    "无压圆管流量计算", circleDischargeControls, pressCircleDischarge, shapeDischargeSteps,
+    "无压圆管流量计算", circleDischargeControls, pressCircleDischarge, circleDischargeSteps,
     {"1", "0.75", "0.001", "0.013"}, "circle-discharge", false);
 constinit const CalculatorTable circleNormalDepthWindow = shapeWindow(
-    "无压圆管水深计算", circleNormalDepthControls, pressCircleNormalDepth, shapeNormalDepthSteps,
+    "无压圆管水深计算", circleNormalDepthControls, pressCircleNormalDepth, circleNormalDepthSteps,
     {"0.8", "1", "0.001", "0.013"}, "circle-normal-depth", true);
 // clang-format on
 
