@@ -74,7 +74,8 @@ constexpr std::string_view wholeNames[] = {"max", "min",    "exp",    "ln",  "lg
 constexpr std::string_view functionNames[] = {"arccos", "arctan", "sin", "cos", "tan"};
 
 // Units a number may carry, the longer first where one begins another.
-constexpr std::string_view units[] = {"m³/s", "m²/s", "m/s²", "m½/s", "m/s", "m³", "m²", "m", "%"};
+constexpr std::string_view units[] = {"m³/s", "m²/s", "m/s²", "m½/s", "m/s",
+                                      "m³",   "m²",   "m",    "rad",  "%"};
 
 // Recursive descent over the formula's UTF-8 text:
 //   formula  := expr (unmatched ")" expr)*
@@ -252,8 +253,7 @@ class Reader {
             take(")");
             // "(1 / n)": a lone fraction needs no brackets, unless it is raised to a power.
             if (!argument && inside.children.size() == 1 &&
-                inside.children[0].kind == Kind::Fraction && !peek("^") && !peek("²") &&
-                !peek("³"))
+                inside.children[0].kind == Kind::Fraction && !peek("^") && !peek("²") && !peek("³"))
                 return std::move(inside.children[0]);
             return node(Kind::Brackets, {std::move(inside)});
         }

@@ -116,6 +116,9 @@ class OmmlTest : public QObject {
         QTest::newRow("arctan of a fraction, a sum with roots")
             << "h1 = r·(1 − m / √(1 + m²)), θ0 = arctan(1 / m)"
             << "h1 = r·(1 − m/√(1 + m^2)), θ0 = arctan(1/m)" << 2 << 1 << 1 << 2 << 2 << 1;
+        QTest::newRow("an angle in radians")
+            << "θ0 = (90 − 10)·π/180 = 1.39626 rad"
+            << "θ0 = ((90 − 10)·π)/180 = 1.39626 rad" << 1 << 0 << 0 << 1 << 1 << 1;
         QTest::newRow("an unmatched bracket is kept as text")
             << "x = (a + b"
             << "x = (a + b)" << 0 << 0 << 0 << 0 << 1 << 0;

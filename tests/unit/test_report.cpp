@@ -13,8 +13,8 @@
 #include "book/design_report.h"
 #include "book/report.h"
 #include "calculators/catalogue.h"
-#include "calculators/summary.h"
 #include "calculators/numbers.h"
+#include "calculators/summary.h"
 
 using namespace lintavo;
 
@@ -199,7 +199,8 @@ class ReportTest : public QObject {
                                           "(0.984808 + 0.176327 × (0.8 − 0.413176)) × (0.8 − "
                                           "0.413176) = 0.713645 m²"),
                            QStringLiteral("P = 2·r·θ0 + 2·(h − h1)·√(1 + m²) = "),
-                           QStringLiteral("= 2.18185 m"), QStringLiteral("= 1.12122 m（水面宽度）")}
+                           QStringLiteral("= 2.18185 m"),
+                           QStringLiteral("= 1.12122 m（水面宽度）")}
             << QStringList{QStringLiteral("arccos"), QStringLiteral("断面方案")};
         QTest::newRow("arc-toe trapezoid above its toes")
             << 7 << Texts{"1", "0.5", "1.5", "1", "1/3000", "0.02"} << false
