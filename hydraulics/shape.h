@@ -76,7 +76,7 @@ double areaAt(const SectionShape& shape, double h);
 // the area below it, m the walls' side slope. A trapezoid has no arcs: only `at`.
 //   sectionWorking(Circle{2}, 1) → withinArcs, θ = π/2, A = π/2
 struct SectionWorking {
-    SectionAtDepth at;
+    SectionAtDepth at{};
     bool withinArcs = true;
     double theta = 0.0;
     double h1 = 0.0;
