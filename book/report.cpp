@@ -25,6 +25,22 @@ std::string captionFor(char symbol) {
     return caption.empty() ? std::string(1, symbol) : std::string(caption);
 }
 
+// How the book writes an input's symbol: the walls' outward angle typed as `a` is α.
+std::string symbolText(char symbol) {
+    return symbol == 'a' ? "α" : std::string(1, symbol);
+}
+
+// Whether every operand in braces of a step's formula is known.
+bool operandsKnown(std::string_view form, const std::map<std::string, double, std::less<>>& known) {
+    for (std::size_t open = form.find('{'); open != std::string_view::npos;
+         open = form.find('{', open + 1)) {
+        const std::size_t close = form.find('}', open);
+        if (close == std::string_view::npos) return false;
+        if (!known.contains(form.substr(open + 1, close - open - 1))) return false;
+    }
+    return true;
+}
+
 // A number inside a substituted formula: a negative one in brackets, so that "b + m·h"
 // with m = −1 reads "2 + (-1) × 1".
 std::string operand(double x) {
@@ -178,11 +194,8 @@ std::optional<double> typedDecimal(const std::string& text) {
 }
 
 ReportRow knownRow(const RecordedInput& in) {
-    ReportRow row{captionFor(in.symbol),
-                  std::string(1, in.symbol),
-                  in.text,
-                  std::string(unitOf(in.symbol)),
-                  {}};
+    ReportRow row{
+        captionFor(in.symbol), symbolText(in.symbol), in.text, std::string(unitOf(in.symbol)), {}};
     if (trimmed(in.text).empty()) row.value = "（空）";
     if (!in.value) {
         row.note = isBlankText(in.text) ? "为空" : "无法读取为数字";
@@ -457,13 +470,13 @@ CalculationReport buildReport(const CalculatorTable& table, const Record& record
 
     std::map<std::string, double, std::less<>> known;
     for (const RecordedInput& in : record.inputs) {
-        if (in.value) known[std::string(1, in.symbol)] = in.value->number();
+        if (in.value) known[symbolText(in.symbol)] = in.value->number();
         report.known.push_back(knownRow(in));
     }
     // The fields after the one that stopped the reading, as typed: an empty one is named too.
     for (std::size_t k = record.inputs.size(); k < record.typed.size(); ++k) {
         const TypedInput& typed = record.typed[k];
-        ReportRow row{captionFor(typed.symbol), std::string(1, typed.symbol), typed.text,
+        ReportRow row{captionFor(typed.symbol), symbolText(typed.symbol), typed.text,
                       std::string(unitOf(typed.symbol)), "未读取"};
         if (trimmed(typed.text).empty()) {
             row.value = "（空）";
@@ -472,11 +485,16 @@ CalculationReport buildReport(const CalculatorTable& table, const Record& record
         report.known.push_back(std::move(row));
     }
 
-    const auto formOf = [&table](std::string_view symbol) -> const StepForm* {
+    // A symbol may have several forms, one for each way a section is worked out (within a
+    // shape's arcs or above them): the first whose operands are known is the one computed.
+    const auto formOf = [&table, &known](std::string_view symbol) -> const StepForm* {
+        const StepForm* first = nullptr;
         for (const StepForm& f : table.steps) {
-            if (f.symbol == symbol) return &f;
+            if (f.symbol != symbol) continue;
+            if (operandsKnown(f.formula, known)) return &f;
+            if (first == nullptr) first = &f;
         }
-        return nullptr;
+        return first;
     };
     for (const RecordedStep& recorded : record.steps) {
         ReportStep step{
@@ -561,7 +579,8 @@ CalculationReport buildReport(const CalculatorTable& table, const Record& record
         report.channels.push_back(std::move(channel));
     }
     // The schemes first: their velocity marks use the design check's limits where it is set.
-    if (const auto channel = designChannelOf(summary)) {
+    // They are trapezoids of b and m: a lined section's channel has none.
+    if (const auto channel = designChannelOf(summary); channel && !channel->shape) {
         const VelocityLimits limits = design != nullptr
                                           ? velocityLimits(*channel, design->settings, design->beds)
                                           : VelocityLimits{};

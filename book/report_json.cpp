@@ -129,8 +129,10 @@ std::string reportJson(const CalculatorTable& table, const Record& record,
     if (!summary.candidates && !summary.channels.empty())
         line += designMember(summary.channels.front());
     const auto schemeChannel = designChannelOf(summary);
-    const Computed<Schemes> schemes =
-        schemeChannel ? schemesOf(*schemeChannel) : Computed<Schemes>::absent("没有渠道");
+    // The schemes are trapezoids of b and m, as in the book: none for a lined section's shape.
+    const Computed<Schemes> schemes = schemeChannel && !schemeChannel->shape
+                                          ? schemesOf(*schemeChannel)
+                                          : Computed<Schemes>::absent("没有渠道");
     if (summary.candidates) {
         std::string candidates;
         for (const SummaryChannel& candidate : summary.channels) {

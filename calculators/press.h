@@ -24,14 +24,31 @@ namespace lintavo {
 using Texts = std::vector<std::string>;
 using Press = Texts (*)(std::span<const std::string> inputs, Record* record);
 
+// How the inputs are read: as the number model's values, or as plain doubles (the section
+// shapes' fields), each with the reading of a slope, which also takes 1/N and 1:N.
+template <typename T>
+struct InputReading {
+    T (*quantity)(std::string_view text);
+    T (*slope)(std::string_view text);
+};
+inline constexpr InputReading<Value> readValues{parseInput, parseSlopeInput};
+inline constexpr InputReading<double> readDoubles{parseInputDouble, parseSlopeInputDouble};
+
+inline Value recordedValue(Value x) {
+    return x;
+}
+inline Value recordedValue(double x) {
+    return Value::dbl(x);
+}
+
 // Converts the input texts in order, one for each letter of `symbols`, the quantities they
 // hold (the slope i also as "1/N"); the first that fails stops the reading, and the failure
 // names it by its place:
 //   readInputs({"2", "x", …}, "bhmin", record) throws TypeMismatch at input 1 (h).
-template <std::size_t L>
-std::array<Value, L - 1> readInputs(std::span<const std::string> texts, const char (&symbols)[L],
-                                    Record* record) {
-    std::array<Value, L - 1> values{};
+template <typename T = Value, std::size_t L>
+std::array<T, L - 1> readInputs(std::span<const std::string> texts, const char (&symbols)[L],
+                                Record* record, const InputReading<T>& reading = readValues) {
+    std::array<T, L - 1> values{};
     if (record != nullptr) {
         for (std::size_t k = 0; k + 1 < L; ++k)
             record->typed.push_back({symbols[k], k < texts.size() ? texts[k] : std::string()});
@@ -41,11 +58,11 @@ std::array<Value, L - 1> readInputs(std::span<const std::string> texts, const ch
         if (record != nullptr) record->inputs.push_back({symbols[k], text, std::nullopt});
         try {
             // A slope may be typed as engineers write it, 1/3000 or 1:3000.
-            values[k] = symbols[k] == 'i' ? parseSlopeInput(text) : parseInput(text);
+            values[k] = symbols[k] == 'i' ? reading.slope(text) : reading.quantity(text);
         } catch (CalculationFailure& failure) {
             throw failure.atInput(k);
         }
-        if (record != nullptr) record->inputs.back().value = values[k];
+        if (record != nullptr) record->inputs.back().value = recordedValue(values[k]);
     }
     return values;
 }

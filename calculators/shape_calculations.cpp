@@ -14,29 +14,6 @@ namespace lintavo {
 
 namespace {
 
-// The inputs in reading order as doubles, one for each letter of `symbols`, kept in the
-// record as readInputs keeps them; the first that fails stops the reading and is named.
-template <std::size_t L>
-std::array<double, L - 1> readDoubles(std::span<const std::string> texts, const char (&symbols)[L],
-                                      Record* record) {
-    std::array<double, L - 1> values{};
-    if (record != nullptr) {
-        for (std::size_t k = 0; k + 1 < L; ++k)
-            record->typed.push_back({symbols[k], k < texts.size() ? texts[k] : std::string()});
-    }
-    for (std::size_t k = 0; k + 1 < L; ++k) {
-        const std::string text = k < texts.size() ? texts[k] : std::string();
-        if (record != nullptr) record->inputs.push_back({symbols[k], text, std::nullopt});
-        try {
-            values[k] = symbols[k] == 'i' ? parseSlopeInputDouble(text) : parseInputDouble(text);
-        } catch (CalculationFailure& failure) {
-            throw failure.atInput(k);
-        }
-        if (record != nullptr) record->inputs.back().value = Value::dbl(values[k]);
-    }
-    return values;
-}
-
 // Refuses the press with the reason the shape's hydraulics gave.
 [[noreturn]] void refuse(Record* record, std::string reason, FailureKind kind) {
     if (record != nullptr) record->remark = std::move(reason);
@@ -47,13 +24,34 @@ std::string cutText(double x) {
     return formatResult(floorTruncate(Value::dbl(x), 3));
 }
 
+// Keeps the section at depth h in the record step by step, each figure as the shape computes
+// it; uSectionSteps and the others say how the book writes them.
+void notedSection(const SectionShape& shape, double h, Record* record) {
+    if (record == nullptr) return;
+    const SectionWorking w = sectionWorking(shape, h);
+    if (std::holds_alternative<Circle>(shape)) {
+        noted(record, "θ", Value::dbl(2.0 * w.theta));  // the whole central angle
+    } else {
+        noted(record, "h1", Value::dbl(w.h1));
+        if (w.withinArcs) {
+            noted(record, "θ", Value::dbl(w.theta));
+        } else {
+            noted(record, "θ0", Value::dbl(w.theta));
+            if (std::holds_alternative<ArcBottom>(shape)) noted(record, "m", Value::dbl(w.m));
+            noted(record, "b1", Value::dbl(w.b1));
+            noted(record, "A1", Value::dbl(w.A1));
+        }
+    }
+    noted(record, "A", Value::dbl(w.at.A));
+    noted(record, "P", Value::dbl(w.at.P));
+    noted(record, "B", Value::dbl(w.at.T));
+    noted(record, "R", Value::dbl(w.at.A / w.at.P));
+}
+
 Texts discharge(const SectionShape& shape, double h, double i, double n, Record* record) {
     const Computed<ShapeFlow> flow = manningFlow(shape, h, i, n);
     if (!flow.exists()) refuse(record, flow.reason().str(), FailureKind::InvalidArgument);
-    const SectionAtDepth s = sectionAt(shape, h);
-    noted(record, "A", Value::dbl(s.A));
-    noted(record, "P", Value::dbl(s.P));
-    noted(record, "R", Value::dbl(s.A / s.P));
+    notedSection(shape, h, record);
     const Value Q = noted(record, "Q", Value::dbl(flow.value().Q));
     const Value v = noted(record, "v", Value::dbl(flow.value().v));
     return writeResults(record, {{'Q', Q, toThreeDecimals}, {'v', v, toThreeDecimals}});
@@ -81,38 +79,40 @@ Texts depth(const SectionShape& shape, double Q, double i, double n, Record* rec
                 " m 也通过此流量（流量介于满管流量与最大无压流量之间），此处取较浅者。";
         }
     }
+    notedSection(shape, h.number(), record);
+    if (record != nullptr) noted(record, "v", Value::dbl(Q / record->valueOf("A")->number()));
     return writeResults(record, {{'h', h, toThreeDecimals}});
 }
 
 }  // namespace
 
 Texts pressUDischarge(std::span<const std::string> inputs, Record* record) {
-    const auto [r, a, h, i, n] = readDoubles(inputs, "rahin", record);
+    const auto [r, a, h, i, n] = readInputs(inputs, "rahin", record, readDoubles);
     return discharge(ArcBottom{r, a}, h, i, n, record);
 }
 
 Texts pressUNormalDepth(std::span<const std::string> inputs, Record* record) {
-    const auto [Q, r, a, i, n] = readDoubles(inputs, "Qrain", record);
+    const auto [Q, r, a, i, n] = readInputs(inputs, "Qrain", record, readDoubles);
     return depth(ArcBottom{r, a}, Q, i, n, record);
 }
 
 Texts pressArcToeDischarge(std::span<const std::string> inputs, Record* record) {
-    const auto [b, r, m, h, i, n] = readDoubles(inputs, "brmhin", record);
+    const auto [b, r, m, h, i, n] = readInputs(inputs, "brmhin", record, readDoubles);
     return discharge(ArcToeTrapezoid{b, r, m}, h, i, n, record);
 }
 
 Texts pressArcToeNormalDepth(std::span<const std::string> inputs, Record* record) {
-    const auto [Q, b, r, m, i, n] = readDoubles(inputs, "Qbrmin", record);
+    const auto [Q, b, r, m, i, n] = readInputs(inputs, "Qbrmin", record, readDoubles);
     return depth(ArcToeTrapezoid{b, r, m}, Q, i, n, record);
 }
 
 Texts pressCircleDischarge(std::span<const std::string> inputs, Record* record) {
-    const auto [D, h, i, n] = readDoubles(inputs, "Dhin", record);
+    const auto [D, h, i, n] = readInputs(inputs, "Dhin", record, readDoubles);
     return discharge(Circle{D}, h, i, n, record);
 }
 
 Texts pressCircleNormalDepth(std::span<const std::string> inputs, Record* record) {
-    const auto [Q, D, i, n] = readDoubles(inputs, "QDin", record);
+    const auto [Q, D, i, n] = readInputs(inputs, "QDin", record, readDoubles);
     return depth(Circle{D}, Q, i, n, record);
 }
 
@@ -272,71 +272,53 @@ constexpr TwipSize client{8475, 5820};
 
 }  // namespace
 
-// No button of the main window opens these yet: they are reached by their aliases.
+namespace {
+
+// A shape's window: its form, titled as it is named, and the book's steps of its section.
+constexpr CalculatorTable shapeWindow(StaticText name, std::span<const ControlRow> controls,
+                                      Press press, std::span<const StepForm> steps,
+                                      std::array<StaticText, 6> example, StaticText alias,
+                                      bool depthSought) {
+    return {.window = {name, name, std::nullopt, client, labelFont, controls},
+            .opener = "",
+            .press = press,
+            .explain = explainShapeFailure,
+            .steps = steps,
+            .describe = describeShapeChannel,
+            .example = example,
+            .alias = alias,
+            .remarks = depthSought};
+}
+
+constexpr auto uDischargeSteps = uSectionSteps + shapeFlowSteps;
+constexpr auto uNormalDepthSteps = shapeDepthSteps + uSectionSteps + shapeDepthFlowSteps;
+constexpr auto arcToeDischargeSteps = arcToeSectionSteps + shapeFlowSteps;
+constexpr auto arcToeNormalDepthSteps = shapeDepthSteps + arcToeSectionSteps + shapeDepthFlowSteps;
+constexpr auto circleDischargeSteps = circleSectionSteps + shapeFlowSteps;
+constexpr auto circleNormalDepthSteps = shapeDepthSteps + circleSectionSteps + shapeDepthFlowSteps;
+
+}  // namespace
+
+// Reached from the main window's 衬砌渠道 menu and by their aliases.
 // clang-format off
-constinit const CalculatorTable uDischargeWindow{
-    .window    = {"U形渠道流量计算", "U形渠道流量计算", std::nullopt, client, labelFont, uDischargeControls},
-    .opener    = "",
-    .press     = pressUDischarge,
-    .explain   = explainShapeFailure,
-    .steps     = shapeDischargeSteps,
-    .describe  = describeShapeChannel,
-    .example   = {"0.5", "10", "0.8", "1/2000", "0.014"},
-    .alias     = "u-discharge",
-};
-constinit const CalculatorTable uNormalDepthWindow{
-    .window    = {"U形渠道水深计算", "U形渠道水深计算", std::nullopt, client, labelFont, uNormalDepthControls},
-    .opener    = "",
-    .press     = pressUNormalDepth,
-    .explain   = explainShapeFailure,
-    .steps     = shapeNormalDepthSteps,
-    .describe  = describeShapeChannel,
-    .example   = {"0.741", "0.5", "10", "1/2000", "0.014"},
-    .alias     = "u-normal-depth",
-    .remarks   = true,
-};
-constinit const CalculatorTable arcToeDischargeWindow{
-    .window    = {"弧形坡脚梯形渠道流量计算", "弧形坡脚梯形渠道流量计算", std::nullopt, client, labelFont, arcToeDischargeControls},
-    .opener    = "",
-    .press     = pressArcToeDischarge,
-    .explain   = explainShapeFailure,
-    .steps     = shapeDischargeSteps,
-    .describe  = describeShapeChannel,
-    .example   = {"1", "0.5", "1.5", "1", "1/3000", "0.02"},
-    .alias     = "arc-toe-discharge",
-};
-constinit const CalculatorTable arcToeNormalDepthWindow{
-    .window    = {"弧形坡脚梯形渠道水深计算", "弧形坡脚梯形渠道水深计算", std::nullopt, client, labelFont, arcToeNormalDepthControls},
-    .opener    = "",
-    .press     = pressArcToeNormalDepth,
-    .explain   = explainShapeFailure,
-    .steps     = shapeNormalDepthSteps,
-    .describe  = describeShapeChannel,
-    .example   = {"1.5", "1", "0.5", "1.5", "1/3000", "0.02"},
-    .alias     = "arc-toe-normal-depth",
-    .remarks   = true,
-};
-constinit const CalculatorTable circleDischargeWindow{
-    .window    = {"无压圆管流量计算", "无压圆管流量计算", std::nullopt, client, labelFont, circleDischargeControls},
-    .opener    = "",
-    .press     = pressCircleDischarge,
-    .explain   = explainShapeFailure,
-    .steps     = shapeDischargeSteps,
-    .describe  = describeShapeChannel,
-    .example   = {"1", "0.75", "0.001", "0.013"},
-    .alias     = "circle-discharge",
-};
-constinit const CalculatorTable circleNormalDepthWindow{
-    .window    = {"无压圆管水深计算", "无压圆管水深计算", std::nullopt, client, labelFont, circleNormalDepthControls},
-    .opener    = "",
-    .press     = pressCircleNormalDepth,
-    .explain   = explainShapeFailure,
-    .steps     = shapeNormalDepthSteps,
-    .describe  = describeShapeChannel,
-    .example   = {"0.8", "1", "0.001", "0.013"},
-    .alias     = "circle-normal-depth",
-    .remarks   = true,
-};
+constinit const CalculatorTable uDischargeWindow = shapeWindow(
+    "U形渠道流量计算", uDischargeControls, pressUDischarge, uDischargeSteps,
+    {"0.5", "10", "0.8", "1/2000", "0.014"}, "u-discharge", false);
+constinit const CalculatorTable uNormalDepthWindow = shapeWindow(
+    "U形渠道水深计算", uNormalDepthControls, pressUNormalDepth, uNormalDepthSteps,
+    {"0.741", "0.5", "10", "1/2000", "0.014"}, "u-normal-depth", true);
+constinit const CalculatorTable arcToeDischargeWindow = shapeWindow(
+    "弧形坡脚梯形渠道流量计算", arcToeDischargeControls, pressArcToeDischarge, arcToeDischargeSteps,
+    {"1", "0.5", "1.5", "1", "1/3000", "0.02"}, "arc-toe-discharge", false);
+constinit const CalculatorTable arcToeNormalDepthWindow = shapeWindow(
+    "弧形坡脚梯形渠道水深计算", arcToeNormalDepthControls, pressArcToeNormalDepth, arcToeNormalDepthSteps,
+    {"1.5", "1", "0.5", "1.5", "1/3000", "0.02"}, "arc-toe-normal-depth", true);
+constinit const CalculatorTable circleDischargeWindow = shapeWindow(
+    "无压圆管流量计算", circleDischargeControls, pressCircleDischarge, circleDischargeSteps,
+    {"1", "0.75", "0.001", "0.013"}, "circle-discharge", false);
+constinit const CalculatorTable circleNormalDepthWindow = shapeWindow(
+    "无压圆管水深计算", circleNormalDepthControls, pressCircleNormalDepth, circleNormalDepthSteps,
+    {"0.8", "1", "0.001", "0.013"}, "circle-normal-depth", true);
 // clang-format on
 
 }  // namespace lintavo

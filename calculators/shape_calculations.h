@@ -31,17 +31,57 @@ FailureCause explainShapeFailure(const Record& record);
 // shape itself; its walls' slope in m and its flat bed in b (0 for the U and the circle).
 Description describeShapeChannel(const Record& record);
 
-// How the book writes their steps.
-inline constexpr std::array shapeDischargeSteps{
-    StepForm{"A", "过水断面面积", "按断面形状与水深计算", "m²"},
-    StepForm{"P", "湿周", "按断面形状与水深计算", "m"},
+// How the book writes their steps, each shape with the formulas it is computed by. A depth
+// within the arcs and one above them record different steps: within, the half-angle θ the
+// water spans; above, the arcs' own angle θ0, the depth h1 where they end, the top width b1
+// and the area A1 there. Where a symbol has two forms the book takes the first whose
+// operands the record holds, so that A is written the one way or the other.
+inline constexpr std::array uSectionSteps{
+    StepForm{"h1", "圆弧段高度", "{r}·(1 − sin(π·{α}/180))", "m", false},
+    StepForm{"θ", "水面处半圆心角", "arccos(({r} − {h}) / {r})", "rad", false},
+    StepForm{"θ0", "圆弧半圆心角", "(90 − {α})·π/180", "rad", false},
+    StepForm{"m", "直线段边坡系数", "tan(π·{α}/180)", "", false},
+    StepForm{"b1", "圆弧段顶宽", "2·{r}·cos(π·{α}/180)", "m", false},
+    StepForm{"A1", "圆弧段面积", "{r}²·({θ0} − sin{θ0}·cos{θ0})", "m²", false},
+    StepForm{"A", "过水断面面积", "{A1} + ({b1} + {m}·({h} − {h1}))·({h} − {h1})", "m²"},
+    StepForm{"A", "过水断面面积", "{r}²·({θ} − sin{θ}·cos{θ})", "m²"},
+    StepForm{"P", "湿周", "2·{r}·{θ0} + 2·({h} − {h1})·√(1 + {m}²)", "m"},
+    StepForm{"P", "湿周", "2·{r}·{θ}", "m"},
+    StepForm{"B", "水面宽度", "{b1} + 2·{m}·({h} − {h1})", "m"},
+    StepForm{"B", "水面宽度", "2·{r}·sin{θ}", "m"},
+};
+inline constexpr std::array arcToeSectionSteps{
+    StepForm{"h1", "圆弧段高度", "{r}·(1 − {m} / √(1 + {m}²))", "m", false},
+    StepForm{"θ", "水面处圆弧圆心角", "arccos(({r} − {h}) / {r})", "rad", false},
+    StepForm{"θ0", "坡脚圆弧圆心角", "arctan(1 / {m})", "rad", false},
+    StepForm{"b1", "圆弧段顶宽", "{b} + 2·{r} / √(1 + {m}²)", "m", false},
+    StepForm{"A1", "圆弧段面积", "{b}·{h1} + {r}²·({θ0} − sin{θ0}·cos{θ0})", "m²", false},
+    StepForm{"A", "过水断面面积", "{A1} + ({b1} + {m}·({h} − {h1}))·({h} − {h1})", "m²"},
+    StepForm{"A", "过水断面面积", "{b}·{h} + {r}²·({θ} − sin{θ}·cos{θ})", "m²"},
+    StepForm{"P", "湿周", "{b} + 2·{r}·{θ0} + 2·({h} − {h1})·√(1 + {m}²)", "m"},
+    StepForm{"P", "湿周", "{b} + 2·{r}·{θ}", "m"},
+    StepForm{"B", "水面宽度", "{b1} + 2·{m}·({h} − {h1})", "m"},
+    StepForm{"B", "水面宽度", "{b} + 2·{r}·sin{θ}", "m"},
+};
+inline constexpr std::array circleSectionSteps{
+    StepForm{"θ", "水面处圆心角", "2·arccos(1 − 2·{h} / {D})", "rad", false},
+    StepForm{"A", "过水断面面积", "{D}²·({θ} − sin{θ}) / 8", "m²"},
+    StepForm{"P", "湿周", "{D}·{θ} / 2", "m"},
+    StepForm{"B", "水面宽度", "{D}·sin({θ} / 2)", "m"},
+};
+inline constexpr std::array shapeFlowSteps{
     StepForm{"R", "水力半径", "{A} / {P}", "m"},
     StepForm{"Q", "流量", "{A}·{R}^(2/3)·√{i} / {n}", "m³/s"},
     StepForm{"v", "流速", "{Q} / {A}", "m/s"},
 };
-inline constexpr std::array shapeNormalDepthSteps{
+inline constexpr std::array shapeDepthSteps{
     StepForm{"h", "正常水深", "二分法求 A·R^(2/3)·√i / n = Q 的水深", "m"},
     StepForm{"h2", "另一正常水深", "圆管中同一流量的较深水深", "m"},
+};
+// At the normal depth found, the section by the same formulas, and its velocity.
+inline constexpr std::array shapeDepthFlowSteps{
+    StepForm{"R", "水力半径", "{A} / {P}", "m"},
+    StepForm{"v", "流速", "{Q} / {A}", "m/s"},
 };
 
 }  // namespace lintavo

@@ -2,6 +2,7 @@
 
 #include "calculators/table.h"
 #include "hydraulics/geometry.h"
+#include "hydraulics/shape.h"
 
 namespace lintavo {
 
@@ -27,7 +28,10 @@ std::string absentChannelSentence(const PressSummary& summary) {
     if (summary.channels.empty()) return {};
     const SummaryChannel& own = summary.channels.front();
     const Channel& c = own.channel();
-    const bool section = c.b >= 0 && c.m >= 0 && c.h > 0 && PlainSection{c.b, c.m}.area(c.h) > 0;
+    const bool section =
+        c.shape ? shapeProblem(*c.shape).empty() && c.h > 0 && c.h <= fullDepth(*c.shape) &&
+                      areaAt(*c.shape, c.h) > 0
+                : c.b >= 0 && c.m >= 0 && c.h > 0 && PlainSection{c.b, c.m}.area(c.h) > 0;
     if (section || own.hydraulics.A.exists()) return {};
     return "此断面不存在（" + std::string(own.hydraulics.A.reason()) + "），水力要素无法计算。";
 }

@@ -66,10 +66,16 @@ bool isIdeograph(std::string_view s) {
 }
 
 // Names written upright, whole: functions, and the Froude number.
-constexpr std::string_view wholeNames[] = {"max", "min", "exp", "ln", "lg", "log", "Fr"};
+constexpr std::string_view wholeNames[] = {"max", "min",    "exp",    "ln",  "lg",  "log",
+                                           "Fr",  "arccos", "arctan", "sin", "cos", "tan"};
+
+// Functions written before their argument without brackets, "sinθ": the name ends there.
+// The longer first where one begins another.
+constexpr std::string_view functionNames[] = {"arccos", "arctan", "sin", "cos", "tan"};
 
 // Units a number may carry, the longer first where one begins another.
-constexpr std::string_view units[] = {"m³/s", "m²/s", "m/s²", "m½/s", "m/s", "m³", "m²", "m", "%"};
+constexpr std::string_view units[] = {"m³/s", "m²/s", "m/s²", "m½/s", "m/s",
+                                      "m³",   "m²",   "m",    "rad",  "%"};
 
 // Recursive descent over the formula's UTF-8 text:
 //   formula  := expr (unmatched ")" expr)*
@@ -239,13 +245,15 @@ class Reader {
     }
 
     MathNode primary() {
+        // A function's argument keeps its brackets: "sin(θ/2)" is no "sin θ/2".
+        const bool argument = std::exchange(afterFunction_, false);
         if (atEnd()) return run("");
         if (take("(")) {
             MathNode inside = row(expression());
             take(")");
             // "(1 / n)": a lone fraction needs no brackets, unless it is raised to a power.
-            if (inside.children.size() == 1 && inside.children[0].kind == Kind::Fraction &&
-                !peek("^") && !peek("²") && !peek("³"))
+            if (!argument && inside.children.size() == 1 &&
+                inside.children[0].kind == Kind::Fraction && !peek("^") && !peek("²") && !peek("³"))
                 return std::move(inside.children[0]);
             return node(Kind::Brackets, {std::move(inside)});
         }
@@ -279,6 +287,13 @@ class Reader {
     }
 
     MathNode name() {
+        for (const std::string_view f : functionNames) {
+            if (text_.substr(at_, f.size()) == f) {
+                at_ += f.size();
+                afterFunction_ = true;
+                return run(std::string(f), true);
+            }
+        }
         std::vector<std::string> letters;
         while (const std::size_t length = letterAt()) {
             letters.emplace_back(text_.substr(at_, length));
@@ -331,6 +346,7 @@ class Reader {
 
     std::string_view text_;
     std::size_t at_ = 0;
+    bool afterFunction_ = false;  // the name just read is a function's
 };
 
 bool needsBrackets(const MathNode& n) {

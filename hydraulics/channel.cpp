@@ -1,10 +1,12 @@
 #include "hydraulics/channel.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
 #include "hydraulics/geometry.h"
 #include "hydraulics/portable_pow.h"
+#include "hydraulics/shape_flow.h"
 
 namespace lintavo {
 
@@ -46,6 +48,36 @@ double criticalFunction(double h, double b, double m) {
     const double depth = A / B;  // hydraulic depth; A/B for B = inf is 0
     const double f = A * std::sqrt(depth);
     return std::isnan(f) ? std::numeric_limits<double>::infinity() : f;
+}
+
+// The section a channel describes: its shape, or the trapezoid of b and m, whose figures stay
+// those of PlainSection.
+struct ChannelSection {
+    const Channel& c;
+
+    SectionAtDepth at(double h) const {
+        if (c.shape) return sectionAt(*c.shape, h);
+        const PlainSection plain{c.b, c.m};
+        return {plain.area(h), plain.wettedPerimeter(h), plain.topWidth(h)};
+    }
+    double area(double h) const { return at(h).A; }
+    double topWidth(double h) const { return at(h).T; }
+    double wettedPerimeter(double h) const { return at(h).P; }
+};
+
+// Why a channel's section does not exist at its depth, checked before its figures: bad inputs,
+// a shape's problem, a depth above a circle's crown.
+StaticText sectionProblem(const Channel& c) {
+    StaticText bad = nonFinite(c);
+    if (!bad.empty()) return bad;
+    if (c.shape) {
+        if (bad = shapeProblem(*c.shape); !bad.empty()) return bad;
+        if (c.h > fullDepth(*c.shape)) return "水深 h 大于管径 D";
+        return {};
+    }
+    if (c.b < 0.0) return "底宽 b < 0";
+    if (c.m < 0.0) return "边坡系数 m < 0";
+    return {};
 }
 
 }  // namespace
@@ -113,15 +145,13 @@ Computed<double> criticalDepth(double Q, double b, double m) {
 
 ChannelHydraulics hydraulicsOf(const Channel& c) {
     const double Q = c.Q, b = c.b, h = c.h, m = c.m, i = c.i, n = c.n;
-    const PlainSection section{b, m};
+    const ChannelSection section{c};
     ChannelHydraulics out;
 
     // The section at depth h.
     // A negative width or side slope draws no channel: nothing at its depth exists, however
     // its area and top width come out, and for the same reason as its critical depth.
-    StaticText bad = nonFinite(c);
-    if (bad.empty() && b < 0.0) bad = "底宽 b < 0";
-    if (bad.empty() && m < 0.0) bad = "边坡系数 m < 0";
+    const StaticText bad = sectionProblem(c);
     Amount why = Amount::absent(bad);
     if (bad.empty()) {
         const double A = section.area(h);
@@ -171,7 +201,7 @@ ChannelHydraulics hydraulicsOf(const Channel& c) {
     }
 
     // The critical section.
-    out.hc = criticalDepth(Q, b, m);
+    out.hc = c.shape ? criticalDepthOf(*c.shape, Q) : criticalDepth(Q, b, m);
     if (out.hc.exists()) {
         const double hc = out.hc.value();
         out.Ac = finite(section.area(hc));
@@ -232,7 +262,35 @@ ChannelHydraulics hydraulicsOf(const Channel& c) {
     return out;
 }
 
+namespace {
+
+// A shape's curve: up to a circle's crown, not beyond, where no free surface is left.
+std::vector<RatingPoint> shapeRatingCurve(const SectionShape& shape, const Channel& c, int points) {
+    const double h = c.h, i = c.i, n = c.n;
+    for (double x : {h, i, n}) {
+        if (!std::isfinite(x)) return {};
+    }
+    if (points < 2 || !shapeProblem(shape).empty() || !(h > 0.0) || h > fullDepth(shape) ||
+        i < 0.0 || !(n > 0.0)) {
+        return {};
+    }
+    const double top = std::min(1.5 * h, fullDepth(shape));
+    std::vector<RatingPoint> curve;
+    curve.reserve(static_cast<std::size_t>(points));
+    curve.push_back({0.0, 0.0});
+    for (int k = 1; k < points; ++k) {
+        const double depth = k == points - 1 ? top : top * k / (points - 1);
+        const Computed<ShapeFlow> flow = manningFlow(shape, depth, i, n);
+        if (!flow.exists() || !std::isfinite(flow.value().Q)) return {};
+        curve.push_back({depth, flow.value().Q});
+    }
+    return curve;
+}
+
+}  // namespace
+
 std::vector<RatingPoint> ratingCurve(const Channel& c, int points) {
+    if (c.shape) return shapeRatingCurve(*c.shape, c, points);
     const double b = c.b, h = c.h, m = c.m, i = c.i, n = c.n;
     for (double x : {b, h, m, i, n}) {
         if (!std::isfinite(x)) return {};

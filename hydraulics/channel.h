@@ -67,6 +67,9 @@ StaticText flowRegimeName(FlowRegime regime);
 // slopeKindName(SlopeKind::Steep) → "陡坡"
 StaticText slopeKindName(SlopeKind kind);
 
+// A channel with a shape has its section's A, P and top width B from the shape
+// (hydraulics/shape.h), its critical depth from criticalDepthOf, and no section above a
+// circle's crown; the trapezoid's formulas below are those of a channel without one.
 struct ChannelHydraulics {
     // At the channel's depth; all exist where b ≥ 0, m ≥ 0, A > 0, B > 0, Q > 0 and n > 0,
     // and else carry the first of these that fails as their reason ("底宽 b < 0").
@@ -107,6 +110,7 @@ struct RatingPoint {
 // Q(h) = (1/n)·A·R^(2/3)·√i at `points` evenly spaced depths from 0 to 1.5 times the channel's
 // depth, both ends included, Q(0) = 0. Empty unless the channel is complete (b ≥ 0, m ≥ 0,
 // b + m > 0, h > 0, i ≥ 0, n > 0, all finite) and points ≥ 2, or if a discharge overflows.
+// A circle's curve ends at its crown D where 1.5 times the depth lies above it.
 std::vector<RatingPoint> ratingCurve(const Channel& channel, int points);
 
 }  // namespace lintavo

@@ -30,20 +30,30 @@ struct Arcs {
 
     double depth() const { return r * (1.0 - cosBeta); }
 
-    SectionAtDepth at(double h) const {
+    SectionWorking at(double h) const {
         const double h0 = depth();
         if (h <= h0) {
             const double c = r - h;
             const double s = std::sqrt(h * (2.0 * r - h));  // half the arc's chord
             const double phi = portableAtan2(s, c);
-            return {b * h + (r * r * phi - s * c), b + 2.0 * r * phi, b + 2.0 * s};
+            return {.at = {b * h + (r * r * phi - s * c), b + 2.0 * r * phi, b + 2.0 * s},
+                    .withinArcs = true,
+                    .theta = phi,
+                    .h1 = h0,
+                    .m = m};
         }
         const double y = h - h0;
         const double chord = r * sinBeta;
         const double T0 = b + 2.0 * chord;
         const double A0 = b * h0 + (r * r * beta - chord * (r * cosBeta));
         const double P0 = b + 2.0 * r * beta;
-        return {A0 + (T0 + m * y) * y, P0 + 2.0 * y * wallPerDepth, T0 + 2.0 * m * y};
+        return {.at = {A0 + (T0 + m * y) * y, P0 + 2.0 * y * wallPerDepth, T0 + 2.0 * m * y},
+                .withinArcs = false,
+                .theta = beta,
+                .h1 = h0,
+                .b1 = T0,
+                .A1 = A0,
+                .m = m};
     }
 };
 
@@ -110,15 +120,20 @@ StaticText shapeProblem(const SectionShape& shape) {
                       shape);
 }
 
+SectionWorking sectionWorking(const SectionShape& shape, double h) {
+    return std::visit(
+        Overloaded{
+            [h](const Trapezoid& s) -> SectionWorking {
+                return {{(s.b + s.m * h) * h, s.b + 2.0 * h * rootOfOnePlusSquare(s.m),
+                         s.b + 2.0 * s.m * h}};
+            },
+            [h](const auto& s) -> SectionWorking { return arcsOf(s).at(h); },
+        },
+        shape);
+}
+
 SectionAtDepth sectionAt(const SectionShape& shape, double h) {
-    return std::visit(Overloaded{
-                          [h](const Trapezoid& s) -> SectionAtDepth {
-                              return {(s.b + s.m * h) * h, s.b + 2.0 * h * rootOfOnePlusSquare(s.m),
-                                      s.b + 2.0 * s.m * h};
-                          },
-                          [h](const auto& s) -> SectionAtDepth { return arcsOf(s).at(h); },
-                      },
-                      shape);
+    return sectionWorking(shape, h).at;
 }
 
 double areaAt(const SectionShape& shape, double h) {

@@ -68,6 +68,23 @@ StaticText shapeProblem(const SectionShape& shape);
 // The section at depth h, 0 ≤ h (≤ D for a circle); the shape must have no problem.
 SectionAtDepth sectionAt(const SectionShape& shape, double h);
 double areaAt(const SectionShape& shape, double h);
+
+// The section at depth h with the figures it is worked out from, each as sectionAt computes
+// it, for a book that shows the arithmetic. Within the arcs, θ is the half-angle the water
+// spans from the lowest point (a circle's whole central angle is 2θ); above them, θ is the
+// angle each arc turns through, h1 the depth where they end, b1 the top width there and A1
+// the area below it, m the walls' side slope. A trapezoid has no arcs: only `at`.
+//   sectionWorking(Circle{2}, 1) → withinArcs, θ = π/2, A = π/2
+struct SectionWorking {
+    SectionAtDepth at{};
+    bool withinArcs = true;
+    double theta = 0.0;
+    double h1 = 0.0;
+    double b1 = 0.0;
+    double A1 = 0.0;
+    double m = 0.0;
+};
+SectionWorking sectionWorking(const SectionShape& shape, double h);
 double wettedPerimeterAt(const SectionShape& shape, double h);
 double topWidthAt(const SectionShape& shape, double h);
 // R = A/P, m; 0 at h = 0.

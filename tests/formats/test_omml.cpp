@@ -97,6 +97,28 @@ class OmmlTest : public QObject {
         QTest::newRow("a side slope m is no unit")
             << "b0 = 2(√(1 + m²) − m)·h0"
             << "b0 = 2(√(1 + m^2) − m)·h0" << 0 << 1 << 1 << 2 << 1 << 0;
+        // The lined sections' formulas: functions upright, the argument beside them.
+        QTest::newRow("a U's area within its arc: functions before θ")
+            << "A = r²·(θ − sinθ·cosθ)"
+            << "A = r^2·(θ − sinθ·cosθ)" << 0 << 0 << 1 << 0 << 1 << 2;
+        QTest::newRow("a circle's angle: arccos of a difference with a fraction")
+            << "θ = 2·arccos(1 − 2·h / D)"
+            << "θ = 2·arccos(1 − (2·h)/D)" << 1 << 0 << 0 << 0 << 1 << 1;
+        QTest::newRow("a circle's area: a product over a number")
+            << "A = D²·(θ − sinθ) / 8"
+            << "A = (D^2·(θ − sinθ))/8" << 1 << 0 << 1 << 0 << 1 << 1;
+        QTest::newRow("a function's argument keeps its brackets")
+            << "B = D·sin(θ / 2) = 1 × sin(2.69057 / 2)"
+            << "B = D·sin(θ/2) = 1×sin(2.69057/2)" << 2 << 0 << 0 << 0 << 2 << 2;
+        QTest::newRow("degrees into radians, a subscripted Greek letter")
+            << "θ0 = (90 − α)·π/180"
+            << "θ0 = ((90 − α)·π)/180" << 1 << 0 << 0 << 1 << 1 << 0;
+        QTest::newRow("arctan of a fraction, a sum with roots")
+            << "h1 = r·(1 − m / √(1 + m²)), θ0 = arctan(1 / m)"
+            << "h1 = r·(1 − m/√(1 + m^2)), θ0 = arctan(1/m)" << 2 << 1 << 1 << 2 << 2 << 1;
+        QTest::newRow("an angle in radians")
+            << "θ0 = (90 − 10)·π/180 = 1.39626 rad"
+            << "θ0 = ((90 − 10)·π)/180 = 1.39626 rad" << 1 << 0 << 0 << 1 << 1 << 1;
         QTest::newRow("an unmatched bracket is kept as text")
             << "x = (a + b"
             << "x = (a + b)" << 0 << 0 << 0 << 0 << 1 << 0;

@@ -80,6 +80,21 @@ SHAPE_CASES = [
      {"kind": "circle", "D": 1.2}, "", None),
 ]
 
+# The lined sections' books, Word only (their drawings are checked elsewhere): name | alias |
+# inputs by symbol | the window's title, which titles its book. Their formulas (arccos, sin,
+# θ, π, powers and fractions) must all be equations.
+SHAPE_BOOKS = [
+    ("U above its arc", "u-discharge",
+     [("r", "0.5"), ("α", "10"), ("h", "0.8"), ("i", "1/2000"), ("n", "0.014")], "U形渠道流量计算"),
+    ("U within its arc", "u-discharge",
+     [("r", "0.5"), ("α", "10"), ("h", "0.3"), ("i", "1/2000"), ("n", "0.014")], "U形渠道流量计算"),
+    ("arc-toe", "arc-toe-normal-depth",
+     [("Q", "1.5"), ("b", "1"), ("r", "0.5"), ("m", "1.5"), ("i", "1/3000"), ("n", "0.02")],
+     "弧形坡脚梯形渠道水深计算"),
+    ("circle", "circle-discharge", [("D", "1"), ("h", "0.95"), ("i", "0.001"), ("n", "0.013")],
+     "无压圆管流量计算"),
+]
+
 RED = "B00000"
 
 # The fields that show b and h, by the window's opener: the drawing draws them as shown.
@@ -114,6 +129,13 @@ def press(opener, compute, inputs, design):
     lines += [f"book {names}", f"click {opener}"]
     lines += [f"type {field} {text}" for field, text in inputs.items()]
     return lines + [f"click {compute}", "report"]
+
+
+def press_shape(alias, inputs):
+    names = " ".join(f"{k}={json.dumps(v, ensure_ascii=False)}" for k, v in FILED.items())
+    lines = ["design reset", f"book {names}", f"open {alias}"]
+    lines += [f"set {symbol} {text}" for symbol, text in inputs]
+    return lines + ["compute", "report"]
 
 
 def shown_numbers(printed, field):
@@ -382,16 +404,18 @@ def main():
             for problem in check_dxf.check(dxf, expected):
                 failures.append(f"{name}: {problem}")
         documents = {}
-        for name, opener, compute, inputs, design in CASES + FAILED:
+        books = [(name, press(opener, compute, inputs, design), TITLES[opener])
+                 for name, opener, compute, inputs, design in CASES + FAILED]
+        books += [(name, press_shape(alias, inputs), title)
+                  for name, alias, inputs, title in SHAPE_BOOKS]
+        for name, lines, title in books:
             path = os.path.join(work, name.replace(" ", "-") + ".docx")
             pdf = os.path.join(work, name.replace(" ", "-") + "-book.pdf")
-            lines = press(opener, compute, inputs, design)
-            lines += [f"export-report {pdf}", f"export-report {path}"]
+            lines = lines + [f"export-report {pdf}", f"export-report {path}"]
             out = [l for l in run(driver, work, lines).splitlines()
                    if not l.startswith("failure")]
             report = json.loads(out[0])
-            problems, values = check_docx(path, report, book_text(pdf),
-                                          TITLES[opener] + " 计算书")
+            problems, values = check_docx(path, report, book_text(pdf), title + " 计算书")
             failures += [f"{name}.docx: {p}" for p in problems]
             documents[path] = (name, values)
         if shutil.which("soffice"):

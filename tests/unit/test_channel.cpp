@@ -224,6 +224,19 @@ class ChannelTest : public QObject {
             << "糙率 n 不是有限数";
         QTest::newRow("overflowing area")
             << Channel{2, 2, 1e200, 1e200, 0.001, 0.025} << section << critical << "数值溢出";
+        // A lined section's channel is its shape, not the trapezoid of its b and m.
+        QTest::newRow("U: b = m = 0 is a section")
+            << Channel{1, 0, 0.5, 0, 0.001, 0.014, ArcBottom{0.5, 0}} << QStringList{}
+            << section + critical << "";
+        QTest::newRow("circle filled: no top width, still hc")
+            << Channel{1, 0, 1, 0, 0.001, 0.013, Circle{1}} << section << critical
+            << "水面宽 B ≤ 0";
+        QTest::newRow("circle above its crown: no section, still hc")
+            << Channel{1, 0, 1.2, 0, 0.001, 0.013, Circle{1}} << section << critical
+            << "水深 h 大于管径 D";
+        QTest::newRow("U leaning 90°: no section, no critical depth")
+            << Channel{1, 0, 0.5, 0, 0.001, 0.014, ArcBottom{0.5, 90}} << section + critical
+            << QStringList{} << "外倾角 α 须在 0° 至 90° 之间";
     }
     void existence() {
         QFETCH(Channel, channel);
@@ -315,6 +328,11 @@ class ChannelTest : public QObject {
         QTest::newRow("b = m = 0") << Channel{0, 0, 1, 0, 0.001, 0.025} << 7 << 0 << 0.0;
         QTest::newRow("m < 0") << Channel{0, 2, 1, -0.1, 0.001, 0.025} << 7 << 0 << 0.0;
         QTest::newRow("one point") << Channel{0, 2, 1, 1, 0.001, 0.025} << 1 << 0 << 0.0;
+        // Half full, A = π/8 and R = 1/4 in 40-digit decimal; 1.5·h still below the crown.
+        QTest::newRow("circle half full")
+            << Channel{0, 0, 0.5, 0, 0.001, 0.013, Circle{1}} << 7 << 7 << 0.37909076596143419;
+        QTest::newRow("circle above its crown")
+            << Channel{0, 0, 1.2, 0, 0.001, 0.013, Circle{1}} << 7 << 0 << 0.0;
     }
     void rating() {
         QFETCH(Channel, channel);

@@ -6,13 +6,77 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "book/design_report.h"
 #include "book/report.h"
 #include "calculators/catalogue.h"
+#include "calculators/numbers.h"
+#include "calculators/summary.h"
 
 using namespace lintavo;
+
+namespace {
+
+using Real = long double;
+
+// A lined section's outline from its geometry alone, apart from the program's formulas: a
+// bed b, arcs of radius r centred at (±b/2, r) and walls of side slope m tangent to them; a
+// circle is the arc alone up to its crown 2r. Its area is twice the integral of the
+// half-width over the depth, taken along the arc's angle t (y = r(1 − cos t)) where the width
+// is smooth, and its wetted perimeter the length of the outline as a polyline of many chords.
+struct Outline {
+    Real b;
+    Real r;
+    Real m;
+    bool circle;
+
+    Real junction() const { return circle ? 2 * r : r - r * m / std::sqrt(1 + m * m); }
+    Real angleAt(Real y) const { return std::acos((r - y) / r); }
+    Real halfWidth(Real y) const {
+        if (y <= junction()) return b / 2 + std::sqrt(std::max<Real>(0, y * (2 * r - y)));
+        return b / 2 - m * r + r * std::sqrt(1 + m * m) + m * y;
+    }
+
+    static Real simpson(const auto& f, Real lo, Real hi, int panels) {
+        const Real step = (hi - lo) / panels;
+        Real sum = f(lo) + f(hi);
+        for (int k = 1; k < panels; ++k)
+            sum += (k % 2 == 1 ? 4 : 2) * f(lo + k * step);
+        return sum * step / 3;
+    }
+
+    Real area(Real h) const {
+        const Real top = std::min(h, junction());
+        const auto widthAlongArc = [this](Real t) {
+            return (b / 2 + r * std::sin(t)) * r * std::sin(t);
+        };
+        Real half = simpson(widthAlongArc, 0, angleAt(top), 4000);
+        if (h > top) half += simpson([this](Real y) { return halfWidth(y); }, top, h, 4000);
+        return 2 * half;
+    }
+
+    Real perimeter(Real h) const {
+        const Real top = std::min(h, junction());
+        const int chords = 200000;
+        const Real end = angleAt(top);
+        Real half = b / 2;
+        Real x = b / 2, y = 0;
+        for (int k = 1; k <= chords; ++k) {
+            const Real t = end * k / chords;
+            const Real nx = b / 2 + r * std::sin(t), ny = r - r * std::cos(t);
+            half += std::hypot(nx - x, ny - y);
+            x = nx;
+            y = ny;
+        }
+        if (h > top) half += std::hypot(halfWidth(h) - x, h - y);
+        return 2 * half;
+    }
+};
+
+}  // namespace
 
 Q_DECLARE_METATYPE(lintavo::Texts)
 
@@ -106,6 +170,65 @@ class ReportTest : public QObject {
                            QStringLiteral("断面二：h = 2.968 m 时 b = −0.69058 m < 0，不成立"),
                            QStringLiteral("断面一：本断面面积为水力最佳断面的")}
             << QStringList{QStringLiteral("断面二：本断面")};
+        // The lined sections' books: each formula of the shape with its numbers, within a U's
+        // arc and above it, the arc-toe trapezoid's toes, a circle near its crown, and a normal
+        // depth's section at the depth found. The figures are Python's, by these formulas.
+        QTest::newRow("U within its arc")
+            << 5 << Texts{"0.5", "10", "0.3", "1/2000", "0.014"} << false
+            << QStringList{QStringLiteral("  外倾角α  α = 10 °"),
+                           QStringLiteral("h1 = r·(1 − sin(π·α/180)) = 0.5 × (1 − sin(π × 10/180)) "
+                                          "= 0.413176 m（圆弧段高度）"),
+                           QStringLiteral("θ = arccos((r − h) / r) = arccos((0.5 − 0.3) / 0.5) = "
+                                          "1.15928 rad"),
+                           QStringLiteral("A = r²·(θ − sinθ·cosθ) = 0.5² × (1.15928 − sin1.15928 × "
+                                          "cos1.15928) = 0.198168 m²"),
+                           QStringLiteral("P = 2·r·θ = 2 × 0.5 × 1.15928 = 1.15928 m"),
+                           QStringLiteral("B = 2·r·sinθ = 2 × 0.5 × sin1.15928 = 0.916515 m"),
+                           QStringLiteral("临界水深  hc = ")}
+            << QStringList{QStringLiteral("θ0"), QStringLiteral("A1"), QStringLiteral("断面方案"),
+                           QStringLiteral("按断面形状")};
+        QTest::newRow("U above its arc")
+            << 5 << Texts{"0.5", "10", "0.8", "1/2000", "0.014"} << false
+            << QStringList{QStringLiteral("θ0 = (90 − α)·π/180 = (90 − 10) × π/180 = 1.39626 rad"),
+                           QStringLiteral("m = tan(π·α/180) = tan(π × 10/180) = 0.176327"),
+                           QStringLiteral("b1 = 2·r·cos(π·α/180) = 2 × 0.5 × cos(π × 10/180) = "
+                                          "0.984808 m"),
+                           QStringLiteral("A1 = r²·(θ0 − sinθ0·cosθ0) = 0.5² × (1.39626 − "
+                                          "sin1.39626 × cos1.39626) = 0.306313 m²"),
+                           QStringLiteral("A = A1 + (b1 + m·(h − h1))·(h − h1) = 0.306313 + "
+                                          "(0.984808 + 0.176327 × (0.8 − 0.413176)) × (0.8 − "
+                                          "0.413176) = 0.713645 m²"),
+                           QStringLiteral("P = 2·r·θ0 + 2·(h − h1)·√(1 + m²) = "),
+                           QStringLiteral("= 2.18185 m"),
+                           QStringLiteral("= 1.12122 m（水面宽度）")}
+            << QStringList{QStringLiteral("arccos"), QStringLiteral("断面方案")};
+        QTest::newRow("arc-toe trapezoid above its toes")
+            << 7 << Texts{"1", "0.5", "1.5", "1", "1/3000", "0.02"} << false
+            << QStringList{QStringLiteral("h1 = r·(1 − m / √(1 + m²)) = 0.5 × (1 − 1.5 / √(1 + "
+                                          "1.5²)) = 0.0839749 m"),
+                           QStringLiteral("θ0 = arctan(1 / m) = arctan(1 / 1.5) = 0.588003 rad"),
+                           QStringLiteral("b1 = b + 2·r / √(1 + m²) = 1 + 2 × 0.5 / √(1 + 1.5²) = "
+                                          "1.5547 m"),
+                           QStringLiteral("A1 = b·h1 + r²·(θ0 − sinθ0·cosθ0) = 1 × 0.0839749 + "
+                                          "0.5² × (0.588003 − sin0.588003 × cos0.588003) = "
+                                          "0.115591 m²"),
+                           QStringLiteral("= 2.79839 m²（过水断面面积）")}
+            << QStringList{QStringLiteral("arccos")};
+        QTest::newRow("circle near its crown")
+            << 9 << Texts{"1", "0.95", "0.001", "0.013"} << false
+            << QStringList{QStringLiteral("  管径D  D = 1 m"),
+                           QStringLiteral("θ = 2·arccos(1 − 2·h / D) = 2 × arccos(1 − 2 × 0.95 / "
+                                          "1) = 5.38113 rad"),
+                           QStringLiteral("A = D²·(θ − sinθ) / 8 = 1² × (5.38113 − sin5.38113) / 8 "
+                                          "= 0.770717 m²"),
+                           QStringLiteral("P = D·θ / 2 = 1 × 5.38113 / 2 = 2.69057 m"),
+                           QStringLiteral("B = D·sin(θ / 2) = 1 × sin(5.38113 / 2) = 0.43589 m")}
+            << QStringList{QStringLiteral("h1"), QStringLiteral("断面方案")};
+        QTest::newRow("circle, normal depth: the section at the depth found")
+            << 10 << Texts{"0.8", "1", "0.001", "0.013"} << false
+            << QStringList{QStringLiteral("h2 = "), QStringLiteral("θ = 2·arccos(1 − 2·h / D) = "),
+                           QStringLiteral("v = Q / A = 0.8 / ")}
+            << none;
         QTest::newRow("section, negative discriminant")
             << 4 << Texts{"10", "1", "1.5", "0.0004", "0.025"} << true << none << none;
     }
@@ -131,9 +254,12 @@ class ReportTest : public QObject {
         QVERIFY(!record.inputs.empty());
         for (const RecordedInput& input : record.inputs) {
             const QString typed = QString::fromStdString(input.text).trimmed();
-            const QString line = QStringLiteral("  %1 = %2")
-                                     .arg(QChar::fromLatin1(input.symbol),
-                                          typed.isEmpty() ? QStringLiteral("（空）") : typed);
+            // The U's walls' angle, typed in the field of `a`, is written α.
+            const QString line =
+                QStringLiteral("  %1 = %2")
+                    .arg(input.symbol == 'a' ? QStringLiteral("α")
+                                             : QString(QChar::fromLatin1(input.symbol)),
+                         typed.isEmpty() ? QStringLiteral("（空）") : typed);
             QVERIFY2(text.contains(line), qPrintable(line + QStringLiteral("\n") + text));
         }
         if (written) {
@@ -150,6 +276,103 @@ class ReportTest : public QObject {
             QVERIFY2(!text.contains(line), qPrintable(line + QStringLiteral("\n") + text));
         for (const char* bad : {"nan", "inf"})
             QVERIFY2(!text.contains(QLatin1String(bad), Qt::CaseInsensitive), qPrintable(text));
+    }
+
+    // A lined section's book: its A, P, top width B and critical depth hc, in the section
+    // 四 table and, where the press worked the section out, in its steps, against the outline
+    // built here; hc where Q²·B = g·A³ on the outline. Within a U's arc and above it, the
+    // toe arcs of a trapezoid, a circle near its crown and at a normal depth found.
+    void shapeBooksAgainstTheOutline_data() {
+        QTest::addColumn<int>("calculator");
+        QTest::addColumn<Texts>("inputs");
+        QTest::addColumn<double>("b");
+        QTest::addColumn<double>("r");
+        QTest::addColumn<double>("m");  // the walls' side slope
+        QTest::addColumn<bool>("circle");
+        const double tan10 = std::tan(10 * 3.14159265358979323846 / 180);
+        QTest::newRow("U within its arc")
+            << 5 << Texts{"0.5", "10", "0.3", "1/2000", "0.014"} << 0.0 << 0.5 << tan10 << false;
+        QTest::newRow("U above its arc")
+            << 5 << Texts{"0.5", "10", "0.8", "1/2000", "0.014"} << 0.0 << 0.5 << tan10 << false;
+        QTest::newRow("U semicircle, normal depth")
+            << 6 << Texts{"0.741", "0.5", "0", "1/2000", "0.014"} << 0.0 << 0.5 << 0.0 << false;
+        QTest::newRow("arc-toe trapezoid above its toes")
+            << 7 << Texts{"1", "0.5", "1.5", "1", "1/3000", "0.02"} << 1.0 << 0.5 << 1.5 << false;
+        QTest::newRow("arc-toe trapezoid within its toes")
+            << 7 << Texts{"1.2", "0.6", "1", "0.1", "1/3000", "0.02"} << 1.2 << 0.6 << 1.0 << false;
+        QTest::newRow("circle near its crown")
+            << 9 << Texts{"1", "0.95", "0.001", "0.013"} << 0.0 << 0.5 << 0.0 << true;
+        QTest::newRow("circle, normal depth of two")
+            << 10 << Texts{"0.8", "1", "0.001", "0.013"} << 0.0 << 0.5 << 0.0 << true;
+    }
+
+    void shapeBooksAgainstTheOutline() {
+        QFETCH(int, calculator);
+        QFETCH(Texts, inputs);
+        QFETCH(double, b);
+        QFETCH(double, r);
+        QFETCH(double, m);
+        QFETCH(bool, circle);
+        const CalculatorTable& table = calculations()[static_cast<std::size_t>(calculator)];
+        Record record;
+        QVERIFY(runPress(table.press, inputs, record));
+        const PressSummary summary = summarize(table, record);
+        QCOMPARE(summary.channels.size(), std::size_t{1});
+        const Channel& channel = summary.channels.front().channel();
+        QVERIFY(channel.shape.has_value());
+        const ChannelHydraulics& hy = summary.channels.front().hydraulics;
+        const Outline outline{b, r, m, circle};
+        const Real h = channel.h;
+        const auto near = [](double ours, Real exact, Real tolerance) {
+            return std::fabs(static_cast<Real>(ours) - exact) <= tolerance * std::fabs(exact);
+        };
+        QVERIFY(hy.A.exists() && hy.P.exists() && hy.B.exists() && hy.hc.exists());
+        QVERIFY2(near(hy.A.value(), outline.area(h), 1e-9L),
+                 qPrintable(QString::number(hy.A.value())));
+        QVERIFY2(near(hy.P.value(), outline.perimeter(h), 1e-9L),
+                 qPrintable(QString::number(hy.P.value())));
+        QVERIFY(near(hy.B.value(), 2 * outline.halfWidth(h), 1e-12L));
+        // The critical depth: Q²·B = g·A³ on the outline, and it lies below the crown.
+        const Real hc = hy.hc.value();
+        const Real Ac = outline.area(hc), Bc = 2 * outline.halfWidth(hc);
+        const Real Q = channel.Q;
+        QVERIFY2(std::fabs(9.81L * Ac * Ac * Ac / (Q * Q * Bc) - 1) < 1e-8L,
+                 qPrintable(QString::number(hy.hc.value())));
+        QVERIFY(!circle || hy.hc.value() < 2 * r);
+        QCOMPARE(hy.regime.exists(), true);
+        // The steps the press recorded are those figures, to the bit.
+        for (const auto& [symbol, figure] :
+             {std::pair{"A", hy.A}, std::pair{"P", hy.P}, std::pair{"B", hy.B}}) {
+            const auto step = record.valueOf(symbol);
+            QVERIFY2(step.has_value(), symbol);
+            QCOMPARE(std::bit_cast<std::uint64_t>(step->number()),
+                     std::bit_cast<std::uint64_t>(figure.value()));
+        }
+        // The book shows them, names the shape's inputs with their units, and offers no
+        // trapezoid's schemes for it.
+        const CalculationReport report = buildReport(table, record, {}, {});
+        QVERIFY(report.sections.empty());
+        const auto rowOf = [&report](const std::string& symbol) -> const ReportRow* {
+            for (const ReportRow& row : report.channels.front().rows)
+                if (row.symbol == symbol) return &row;
+            return nullptr;
+        };
+        QCOMPARE(rowOf("hc")->value, readableNumber(hy.hc.value()));
+        QCOMPARE(rowOf("B")->value, readableNumber(hy.B.value()));
+        QCOMPARE(rowOf("A")->value, readableNumber(hy.A.value()));
+        for (const ReportRow& known : report.known) {
+            if (known.symbol == "α") QCOMPARE(known.unit, std::string("°"));
+            if (known.symbol == "r" || known.symbol == "D") QCOMPARE(known.unit, std::string("m"));
+        }
+        // Every step the press recorded has its formula with the numbers in it.
+        for (const ReportStep& step : report.steps) {
+            if (step.symbol == "h" || step.symbol == "h2") continue;
+            QVERIFY2(!step.formula.empty() && !step.substituted.empty(), step.symbol.c_str());
+        }
+        // A circle's curve ends at its crown.
+        const std::vector<RatingPoint> curve = ratingCurve(channel, 11);
+        QCOMPARE(curve.size(), std::size_t{11});
+        QCOMPARE(curve.back().h, circle ? std::min(1.5 * channel.h, 2 * r) : 1.5 * channel.h);
     }
 
     // The formulas the Word file sets as equations, found in the book's prose: each stretch
