@@ -16,7 +16,7 @@ lined=(U形渠道流量计算 U形渠道水深计算 弧形坡脚梯形渠道流
     无压圆管水深计算)
 lintavo_names+=(衬砌渠道 "${lined[@]}")
 calc_names=(流量Q计算 水深h计算 计算渠道底宽b 底坡i计算 断面尺寸 discharge normal-depth bottom-width
-    bottom-slope section --bom --help 名称 说明 "${lined[@]}" 圆弧半径r 外倾角α 管径D 另一水深)
+    bottom-slope section --bom --help 名称 说明 project --json --table "${lined[@]}" 圆弧半径r 外倾角α 管径D 另一水深)
 # Every calculation of the catalogue by its alias and its title, as its table gives them, so
 # that one added later cannot be missing from lintavo-calc's pages.
 catalogue() {  # FIELD: the first quoted text after .FIELD = in the calculations' tables
