@@ -84,6 +84,7 @@
 //   project-recover     open what the newest autosave a run left kept, as the offer at
 //                       start-up does; none is said as project-error<TAB>REASON
 //   project-undo        project-redo     撤销 and 重做 of the canal window
+//   screenshot-project FILE   save 渠道纵断面计算 as a PNG, as the screen shows it
 //   pause SECONDS       let the program run SECONDS (0–600, a decimal) with nothing done
 //
 // Lines starting with # and empty lines are skipped. When the program ends the driver
@@ -103,6 +104,7 @@
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTest>
 #include <QTextBrowser>
@@ -758,9 +760,19 @@ class Driver {
     }
 
     void projectReport(const QString& /*rest*/) {
+        // One line: each line break of the JSON goes with the indent after it.
         QString json = qstr(profileJson(canal().session().profile()));
-        json.replace(QLatin1Char('\n'), QString());
+        static const QRegularExpression lineBreak(QStringLiteral("\n *"));
+        json.replace(lineBreak, QString());
         writeLine(json);
+    }
+
+    void screenshotProject(const QString& file) {
+        if (file.isEmpty())
+            throw ScriptError{QStringLiteral("screenshot-project needs a file name")};
+        CanalWindow& w = canal();
+        QApplication::processEvents();
+        savePng(photograph(&w), file);
     }
 
     void projectRecover(const QString& /*rest*/) { sayProjectError(canal().recoverLatest()); }
@@ -1075,6 +1087,7 @@ const Driver::Command Driver::commands[] = {
     {QLatin1StringView("project-recover"),   &Driver::projectRecover},
     {QLatin1StringView("project-undo"),      &Driver::projectUndo},
     {QLatin1StringView("project-redo"),      &Driver::projectRedo},
+    {QLatin1StringView("screenshot-project"), &Driver::screenshotProject},
     {QLatin1StringView("pause"),             &Driver::pause},
 };
 // clang-format on

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -19,15 +20,20 @@
 #include <QUndoStack>
 #include <functional>
 
+#include "calculators/catalogue.h"
+#include "calculators/menu_table.h"
 #include "canal/profile.h"
 #include "canal/project.h"
 #include "shell/application.h"
+#include "shell/calculator_window.h"
 #include "shell/canal_window.h"
 #include "shell/design_settings.h"
 #include "shell/project_files.h"
 #include "shell/project_session.h"
 #include "shell/qt_text.h"
 #include "shell/reach_models.h"
+#include "shell/report_window.h"
+#include "shell/shell.h"
 #include "tests/widgets/modal_watchdog.h"
 
 using namespace lintavo;
@@ -254,6 +260,38 @@ class TestCanalWindow : public QObject {
         QCOMPARE(read(autosave), bytesOf(w.session().project()));
         w.session().discard();
         QVERIFY(!QFileInfo::exists(autosave));
+    }
+
+    // From the main window's button; 本段计算书 opens 水深h计算 with the reach's inputs pressed,
+    // and its book beside it.
+    void aReachBookIsOneClickAway() {
+        Shell shell(calculations());
+        shell.start();
+        Form* menu = shell.windows().front();
+        menu->button(menu::canalProfile)->click();
+        CanalWindow* w = shell.canalWindow();
+        QVERIFY(w != nullptr && w->isVisible());
+        QVERIFY(!menu->isVisible());
+        QCOMPARE(w->openFile(file_), QString());
+        w->reachTable()->setCurrentIndex(w->reachModel().index(1, 0));
+        auto* book = w->findChild<QPushButton*>(QStringLiteral("reachBook"));
+        QVERIFY(book != nullptr);
+        book->click();
+        CalculatorWindow* depth = nullptr;
+        for (Form* f : shell.windows()) {
+            if (auto* c = qobject_cast<CalculatorWindow*>(f); c != nullptr && c->isVisible())
+                depth = c;
+        }
+        QVERIFY(depth != nullptr);
+        QCOMPARE(qstr(depth->table().alias), QStringLiteral("normal-depth"));
+        QVERIFY(depth->pressed());
+        QVERIFY(depth->reportWindow() != nullptr && depth->reportWindow()->isVisible());
+        // The second reach's Q = 10 and i = 1/4000, as numbers.
+        QCOMPARE(depth->findChild<QLineEdit*>(QStringLiteral("llQ1"))->text(),
+                 QStringLiteral("10"));
+        QCOMPARE(depth->findChild<QLineEdit*>(QStringLiteral("dpi1"))->text(),
+                 QStringLiteral("0.00025"));
+        QVERIFY(w->isVisible());
     }
 
   private:
