@@ -117,10 +117,13 @@ void ProfileView::paintEvent(QPaintEvent* /*event*/) {
             const int w = metrics.horizontalAdvance(label);
             painter.setPen(QPen(QColor(200, 200, 200), 1, Qt::DotLine));
             painter.drawLine(QPointF(p.x(), scale.area.top()), p);
-            if (p.x() - w / 2.0 <= lastLabelRight + 4) continue;
+            // Centred under its station, but kept inside the widget at both ends.
+            const double labelLeft =
+                std::clamp(p.x() - w / 2.0, 0.0, static_cast<double>(width() - w));
+            if (labelLeft <= lastLabelRight + 4) continue;
             painter.setPen(palette().color(QPalette::Text));
-            painter.drawText(QPointF(p.x() - w / 2.0, p.y() + metrics.ascent() + 4), label);
-            lastLabelRight = p.x() + w / 2.0;
+            painter.drawText(QPointF(labelLeft, p.y() + metrics.ascent() + 4), label);
+            lastLabelRight = labelLeft + w;
         }
     }
     // The lines, each reach's ends joined to the next reach's where both have levels.
