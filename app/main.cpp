@@ -58,5 +58,6 @@ int main(int argc, char* argv[]) {
     lintavo::Shell shell(lintavo::calculations());
     QObject::connect(&shell, &lintavo::Shell::ended, &app, &QApplication::quit);
     shell.start();
+    shell.offerRecovery();
     return QApplication::exec();
 }

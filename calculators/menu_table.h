@@ -18,6 +18,9 @@ using enum ControlKind;
 // of their own: a menu of their titles drops from it. It takes no place in the Tab order, which
 // walks the menu's buttons as it always has; Alt+L reaches it from the keyboard.
 inline constexpr StaticText linedSections = "衬砌渠道";
+// The button beside it that opens 渠道纵断面计算, a whole canal of reaches as a project; like
+// 衬砌渠道 it takes no place in the Tab order, and Alt+P reaches it.
+inline constexpr StaticText canalProfile = "渠道纵断面";
 
 // Stacking order: the picture at the bottom, the note above it, the buttons on top.
 // clang-format off
@@ -33,6 +36,7 @@ inline constexpr ControlRow menuControls[] = {
     {Button,  "渠道断面尺寸的计算", "渠道断面  尺寸计算",  {3480, 3600, 1932, 732}, lishu15bi, Ink::Default, 1, {}, Align::Left, true},
     {Button,  "结束",               "结  束",              {6120, 3600, 1932, 732}, song15bi,  Ink::Default, 0, endButton},
     {Button,  linedSections,        "衬砌渠道(&L)",        {3180, 4740, 2532, 600}, lishu15bi, Ink::Default, NoTab},
+    {Button,  canalProfile,         "渠道纵断面(&P)",      {5880, 4740, 2412, 600}, lishu15bi, Ink::Default, NoTab},
     {Label,   "Label2",             "编制：Orvesk",        {960, 5880, 7755, 555},  FaceStyle{"华文细黑", 21.75, true, false}, Ink::Default, NoTab, {}, Align::Centre},
     {Label,   "Label3",             "2005年4月",           {1980, 6720, 5475, 495}, FaceStyle{"黑体", 21.75, false, false},    Ink::Default, NoTab, {}, Align::Centre},
 };

@@ -270,7 +270,11 @@ void DesignSettingsDialog::accept() {
         problem_->setText(problem);
         return;
     }
-    setDesignSettings(s);
+    if (keeper_) {
+        keeper_(s);
+    } else {
+        setDesignSettings(s);
+    }
     QDialog::accept();
 }
 

@@ -4,6 +4,7 @@
 // edited ones in force and remembers them, 恢复默认 fills in the defaults, 取消 changes nothing.
 
 #include <QDialog>
+#include <functional>
 
 #include "standard/design_check.h"
 
@@ -26,6 +27,9 @@ class DesignSettingsDialog : public QDialog {
     DesignSettings edited(QString* problem) const;
 
     void accept() override;
+    // Where 确定 puts the edited settings: by default they become the ones in force and are
+    // remembered; a project keeps its own instead.
+    void keepIn(std::function<void(const DesignSettings&)> keeper) { keeper_ = std::move(keeper); }
 
   private:
     void updateEnabled();
@@ -47,6 +51,7 @@ class DesignSettingsDialog : public QDialog {
     QComboBox* rank_;
     QComboBox* district_;
     QLabel* problem_;
+    std::function<void(const DesignSettings&)> keeper_;
 };
 
 // Opens the dialog over `parent`, without waiting for it.

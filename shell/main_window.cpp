@@ -52,6 +52,9 @@ MainWindow::MainWindow(std::span<const CalculatorTable> calculators, QWidget* pa
     lined->setMenu(others);
     lined->setToolTip(QStringLiteral("U形渠道、弧形坡脚梯形渠道和无压圆管的流量与水深计算"));
     lined->setVisible(!others->isEmpty());
+    QPushButton* canal = button(menu::canalProfile);
+    canal->setToolTip(QStringLiteral("多个渠段组成的一条渠道：各段水深、校核与纵断面水位推求"));
+    connect(canal, &QPushButton::clicked, this, [this] { Q_EMIT canalRequested(); });
     connect(button(rowWith(menu::menuWindow, endButton)->name), &QPushButton::clicked, this,
             &QWidget::close);
 }

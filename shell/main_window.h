@@ -22,6 +22,8 @@ class MainWindow : public Form {
   Q_SIGNALS:
     // The calculator at this place of the table list is to be opened.
     void openRequested(std::size_t calculator);
+    // 渠道纵断面: the canal window is to be opened.
+    void canalRequested();
     void closed();
 
   protected:

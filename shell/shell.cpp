@@ -1,5 +1,10 @@
 #include "shell/shell.h"
 
+#include <algorithm>
+#include <string_view>
+
+#include "shell/project_files.h"
+#include "shell/project_session.h"
 #include "standard/schemes.h"
 
 namespace lintavo {
@@ -11,9 +16,11 @@ Shell::Shell(std::span<const CalculatorTable> calculators, QObject* parent)
       calculators_(calculators.size()) {
     connect(menu_, &MainWindow::openRequested, this, &Shell::open);
     connect(menu_, &MainWindow::closed, this, &Shell::ended);
+    connect(menu_, &MainWindow::canalRequested, this, [this] { (void)openCanal(); });
 }
 
 Shell::~Shell() {
+    delete canal_;
     for (auto& window : calculators_)
         delete window;
     delete menu_;
@@ -72,6 +79,51 @@ void Shell::returnToMenu(CalculatorWindow* window) {
     menu_->show();
     menu_->activateWindow();
     window->hide();
+}
+
+}  // namespace lintavo
+
+namespace lintavo {
+
+CanalWindow& Shell::openCanal() {
+    if (!canal_) {
+        canal_ = new CanalWindow;
+        connect(canal_, &CanalWindow::closed, this, [this] {
+            if (!menu_) return;
+            menu_->show();
+            menu_->activateWindow();
+        });
+        connect(canal_, &CanalWindow::reachBookRequested, this, &Shell::openReachBook);
+    }
+    if (menu_) menu_->hide();
+    canal_->show();
+    canal_->activateWindow();
+    return *canal_;
+}
+
+void Shell::offerRecovery() {
+    if (leftAutosaves().empty()) return;
+    CanalWindow& canal = openCanal();
+    if (!canal.offerRecovery() && !canal.session().modified()) {
+        // Nothing taken back: the menu, as any start shows it.
+        canal.hide();
+        if (menu_) menu_->show();
+    }
+}
+
+// A reach's book is 水深h计算's, with the reach's Q, b, m, i and n typed in and 计算 pressed;
+// the canal window stays open beside it.
+void Shell::openReachBook(const std::vector<std::string>& texts) {
+    const auto found = std::find_if(tables_.begin(), tables_.end(), [](const CalculatorTable& t) {
+        return t.alias == std::string_view("normal-depth");
+    });
+    if (found == tables_.end()) return;
+    const auto index = static_cast<std::size_t>(found - tables_.begin());
+    open(index);
+    CalculatorWindow* window = calculators_[index];
+    window->typeInputs("Qbmin", texts, QStringLiteral("已填入渠道纵断面计算中该渠段的参数。"));
+    window->compute();
+    window->openReport();
 }
 
 }  // namespace lintavo

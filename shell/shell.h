@@ -3,7 +3,8 @@
 // The shell: who is on screen.
 //
 //   app/main ──▶ Shell ──▶ MainWindow        (the menu; "结  束" closes it)
-//                  │  └──▶ CalculatorWindow  (one per CalculatorTable, made on first opening)
+//                  │  ├──▶ CalculatorWindow  (one per CalculatorTable, made on first opening)
+//                  │  └──▶ CanalWindow       (渠道纵断面计算, made on first opening)
 //                  └──── ended() ──▶ the event loop quits
 //
 // A calculator window's table and its press come from calculators/; the shell only shows
@@ -24,6 +25,7 @@
 #include <vector>
 
 #include "shell/calculator_window.h"
+#include "shell/canal_window.h"
 #include "shell/main_window.h"
 
 namespace lintavo {
@@ -44,6 +46,14 @@ class Shell : public QObject {
     // windows in menu order.
     std::vector<Form*> windows() const;
 
+    // 渠道纵断面计算, opened as its button of the menu opens it; the window, made on first use.
+    CanalWindow& openCanal();
+    // The canal window, or null before it was first opened.
+    CanalWindow* canalWindow() const { return canal_; }
+    // At start-up: where a run that ended without saving left an autosave, opens the canal
+    // window and offers it back.
+    void offerRecovery();
+
   Q_SIGNALS:
     // The program is to end now.
     void ended();
@@ -52,10 +62,12 @@ class Shell : public QObject {
     void open(std::size_t calculator);
     void returnToMenu(CalculatorWindow* window);
     void adopt(CalculatorWindow* from, const SchemeAdoption& adoption);
+    void openReachBook(const std::vector<std::string>& texts);
 
     std::span<const CalculatorTable> tables_;
     QPointer<MainWindow> menu_;
     std::vector<QPointer<CalculatorWindow>> calculators_;  // one slot per table
+    QPointer<CanalWindow> canal_;
 };
 
 }  // namespace lintavo

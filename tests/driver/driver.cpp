@@ -73,6 +73,19 @@
 //                       (name="某灌区 干渠"); KEY= empties it. The keys not given keep theirs.
 //                       book reset  empties them all;  book  alone prints them as
 //                       book<TAB>{"name":…,…}
+//   project-open FILE   open the project FILE in 渠道纵断面计算 (opened from the main window's
+//                       button when it is not open); a file refused is said as
+//                       project-error<TAB>REASON
+//   project-set ROW KEY VALUE   type VALUE (rest of the line, or a JSON string) into the
+//                       reach ROW (from 1)'s cell KEY: name from to Q b m i n loss
+//   project-save FILE   save the project to FILE, whole or not at all; a failure is said as
+//                       project-error<TAB>REASON and the file keeps what it had
+//   project-report      one line: the profile's JSON, as lintavo-calc project --json prints it
+//   project-recover     open what the newest autosave a run left kept, as the offer at
+//                       start-up does; none is said as project-error<TAB>REASON
+//   project-undo        project-redo     撤销 and 重做 of the canal window
+//   screenshot-project FILE   save 渠道纵断面计算 as a PNG, as the screen shows it
+//   pause SECONDS       let the program run SECONDS (0–600, a decimal) with nothing done
 //
 // Lines starting with # and empty lines are skipped. When the program ends the driver
 // prints "ended" and exits 0; a failed expectation or a malformed line exits 1.
@@ -91,11 +104,13 @@
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QTimer>
+#include <QUndoStack>
 #include <QWindow>
 #include <algorithm>
 #include <cstdio>
@@ -105,13 +120,16 @@
 #include "calculators/catalogue.h"
 #include "calculators/explain.h"
 #include "calculators/menu_table.h"
+#include "canal/profile.h"
 #include "formats/whole_file.h"
 #include "hydraulics/quantities.h"
 #include "shell/application.h"
 #include "shell/batch_window.h"
 #include "shell/book_settings.h"
+#include "shell/canal_window.h"
 #include "shell/design_settings.h"
 #include "shell/on_screen.h"
+#include "shell/project_session.h"
 #include "shell/qt_text.h"
 #include "shell/report_document.h"
 #include "shell/report_files.h"
@@ -699,6 +717,79 @@ class Driver {
         }
     }
 
+    // The canal window, opened as the main window's button opens it where it is not open.
+    CanalWindow& canal() {
+        if (CanalWindow* open = shell_.canalWindow(); open != nullptr && open->isVisible())
+            return *open;
+        Form* menu = window(qstr(menu::menuWindow.name));
+        if (menu->isVisible()) {
+            click(qstr(menu::canalProfile));
+        } else {
+            (void)shell_.openCanal();
+        }
+        settle();
+        if (shell_.canalWindow() == nullptr || !shell_.canalWindow()->isVisible())
+            throw ScriptError{QStringLiteral("expected 渠道纵断面计算 to open, found it closed")};
+        return *shell_.canalWindow();
+    }
+
+    static void sayProjectError(const QString& why) {
+        if (!why.isEmpty()) writeLine(QStringLiteral("project-error\t") + why);
+    }
+
+    void projectOpen(const QString& file) {
+        if (file.isEmpty()) throw ScriptError{QStringLiteral("project-open needs a file name")};
+        sayProjectError(canal().openFile(file));
+    }
+
+    void projectSet(const QString& rest) {
+        bool number = false;
+        const int row = rest.section(QLatin1Char(' '), 0, 0).toInt(&number);
+        const QString key = rest.section(QLatin1Char(' '), 1, 1);
+        if (!number || key.isEmpty())
+            throw ScriptError{
+                QStringLiteral("project-set needs ROW KEY VALUE, found %1").arg(rest)};
+        const QString why =
+            canal().typeReach(row - 1, key, textArgument(rest.section(QLatin1Char(' '), 2)));
+        if (!why.isEmpty()) throw ScriptError{QStringLiteral("project-set: ") + why};
+    }
+
+    void projectSave(const QString& file) {
+        if (file.isEmpty()) throw ScriptError{QStringLiteral("project-save needs a file name")};
+        sayProjectError(canal().saveTo(file));
+    }
+
+    void projectReport(const QString& /*rest*/) {
+        // One line: each line break of the JSON goes with the indent after it.
+        QString json = qstr(profileJson(canal().session().profile()));
+        static const QRegularExpression lineBreak(QStringLiteral("\n *"));
+        json.replace(lineBreak, QString());
+        writeLine(json);
+    }
+
+    void screenshotProject(const QString& file) {
+        if (file.isEmpty())
+            throw ScriptError{QStringLiteral("screenshot-project needs a file name")};
+        CanalWindow& w = canal();
+        QApplication::processEvents();
+        savePng(photograph(&w), file);
+    }
+
+    void projectRecover(const QString& /*rest*/) { sayProjectError(canal().recoverLatest()); }
+
+    void projectUndo(const QString& /*rest*/) { canal().session().undoStack().undo(); }
+
+    void projectRedo(const QString& /*rest*/) { canal().session().undoStack().redo(); }
+
+    void pause(const QString& rest) {
+        bool number = false;
+        const double seconds = rest.trimmed().toDouble(&number);
+        if (!number || !(seconds >= 0 && seconds <= 600))
+            throw ScriptError{
+                QStringLiteral("pause needs SECONDS from 0 to 600, found %1").arg(rest)};
+        QTest::qWait(static_cast<int>(seconds * 1000));
+    }
+
     void describeFailure(const QString& /*rest*/) {
         if (lastReport_.isEmpty())
             throw ScriptError{
@@ -989,6 +1080,15 @@ const Driver::Command Driver::commands[] = {
     {QLatin1StringView("book"),              &Driver::book},
     {QLatin1StringView("notice"),            &Driver::notice},
     {QLatin1StringView("geometry"),          &Driver::geometry},
+    {QLatin1StringView("project-open"),      &Driver::projectOpen},
+    {QLatin1StringView("project-set"),       &Driver::projectSet},
+    {QLatin1StringView("project-save"),      &Driver::projectSave},
+    {QLatin1StringView("project-report"),    &Driver::projectReport},
+    {QLatin1StringView("project-recover"),   &Driver::projectRecover},
+    {QLatin1StringView("project-undo"),      &Driver::projectUndo},
+    {QLatin1StringView("project-redo"),      &Driver::projectRedo},
+    {QLatin1StringView("screenshot-project"), &Driver::screenshotProject},
+    {QLatin1StringView("pause"),             &Driver::pause},
 };
 // clang-format on
 

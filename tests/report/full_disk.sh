@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Every export onto a full disk, over a file of the same name: the old file keeps every byte,
+# Every export and a project's save onto a full disk, over a file of the same name: the old file keeps every byte,
 # no temporary file is left beside it, and the failure is said (磁盘空间不足); with room on
 # the disk the same export replaces the file. The disk is a 160 KB tmpfs mounted in a mount
 # namespace of the test's own, so the test needs root and unshare; without them it is skipped.
@@ -19,6 +19,11 @@ mount -t tmpfs -o size=160k tmpfs "$disk" || { echo "cannot mount a tmpfs"; rm -
 trap 'umount "$disk"; rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME=$work/config
 printf 'b,h,m,i,n\n2,1,1,0.001,0.025\n3,1.2,1.5,0.0005,0.02\n' >"$work/rows.csv"
+cat >"$work/canal.lintavo" <<'PROJECT'
+{"format": "lintavo-project", "version": 1, "levels": {"head": {"wl": 1262.5}},
+ "reaches": [{"name": "干1", "from": "K0+000", "to": "K1+250", "Q": "12", "b": "5", "m": "1.5",
+              "i": "1/5000", "n": "0.025", "loss": "0.05"}]}
+PROJECT
 head -c 8192 /dev/urandom >"$work/old"
 press="click 流量Q的计算
 type dkb 2
@@ -64,6 +69,7 @@ section.dxf|export-drawing FILE 1:100
 rows.csv|batch $work/rows.csv FILE
 rows.xlsx|batch $work/rows.csv FILE
 rows.pdf|batch $work/rows.csv $work/rows.xlsx;batch-book FILE
+canal.lintavo|project-open $work/canal.lintavo;project-set 1 Q 13;project-save FILE
 TABLE
 echo "$((total - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]

@@ -1,0 +1,304 @@
+// 渠道纵断面计算 on the offscreen platform, its settings and autosaves in a scratch location:
+// every kind of edit (a typed cell, a pasted block, a row inserted or deleted, the head level,
+// a control point) is one step that 撤销 takes back to the project before it and 重做 gives
+// again, each written to the autosave before the edit returns; the results beside the rows
+// are the profile's; a save that cannot be written says why and leaves the file whole; a
+// project from a newer version is refused and the open one kept; an autosave left by a run
+// that ended is found and recovered.
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUndoStack>
+#include <functional>
+
+#include "calculators/catalogue.h"
+#include "calculators/menu_table.h"
+#include "canal/profile.h"
+#include "canal/project.h"
+#include "shell/application.h"
+#include "shell/calculator_window.h"
+#include "shell/canal_window.h"
+#include "shell/design_settings.h"
+#include "shell/project_files.h"
+#include "shell/project_session.h"
+#include "shell/qt_text.h"
+#include "shell/reach_models.h"
+#include "shell/report_window.h"
+#include "shell/shell.h"
+#include "tests/widgets/modal_watchdog.h"
+
+using namespace lintavo;
+
+using Edit = std::function<void(CanalWindow&)>;
+Q_DECLARE_METATYPE(Edit)
+
+namespace {
+
+// Three reaches from the head to a control at the tail, as an engineer types them.
+const char* const threeReaches = R"({"format": "lintavo-project", "version": 1,
+ "project": {"name": "试验灌区", "canal": "总干渠", "x-kept": "留着"},
+ "levels": {"controls": [{"station": "K3+200", "ground": 1250.30, "h0": 0.15}]},
+ "reaches": [
+  {"name": "干1", "from": "K0+000", "to": "K1+250", "Q": "12", "b": "5", "m": "1.5",
+   "i": "1/5000", "n": "0.025", "loss": "0.05"},
+  {"name": "干2", "from": "K1+250", "to": "K2+400", "Q": "10", "b": "4.5", "m": "1.5",
+   "i": "1/4000", "n": "0.025", "loss": "0.1"},
+  {"name": "干3", "from": "K2+400", "to": "K3+200", "Q": "8", "b": "4", "m": "1.5",
+   "i": "1/4000", "n": "0.025", "loss": ""}],
+ "x-future": {"kept": [1, 2]}})";
+
+QByteArray read(const QString& file) {
+    QFile in(file);
+    return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+}
+
+QByteArray bytesOf(const Project& project) {
+    const std::string bytes = writeProject(project);
+    return {bytes.data(), static_cast<qsizetype>(bytes.size())};
+}
+
+}  // namespace
+
+class TestCanalWindow : public QObject {
+    Q_OBJECT
+
+  private Q_SLOTS:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        prepareApplication(*qApp);
+        QVERIFY(folder_.isValid());
+        file_ = folder_.filePath(QStringLiteral("总干渠.lintavo"));
+        QFile out(file_);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(threeReaches);
+    }
+
+    void cleanup() {
+        const QStringList unexpected = watchdog_.unexpected();
+        QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join(QLatin1Char('\n'))));
+    }
+
+    void everyEditUndoesAndRedoes_data() {
+        QTest::addColumn<Edit>("edit");
+        const auto type = [](int row, int column, const char* text) {
+            return Edit([=](CanalWindow& w) {
+                const QModelIndex at = w.reachModel().index(row, column);
+                w.reachTable()->setCurrentIndex(at);
+                w.reachModel().setData(at, QString::fromUtf8(text), Qt::EditRole);
+            });
+        };
+        QTest::newRow("a flow typed") << type(0, 3, "13.5");
+        QTest::newRow("a slope typed as a ratio") << type(1, 6, "1/3000");
+        QTest::newRow("a name typed") << type(2, 0, "干3'");
+        QTest::newRow("a loss emptied") << type(0, 8, "");
+        QTest::newRow("two rows pasted from a spreadsheet") << Edit([](CanalWindow& w) {
+            QApplication::clipboard()->setText(QStringLiteral("11\t5.2\t1.25\r\n9\t4.6\t1.25\r\n"));
+            w.reachTable()->setCurrentIndex(w.reachModel().index(0, 3));
+            w.pasteRows();
+        });
+        QTest::newRow("a block pasted past the last row") << Edit([](CanalWindow& w) {
+            QApplication::clipboard()->setText(
+                QStringLiteral("干4\tK3+200\tK4+000\t6\t3\t1.5\t1/3000\t0.025\t0\n"));
+            w.reachTable()->setCurrentIndex(w.reachModel().index(3, 0));
+            w.pasteRows();
+        });
+        QTest::newRow("a reach inserted")
+            << Edit([](CanalWindow& w) { w.reachModel().insertReach(1); });
+        QTest::newRow("two reaches deleted") << Edit([](CanalWindow& w) {
+            w.reachModel().removeReaches({2, 0, 2});
+        });
+        QTest::newRow("a head level typed") << Edit([](CanalWindow& w) {
+            w.headLevel()->setText(QStringLiteral("1262.5"));
+            Q_EMIT w.headLevel()->editingFinished();
+        });
+        QTest::newRow("a control's ground typed") << Edit([](CanalWindow& w) {
+            QAbstractItemModel* controls = w.controlTable()->model();
+            controls->setData(controls->index(0, 1), QStringLiteral("1249.8"), Qt::EditRole);
+        });
+    }
+
+    void everyEditUndoesAndRedoes() {
+        QFETCH(Edit, edit);
+        CanalWindow w;
+        w.show();
+        ProjectSession& session = w.session();
+        QCOMPARE(w.openFile(file_), QString());
+        QVERIFY(!session.modified());
+        const Project before = session.project();
+        const QByteArray onDisk = read(file_);
+
+        edit(w);
+        const Project after = session.project();
+        QVERIFY(after != before);
+        QVERIFY(session.modified());
+        QCOMPARE(session.undoStack().count(), 1);
+        // On the disk before the edit returned, beside the file, which is untouched.
+        QCOMPARE(read(autosaveBeside(file_)), bytesOf(after));
+        QCOMPARE(read(file_), onDisk);
+        // The table shows the profile's results for the project shown.
+        const CanalProfile expected = computeProfile(after, bedTables());
+        QCOMPARE(w.reachModel().rowCount(), static_cast<int>(after.reaches.size()));
+        for (int row = 0; row < w.reachModel().rowCount(); ++row) {
+            const ReachResult& r = expected.reaches[static_cast<std::size_t>(row)];
+            const QString h = w.reachModel().index(row, 9).data().toString();
+            QCOMPARE(h, r.h ? QString::number(*r.h, 'f', 3) : QString());
+            const QString verdict = w.reachModel().index(row, reachVerdictColumn).data().toString();
+            QCOMPARE(verdict, !r.computed()   ? QStringLiteral("无法计算")
+                              : r.anyNotMet() ? QStringLiteral("不满足")
+                                              : QStringLiteral("满足"));
+        }
+
+        session.undoStack().undo();
+        QVERIFY(session.project() == before);
+        QVERIFY(!session.modified());
+        QCOMPARE(read(autosaveBeside(file_)), bytesOf(before));
+        session.undoStack().redo();
+        QVERIFY(session.project() == after);
+        QCOMPARE(read(autosaveBeside(file_)), bytesOf(after));
+
+        // Saved, the file holds the edit and the keys this version does not know; the autosave
+        // has nothing more to give and goes.
+        const QString saved = folder_.filePath(QStringLiteral("另存.lintavo"));
+        QCOMPARE(w.saveTo(saved), QString());
+        QVERIFY(!session.modified());
+        QVERIFY(!QFileInfo::exists(autosaveBeside(file_)));
+        QVERIFY(read(saved).contains("x-future"));
+        QVERIFY(read(saved).contains("x-kept"));
+        ProjectReading again = readProject(read(saved).toStdString(), bedTables());
+        QVERIFY(again.project.has_value());
+        QVERIFY(*again.project == after);
+        QVERIFY(leftAutosaves().empty());
+        QFile::remove(saved);
+    }
+
+    // 不满足 and a reach that cannot be computed are drawn in red, the others are not.
+    void verdictsInRed() {
+        CanalWindow w;
+        QCOMPARE(w.openFile(file_), QString());
+        QCOMPARE(w.typeReach(1, QStringLiteral("n"), QStringLiteral("0")), QString());
+        const QModelIndex failed = w.reachModel().index(1, reachVerdictColumn);
+        QCOMPARE(failed.data().toString(), QStringLiteral("无法计算"));
+        QVERIFY(failed.data(Qt::ForegroundRole).isValid());
+        QVERIFY(!failed.data(Qt::ToolTipRole).toString().isEmpty());
+        // The others still compute.
+        QVERIFY(!w.reachModel().index(0, 9).data().toString().isEmpty());
+        QVERIFY(!w.reachModel().index(2, 9).data().toString().isEmpty());
+        QCOMPARE(w.typeReach(0, QStringLiteral("x"), QStringLiteral("1")).isEmpty(), false);
+        QCOMPARE(w.typeReach(7, QStringLiteral("Q"), QStringLiteral("1")).isEmpty(), false);
+        w.session().discard();
+    }
+
+    // A save into a folder that is not there fails, says why, and changes nothing.
+    void aFailedSaveSaysWhy() {
+        CanalWindow w;
+        QCOMPARE(w.openFile(file_), QString());
+        QCOMPARE(w.typeReach(0, QStringLiteral("Q"), QStringLiteral("12.5")), QString());
+        const QString nowhere = folder_.filePath(QStringLiteral("没有的文件夹/a.lintavo"));
+        const QString why = w.saveTo(nowhere);
+        QVERIFY(why.startsWith(QStringLiteral("无法写入文件")));
+        QVERIFY(!QFileInfo::exists(nowhere));
+        QVERIFY(w.session().modified());
+        QCOMPARE(w.session().file(), QFileInfo(file_).absoluteFilePath());
+        w.session().discard();
+    }
+
+    void aNewerVersionIsRefused() {
+        const QString newer = folder_.filePath(QStringLiteral("新版本.lintavo"));
+        QFile out(newer);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(QByteArray(threeReaches).replace("\"version\": 1", "\"version\": 2"));
+        out.close();
+        CanalWindow w;
+        QCOMPARE(w.openFile(file_), QString());
+        const Project open = w.session().project();
+        const QString why = w.openFile(newer);
+        QVERIFY(why.contains(QStringLiteral("无法打开工程文件")));
+        QVERIFY(w.session().project() == open);
+        QCOMPARE(w.session().file(), QFileInfo(file_).absoluteFilePath());
+    }
+
+    // A window gone with its edits unsaved (as a killed process leaves them) leaves its
+    // autosave, which the next window recovers whole, still to be saved.
+    void anAutosaveLeftIsRecovered() {
+        Project edited;
+        {
+            CanalWindow w;
+            QCOMPARE(w.openFile(file_), QString());
+            QCOMPARE(w.typeReach(0, QStringLiteral("Q"), QStringLiteral("14")), QString());
+            QCOMPARE(w.typeReach(2, QStringLiteral("i"), QStringLiteral("1/3500")), QString());
+            edited = w.session().project();
+        }
+        const std::vector<LeftAutosave> left = leftAutosaves();
+        QCOMPARE(left.size(), std::size_t{1});
+        QCOMPARE(left.front().file, QFileInfo(file_).absoluteFilePath());
+        CanalWindow w;
+        QCOMPARE(w.recoverLatest(), QString());
+        QVERIFY(w.session().project() == edited);
+        QVERIFY(w.session().modified());
+        QCOMPARE(w.session().file(), QFileInfo(file_).absoluteFilePath());
+        w.session().discard();
+        QVERIFY(leftAutosaves().empty());
+        QVERIFY(!w.recoverLatest().isEmpty());
+    }
+
+    // Untitled, the autosave goes to the program's data location.
+    void anUntitledProjectAutosavesInTheDataLocation() {
+        CanalWindow w;
+        QCOMPARE(w.typeReach(0, QStringLiteral("name"), QStringLiteral("支1")), QString());
+        const QString autosave = w.session().autosave();
+        QVERIFY(
+            autosave.startsWith(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)));
+        QCOMPARE(read(autosave), bytesOf(w.session().project()));
+        w.session().discard();
+        QVERIFY(!QFileInfo::exists(autosave));
+    }
+
+    // From the main window's button; 本段计算书 opens 水深h计算 with the reach's inputs pressed,
+    // and its book beside it.
+    void aReachBookIsOneClickAway() {
+        Shell shell(calculations());
+        shell.start();
+        Form* menu = shell.windows().front();
+        menu->button(menu::canalProfile)->click();
+        CanalWindow* w = shell.canalWindow();
+        QVERIFY(w != nullptr && w->isVisible());
+        QVERIFY(!menu->isVisible());
+        QCOMPARE(w->openFile(file_), QString());
+        w->reachTable()->setCurrentIndex(w->reachModel().index(1, 0));
+        auto* book = w->findChild<QPushButton*>(QStringLiteral("reachBook"));
+        QVERIFY(book != nullptr);
+        book->click();
+        CalculatorWindow* depth = nullptr;
+        for (Form* f : shell.windows()) {
+            if (auto* c = qobject_cast<CalculatorWindow*>(f); c != nullptr && c->isVisible())
+                depth = c;
+        }
+        QVERIFY(depth != nullptr);
+        QCOMPARE(qstr(depth->table().alias), QStringLiteral("normal-depth"));
+        QVERIFY(depth->pressed());
+        QVERIFY(depth->reportWindow() != nullptr && depth->reportWindow()->isVisible());
+        // The second reach's Q = 10 and i = 1/4000, as numbers.
+        QCOMPARE(depth->findChild<QLineEdit*>(QStringLiteral("llQ1"))->text(),
+                 QStringLiteral("10"));
+        QCOMPARE(depth->findChild<QLineEdit*>(QStringLiteral("dpi1"))->text(),
+                 QStringLiteral("0.00025"));
+        QVERIFY(w->isVisible());
+    }
+
+  private:
+    QTemporaryDir folder_;
+    QString file_;
+    testing::ModalWatchdog watchdog_;
+};
+
+QTEST_MAIN(TestCanalWindow)
+#include "test_canal_window.moc"
