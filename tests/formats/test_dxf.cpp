@@ -10,7 +10,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <fstream>
+#include <limits>
 
+#include "formats/profile_dxf.h"
 #include "formats/section_drawing.h"
 
 using namespace lintavo;
@@ -18,6 +20,18 @@ using namespace lintavo;
 namespace {
 
 using Sections = std::vector<SectionOutline>;
+using Reaches = std::vector<ProfileReach>;
+
+// A reach with every level, its bed `depth` under the water and its bank `bank` above the bed.
+ProfileReach reach(std::string name, double from, double to, std::string slope, double wlUp,
+                   double wlDown, double depth, double enlarged, double bank) {
+    ProfileReach r{std::move(name), from, to, {}, {}, std::move(slope), {}, {}, {}, {}};
+    r.wl = ProfileEnds{wlUp, wlDown};
+    r.bed = ProfileEnds{wlUp - depth, wlDown - depth};
+    r.wlb = ProfileEnds{wlUp - depth + enlarged, wlDown - depth + enlarged};
+    r.bank = ProfileEnds{wlUp - depth + bank, wlDown - depth + bank};
+    return r;
+}
 
 // The metres a text shows, for the checker, which draws them in whole millimetres.
 double shownMetres(const std::string& text, double value) {
@@ -30,6 +44,8 @@ double shownMetres(const std::string& text, double value) {
 }  // namespace
 
 Q_DECLARE_METATYPE(Sections)
+Q_DECLARE_METATYPE(Reaches)
+Q_DECLARE_METATYPE(ProfileScales)
 Q_DECLARE_METATYPE(BookInfo)
 
 class DxfTest : public QObject {
@@ -105,6 +121,110 @@ class DxfTest : public QObject {
         const QString out =
             QString::fromUtf8(check.readAllStandardOutput() + check.readAllStandardError());
         QVERIFY2(check.exitCode() == 0, qPrintable(out));
+    }
+
+    // The canal's profile, read back by ezdxf as `lintavo-calc project --json` gives the
+    // levels: each level a line along its reach, every value of the elevation table at its
+    // station (a junction's two where a level steps), the 比降 of each reach, the title block;
+    // and LibreCAD prints it on a sheet of its size.
+    void profile_data() {
+        QTest::addColumn<Reaches>("reaches");
+        QTest::addColumn<ProfileScales>("scales");
+        QTest::addColumn<BookInfo>("book");
+        const BookInfo signed_{"南干渠改建工程", "", "张三", "李四", "王五"};
+        QTest::newRow("one reach at 1:2000 and 1:100")
+            << Reaches{reach("干1", 0, 1250, "1/5000", 1262.5, 1262.25, 1.8, 2.1, 2.6)}
+            << ProfileScales{} << signed_;
+        QTest::newRow("three reaches, the bed stepping down where the depth falls")
+            << Reaches{reach("干1", 0, 1250, "1/5000", 1262.5, 1262.25, 1.8, 2.1, 2.6),
+                       reach("干2", 1250, 2100.5, "1/4000", 1262.2, 1261.987375, 1.5, 1.75, 2.2),
+                       reach("干3", 2100.5, 3200, "1/3000", 1261.937375, 1261.571042, 1.2, 1.4,
+                             1.8)}
+            << ProfileScales{} << BookInfo{};
+        QTest::newRow("a long canal at 1:5000 and 1:200 on a lengthened sheet")
+            << Reaches{reach("总干", 0, 6000, "1/8000", 1500, 1499.25, 2.5, 2.9, 3.4),
+                       reach("干1", 6000, 9500, "1/6000", 1499.1, 1498.516667, 2.1, 2.45, 2.9)}
+            << ProfileScales{5000, 200} << signed_;
+        Reaches partial{reach("支1", 500, 900, "1/2000", 820.4, 820.2, 0.9, 1.05, 1.3),
+                        reach("支2", 900, 1400, "0", 820.15, 820.15, 0.7, 0.8, 1.0)};
+        partial[1].wlb.reset();
+        partial[1].slope = "1/2500";
+        QTest::newRow("a reach without its 加大 level, starting at K0+500, at 1:1000")
+            << partial << ProfileScales{1000, 50} << BookInfo{};
+    }
+
+    void profile() {
+        QFETCH(Reaches, reaches);
+        QFETCH(ProfileScales, scales);
+        QFETCH(BookInfo, book);
+        QVERIFY2(profileRefusal(reaches, scales).empty(), profileRefusal(reaches, scales).c_str());
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("profile.dxf"));
+        std::ofstream(path.toStdString(), std::ios::binary)
+            << dxf::write(profileDrawing(reaches, scales, {book, "2026-12-09"}, "南干渠"));
+        QJsonArray expected;
+        for (const ProfileReach& r : reaches) {
+            QJsonObject o{{QStringLiteral("from"), r.from},
+                          {QStringLiteral("to"), r.to},
+                          {QStringLiteral("i"), QString::fromStdString(r.slope)}};
+            const std::pair<const char*, const std::optional<ProfileEnds>*> levels[] = {
+                {"bed", &r.bed}, {"wl", &r.wl}, {"wlb", &r.wlb}, {"bank", &r.bank}};
+            for (const auto& [key, level] : levels) {
+                if (!*level) continue;
+                o.insert(QStringLiteral("%1_up").arg(QLatin1String(key)), (*level)->up);
+                o.insert(QStringLiteral("%1_down").arg(QLatin1String(key)), (*level)->down);
+            }
+            expected.append(o);
+        }
+        const QJsonObject arguments{
+            {QStringLiteral("horizontal"), scales.horizontal},
+            {QStringLiteral("vertical"), scales.vertical},
+            {QStringLiteral("reaches"), expected},
+            {QStringLiteral("book"),
+             QJsonObject{{QStringLiteral("name"), QString::fromStdString(book.project)},
+                         {QStringLiteral("designer"), QString::fromStdString(book.designer)}}},
+            {QStringLiteral("librecad"), true}};
+        QProcess check;
+        check.start(
+            QStringLiteral(LINTAVO_SYSTEM_PYTHON),
+            {QStringLiteral(LINTAVO_TESTS_DIR "/formats/check_dxf.py"), QStringLiteral("--profile"),
+             path, QString::fromUtf8(QJsonDocument(arguments).toJson(QJsonDocument::Compact))});
+        QVERIFY(check.waitForFinished(120000));
+        const QString out =
+            QString::fromUtf8(check.readAllStandardOutput() + check.readAllStandardError());
+        QVERIFY2(check.exitCode() == 0, qPrintable(out));
+    }
+
+    // What the profile refuses to draw, and says why.
+    void profileRefused_data() {
+        QTest::addColumn<Reaches>("reaches");
+        QTest::addColumn<ProfileScales>("scales");
+        QTest::addColumn<QString>("because");
+        const ProfileReach one = reach("干1", 0, 1250, "1/5000", 1262.5, 1262.25, 1.8, 2.1, 2.6);
+        QTest::newRow("no reach") << Reaches{} << ProfileScales{} << QStringLiteral("没有");
+        QTest::newRow("a scale of 1:0")
+            << Reaches{one} << ProfileScales{0, 100} << QStringLiteral("1:0");
+        QTest::newRow("120 km at 1:2000 is 60 m long")
+            << Reaches{reach("干1", 0, 120000, "1/5000", 1262.5, 1238.5, 1.8, 2.1, 2.6)}
+            << ProfileScales{} << QStringLiteral("较小的水平比例");
+        QTest::newRow("a fall of 1200 m at 1:100 is 12 m high")
+            << Reaches{reach("陡", 0, 5000, "1/4", 2500, 1300, 1.8, 2.1, 2.6)}
+            << ProfileScales{50000, 100} << QStringLiteral("较小的垂直比例");
+        ProfileReach nan = one;
+        nan.bed = ProfileEnds{std::numeric_limits<double>::quiet_NaN(), 0};
+        QTest::newRow("a level that is no number")
+            << Reaches{nan} << ProfileScales{} << QStringLiteral("有限");
+        QTest::newRow("overlapping reaches")
+            << Reaches{one, reach("干2", 1200, 2000, "1/5000", 1262, 1261.8, 1.5, 1.7, 2)}
+            << ProfileScales{} << QStringLiteral("重叠");
+    }
+
+    void profileRefused() {
+        QFETCH(Reaches, reaches);
+        QFETCH(ProfileScales, scales);
+        QFETCH(QString, because);
+        const QString refusal = QString::fromStdString(profileRefusal(reaches, scales));
+        QVERIFY2(refusal.contains(because), qPrintable(refusal));
     }
 
     // The lengths a drawing draws: the shown text's number in whole millimetres.
