@@ -8,10 +8,13 @@
 // written, the failure's cause in 说明), 2 when the input cannot be used or the output
 // cannot be written.
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <random>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -19,15 +22,20 @@
 
 #include "calculators/batch.h"
 #include "calculators/catalogue.h"
+#include "canal/profile.h"
+#include "canal/project.h"
+#include "canal/standard_data.h"
 #include "formats/csv.h"
+#include "formats/xlsx.h"
 #include "hydraulics/quantities.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
-
-#include <filesystem>
+#else
+#include <fcntl.h>
+#include <unistd.h>
 #endif
 
 using namespace lintavo;
@@ -39,6 +47,7 @@ constexpr int someFailed = 1;
 constexpr int unusable = 2;
 
 constexpr std::string_view helpText = R"(用法：lintavo-calc 计算 [文件]
+      lintavo-calc project 工程文件.lintavo [--json] [--table 成果表.xlsx|成果表.csv]
       lintavo-calc --help
 
 按“计算”对 CSV 表格的每一行计算一次，与对应计算窗口按“计算”所写的文字完全相同，
@@ -64,6 +73,16 @@ r α D，α 也可写作 a）或窗口中的标签（如“流量Q”“边坡�
   --bom     在输出开头写 UTF-8 字节顺序标记，便于电子表格直接打开
   --help    显示本说明
   --version 显示版本
+
+工程（project）：读取 Lintavo 工程文件，计算每个渠段的正常水深、流速和设计校核，按
+GB 50288-2018 第 6.3.8 条由控制点（或给定的渠首水位）推算渠首设计水位，再沿渠道推算各渠段
+两端的设计水位、渠底高程、加大水位和堤顶高程。
+  --json            以 JSON 输出全部结果（桩号以米计，数值为完整的双精度数）
+  --table 文件      把水力计算成果表写为 .xlsx 或 .csv 文件（完整写入，或不写）
+  --profile 文件    纵断面图 DXF（尚未提供）
+  --book 文件       计算书 Word 文档（尚未提供）
+工程的退出状态：0 各渠段都已算出且各项校核都满足；1 有渠段无法计算、有控制点无法推算或有
+校核不满足；2 文件无法使用，或结果无法写出。
 
 退出状态：0 所有行都已算出；1 有的行计算失败（所有行仍已写出）；2 输入无法使用，
 或结果无法写到标准输出（如磁盘已满）。
@@ -182,7 +201,191 @@ int unwritable(int error) {
     return unusable;
 }
 
+#ifdef _WIN32
+std::filesystem::path pathOf(const std::string& name) {
+    return std::filesystem::path(
+        std::u8string_view(reinterpret_cast<const char8_t*>(name.data()), name.size()));
+}
+#else
+std::filesystem::path pathOf(const std::string& name) {
+    return name;
+}
+#endif
+
+// The whole file, or none with the reason; at most `limit` bytes are taken.
+std::optional<std::string> readWhole(const std::string& name, std::size_t limit, std::string& why) {
+    std::ifstream file(pathOf(name), std::ios::binary);
+    if (!file) {
+        why = "无法打开文件“" + name + "”";
+        return std::nullopt;
+    }
+    std::string bytes(limit + 1, '\0');
+    file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (file.bad()) {
+        why = "读取文件“" + name + "”时出错";
+        return std::nullopt;
+    }
+    bytes.resize(static_cast<std::size_t>(file.gcount()));
+    return bytes;
+}
+
+// Writes `bytes` to `name` whole or not at all: into a temporary file beside it, flushed to
+// the disk, which then takes the name. A failure leaves a file already there as it was.
+std::string writeWhole(const std::string& name, std::string_view bytes) {
+    const std::filesystem::path target = pathOf(name);
+    std::filesystem::path temporary = target;
+    temporary += ".lintavo-" + std::to_string(std::random_device()()) + ".tmp";
+    bool written = false;
+    {
+        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+        if (!file)
+            return "无法在文件“" + name + "”所在的文件夹中写入（文件夹不存在或没有写入权限）。";
+        file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        file.flush();
+        written = file.good();
+        file.close();
+        written = written && !file.fail();
+    }
+#ifndef _WIN32
+    if (written) {
+        const int fd = ::open(temporary.c_str(), O_RDONLY);
+        written = fd >= 0 && ::fsync(fd) == 0;
+        if (fd >= 0) ::close(fd);
+    }
+#endif
+    std::error_code error;
+    if (written) {
+        std::filesystem::rename(temporary, target, error);
+        if (!error) return {};
+    }
+    std::filesystem::remove(temporary, error);
+    return "无法写入文件“" + name + "”（磁盘已满或没有写入权限），原有文件保持不变。";
+}
+
+// The 水力计算成果表 as a file, .xlsx or CSV by its name.
+std::string writeResultTable(const std::string& name, const CanalProfile& profile,
+                             const Project& project) {
+    const std::vector<std::vector<ResultCell>> table = resultTable(profile, project);
+    std::string extension = pathOf(name).extension().string();
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    std::string bytes;
+    if (extension == ".xlsx") {
+        XlsxWriter out;
+        constexpr std::size_t slopeColumn = 7;
+        for (std::size_t r = 0; r < table.size(); ++r) {
+            std::vector<XlsxCell> cells;
+            for (std::size_t c = 0; c < table[r].size(); ++c) {
+                const ResultCell& cell = table[r][c];
+                std::optional<XlsxCell> ratio;
+                if (r > 0 && c == slopeColumn && r - 1 < project.reaches.size() && cell.number)
+                    ratio = xlsxSlopeRatio(project.reaches[r - 1].i);
+                cells.push_back(ratio ? *ratio : XlsxCell{cell.text, cell.number});
+            }
+            out.addRow(cells);
+        }
+        bytes = std::move(out).finish("水力计算成果表");
+    } else if (extension == ".csv") {
+        bytes = "\xEF\xBB\xBF";
+        for (const std::vector<ResultCell>& row : table) {
+            std::vector<std::string> fields;
+            for (const ResultCell& cell : row)
+                fields.push_back(cell.text);
+            appendCsvRecord(bytes, fields);
+        }
+    } else {
+        return "成果表文件“" + name + "”的扩展名应为 .xlsx 或 .csv。";
+    }
+    return writeWhole(name, bytes);
+}
+
+// A short account of the profile for a person at a terminal.
+std::string profileText(const CanalProfile& profile) {
+    const auto fixed = [](const std::optional<double>& x, int digits) {
+        if (!x) return std::string("—");
+        std::string text(64, '\0');
+        const int n = std::snprintf(text.data(), text.size(), "%.*f", digits, *x);
+        text.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+        return text;
+    };
+    std::string text;
+    if (profile.inletLevel)
+        text += "渠首设计水位 " + fixed(profile.inletLevel, 3) + " m" +
+                (profile.fromHead ? "（给定）" : "（由控制点推算）") + "\n";
+    for (const std::string& problem : profile.problems)
+        text += problem + "\n";
+    for (const ReachResult& r : profile.reaches) {
+        text += r.name + "  " + (r.from ? formatStation(*r.from) : "—") + "～" +
+                (r.to ? formatStation(*r.to) : "—") + "  h=" + fixed(r.h, 3) +
+                " v=" + fixed(r.v, 3) + "  设计水位 " +
+                fixed(r.wl ? std::optional(r.wl->up) : std::nullopt, 3) + "～" +
+                fixed(r.wl ? std::optional(r.wl->down) : std::nullopt, 3) + "  渠底 " +
+                fixed(r.bed ? std::optional(r.bed->up) : std::nullopt, 3) + "～" +
+                fixed(r.bed ? std::optional(r.bed->down) : std::nullopt, 3);
+        if (r.check) text += r.anyNotMet() ? "  校核不满足" : "  校核满足";
+        for (const std::string& problem : r.problems)
+            text += "  " + problem;
+        text += "\n";
+    }
+    for (const ControlResult& c : profile.controls) {
+        text += "控制点 " + (c.station ? formatStation(*c.station) : std::string("—")) +
+                "  要求水位 " + fixed(c.required, 3) + "  设计水位 " + fixed(c.wl, 3) + "  富余 " +
+                fixed(c.margin, 3);
+        if (!c.problem.empty()) text += "  " + c.problem;
+        text += "\n";
+    }
+    return text;
+}
+
+int runProject(const std::vector<std::string>& args) {
+    std::vector<std::string> files;
+    bool json = false;
+    std::string table;
+    for (std::size_t k = 0; k < args.size(); ++k) {
+        const std::string& arg = args[k];
+        if (arg == "--json") {
+            json = true;
+        } else if (arg == "--table" || arg == "--profile" || arg == "--book") {
+            if (k + 1 >= args.size()) return refuse("选项“" + arg + "”之后应给出输出文件");
+            const std::string& out = args[++k];
+            if (arg == "--table") {
+                table = out;
+            } else {
+                return refuse(std::string(arg == "--profile" ? "纵断面图 DXF（--profile）"
+                                                             : "计算书（--book）") +
+                              "尚未提供，本版本无法写出“" + out + "”");
+            }
+        } else if (arg.size() > 1 && arg.starts_with("-")) {
+            return refuse("不认识的选项“" + arg + "”；lintavo-calc --help 列出用法");
+        } else {
+            files.push_back(arg);
+        }
+    }
+    if (files.size() != 1) return refuse("请给出一个工程文件；lintavo-calc --help 列出用法");
+
+    std::string why;
+    const std::optional<std::string> bytes = readWhole(files[0], maxProjectBytes, why);
+    if (!bytes) return refuse(why);
+    const BedTables& beds = builtinBedTables();
+    if (!builtinStandardTables().error.empty())
+        return refuse("标准数据有误：" + builtinStandardTables().error);
+    const ProjectReading reading = readProject(*bytes, beds);
+    if (!reading.project) return refuse("无法打开工程文件“" + files[0] + "”：" + reading.refusal);
+    const CanalProfile profile = computeProfile(*reading.project, beds);
+
+    if (!table.empty()) {
+        const std::string refused = writeResultTable(table, profile, *reading.project);
+        if (!refused.empty()) return refuse(refused);
+    }
+    Output out;
+    out.text() = json ? profileJson(profile) : profileText(profile);
+    if (!out.flush()) return unwritable(errno);
+    return profile.allMet() ? allComputed : someFailed;
+}
+
 int run(const std::vector<std::string>& args) {
+    if (!args.empty() && args.front() == "project")
+        return runProject(std::vector<std::string>(args.begin() + 1, args.end()));
     std::vector<std::string> positional;
     bool bom = false;
     for (const std::string& arg : args) {
@@ -213,14 +416,7 @@ int run(const std::vector<std::string>& args) {
     std::ifstream file;
     std::istream* in = &std::cin;
     if (positional.size() == 2 && positional[1] != "-") {
-#ifdef _WIN32
-        const std::string& name = positional[1];
-        file.open(std::filesystem::path(std::u8string_view(
-                      reinterpret_cast<const char8_t*>(name.data()), name.size())),
-                  std::ios::binary);
-#else
-        file.open(positional[1], std::ios::binary);
-#endif
+        file.open(pathOf(positional[1]), std::ios::binary);
         if (!file) return refuse("无法打开文件“" + positional[1] + "”");
         in = &file;
     }

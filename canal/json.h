@@ -58,8 +58,9 @@ std::string writeJson(const JsonValue& value);
 // A string as JSON writes it, quoted and escaped: jsonQuoted("a\"b") → "\"a\\\"b\"".
 std::string jsonQuoted(std::string_view text);
 
-// A double as a JSON number, the shortest decimal that reads back as the same double:
-// jsonNumber(0.1) → "0.1", jsonNumber(1250.3) → "1250.3". Absent for NaN and infinities.
+// A double as a JSON number, the shortest decimal that reads back as the same double, without
+// an exponent from 1e-6 to 1e15: jsonNumber(0.1) → "0.1", jsonNumber(1.0 / 5000) → "0.0002",
+// jsonNumber(1e-7) → "1e-07". Absent for NaN and infinities.
 std::optional<std::string> jsonNumber(double x);
 
 }  // namespace lintavo
