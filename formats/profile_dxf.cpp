@@ -47,22 +47,8 @@ double rowMiddle(std::size_t row) {
     return top - rowHeights[row] / 2;
 }
 
-// A station as the 桩号 row writes it: its text where the caller gave one, else K<km>+<m>
-// to the millimetre: 2100.5 → "K2+100.5".
 std::string stationLabel(const std::string& text, double metres) {
-    if (!text.empty()) return text;
-    const long long mm = std::llround(metres * 1000.0);
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "K%lld+%03lld", mm / 1'000'000, mm % 1'000'000 / 1000);
-    std::string shown(buffer);
-    if (mm % 1000 != 0) {
-        std::snprintf(buffer, sizeof buffer, ".%03lld", mm % 1000);
-        std::string fraction(buffer);
-        while (fraction.back() == '0')
-            fraction.pop_back();
-        shown += fraction;
-    }
-    return shown;
+    return text.empty() ? stationText(metres) : text;
 }
 
 // The levels a reach has, in the table's order after 桩号.
@@ -301,6 +287,21 @@ class Profile {
 };
 
 }  // namespace
+
+std::string stationText(double metres) {
+    const long long mm = std::llround(metres * 1000.0);
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "K%lld+%03lld", mm / 1'000'000, mm % 1'000'000 / 1000);
+    std::string shown(buffer);
+    if (mm % 1000 != 0) {
+        std::snprintf(buffer, sizeof buffer, ".%03lld", mm % 1000);
+        std::string fraction(buffer);
+        while (fraction.back() == '0')
+            fraction.pop_back();
+        shown += fraction;
+    }
+    return shown;
+}
 
 std::string levelText(double metres) {
     char buffer[64];

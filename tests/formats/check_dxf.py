@@ -5,6 +5,7 @@ line, dimension and text of it on the page.
 
     check_dxf.py FILE JSON
     check_dxf.py --profile FILE JSON     (a canal's profile: see check_profile)
+    check_dxf.py --book FILE.docx JSON   (a canal's Word book: see check_canal_book)
 
 JSON: {"scale": 50, "sections": [{"b": 2, "h": 1, "m": 1.5, "hb": 1.3 or null,
 "H": 1.6 or null (1.2 times the highest water)}, …],
@@ -474,8 +475,58 @@ def check_profile(path, expected):
     return problems
 
 
+def check_canal_book(path, expected):
+    """The canal's Word book as python-docx reads it: the project and the three names on its
+    first page (up to the first page break), each reach's chapter as a 标题 1 followed by that
+    reach's own book, the control's sum written out. `expected`: {"project", "title",
+    "names": [3], "chapters": […], "reach_book": "明渠均匀流水深计算 计算书", "sums": […],
+    "cells": […]}."""
+    import docx
+    d = docx.Document(path)
+    first, chapters, texts = [], [], []
+    broken = False
+    math = "{http://schemas.openxmlformats.org/officeDocument/2006/math}t"
+    word = "{http://schemas.openxmlformats.org/wordprocessingml/2006/main}t"
+    for p in d.paragraphs:
+        if not broken:
+            first.append(p.text)
+            broken = 'w:br' in p._p.xml and 'type="page"' in p._p.xml
+        # The text with its equations' text, as a reader sees the paragraph.
+        texts.append("".join(e.text or "" for e in p._p.iter(math, word)))
+        if p.style.name.startswith("Heading 1") and p.text.startswith("第 "):
+            chapters.append(p.text)
+    cells = [c.text for t in d.tables for r in t.rows for c in r.cells]
+    cover = d.tables[0]
+    names = [cover.cell(r, 1).text for r in range(1, 4)]
+    problems = []
+    for wanted in (expected["project"], expected["title"]):
+        if wanted not in first:
+            problems.append(f"the first page lacks {wanted}: {first}")
+    if names != expected["names"]:
+        problems.append(f"the signers are {names}")
+    if chapters != expected["chapters"]:
+        problems.append(f"the chapters are {chapters}")
+    books = sum(t == expected["reach_book"] for t in texts)
+    if books != len(expected["chapters"]):
+        problems.append(f"{books} reach books for {len(expected['chapters'])} chapters")
+    # An equation's text has no blanks, and its brackets are drawn, not written.
+    def bare(text):
+        return "".join(c for c in text if c not in " ()")
+
+    whole = bare("\n".join(texts))
+    for s in expected["sums"]:
+        if bare(s) not in whole:
+            problems.append(f"the book does not write {s}")
+    for value in expected["cells"]:
+        if value not in cells:
+            problems.append(f"no cell reads {value}")
+    return problems
+
+
 if __name__ == "__main__":
-    if sys.argv[1] == "--profile":
+    if sys.argv[1] == "--book":
+        found = check_canal_book(sys.argv[2], json.loads(sys.argv[3]))
+    elif sys.argv[1] == "--profile":
         found = check_profile(sys.argv[2], json.loads(sys.argv[3]))
     else:
         found = check(sys.argv[1], json.loads(sys.argv[2]))

@@ -3,6 +3,7 @@
 // outline, the water lines and the dimensions at true size in whole millimetres as shown, in
 // the A3 frame with its title block; and LibreCAD must print every line, dimension and text.
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -12,6 +13,7 @@
 #include <fstream>
 #include <limits>
 
+#include "formats/docx.h"
 #include "formats/profile_dxf.h"
 #include "formats/section_drawing.h"
 
@@ -225,6 +227,73 @@ class DxfTest : public QObject {
         QFETCH(QString, because);
         const QString refusal = QString::fromStdString(profileRefusal(reaches, scales));
         QVERIFY2(refusal.contains(because), qPrintable(refusal));
+    }
+
+    // The canal's Word book, read by python-docx: the project and the three names on its first
+    // page, the profile's computation with each control's sum, and a chapter for every reach
+    // with that reach's own normal-depth book.
+    void canalWordBook() {
+        QFile tables(QStringLiteral(LINTAVO_STANDARD_TABLES));
+        QVERIFY(tables.open(QIODevice::ReadOnly));
+        const BedTables beds = bedsOf(parseStandardTables(tables.readAll().toStdString()));
+        Project project;
+        project.info = {"南干渠改建工程", "南干渠", "张三", "李四", "王五", {}};
+        project.levels.controls = {{"K2+100.5", "1258.40", "0.15", {}}};
+        project.reaches = {
+            {"干1", "K0+000", "K1+250", "12", "5", "1.5", "1/5000", "0.025", "0.05", {}},
+            {"干2", "K1+250", "K2+100.5", "8", "4", "1.5", "1/4000", "0.025", "", {}}};
+        CanalProfile profile;
+        profile.inletStation = 0;
+        profile.inletLevel = 1258.55 + 0.25 + 0.05 + 850.5 / 4000;
+        profile.governing = 0;
+        ControlResult control;
+        control.station = 2100.5;
+        control.required = 1258.55;
+        control.inletNeeds = *profile.inletLevel;
+        control.wl = 1258.55;
+        control.margin = 0;
+        control.reach = 1;
+        profile.controls = {control};
+        for (const Reach& r : project.reaches) {
+            ReachResult result;
+            result.name = r.name;
+            profile.reaches.push_back(result);
+        }
+        profile.reaches[0].from = 0, profile.reaches[0].to = 1250, profile.reaches[0].L = 1250;
+        profile.reaches[0].i = 1.0 / 5000, profile.reaches[0].loss = 0.05;
+        profile.reaches[1].from = 1250, profile.reaches[1].to = 2100.5;
+        profile.reaches[1].L = 850.5, profile.reaches[1].i = 1.0 / 4000;
+        const CanalBook book =
+            canalBook(project, profile, beds, "2026-12-09 07:00", "Lintavo 测试");
+        QCOMPARE(book.chapters.size(), std::size_t{2});
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("canal.docx"));
+        std::ofstream(path.toStdString(), std::ios::binary) << canalBookDocx(book);
+        // The control's sum: 1/5000 × 1250 and 1/4000 × 850.5, the loss of 干1's structure.
+        const QJsonObject expected{
+            {QStringLiteral("project"), QStringLiteral("南干渠改建工程")},
+            {QStringLiteral("title"), QStringLiteral("南干渠 计算书")},
+            {QStringLiteral("names"),
+             QJsonArray{QStringLiteral("张三"), QStringLiteral("李四"), QStringLiteral("王五")}},
+            {QStringLiteral("chapters"),
+             QJsonArray{QStringLiteral("第 1 段　干1（K0+000～K1+250）"),
+                        QStringLiteral("第 2 段　干2（K1+250～K2+100.5）")}},
+            {QStringLiteral("reach_book"), QStringLiteral("明渠均匀流水深计算 计算书")},
+            {QStringLiteral("sums"),
+             QJsonArray{QStringLiteral("= 1258.40 + 0.15 + (0.250 + 0.213) + 0.050 = %1 m")
+                            .arg(*profile.inletLevel, 0, 'f', 3)}},
+            {QStringLiteral("cells"),
+             QJsonArray{QStringLiteral("12"), QStringLiteral("8"), QStringLiteral("1/5000"),
+                        QStringLiteral("1/4000")}}};
+        QProcess check;
+        check.start(
+            QStringLiteral(LINTAVO_SYSTEM_PYTHON),
+            {QStringLiteral(LINTAVO_TESTS_DIR "/formats/check_dxf.py"), QStringLiteral("--book"),
+             path, QString::fromUtf8(QJsonDocument(expected).toJson(QJsonDocument::Compact))});
+        QVERIFY(check.waitForFinished(60000));
+        const QString out =
+            QString::fromUtf8(check.readAllStandardOutput() + check.readAllStandardError());
+        QVERIFY2(check.exitCode() == 0, qPrintable(out));
     }
 
     // The lengths a drawing draws: the shown text's number in whole millimetres.
