@@ -11,6 +11,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -26,6 +27,9 @@
 #include "canal/project.h"
 #include "canal/standard_data.h"
 #include "formats/csv.h"
+#include "formats/docx.h"
+#include "formats/dxf.h"
+#include "formats/profile_dxf.h"
 #include "formats/xlsx.h"
 #include "hydraulics/quantities.h"
 
@@ -79,8 +83,8 @@ GB 50288-2018 第 6.3.8 条由控制点（或给定的渠首水位）推算渠�
 两端的设计水位、渠底高程、加大水位和堤顶高程。
   --json            以 JSON 输出全部结果（桩号以米计，数值为完整的双精度数）
   --table 文件      把水力计算成果表写为 .xlsx 或 .csv 文件（完整写入，或不写）
-  --profile 文件    纵断面图 DXF（尚未提供）
-  --book 文件       计算书 Word 文档（尚未提供）
+  --profile 文件    写出纵断面图 DXF（水平 1:2000，垂直 1:100）
+  --book 文件       写出计算书 Word 文档
 工程的退出状态：0 各渠段都已算出且各项校核都满足；1 有渠段无法计算、有控制点无法推算或有
 校核不满足；2 文件无法使用，或结果无法写出。
 
@@ -337,10 +341,21 @@ std::string profileText(const CanalProfile& profile) {
     return text;
 }
 
+// The date a drawing's title block and a book's first page carry: "2026-12-09".
+std::string today() {
+    const std::time_t now = std::time(nullptr);
+    char buffer[16] = {};
+    if (const std::tm* local = std::localtime(&now))
+        std::strftime(buffer, sizeof buffer, "%Y-%m-%d", local);
+    return buffer;
+}
+
 int runProject(const std::vector<std::string>& args) {
     std::vector<std::string> files;
     bool json = false;
     std::string table;
+    std::string drawing;
+    std::string book;
     for (std::size_t k = 0; k < args.size(); ++k) {
         const std::string& arg = args[k];
         if (arg == "--json") {
@@ -348,13 +363,7 @@ int runProject(const std::vector<std::string>& args) {
         } else if (arg == "--table" || arg == "--profile" || arg == "--book") {
             if (k + 1 >= args.size()) return refuse("选项“" + arg + "”之后应给出输出文件");
             const std::string& out = args[++k];
-            if (arg == "--table") {
-                table = out;
-            } else {
-                return refuse(std::string(arg == "--profile" ? "纵断面图 DXF（--profile）"
-                                                             : "计算书（--book）") +
-                              "尚未提供，本版本无法写出“" + out + "”");
-            }
+            (arg == "--table" ? table : arg == "--profile" ? drawing : book) = out;
         } else if (arg.size() > 1 && arg.starts_with("-")) {
             return refuse("不认识的选项“" + arg + "”；lintavo-calc --help 列出用法");
         } else {
@@ -376,6 +385,26 @@ int runProject(const std::vector<std::string>& args) {
     if (!table.empty()) {
         const std::string refused = writeResultTable(table, profile, *reading.project);
         if (!refused.empty()) return refuse(refused);
+    }
+    const Project& project = *reading.project;
+    if (!drawing.empty()) {
+        const std::vector<ProfileReach> reaches = profileReaches(profile, project);
+        const std::string refused = profileRefusal(reaches, {});
+        if (!refused.empty()) return refuse(refused);
+        const BookInfo names{project.info.name,
+                             {},
+                             project.info.designer,
+                             project.info.checker,
+                             project.info.reviewer};
+        const std::string written = writeWhole(
+            drawing, dxf::write(profileDrawing(reaches, {}, {names, today()}, project.info.canal)));
+        if (!written.empty()) return refuse(written);
+    }
+    if (!book.empty()) {
+        const std::string written = writeWhole(
+            book,
+            canalBookDocx(canalBook(project, profile, beds, today(), "Lintavo " LINTAVO_VERSION)));
+        if (!written.empty()) return refuse(written);
     }
     Output out;
     out.text() = json ? profileJson(profile) : profileText(profile);
