@@ -20,7 +20,7 @@ std::string mmOr(const std::optional<double>& x) {
 }
 
 std::string station(const std::optional<double>& metres) {
-    return metres ? stationText(*metres) : std::string("—");
+    return metres ? formatStation(*metres) : std::string("—");
 }
 
 std::string joined(const std::vector<std::string>& parts) {

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <limits>
 
+#include "canal/project.h"
+
 namespace lintavo {
 
 namespace {
@@ -45,10 +47,6 @@ double rowMiddle(std::size_t row) {
     for (std::size_t k = 0; k < row; ++k)
         top -= rowHeights[k];
     return top - rowHeights[row] / 2;
-}
-
-std::string stationLabel(const std::string& text, double metres) {
-    return text.empty() ? stationText(metres) : text;
 }
 
 // The levels a reach has, in the table's order after 桩号.
@@ -229,9 +227,7 @@ class Profile {
         const double tableTop = corner_.y + (tableBottom + tableHeight()) * s_;
         if (top > std::numeric_limits<double>::lowest())
             line(tableLayer, {px, tableTop}, {px, y(top)});
-        const ProfileReach& named = before != nullptr ? *before : *after;
-        text(tableLayer, {px, corner_.y + rowMiddle(0) * s_}, valueHeight,
-             stationLabel(before != nullptr ? named.toText : named.fromText, at), 90);
+        text(tableLayer, {px, corner_.y + rowMiddle(0) * s_}, valueHeight, formatStation(at), 90);
         // A level's two values side by side where it steps, one where it does not.
         const double beside = (valueHeight * 0.6 + 0.3) * s_;
         for (std::size_t l = 0; l < 4; ++l) {
@@ -287,21 +283,6 @@ class Profile {
 };
 
 }  // namespace
-
-std::string stationText(double metres) {
-    const long long mm = std::llround(metres * 1000.0);
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "K%lld+%03lld", mm / 1'000'000, mm % 1'000'000 / 1000);
-    std::string shown(buffer);
-    if (mm % 1000 != 0) {
-        std::snprintf(buffer, sizeof buffer, ".%03lld", mm % 1000);
-        std::string fraction(buffer);
-        while (fraction.back() == '0')
-            fraction.pop_back();
-        shown += fraction;
-    }
-    return shown;
-}
 
 std::string levelText(double metres) {
     char buffer[64];

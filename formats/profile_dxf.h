@@ -35,8 +35,6 @@ struct ProfileReach {
     std::string name;
     double from = 0;  // station, m
     double to = 0;
-    std::string fromText;  // the stations as the 桩号 row writes them: "K1+250"
-    std::string toText;
     std::string slope;  // 比降 as written: "1/5000"
     std::optional<ProfileEnds> bed;
     std::optional<ProfileEnds> wl;    // design water level
@@ -60,10 +58,6 @@ inline constexpr const char* tableLayer = "高程表";
 // The rows of the elevation table, top to bottom.
 inline constexpr const char* profileRows[] = {"桩号",     "渠底高程", "设计水位",
                                               "加大水位", "堤顶高程", "比降"};
-
-// A station as the 桩号 row writes it where the reach gives no text: K<km>+<m> to the
-// millimetre, 1250 → "K1+250", 2100.5 → "K2+100.5", 40 → "K0+040".
-std::string stationText(double metres);
 
 // A level as the table writes it, to the millimetre: 1250.3 → "1250.300".
 std::string levelText(double metres);

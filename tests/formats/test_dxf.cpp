@@ -27,7 +27,7 @@ using Reaches = std::vector<ProfileReach>;
 // A reach with every level, its bed `depth` under the water and its bank `bank` above the bed.
 ProfileReach reach(std::string name, double from, double to, std::string slope, double wlUp,
                    double wlDown, double depth, double enlarged, double bank) {
-    ProfileReach r{std::move(name), from, to, {}, {}, std::move(slope), {}, {}, {}, {}};
+    ProfileReach r{std::move(name), from, to, std::move(slope), {}, {}, {}, {}};
     r.wl = ProfileEnds{wlUp, wlDown};
     r.bed = ProfileEnds{wlUp - depth, wlDown - depth};
     r.wlb = ProfileEnds{wlUp - depth + enlarged, wlDown - depth + enlarged};
