@@ -296,6 +296,107 @@ class DxfTest : public QObject {
         QVERIFY2(check.exitCode() == 0, qPrintable(out));
     }
 
+    // The files lintavo-calc writes for a project, against its own --json: the profile's
+    // lines and table values at their stations, the Word book's first page and chapters.
+    void canalFiles_data() {
+        QTest::addColumn<QByteArray>("project");
+        QTest::addColumn<int>("status");
+        const QByteArray head = R"({"format": "lintavo-project", "version": 1,
+            "project": {"name": "南干渠改建工程", "canal": "南干渠", "designer": "张三",
+                        "checker": "李四", "reviewer": "王五"}, "settings": {},)";
+        const QByteArray reaches = R"("reaches": [
+            {"name": "干1", "from": "K0+000", "to": "K1+250", "Q": "12", "b": "5", "m": "1.5",
+             "i": "1/5000", "n": "0.025", "loss": "0.05"},
+            {"name": "干2", "from": "K1+250", "to": "K2+100.5", "Q": "8", "b": "3", "m": "1.5",
+             "i": "1/4000", "n": "0.025", "loss": "0.1"},
+            {"name": "干3", "from": "K2+100.5", "to": "K3+200", "Q": "5", "b": "2.5", "m": "1.25",
+             "i": "1/3000", "n": "0.022", "loss": ""}]})";
+        QTest::newRow("controls at a junction and at the tail")
+            << head + R"("levels": {"controls": [{"station": "K1+250", "ground": 1250.1,
+                 "h0": 0.15}, {"station": "K3+200", "ground": 1249.2, "h0": 0.2}]},)" +
+                   reaches
+            << 0;
+        QTest::newRow("a head level")
+            << head + R"("levels": {"head": {"wl": 1262.5}},)" + reaches << 0;
+        QTest::newRow("a reach with a zero n, the others still drawn")
+            << head + R"("levels": {"head": {"wl": 1262.5}}, "reaches": [
+                {"name": "干1", "from": "K0+000", "to": "K1+250", "Q": "12", "b": "5", "m": "1.5",
+                 "i": "1/5000", "n": "0.025", "loss": "0.05"},
+                {"name": "干2", "from": "K1+250", "to": "K2+000", "Q": "8", "b": "3", "m": "1.5",
+                 "i": "1/4000", "n": "0", "loss": ""}]})"
+            << 1;
+    }
+
+    void canalFiles() {
+        QFETCH(QByteArray, project);
+        QFETCH(int, status);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("南干渠.lintavo"));
+        const QString dxfFile = dir.filePath(QStringLiteral("纵断面.dxf"));
+        const QString docxFile = dir.filePath(QStringLiteral("计算书.docx"));
+        {
+            QFile out(file);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(project);
+        }
+        QProcess calc;
+        calc.start(QStringLiteral(LINTAVO_CALC),
+                   {QStringLiteral("project"), file, QStringLiteral("--json"),
+                    QStringLiteral("--profile"), dxfFile, QStringLiteral("--book"), docxFile});
+        QVERIFY(calc.waitForFinished(60000));
+        QVERIFY2(calc.exitCode() == status, calc.readAllStandardError().constData());
+        const QJsonObject result = QJsonDocument::fromJson(calc.readAllStandardOutput()).object();
+        const QJsonArray typed =
+            QJsonDocument::fromJson(project).object().value(QStringLiteral("reaches")).toArray();
+        QJsonArray drawn;
+        QJsonArray chapters;
+        QJsonArray cells;
+        const QJsonArray reaches = result.value(QStringLiteral("reaches")).toArray();
+        QCOMPARE(reaches.size(), typed.size());
+        for (qsizetype k = 0; k < reaches.size(); ++k) {
+            QJsonObject r = reaches[k].toObject();
+            const QJsonObject t = typed[k].toObject();
+            r.insert(QStringLiteral("i"), t.value(QStringLiteral("i")));
+            drawn.append(r);
+            chapters.append(QStringLiteral("第 %1 段　%2（%3～%4）")
+                                .arg(k + 1)
+                                .arg(t.value(QStringLiteral("name")).toString(),
+                                     t.value(QStringLiteral("from")).toString(),
+                                     t.value(QStringLiteral("to")).toString()));
+            cells.append(t.value(QStringLiteral("Q")));
+        }
+        const auto check = [](const QString& mode, const QString& path, const QJsonObject& what) {
+            QProcess p;
+            p.start(QStringLiteral(LINTAVO_SYSTEM_PYTHON),
+                    {QStringLiteral(LINTAVO_TESTS_DIR "/formats/check_dxf.py"), mode, path,
+                     QString::fromUtf8(QJsonDocument(what).toJson(QJsonDocument::Compact))});
+            p.waitForFinished(120000);
+            return p.exitCode() == 0
+                       ? QString()
+                       : QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
+        };
+        const QString drawing =
+            check(QStringLiteral("--profile"), dxfFile,
+                  {{QStringLiteral("horizontal"), 2000},
+                   {QStringLiteral("vertical"), 100},
+                   {QStringLiteral("reaches"), drawn},
+                   {QStringLiteral("book"),
+                    QJsonObject{{QStringLiteral("name"), QStringLiteral("南干渠改建工程")},
+                                {QStringLiteral("designer"), QStringLiteral("张三")}}}});
+        QVERIFY2(drawing.isEmpty(), qPrintable(drawing));
+        const QString book = check(
+            QStringLiteral("--book"), docxFile,
+            {{QStringLiteral("project"), QStringLiteral("南干渠改建工程")},
+             {QStringLiteral("title"), QStringLiteral("南干渠 计算书")},
+             {QStringLiteral("names"),
+              QJsonArray{QStringLiteral("张三"), QStringLiteral("李四"), QStringLiteral("王五")}},
+             {QStringLiteral("chapters"), chapters},
+             {QStringLiteral("reach_book"), QStringLiteral("明渠均匀流水深计算 计算书")},
+             {QStringLiteral("sums"), QJsonArray{}},
+             {QStringLiteral("cells"), cells}});
+        QVERIFY2(book.isEmpty(), qPrintable(book));
+    }
+
     // The lengths a drawing draws: the shown text's number in whole millimetres.
     void shown_data() {
         QTest::addColumn<QString>("text");
