@@ -112,7 +112,8 @@ ReportSection profileSection(const Project& project, const CanalProfile& profile
         const ReachResult& r = profile.reaches[k];
         const std::string slope = k < project.reaches.size() ? project.reaches[k].i : "";
         std::string note = joined(r.problems);
-        if (r.bedStep && *r.bedStep != 0) note += "下游端渠底跌落 " + mm(*r.bedStep) + " m。";
+        if (r.bedStep && *r.bedStep > 0) note += "下游端渠底跌落 " + mm(*r.bedStep) + " m。";
+        if (r.bedStep && *r.bedStep < 0) note += "下游端渠底抬高 " + mm(-*r.bedStep) + " m。";
         const bool failing = !r.problems.empty();
         levels.rows.push_back(
             {ReportCell(r.name), ReportCell(station(r.from)), ReportCell(station(r.to)),

@@ -159,7 +159,7 @@ class DocumentWriter {
   public:
     DocumentWriter(const CalculationReport& report, const std::vector<ChannelPictures>& pictures,
                    const std::optional<DocxPicture>& schemes)
-        : report_(&report), pictures_(pictures), schemes_(schemes) {}
+        : report_(&report), pictures_(&pictures), schemes_(schemes) {}
 
     std::vector<Image> images;
 
@@ -175,17 +175,21 @@ class DocumentWriter {
 
     // A canal's book: its first page, the profile, then each reach's book on a new page under
     // its chapter's heading.
-    std::string canal(const CanalBook& canalBook) {
+    std::string canal(const CanalBook& canalBook,
+                      const std::vector<std::vector<ChannelPictures>>& pictures) {
         start();
         x_.start("w:body");
         cover();
         paragraph("Title", report_->filed.title);
         paragraph("Subtitle", "计算时间：" + report_->when + "    程序：" + report_->program);
         writeSection(canalBook.profile);
-        for (const CanalChapter& chapter : canalBook.chapters) {
+        const std::vector<ChannelPictures> none;
+        for (std::size_t k = 0; k < canalBook.chapters.size(); ++k) {
+            const CanalChapter& chapter = canalBook.chapters[k];
             x_.start("w:p").start("w:r").empty("w:br", {{"w:type", "page"}}).end().end();
             paragraph("Heading1", chapter.heading);
             report_ = &chapter.report;
+            pictures_ = k < pictures.size() ? &pictures[k] : &none;
             book();
         }
         sectionProperties();
@@ -581,8 +585,8 @@ class DocumentWriter {
                                 withFormulas(withUnit(r.value, r.unit)),
                                 withFormulas(r.note)});
             table({"名称", "符号", "数值", "说明"}, rows, {22, 10, 40, 28});
-            if (k >= pictures_.size()) continue;
-            const ChannelPictures& p = pictures_[k];
+            if (k >= pictures_->size()) continue;
+            const ChannelPictures& p = (*pictures_)[k];
             if (!p.section && !p.rating) continue;
             x_.start("w:p");
             x_.start("w:pPr").empty("w:pStyle", {{"w:val", "Figure"}}).end();
@@ -707,7 +711,7 @@ class DocumentWriter {
     }
 
     const CalculationReport* report_;
-    const std::vector<ChannelPictures>& pictures_;
+    const std::vector<ChannelPictures>* pictures_;
     const std::optional<DocxPicture>& schemes_;
     int halfPoints_ = 0;      // the type size of table text; 0: the style's
     bool mathAlert_ = false;  // the equation being written is a failing check's: red
@@ -967,7 +971,8 @@ std::string reportDocx(const CalculationReport& report,
     return package(report, document, writer.images);
 }
 
-std::string canalBookDocx(const CanalBook& book) {
+std::string canalBookDocx(const CanalBook& book,
+                          const std::vector<std::vector<ChannelPictures>>& pictures) {
     // The book as a whole, for its first page, its running header and its properties.
     CalculationReport whole;
     whole.calculation = book.filed.title;
@@ -977,7 +982,7 @@ std::string canalBookDocx(const CanalBook& book) {
     const std::vector<ChannelPictures> none;
     const std::optional<DocxPicture> noSchemes;
     DocumentWriter writer(whole, none, noSchemes);
-    const std::string document = writer.canal(book);
+    const std::string document = writer.canal(book, pictures);
     return package(whole, document, writer.images);
 }
 

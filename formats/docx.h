@@ -47,7 +47,8 @@ std::string reportDocx(const CalculationReport& report,
 // A canal's book (formats/canal_book.h) as a .docx file's bytes: the first page with the
 // project and the names who sign, the water-level profile, then each reach's book on a new
 // page under its chapter's heading (Word's 标题 1), the running header and the page numbers
-// as above.
-std::string canalBookDocx(const CanalBook& book);
+// as above. `pictures` go with book.chapters, each chapter's as reportDocx takes them.
+std::string canalBookDocx(const CanalBook& book,
+                          const std::vector<std::vector<ChannelPictures>>& pictures = {});
 
 }  // namespace lintavo
