@@ -10,6 +10,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -51,7 +52,7 @@ constexpr int someFailed = 1;
 constexpr int unusable = 2;
 
 constexpr std::string_view helpText = R"(用法：lintavo-calc 计算 [文件]
-      lintavo-calc project 工程文件.lintavo [--json] [--table 成果表.xlsx|成果表.csv]
+      lintavo-calc project 工程文件 [--json] [--table 成果表.xlsx|.csv]
       lintavo-calc --help
 
 按“计算”对 CSV 表格的每一行计算一次，与对应计算窗口按“计算”所写的文字完全相同，
@@ -78,15 +79,18 @@ r α D，α 也可写作 a）或窗口中的标签（如“流量Q”“边坡�
   --help    显示本说明
   --version 显示版本
 
-工程（project）：读取 Lintavo 工程文件，计算每个渠段的正常水深、流速和设计校核，按
-GB 50288-2018 第 6.3.8 条由控制点（或给定的渠首水位）推算渠首设计水位，再沿渠道推算各渠段
-两端的设计水位、渠底高程、加大水位和堤顶高程。
+工程（project）：读取 Lintavo 工程文件，计算每个渠段的正常水深、流速和
+设计校核，按 GB 50288-2018 第 6.3.8 条由控制点（或给定的渠首水位）推算
+渠首设计水位，再沿渠道推算各渠段两端的设计水位、渠底高程、加大水位和
+堤顶高程。
   --json            以 JSON 输出全部结果（桩号以米计，数值为完整的双精度数）
   --table 文件      把水力计算成果表写为 .xlsx 或 .csv 文件（完整写入，或不写）
-  --profile 文件    写出纵断面图 DXF（水平 1:2000，垂直 1:100）
+  --profile 文件    写出纵断面图 DXF
+  --profile-scale 水平:垂直
+                    纵断面图的比例分母，默认 2000:100（水平 1:2000，垂直 1:100）
   --book 文件       写出计算书 Word 文档
-工程的退出状态：0 各渠段都已算出且各项校核都满足；1 有渠段无法计算、有控制点无法推算或有
-校核不满足；2 文件无法使用，或结果无法写出。
+工程的退出状态：0 各渠段都已算出且各项校核都满足；1 有渠段无法计算、
+有控制点无法推算或有校核不满足；2 文件无法使用，或结果无法写出。
 
 退出状态：0 所有行都已算出；1 有的行计算失败（所有行仍已写出）；2 输入无法使用，
 或结果无法写到标准输出（如磁盘已满）。
@@ -341,6 +345,21 @@ std::string profileText(const CanalProfile& profile) {
     return text;
 }
 
+// "2000:100" (or "2000/100") as the profile's horizontal and vertical scales.
+bool readScales(const std::string& text, ProfileScales& scales) {
+    const std::size_t at = text.find_first_of(":/");
+    if (at == std::string::npos) return false;
+    int h = 0;
+    int v = 0;
+    const char* end = text.data() + text.size();
+    const auto [hEnd, hError] = std::from_chars(text.data(), text.data() + at, h);
+    const auto [vEnd, vError] = std::from_chars(text.data() + at + 1, end, v);
+    if (hError != std::errc() || vError != std::errc() || hEnd != text.data() + at || vEnd != end)
+        return false;
+    scales = {h, v};
+    return true;
+}
+
 // The date a drawing's title block and a book's first page carry: "2026-12-09".
 std::string today() {
     const std::time_t now = std::time(nullptr);
@@ -355,6 +374,7 @@ int runProject(const std::vector<std::string>& args) {
     bool json = false;
     std::string table;
     std::string drawing;
+    ProfileScales scales;
     std::string book;
     for (std::size_t k = 0; k < args.size(); ++k) {
         const std::string& arg = args[k];
@@ -364,6 +384,10 @@ int runProject(const std::vector<std::string>& args) {
             if (k + 1 >= args.size()) return refuse("选项“" + arg + "”之后应给出输出文件");
             const std::string& out = args[++k];
             (arg == "--table" ? table : arg == "--profile" ? drawing : book) = out;
+        } else if (arg == "--profile-scale") {
+            if (k + 1 >= args.size() || !readScales(args[k + 1], scales))
+                return refuse("选项“--profile-scale”之后应给出水平与垂直比例的分母，如 2000:100");
+            ++k;
         } else if (arg.size() > 1 && arg.starts_with("-")) {
             return refuse("不认识的选项“" + arg + "”；lintavo-calc --help 列出用法");
         } else {
@@ -389,7 +413,7 @@ int runProject(const std::vector<std::string>& args) {
     const Project& project = *reading.project;
     if (!drawing.empty()) {
         const std::vector<ProfileReach> reaches = profileReaches(profile, project);
-        const std::string refused = profileRefusal(reaches, {});
+        const std::string refused = profileRefusal(reaches, scales);
         if (!refused.empty()) return refuse(refused);
         const BookInfo names{project.info.name,
                              {},
@@ -397,7 +421,8 @@ int runProject(const std::vector<std::string>& args) {
                              project.info.checker,
                              project.info.reviewer};
         const std::string written = writeWhole(
-            drawing, dxf::write(profileDrawing(reaches, {}, {names, today()}, project.info.canal)));
+            drawing,
+            dxf::write(profileDrawing(reaches, scales, {names, today()}, project.info.canal)));
         if (!written.empty()) return refuse(written);
     }
     if (!book.empty()) {

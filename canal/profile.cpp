@@ -94,7 +94,7 @@ bool CanalProfile::allMet() const {
 
 CanalProfile computeProfile(const Project& project, const BedTables& beds) {
     CanalProfile profile;
-    if (project.reaches.empty()) profile.problems.push_back("工程中没有渠段。");
+    if (project.reaches.empty()) profile.problems.emplace_back("工程中没有渠段。");
 
     // Each reach on its own: stations, inputs, section and check.
     for (std::size_t k = 0; k < project.reaches.size(); ++k) {
@@ -131,7 +131,7 @@ CanalProfile computeProfile(const Project& project, const BedTables& beds) {
                 r.loss = *loss;
             } else {
                 r.lossRead = false;
-                r.problems.push_back("局部水头损失 Δh 不能为负。");
+                r.problems.emplace_back("局部水头损失 Δh 不能为负。");
             }
         } else {
             r.lossRead = false;
@@ -215,9 +215,10 @@ CanalProfile computeProfile(const Project& project, const BedTables& beds) {
                 profile.governing = k;
             }
         }
-        if (!profile.inletLevel) profile.problems.push_back("没有一个控制点能推算出渠首设计水位。");
+        if (!profile.inletLevel)
+            profile.problems.emplace_back("没有一个控制点能推算出渠首设计水位。");
     } else {
-        profile.problems.push_back("工程没有给出控制点或渠首水位，无法推算设计水位。");
+        profile.problems.emplace_back("工程没有给出控制点或渠首水位，无法推算设计水位。");
     }
     if (!profile.inletLevel) return profile;
 

@@ -277,6 +277,51 @@ for name, text in [("not json", "{\"format\": "), ("other format", "{\"format\":
     if name == "newer":
         check("更新版本" in done.stderr.decode("utf-8"), "newer: says so")
 
+# The result table: every number of the JSON as a number in the workbook, the slope as typed.
+import csv  # noqa: E402
+
+import openpyxl  # noqa: E402
+
+folder = tempfile.mkdtemp()
+path = os.path.join(folder, "canal.lintavo")
+with open(path, "w", encoding="utf-8") as f:
+    json.dump(project(main_canal, {"head": {"wl": 1252.5}}), f, ensure_ascii=False)
+book = os.path.join(folder, "成果表.xlsx")
+done = subprocess.run([CALC, "project", path, "--json", "--table", book], capture_output=True)
+got = json.loads(done.stdout)
+sheet = openpyxl.load_workbook(book).active
+rows = list(sheet.iter_rows(values_only=True))
+header = rows[0]
+check(len(rows) == 1 + len(main_canal), f"table: {len(rows)} rows")
+columns = {"水深h(m)": "h", "流速v(m/s)": "v", "加大水深hb(m)": "hb", "渠高H(m)": "H",
+           "起点设计水位(m)": "wl_up", "终点渠底高程(m)": "bed_down", "终点堤顶高程(m)": "bank_down",
+           "长度L(m)": "L"}
+for row, r in zip(rows[1:], got["reaches"]):
+    check(row[0] == r["name"], f"table: name {row[0]}")
+    for title, key in columns.items():
+        cell = row[header.index(title)]
+        check(isinstance(cell, float) or isinstance(cell, int), f"table: {title} not a number")
+        check(cell == r[key], f"table: {title} {cell} against {r[key]}")
+check(sheet.cell(row=2, column=header.index("底坡i") + 1).number_format == "?/5000",
+      "table: the slope keeps its ratio")
+with_csv = os.path.join(folder, "成果表.csv")
+done = subprocess.run([CALC, "project", path, "--table", with_csv], capture_output=True)
+with open(with_csv, encoding="utf-8-sig", newline="") as f:
+    table = list(csv.reader(f))
+check(table[1][header.index("起点设计水位(m)")] == repr(got["reaches"][0]["wl_up"]),
+      "csv table: the inlet level")
+# A table that cannot be written: exit 2, nothing printed, nothing left behind.
+missing = os.path.join(folder, "没有的文件夹", "a.xlsx")
+done = subprocess.run([CALC, "project", path, "--json", "--table", missing], capture_output=True)
+check(done.returncode == 2 and done.stdout == b"", f"unwritable table: exit {done.returncode}")
+check(not os.path.exists(os.path.dirname(missing)), "unwritable table: made a folder")
+check(sorted(os.listdir(folder)) == sorted(["canal.lintavo", "成果表.xlsx", "成果表.csv"]),
+      f"table: files left behind {os.listdir(folder)}")
+# Not built yet, and said so.
+done = subprocess.run([CALC, "project", path, "--profile", os.path.join(folder, "p.dxf")],
+                      capture_output=True)
+check(done.returncode == 2 and "尚未" in done.stderr.decode("utf-8"), "--profile refused")
+
 for failure in failures:
     print(failure)
 print(f"{len(failures)} failures")

@@ -301,6 +301,7 @@ class DxfTest : public QObject {
     void canalFiles_data() {
         QTest::addColumn<QByteArray>("project");
         QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("scales");
         const QByteArray head = R"({"format": "lintavo-project", "version": 1,
             "project": {"name": "南干渠改建工程", "canal": "南干渠", "designer": "张三",
                         "checker": "李四", "reviewer": "王五"}, "settings": {},)";
@@ -315,21 +316,28 @@ class DxfTest : public QObject {
             << head + R"("levels": {"controls": [{"station": "K1+250", "ground": 1250.1,
                  "h0": 0.15}, {"station": "K3+200", "ground": 1249.2, "h0": 0.2}]},)" +
                    reaches
-            << 0;
-        QTest::newRow("a head level")
-            << head + R"("levels": {"head": {"wl": 1262.5}},)" + reaches << 0;
+            << 0 << QString();
+        QTest::newRow("a head level, drawn at 1:5000 and 1:200")
+            << head + R"("levels": {"head": {"wl": 1262.5}},)" + reaches << 0
+            << QStringLiteral("5000:200");
         QTest::newRow("a reach with a zero n, the others still drawn")
             << head + R"("levels": {"head": {"wl": 1262.5}}, "reaches": [
                 {"name": "干1", "from": "K0+000", "to": "K1+250", "Q": "12", "b": "5", "m": "1.5",
                  "i": "1/5000", "n": "0.025", "loss": "0.05"},
                 {"name": "干2", "from": "K1+250", "to": "K2+000", "Q": "8", "b": "3", "m": "1.5",
                  "i": "1/4000", "n": "0", "loss": ""}]})"
-            << 1;
+            << 1 << QString();
     }
 
     void canalFiles() {
         QFETCH(QByteArray, project);
         QFETCH(int, status);
+        QFETCH(QString, scales);
+        // The profile's scales: the ones asked for, else 1:2000 along and 1:100 up.
+        const int horizontal =
+            scales.isEmpty() ? 2000 : scales.section(QLatin1Char(':'), 0, 0).toInt();
+        const int vertical =
+            scales.isEmpty() ? 100 : scales.section(QLatin1Char(':'), 1, 1).toInt();
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("南干渠.lintavo"));
         const QString dxfFile = dir.filePath(QStringLiteral("纵断面.dxf"));
@@ -339,10 +347,16 @@ class DxfTest : public QObject {
             QVERIFY(out.open(QIODevice::WriteOnly));
             out.write(project);
         }
+        QStringList arguments{QStringLiteral("project"),
+                              file,
+                              QStringLiteral("--json"),
+                              QStringLiteral("--profile"),
+                              dxfFile,
+                              QStringLiteral("--book"),
+                              docxFile};
+        if (!scales.isEmpty()) arguments << QStringLiteral("--profile-scale") << scales;
         QProcess calc;
-        calc.start(QStringLiteral(LINTAVO_CALC),
-                   {QStringLiteral("project"), file, QStringLiteral("--json"),
-                    QStringLiteral("--profile"), dxfFile, QStringLiteral("--book"), docxFile});
+        calc.start(QStringLiteral(LINTAVO_CALC), arguments);
         QVERIFY(calc.waitForFinished(60000));
         QVERIFY2(calc.exitCode() == status, calc.readAllStandardError().constData());
         const QJsonObject result = QJsonDocument::fromJson(calc.readAllStandardOutput()).object();
@@ -377,8 +391,8 @@ class DxfTest : public QObject {
         };
         const QString drawing =
             check(QStringLiteral("--profile"), dxfFile,
-                  {{QStringLiteral("horizontal"), 2000},
-                   {QStringLiteral("vertical"), 100},
+                  {{QStringLiteral("horizontal"), horizontal},
+                   {QStringLiteral("vertical"), vertical},
                    {QStringLiteral("reaches"), drawn},
                    {QStringLiteral("book"),
                     QJsonObject{{QStringLiteral("name"), QStringLiteral("南干渠改建工程")},

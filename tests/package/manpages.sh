@@ -13,7 +13,7 @@ fail() { echo "$1"; failures=$((failures + 1)); }
 lintavo_names=(--help --version 流量Q计算 水深h计算 底宽b计算 底坡i计算 '渠道断面  尺寸计算' 计算 返回
     结束 '结  束')
 calc_names=(流量Q计算 水深h计算 计算渠道底宽b 底坡i计算 断面尺寸 discharge normal-depth bottom-width
-    bottom-slope section --bom --help 名称 说明)
+    bottom-slope section --bom --help 名称 说明 project --json --table)
 
 check() {  # PAGE PROGRAM NAMES-ARRAY HEADING… (the headings the page must have, in its language)
     local page=$1 program=$2

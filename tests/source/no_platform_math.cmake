@@ -13,6 +13,7 @@ set(patterns
 file(GLOB_RECURSE sources "${ROOT}/hydraulics/*.cpp" "${ROOT}/hydraulics/*.h"
                           "${ROOT}/calculators/*.cpp" "${ROOT}/calculators/*.h"
                           "${ROOT}/standard/*.cpp" "${ROOT}/standard/*.h"
+                          "${ROOT}/canal/*.cpp" "${ROOT}/canal/*.h"
                           "${ROOT}/book/*.cpp" "${ROOT}/book/*.h")
 set(found 0)
 foreach(source IN LISTS sources)
