@@ -10,7 +10,9 @@
 
 #include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -26,6 +28,9 @@
 #include "canal/project.h"
 #include "canal/standard_data.h"
 #include "formats/csv.h"
+#include "formats/docx.h"
+#include "formats/dxf.h"
+#include "formats/profile_dxf.h"
 #include "formats/xlsx.h"
 #include "hydraulics/quantities.h"
 
@@ -80,8 +85,10 @@ r α D，α 也可写作 a）或窗口中的标签（如“流量Q”“边坡�
 堤顶高程。
   --json            以 JSON 输出全部结果（桩号以米计，数值为完整的双精度数）
   --table 文件      把水力计算成果表写为 .xlsx 或 .csv 文件（完整写入，或不写）
-  --profile 文件    纵断面图 DXF（尚未提供）
-  --book 文件       计算书 Word 文档（尚未提供）
+  --profile 文件    写出纵断面图 DXF
+  --profile-scale 水平:垂直
+                    纵断面图的比例分母，默认 2000:100（水平 1:2000，垂直 1:100）
+  --book 文件       写出计算书 Word 文档
 工程的退出状态：0 各渠段都已算出且各项校核都满足；1 有渠段无法计算、
 有控制点无法推算或有校核不满足；2 文件无法使用，或结果无法写出。
 
@@ -338,10 +345,37 @@ std::string profileText(const CanalProfile& profile) {
     return text;
 }
 
+// "2000:100" (or "2000/100") as the profile's horizontal and vertical scales.
+bool readScales(const std::string& text, ProfileScales& scales) {
+    const std::size_t at = text.find_first_of(":/");
+    if (at == std::string::npos) return false;
+    int h = 0;
+    int v = 0;
+    const char* end = text.data() + text.size();
+    const auto [hEnd, hError] = std::from_chars(text.data(), text.data() + at, h);
+    const auto [vEnd, vError] = std::from_chars(text.data() + at + 1, end, v);
+    if (hError != std::errc() || vError != std::errc() || hEnd != text.data() + at || vEnd != end)
+        return false;
+    scales = {h, v};
+    return true;
+}
+
+// The date a drawing's title block and a book's first page carry: "2026-12-09".
+std::string today() {
+    const std::time_t now = std::time(nullptr);
+    char buffer[16] = {};
+    if (const std::tm* local = std::localtime(&now))
+        std::strftime(buffer, sizeof buffer, "%Y-%m-%d", local);
+    return buffer;
+}
+
 int runProject(const std::vector<std::string>& args) {
     std::vector<std::string> files;
     bool json = false;
     std::string table;
+    std::string drawing;
+    ProfileScales scales;
+    std::string book;
     for (std::size_t k = 0; k < args.size(); ++k) {
         const std::string& arg = args[k];
         if (arg == "--json") {
@@ -349,13 +383,11 @@ int runProject(const std::vector<std::string>& args) {
         } else if (arg == "--table" || arg == "--profile" || arg == "--book") {
             if (k + 1 >= args.size()) return refuse("选项“" + arg + "”之后应给出输出文件");
             const std::string& out = args[++k];
-            if (arg == "--table") {
-                table = out;
-            } else {
-                return refuse(std::string(arg == "--profile" ? "纵断面图 DXF（--profile）"
-                                                             : "计算书（--book）") +
-                              "尚未提供，本版本无法写出“" + out + "”");
-            }
+            (arg == "--table" ? table : arg == "--profile" ? drawing : book) = out;
+        } else if (arg == "--profile-scale") {
+            if (k + 1 >= args.size() || !readScales(args[k + 1], scales))
+                return refuse("选项“--profile-scale”之后应给出水平与垂直比例的分母，如 2000:100");
+            ++k;
         } else if (arg.size() > 1 && arg.starts_with("-")) {
             return refuse("不认识的选项“" + arg + "”；lintavo-calc --help 列出用法");
         } else {
@@ -377,6 +409,27 @@ int runProject(const std::vector<std::string>& args) {
     if (!table.empty()) {
         const std::string refused = writeResultTable(table, profile, *reading.project);
         if (!refused.empty()) return refuse(refused);
+    }
+    const Project& project = *reading.project;
+    if (!drawing.empty()) {
+        const std::vector<ProfileReach> reaches = profileReaches(profile, project);
+        const std::string refused = profileRefusal(reaches, scales);
+        if (!refused.empty()) return refuse(refused);
+        const BookInfo names{project.info.name,
+                             {},
+                             project.info.designer,
+                             project.info.checker,
+                             project.info.reviewer};
+        const std::string written = writeWhole(
+            drawing,
+            dxf::write(profileDrawing(reaches, scales, {names, today()}, project.info.canal)));
+        if (!written.empty()) return refuse(written);
+    }
+    if (!book.empty()) {
+        const std::string written = writeWhole(
+            book,
+            canalBookDocx(canalBook(project, profile, beds, today(), "Lintavo " LINTAVO_VERSION)));
+        if (!written.empty()) return refuse(written);
     }
     Output out;
     out.text() = json ? profileJson(profile) : profileText(profile);

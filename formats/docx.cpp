@@ -159,11 +159,46 @@ class DocumentWriter {
   public:
     DocumentWriter(const CalculationReport& report, const std::vector<ChannelPictures>& pictures,
                    const std::optional<DocxPicture>& schemes)
-        : report_(report), pictures_(pictures), schemes_(schemes) {}
+        : report_(&report), pictures_(&pictures), schemes_(schemes) {}
 
     std::vector<Image> images;
 
     std::string document() {
+        start();
+        x_.start("w:body");
+        cover();
+        book();
+        sectionProperties();
+        x_.end().end();
+        return x_.finish();
+    }
+
+    // A canal's book: its first page, the profile, then each reach's book on a new page under
+    // its chapter's heading.
+    std::string canal(const CanalBook& canalBook,
+                      const std::vector<std::vector<ChannelPictures>>& pictures) {
+        start();
+        x_.start("w:body");
+        cover();
+        paragraph("Title", report_->filed.title);
+        paragraph("Subtitle", "计算时间：" + report_->when + "    程序：" + report_->program);
+        writeSection(canalBook.profile);
+        const std::vector<ChannelPictures> none;
+        for (std::size_t k = 0; k < canalBook.chapters.size(); ++k) {
+            const CanalChapter& chapter = canalBook.chapters[k];
+            x_.start("w:p").start("w:r").empty("w:br", {{"w:type", "page"}}).end().end();
+            paragraph("Heading1", chapter.heading);
+            report_ = &chapter.report;
+            pictures_ = k < pictures.size() ? &pictures[k] : &none;
+            book();
+        }
+        sectionProperties();
+        x_.end().end();
+        return x_.finish();
+    }
+
+  private:
+    void start() {
         x_.start("w:document")
             .attr("xmlns:w", nsW)
             .attr("xmlns:r", nsR)
@@ -172,33 +207,32 @@ class DocumentWriter {
                   "http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing")
             .attr("xmlns:a", "http://schemas.openxmlformats.org/drawingml/2006/main")
             .attr("xmlns:pic", "http://schemas.openxmlformats.org/drawingml/2006/picture");
-        x_.start("w:body");
-        cover();
-        paragraph("Title", report_.calculation + " 计算书");
-        paragraph("Subtitle", "计算时间：" + report_.when + "    程序：" + report_.program);
+    }
+
+    // One press's book: its heading, the known values, the steps, and the results or why
+    // there are none.
+    void book() {
+        paragraph("Title", report_->calculation + " 计算书");
+        paragraph("Subtitle", "计算时间：" + report_->when + "    程序：" + report_->program);
         known();
         steps();
-        if (report_.failed) {
+        if (report_->failed) {
             paragraph("Heading1", "三、计算失败");
-            paragraphOf("Normal", report_.failure, true);
-            paragraph("Note", "失败类型：" + report_.failureKind);
+            paragraphOf("Normal", report_->failure, true);
+            paragraph("Note", "失败类型：" + report_->failureKind);
         } else {
             results();
             hydraulics();
-            for (const ReportSection& section : report_.sections)
+            for (const ReportSection& section : report_->sections)
                 writeSection(section);
         }
-        sectionProperties();
-        x_.end().end();
-        return x_.finish();
     }
 
-  private:
     // The first page: the project, the book's title, the program and date, and the signing
     // table 计算 / 校核 / 审核 with each name, a blank to sign on and the date of signing; the
     // book starts on the next page.
     void cover() {
-        const BookInfo& info = report_.filed;
+        const BookInfo& info = report_->filed;
         const auto spaced = [this](int before) {
             x_.start("w:p").start("w:pPr");
             x_.empty("w:spacing", {{"w:before", std::to_string(before)}});
@@ -207,10 +241,10 @@ class DocumentWriter {
         spaced(2400);
         if (!info.project.empty()) paragraph("Title", info.project);
         spaced(600);
-        paragraph("Title", bookTitle(info, report_.calculation));
+        paragraph("Title", bookTitle(info, report_->calculation));
         spaced(1200);
-        paragraph("Subtitle", "程序：" + report_.program);
-        paragraph("Subtitle", "日期：" + report_.when);
+        paragraph("Subtitle", "程序：" + report_->program);
+        paragraph("Subtitle", "日期：" + report_->when);
         spaced(1200);
         std::vector<std::vector<Cell>> rows;
         for (const Signer& s : signers(info))
@@ -489,20 +523,20 @@ class DocumentWriter {
     void known() {
         paragraph("Heading1", "一、已知条件");
         std::vector<std::vector<Cell>> rows;
-        for (const ReportRow& r : report_.known)
+        for (const ReportRow& r : report_->known)
             rows.push_back({{r.name}, {r.symbol}, {r.value}, {r.unit}, withFormulas(r.note)});
         table({"名称", "符号", "输入值", "单位", "说明"}, rows, {18, 10, 22, 12, 38});
     }
 
     void steps() {
         paragraph("Heading1", "二、计算公式与过程");
-        if (report_.steps.empty() && report_.bisection.empty()) {
+        if (report_->steps.empty() && report_->bisection.empty()) {
             paragraph("Normal", "没有计算步骤：输入值未能全部读取。");
             return;
         }
-        if (!report_.steps.empty()) {
+        if (!report_->steps.empty()) {
             std::vector<std::vector<Cell>> rows;
-            for (const ReportStep& s : report_.steps) {
+            for (const ReportStep& s : report_->steps) {
                 // A symbol alone is an equation too: "C²·A²·R".
                 Cell formula{s.formula.empty() ? s.symbol : s.symbol + " = " + s.formula};
                 formula.formulas = whole(formula.text);
@@ -520,16 +554,16 @@ class DocumentWriter {
             }
             table({"项目", "公式", "代入数值", "结果"}, rows, {16, 27, 35, 22});
         }
-        for (const ReportText& line : report_.bisection)
+        for (const ReportText& line : report_->bisection)
             paragraphOf("Normal", line);
-        if (!report_.steps.empty() && !report_.failed)
-            paragraph("Note", "注：" + report_.precisionNote);
+        if (!report_->steps.empty() && !report_->failed)
+            paragraph("Note", "注：" + report_->precisionNote);
     }
 
     void results() {
         paragraph("Heading1", "三、计算结果");
         std::vector<std::vector<Cell>> rows;
-        for (const ReportResult& r : report_.results)
+        for (const ReportResult& r : report_->results)
             rows.push_back({{r.name}, {withUnit(r.exact, r.unit)}, {r.written}, {r.rule}});
         table({"名称", "计算值（截取前）", "结果（写入值）", "截取规则"}, rows, {14, 26, 18, 42});
     }
@@ -537,11 +571,11 @@ class DocumentWriter {
     void hydraulics() {
         paragraph("Heading1", "四、水力要素与流态");
         paragraphOf("Note", ReportText("按输入值和截取前的计算值，g = 9.81 m/s²，α = 1。"));
-        if (std::none_of(report_.channels.begin(), report_.channels.end(),
+        if (std::none_of(report_->channels.begin(), report_->channels.end(),
                          [](const ReportChannel& c) { return c.exists; }))
             paragraph("Normal", "没有水深和底宽都为正的断面。");
-        for (std::size_t k = 0; k < report_.channels.size(); ++k) {
-            const ReportChannel& channel = report_.channels[k];
+        for (std::size_t k = 0; k < report_->channels.size(); ++k) {
+            const ReportChannel& channel = report_->channels[k];
             if (!channel.heading.empty()) paragraphOf("Heading2", ReportText(channel.heading));
             if (!channel.exists) continue;
             std::vector<std::vector<Cell>> rows;
@@ -551,8 +585,8 @@ class DocumentWriter {
                                 withFormulas(withUnit(r.value, r.unit)),
                                 withFormulas(r.note)});
             table({"名称", "符号", "数值", "说明"}, rows, {22, 10, 40, 28});
-            if (k >= pictures_.size()) continue;
-            const ChannelPictures& p = pictures_[k];
+            if (k >= pictures_->size()) continue;
+            const ChannelPictures& p = (*pictures_)[k];
             if (!p.section && !p.rating) continue;
             x_.start("w:p");
             x_.start("w:pPr").empty("w:pStyle", {{"w:val", "Figure"}}).end();
@@ -676,8 +710,8 @@ class DocumentWriter {
         x_.end();
     }
 
-    const CalculationReport& report_;
-    const std::vector<ChannelPictures>& pictures_;
+    const CalculationReport* report_;
+    const std::vector<ChannelPictures>* pictures_;
     const std::optional<DocxPicture>& schemes_;
     int halfPoints_ = 0;      // the type size of table text; 0: the style's
     bool mathAlert_ = false;  // the equation being written is a failing check's: red
@@ -923,6 +957,10 @@ std::string app(const CalculationReport& report) {
     return x.finish();
 }
 
+// The package around the document: its parts, the running header and footer, the pictures.
+std::string package(const CalculationReport& report, const std::string& document,
+                    const std::vector<Image>& images);
+
 }  // namespace
 
 std::string reportDocx(const CalculationReport& report,
@@ -930,7 +968,28 @@ std::string reportDocx(const CalculationReport& report,
                        const std::optional<DocxPicture>& schemes) {
     DocumentWriter writer(report, pictures, schemes);
     const std::string document = writer.document();
+    return package(report, document, writer.images);
+}
 
+std::string canalBookDocx(const CanalBook& book,
+                          const std::vector<std::vector<ChannelPictures>>& pictures) {
+    // The book as a whole, for its first page, its running header and its properties.
+    CalculationReport whole;
+    whole.calculation = book.filed.title;
+    whole.program = book.program;
+    whole.when = book.when;
+    whole.filed = book.filed;
+    const std::vector<ChannelPictures> none;
+    const std::optional<DocxPicture> noSchemes;
+    DocumentWriter writer(whole, none, noSchemes);
+    const std::string document = writer.canal(book, pictures);
+    return package(whole, document, writer.images);
+}
+
+namespace {
+
+std::string package(const CalculationReport& report, const std::string& document,
+                    const std::vector<Image>& images) {
     const std::string rel(relBase);
     std::vector<std::pair<std::string, std::string>> targets = {
         {rel + "styles", "styles.xml"},       {rel + "settings", "settings.xml"},
@@ -939,9 +998,9 @@ std::string reportDocx(const CalculationReport& report,
         {rel + "footer", "footer2.xml"}};
     std::vector<std::string> ids = {"rIdStyles", "rIdSettings",    "rIdFonts",      "rIdHeader",
                                     "rIdFooter", "rIdFirstHeader", "rIdFirstFooter"};
-    for (std::size_t k = 0; k < writer.images.size(); ++k) {
+    for (std::size_t k = 0; k < images.size(); ++k) {
         targets.emplace_back(rel + "image", "media/image" + std::to_string(k + 1) + ".png");
-        ids.push_back(writer.images[k].relation);
+        ids.push_back(images[k].relation);
     }
 
     ZipWriter zip;
@@ -964,9 +1023,11 @@ std::string reportDocx(const CalculationReport& report,
     zip.add("word/footer1.xml", footer());
     zip.add("word/header2.xml", header(report, false));
     zip.add("word/footer2.xml", footer());
-    for (std::size_t k = 0; k < writer.images.size(); ++k)
-        zip.add("word/media/image" + std::to_string(k + 1) + ".png", writer.images[k].picture->png);
+    for (std::size_t k = 0; k < images.size(); ++k)
+        zip.add("word/media/image" + std::to_string(k + 1) + ".png", images[k].picture->png);
     return zip.finish();
 }
+
+}  // namespace
 
 }  // namespace lintavo

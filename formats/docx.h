@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "book/report.h"
+#include "formats/canal_book.h"
 
 namespace lintavo {
 
@@ -42,5 +43,12 @@ struct ChannelPictures {
 std::string reportDocx(const CalculationReport& report,
                        const std::vector<ChannelPictures>& pictures,
                        const std::optional<DocxPicture>& schemes = std::nullopt);
+
+// A canal's book (formats/canal_book.h) as a .docx file's bytes: the first page with the
+// project and the names who sign, the water-level profile, then each reach's book on a new
+// page under its chapter's heading (Word's 标题 1), the running header and the page numbers
+// as above. `pictures` go with book.chapters, each chapter's as reportDocx takes them.
+std::string canalBookDocx(const CanalBook& book,
+                          const std::vector<std::vector<ChannelPictures>>& pictures = {});
 
 }  // namespace lintavo

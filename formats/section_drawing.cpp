@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <functional>
 #include <limits>
 #include <numbers>
 #include <variant>
@@ -470,22 +469,14 @@ dxf::Drawing sectionsAlone(const std::vector<SectionOutline>& sections, int scal
     return sheet.drawing;
 }
 
-// The room the sections have on the sheet, in paper millimetres: inside the frame, above the
-// title block, clear of both.
-constexpr double roomLeft = bindingMargin + room;
-constexpr double roomRight = sheetWidth - margin - room;
-constexpr double roomBottom = margin + blockRows * blockRow + room;
-constexpr double roomTop = sheetHeight - margin - room;
+}  // namespace
 
-bool fits(const Box& box, double s) {
-    return box.x1 - box.x0 <= (roomRight - roomLeft) * s &&
-           box.y1 - box.y0 <= (roomTop - roomBottom) * s;
-}
-
-// The frame and the title block, paper millimetres mapped to model space by `at`.
-void drawFrame(dxf::Drawing& drawing, const std::function<dxf::Point(double, double)>& at,
-               int scale, const DrawingSheet& sheet) {
+void drawSheetFrame(dxf::Drawing& drawing, dxf::Point corner, const SheetFrame& frameOf,
+                    const DrawingSheet& sheet) {
     const double s = drawing.scale;
+    const auto at = [corner, s](double x, double y) {
+        return dxf::Point{corner.x + x * s, corner.y + y * s};
+    };
     const auto line = [&](double x0, double y0, double x1, double y1, int weight) {
         drawing.entities.emplace_back(dxf::Line{frame, at(x0, y0), at(x1, y1), weight});
     };
@@ -506,9 +497,9 @@ void drawFrame(dxf::Drawing& drawing, const std::function<dxf::Point(double, dou
             dxf::Text{frame, at((x0 + x1) / 2, y), height * s, text, 0, dxf::Text::Align::Centre});
     };
 
-    rectangle(0, 0, sheetWidth, sheetHeight, thin);
-    const double right = sheetWidth - margin;
-    rectangle(bindingMargin, margin, right, sheetHeight - margin, thick);
+    rectangle(0, 0, frameOf.width, frameOf.height, thin);
+    const double right = frameOf.width - margin;
+    rectangle(bindingMargin, margin, right, frameOf.height - margin, thick);
 
     const double left = right - blockWidth;
     const double top = margin + blockRows * blockRow;
@@ -527,16 +518,30 @@ void drawFrame(dxf::Drawing& drawing, const std::function<dxf::Point(double, dou
     cell(columns[0], columns[1], 0, "工程名称");
     cell(columns[1], right, 0, sheet.book.project);
     cell(columns[0], columns[1], 1, "图名");
-    cell(columns[1], right, 1, "渠道断面图");
+    cell(columns[1], right, 1, frameOf.title);
     const std::string rows[3][4] = {
-        {"设计", sheet.book.designer, "比例", "1:" + std::to_string(scale)},
+        {"设计", sheet.book.designer, "比例", frameOf.scale},
         {"校核", sheet.book.checker, "日期", sheet.date},
-        {"审核", sheet.book.reviewer, "尺寸单位", "mm"},
+        {"审核", sheet.book.reviewer, "尺寸单位", frameOf.units},
     };
     for (int k = 0; k < 3; ++k) {
         for (int c = 0; c < 4; ++c)
             cell(columns[c], columns[c + 1], k + 2, rows[k][c]);
     }
+}
+
+namespace {
+
+// The room the sections have on the sheet, in paper millimetres: inside the frame, above the
+// title block, clear of both.
+constexpr double roomLeft = bindingMargin + room;
+constexpr double roomRight = sheetWidth - margin - room;
+constexpr double roomBottom = margin + blockRows * blockRow + room;
+constexpr double roomTop = sheetHeight - margin - room;
+
+bool fits(const Box& box, double s) {
+    return box.x1 - box.x0 <= (roomRight - roomLeft) * s &&
+           box.y1 - box.y0 <= (roomTop - roomBottom) * s;
 }
 
 }  // namespace
@@ -567,10 +572,11 @@ dxf::Drawing sectionDrawing(const std::vector<SectionOutline>& sections, int sca
     const double cy = any ? (box.y0 + box.y1) / 2 : 0;
     const double ox = cx - (roomLeft + roomRight) / 2 * s;
     const double oy = cy - (roomBottom + roomTop) / 2 * s;
-    const auto at = [ox, oy, s](double x, double y) { return dxf::Point{ox + x * s, oy + y * s}; };
-    drawFrame(drawing, at, scale, sheet);
-    drawing.sheetLow = at(0, 0);
-    drawing.sheetHigh = at(sheetWidth, sheetHeight);
+    drawSheetFrame(drawing, {ox, oy},
+                   {sheetWidth, sheetHeight, "渠道断面图", "1:" + std::to_string(scale), "mm"},
+                   sheet);
+    drawing.sheetLow = {ox, oy};
+    drawing.sheetHigh = {ox + sheetWidth * s, oy + sheetHeight * s};
     return drawing;
 }
 

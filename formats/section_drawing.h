@@ -101,4 +101,21 @@ double bankHeightOf(const SectionOutline& section);
 dxf::Drawing sectionDrawing(const std::vector<SectionOutline>& sections, int scale,
                             const DrawingSheet& sheet = {});
 
+// A sheet's frame and title block: the sheet `width` × `height` paper millimetres (A3 or an
+// A3 made longer), its frame 25 mm from the binding edge and 5 mm from the others, the title
+// block 140 × 40 in the frame's lower right corner saying `title` as 图名, `scale` as 比例 and
+// `units` as 尺寸单位.
+struct SheetFrame {
+    double width = sheetWidth;
+    double height = sheetHeight;
+    std::string title;  // "渠道断面图"
+    std::string scale;  // "1:50"
+    std::string units;  // "mm"
+};
+
+// Draws the frame and its title block on the layer 图框 with the sheet's lower left corner at
+// `corner`, one paper millimetre drawing.scale drawing units.
+void drawSheetFrame(dxf::Drawing& drawing, dxf::Point corner, const SheetFrame& frame,
+                    const DrawingSheet& sheet);
+
 }  // namespace lintavo

@@ -463,6 +463,16 @@ void layOutChapter(QTextDocument& document, const CalculationReport& report,
     end(document);
 }
 
+void layOutSections(QTextDocument& document, const CalculationReport& report,
+                    const QString& title) {
+    begin(document, report);
+    QTextCursor cursor(&document);
+    writeHeading(cursor, report, title);
+    for (const ReportSection& section : report.sections)
+        writeSection(document, cursor, report, section);
+    end(document);
+}
+
 QMimeData* reportMimeData(const QTextDocument& document, const CalculationReport& report) {
     // A word processor cannot paint the document's drawings: they go inside the HTML as
     // pictures.

@@ -30,6 +30,10 @@ void layOutReport(QTextDocument& document, const CalculationReport& report);
 void layOutChapter(QTextDocument& document, const CalculationReport& report,
                    const QString& heading);
 
+// A book's sections alone under its heading (`title`, the time and the program): a chapter
+// of content beyond a press, such as a canal's water-level profile.
+void layOutSections(QTextDocument& document, const CalculationReport& report, const QString& title);
+
 // The book for the clipboard: HTML with the drawings inside it, and the plain text.
 QMimeData* reportMimeData(const QTextDocument& document, const CalculationReport& report);
 

@@ -69,9 +69,8 @@ DocxPicture picture(const std::function<void(QPainter&, const QRectF&)>& draw,
 
 }  // namespace
 
-bool exportReportDocx(const CalculationReport& report, const QString& file, QString* why) {
+std::vector<ChannelPictures> channelPictures(const CalculationReport& report) {
     std::vector<ChannelPictures> pictures;
-    std::optional<DocxPicture> schemes;
     if (!report.failed) {
         for (const ReportChannel& channel : report.channels) {
             ChannelPictures p;
@@ -94,6 +93,14 @@ bool exportReportDocx(const CalculationReport& report, const QString& file, QStr
             }
             pictures.push_back(std::move(p));
         }
+    }
+    return pictures;
+}
+
+bool exportReportDocx(const CalculationReport& report, const QString& file, QString* why) {
+    const std::vector<ChannelPictures> pictures = channelPictures(report);
+    std::optional<DocxPicture> schemes;
+    if (!report.failed) {
         if (report.schemes) {
             schemes = picture(
                 [&report](QPainter& painter, const QRectF& area) {

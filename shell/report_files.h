@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "book/report.h"
+#include "formats/docx.h"
 #include "formats/section_drawing.h"
 
 namespace lintavo {
@@ -23,6 +24,10 @@ std::vector<SectionOutline> sectionOutlines(const CalculationReport& report);
 // written; a file already there then stays as it was.
 bool exportReportDrawing(const CalculationReport& report, const QString& file, int scale,
                          QString* why = nullptr);
+
+// The drawings of the book's channels as the Word document shows them: each channel's section
+// and, where the book draws one, its rating curve, as PNG at 360 dpi; none for a failed book.
+std::vector<ChannelPictures> channelPictures(const CalculationReport& report);
 
 // Writes the whole book as a Word document, its drawings (the sections, the rating curves and
 // the schemes) as pictures at 360 dpi, whole or not at all. False, with the reason in `why`

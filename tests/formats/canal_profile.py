@@ -317,10 +317,16 @@ check(done.returncode == 2 and done.stdout == b"", f"unwritable table: exit {don
 check(not os.path.exists(os.path.dirname(missing)), "unwritable table: made a folder")
 check(sorted(os.listdir(folder)) == sorted(["canal.lintavo", "成果表.xlsx", "成果表.csv"]),
       f"table: files left behind {os.listdir(folder)}")
-# Not built yet, and said so.
-done = subprocess.run([CALC, "project", path, "--profile", os.path.join(folder, "p.dxf")],
+# The profile's drawing and the book are written beside the table (their content is checked
+# by formats.dxf); into a folder that is not there, nothing is, and the exit says so.
+done = subprocess.run([CALC, "project", path, "--profile", os.path.join(folder, "p.dxf"),
+                       "--book", os.path.join(folder, "b.docx")], capture_output=True)
+check(done.returncode in (0, 1) and os.path.getsize(os.path.join(folder, "p.dxf")) > 0
+      and os.path.getsize(os.path.join(folder, "b.docx")) > 0, "--profile and --book written")
+done = subprocess.run([CALC, "project", path, "--profile", os.path.join(folder, "无", "p.dxf")],
                       capture_output=True)
-check(done.returncode == 2 and "尚未" in done.stderr.decode("utf-8"), "--profile refused")
+check(done.returncode == 2 and not os.path.exists(os.path.join(folder, "无")),
+      "--profile into a missing folder")
 
 for failure in failures:
     print(failure)

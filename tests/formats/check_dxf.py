@@ -4,6 +4,8 @@ channels it should show; then has LibreCAD (librecad dxf2pdf) print it and looks
 line, dimension and text of it on the page.
 
     check_dxf.py FILE JSON
+    check_dxf.py --profile FILE JSON     (a canal's profile: see check_profile)
+    check_dxf.py --book FILE.docx JSON   (a canal's Word book: see check_canal_book)
 
 JSON: {"scale": 50, "sections": [{"b": 2, "h": 1, "m": 1.5, "hb": 1.3 or null,
 "H": 1.6 or null (1.2 times the highest water), "W": 2 (the bank-top width; optional),
@@ -347,9 +349,10 @@ def read_pgm(path):
     return width, height, data[at + 1:at + 1 + width * height]
 
 
-def check_librecad(path, msp, scale):
-    """LibreCAD prints the drawing as it is (librecad dxf2pdf FILE): the A3 sheet at 1:scale on
-    an A3 page. The page must show every line, every dimension's lines and text, and every
+def check_librecad(path, msp, scale, sheet=SHEET, dashed=("加大水位",)):
+    """LibreCAD prints the drawing as it is (librecad dxf2pdf FILE): the sheet (A3 unless
+    given, in paper millimetres) at 1:scale on a page of its size. The page must show every
+    line (the ones on a `dashed` layer as dashes), every dimension's lines and text, and every
     text, where ezdxf says they are."""
     librecad = shutil.which("librecad")
     if librecad is None:
@@ -368,9 +371,10 @@ def check_librecad(path, msp, scale):
         if out.returncode != 0 or not os.path.exists(pdf):
             return [f"LibreCAD did not convert it: {out.stdout}{out.stderr}"]
         info = subprocess.run(["pdfinfo", pdf], capture_output=True, text=True).stdout
-        if "1191 x 842 pts" not in info:
-            return ["LibreCAD's page is not A3 landscape: " +
-                    next((l for l in info.splitlines() if l.startswith("Page size")), "")]
+        size = next((l for l in info.splitlines() if l.startswith("Page size")), "")
+        points = [float(w) for w in size.split()[2:5:2]] if " x " in size else []
+        if len(points) != 2 or any(abs(p - s * 72 / 25.4) > 1.5 for p, s in zip(points, sheet)):
+            return [f"LibreCAD's page is not {sheet[0]} × {sheet[1]} mm: {size}"]
         subprocess.run(["pdftoppm", "-r", str(dpi), "-gray", pdf, os.path.join(work, "page")],
                        check=True, timeout=120)
         pages = sorted(f for f in os.listdir(work) if f.startswith("page"))
@@ -412,7 +416,7 @@ def check_librecad(path, msp, scale):
         if all(p in (0, width - 1) for p in (pixel(a)[0], pixel(b)[0])) or all(
                 p in (0, height - 1) for p in (pixel(a)[1], pixel(b)[1])):
             continue
-        if line.dxf.layer == "加大水位":
+        if line.dxf.layer in dashed:
             # Dashed in LibreCAD's own pattern: dashes along it, none of its gaps wider than
             # a dash and two gaps of it.
             length = math.hypot(b.x - a.x, b.y - a.y) / scale
@@ -464,8 +468,199 @@ def check_librecad(path, msp, scale):
     return [f"LibreCAD's page lacks {m}" for m in missing]
 
 
+PROFILE_LAYERS = {"bed": "渠底线", "wl": "设计水位线", "wlb": "加大水位线", "bank": "堤顶线"}
+PROFILE_ROWS = ("桩号", "渠底高程", "设计水位", "加大水位", "堤顶高程", "比降")
+PROFILE_KEYS = ("bed", "wl", "wlb", "bank")  # the rows after 桩号, in order
+
+
+def station_text(metres):
+    """K<km>+<m> as an engineer writes it: 1250 → K1+250, 1250.5 → K1+250.5."""
+    mm = round(metres * 1000)
+    km, rest = divmod(mm, 1_000_000)
+    whole, fraction = divmod(rest, 1000)
+    text = f"K{km}+{whole:03d}"
+    if fraction:
+        text += ("." + f"{fraction:03d}").rstrip("0")
+    return text
+
+
+def check_profile(path, expected):
+    """The differences between the profile at `path` and `expected`: {"horizontal": 2000,
+    "vertical": 100, "reaches": [{"from", "to", "i", and the levels as `lintavo-calc project
+    --json` gives them: "bed_up", "bed_down", "wl_up", … (a level left out where there is
+    none)}], "book": {…} (optional), "librecad": true (optional)}."""
+    problems = []
+    doc = ezdxf.readfile(path)
+    if doc.dxfversion != "AC1024":
+        problems.append(f"version {doc.dxfversion}, not AC1024")
+    for error in doc.audit().errors:
+        problems.append(f"audit: {error.message}")
+    layers = {layer.dxf.name for layer in doc.layers}
+    for name in list(PROFILE_LAYERS.values()) + ["高程表", "图框"]:
+        if name not in layers:
+            problems.append(f"no layer {name}")
+    if "加大水位线" in layers and doc.layers.get("加大水位线").dxf.linetype.upper() != "DASHED":
+        problems.append("the 加大水位线 layer is not dashed")
+    style = doc.styles.get("Lintavo")
+    if style is None or (style.dxf.font.lower(), style.dxf.get("bigfont", "").lower()) != (
+            "gbenor.shx", "gbcbig.shx"):
+        problems.append("the text style Lintavo is not gbenor.shx + gbcbig.shx")
+    msp = doc.modelspace()
+    for text in msp.query("TEXT"):
+        if text.dxf.style != "Lintavo":
+            problems.append(f"{text.dxf.text} is in the style {text.dxf.style}")
+
+    h, v = expected["horizontal"], expected["vertical"]
+    stretch = h / v
+    reaches = expected["reaches"]
+
+    def point(station, level):
+        return (station * 1000, level * 1000 * stretch)
+
+    # Every level a straight line along its reach, where the reach has it.
+    for key, layer in PROFILE_LAYERS.items():
+        lines = [(l.dxf.start, l.dxf.end) for l in msp.query(f'LINE[layer=="{layer}"]')]
+        for r in reaches:
+            if f"{key}_up" not in r:
+                continue
+            a = point(r["from"], r[f"{key}_up"])
+            b = point(r["to"], r[f"{key}_down"])
+            if not any(math.dist(a, (p.x, p.y)) < 1 and math.dist(b, (q.x, q.y)) < 1
+                       for p, q in lines):
+                problems.append(f"no {layer} from {a} to {b}")
+        # A step where two reaches meet at different levels.
+        for r, n in zip(reaches, reaches[1:]):
+            if f"{key}_down" in r and f"{key}_up" in n and r["to"] == n["from"] \
+                    and f"{r[key + '_down']:.3f}" != f"{n[key + '_up']:.3f}":
+                a, b = point(r["to"], r[f"{key}_down"]), point(n["from"], n[f"{key}_up"])
+                if not any({(round(p.x), round(p.y)), (round(q.x), round(q.y))}
+                           == {(round(a[0]), round(a[1])), (round(b[0]), round(b[1]))}
+                           for p, q in lines):
+                    problems.append(f"no step of {layer} at {station_text(r['to'])}")
+
+    # The table: each row's label gives its height; each value stands at its station.
+    texts = [t for t in msp.query('TEXT[layer=="高程表"]')]
+    rows = {}
+    for name in PROFILE_ROWS:
+        found = [t.dxf.align_point.y for t in texts if t.dxf.text == name]
+        if len(found) != 1:
+            problems.append(f"the table's row {name} is labelled {len(found)} times")
+            return problems
+        rows[name] = found[0]
+    heights = sorted(rows.values(), reverse=True)
+    if [rows[n] for n in PROFILE_ROWS] != heights:
+        problems.append("the table's rows are not in the order " + " ".join(PROFILE_ROWS))
+    near = 3 * h  # three paper millimetres
+
+    def cells(row, x):
+        found = [t for t in texts if abs(t.dxf.align_point.y - rows[row]) < 0.5 * h
+                 and abs(t.dxf.align_point.x - x) <= near and t.dxf.text != row]
+        return [t.dxf.text for t in sorted(found, key=lambda t: t.dxf.align_point.x)]
+
+    stations = []  # (metres, the reach ending there, the reach starting there)
+    for k, r in enumerate(reaches):
+        before = reaches[k - 1] if k > 0 and reaches[k - 1]["to"] == r["from"] else None
+        if before is None:
+            if k > 0:
+                stations.append((reaches[k - 1]["to"], reaches[k - 1], None))
+            stations.append((r["from"], None, r))
+        else:
+            stations.append((r["from"], before, r))
+    stations.append((reaches[-1]["to"], reaches[-1], None))
+    for metres, before, after in stations:
+        x = metres * 1000
+        if cells("桩号", x) != [station_text(metres)]:
+            problems.append(f"the 桩号 at {metres} m reads {cells('桩号', x)}")
+        for key, row in zip(PROFILE_KEYS, PROFILE_ROWS[1:5]):
+            values = []
+            if before is not None and f"{key}_down" in before:
+                values.append(f"{before[key + '_down']:.3f}")
+            if after is not None and f"{key}_up" in after:
+                values.append(f"{after[key + '_up']:.3f}")
+            if len(values) == 2 and values[0] == values[1]:
+                values = values[:1]
+            if cells(row, x) != values:
+                problems.append(f"{row} at {station_text(metres)} reads {cells(row, x)}, "
+                                f"not {values}")
+    for r in reaches:
+        if r.get("i") and cells("比降", (r["from"] + r["to"]) * 500) != [r["i"]]:
+            problems.append(f"the 比降 of the reach from {station_text(r['from'])} is not {r['i']}")
+
+    # The sheet: its frame and title block, with the title and both scales.
+    frame = [(l.dxf.start, l.dxf.end) for l in msp.query('LINE[layer=="图框"]')]
+    if not frame:
+        return problems + ["no frame on the layer 图框"]
+    xs = [p.x for line in frame for p in line]
+    ys = [p.y for line in frame for p in line]
+    sheet = ((max(xs) - min(xs)) / h, (max(ys) - min(ys)) / h)
+    if sheet[1] < 297 - 1e-6 or sheet[0] < 420 - 1e-6:
+        problems.append(f"the sheet is {sheet[0]} × {sheet[1]} mm, smaller than A3")
+    block = {t.dxf.text for t in msp.query('TEXT[layer=="图框"]')}
+    wanted = ["工程名称", "图名", "比例", "纵断面图", f"水平1:{h} 垂直1:{v}"]
+    wanted += [n for n in expected.get("book", {}).values() if n]
+    for label in wanted:
+        if label not in block:
+            problems.append(f"the title block lacks {label}")
+    if expected.get("librecad"):
+        problems += check_librecad(path, msp, h, sheet, ("加大水位线",))
+    return problems
+
+
+def check_canal_book(path, expected):
+    """The canal's Word book as python-docx reads it: the project and the three names on its
+    first page (up to the first page break), each reach's chapter as a 标题 1 followed by that
+    reach's own book, the control's sum written out. `expected`: {"project", "title",
+    "names": [3], "chapters": […], "reach_book": "明渠均匀流水深计算 计算书", "sums": […],
+    "cells": […]}."""
+    import docx
+    d = docx.Document(path)
+    first, chapters, texts = [], [], []
+    broken = False
+    math = "{http://schemas.openxmlformats.org/officeDocument/2006/math}t"
+    word = "{http://schemas.openxmlformats.org/wordprocessingml/2006/main}t"
+    for p in d.paragraphs:
+        if not broken:
+            first.append(p.text)
+            broken = 'w:br' in p._p.xml and 'type="page"' in p._p.xml
+        # The text with its equations' text, as a reader sees the paragraph.
+        texts.append("".join(e.text or "" for e in p._p.iter(math, word)))
+        if p.style.name.startswith("Heading 1") and p.text.startswith("第 "):
+            chapters.append(p.text)
+    cells = [c.text for t in d.tables for r in t.rows for c in r.cells]
+    cover = d.tables[0]
+    names = [cover.cell(r, 1).text for r in range(1, 4)]
+    problems = []
+    for wanted in (expected["project"], expected["title"]):
+        if wanted not in first:
+            problems.append(f"the first page lacks {wanted}: {first}")
+    if names != expected["names"]:
+        problems.append(f"the signers are {names}")
+    if chapters != expected["chapters"]:
+        problems.append(f"the chapters are {chapters}")
+    books = sum(t == expected["reach_book"] for t in texts)
+    if books != len(expected["chapters"]):
+        problems.append(f"{books} reach books for {len(expected['chapters'])} chapters")
+    # An equation's text has no blanks, and its brackets are drawn, not written.
+    def bare(text):
+        return "".join(c for c in text if c not in " ()")
+
+    whole = bare("\n".join(texts))
+    for s in expected["sums"]:
+        if bare(s) not in whole:
+            problems.append(f"the book does not write {s}")
+    for value in expected["cells"]:
+        if value not in cells:
+            problems.append(f"no cell reads {value}")
+    return problems
+
+
 if __name__ == "__main__":
-    found = check(sys.argv[1], json.loads(sys.argv[2]))
+    if sys.argv[1] == "--book":
+        found = check_canal_book(sys.argv[2], json.loads(sys.argv[3]))
+    elif sys.argv[1] == "--profile":
+        found = check_profile(sys.argv[2], json.loads(sys.argv[3]))
+    else:
+        found = check(sys.argv[1], json.loads(sys.argv[2]))
     for line in found:
         print(line)
     print("ok" if not found else "", end="")

@@ -3,6 +3,7 @@
 // outline, the water lines and the dimensions at true size in whole millimetres as shown, in
 // the A3 frame with its title block; and LibreCAD must print every line, dimension and text.
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -10,7 +11,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <fstream>
+#include <limits>
 
+#include "formats/docx.h"
+#include "formats/profile_dxf.h"
 #include "formats/section_drawing.h"
 
 using namespace lintavo;
@@ -18,6 +22,18 @@ using namespace lintavo;
 namespace {
 
 using Sections = std::vector<SectionOutline>;
+using Reaches = std::vector<ProfileReach>;
+
+// A reach with every level, its bed `depth` under the water and its bank `bank` above the bed.
+ProfileReach reach(std::string name, double from, double to, std::string slope, double wlUp,
+                   double wlDown, double depth, double enlarged, double bank) {
+    ProfileReach r{std::move(name), from, to, std::move(slope), {}, {}, {}, {}};
+    r.wl = ProfileEnds{wlUp, wlDown};
+    r.bed = ProfileEnds{wlUp - depth, wlDown - depth};
+    r.wlb = ProfileEnds{wlUp - depth + enlarged, wlDown - depth + enlarged};
+    r.bank = ProfileEnds{wlUp - depth + bank, wlDown - depth + bank};
+    return r;
+}
 
 // The metres a text shows, for the checker, which draws them in whole millimetres.
 double shownMetres(const std::string& text, double value) {
@@ -43,6 +59,8 @@ QJsonObject shapeJson(const SectionShape& shape) {
 }  // namespace
 
 Q_DECLARE_METATYPE(Sections)
+Q_DECLARE_METATYPE(Reaches)
+Q_DECLARE_METATYPE(ProfileScales)
 Q_DECLARE_METATYPE(BookInfo)
 
 class DxfTest : public QObject {
@@ -149,6 +167,292 @@ class DxfTest : public QObject {
         const QString out =
             QString::fromUtf8(check.readAllStandardOutput() + check.readAllStandardError());
         QVERIFY2(check.exitCode() == 0, qPrintable(out));
+    }
+
+    // The canal's profile, read back by ezdxf as `lintavo-calc project --json` gives the
+    // levels: each level a line along its reach, every value of the elevation table at its
+    // station (a junction's two where a level steps), the 比降 of each reach, the title block;
+    // and LibreCAD prints it on a sheet of its size.
+    void profile_data() {
+        QTest::addColumn<Reaches>("reaches");
+        QTest::addColumn<ProfileScales>("scales");
+        QTest::addColumn<BookInfo>("book");
+        const BookInfo signed_{"南干渠改建工程", "", "张三", "李四", "王五"};
+        QTest::newRow("one reach at 1:2000 and 1:100")
+            << Reaches{reach("干1", 0, 1250, "1/5000", 1262.5, 1262.25, 1.8, 2.1, 2.6)}
+            << ProfileScales{} << signed_;
+        QTest::newRow("three reaches, the bed stepping down where the depth falls")
+            << Reaches{reach("干1", 0, 1250, "1/5000", 1262.5, 1262.25, 1.8, 2.1, 2.6),
+                       reach("干2", 1250, 2100.5, "1/4000", 1262.2, 1261.987375, 1.5, 1.75, 2.2),
+                       reach("干3", 2100.5, 3200, "1/3000", 1261.937375, 1261.571042, 1.2, 1.4,
+                             1.8)}
+            << ProfileScales{} << BookInfo{};
+        QTest::newRow("a long canal at 1:5000 and 1:200 on a lengthened sheet")
+            << Reaches{reach("总干", 0, 6000, "1/8000", 1500, 1499.25, 2.5, 2.9, 3.4),
+                       reach("干1", 6000, 9500, "1/6000", 1499.1, 1498.516667, 2.1, 2.45, 2.9)}
+            << ProfileScales{5000, 200} << signed_;
+        Reaches partial{reach("支1", 500, 900, "1/2000", 820.4, 820.2, 0.9, 1.05, 1.3),
+                        reach("支2", 900, 1400, "0", 820.15, 820.15, 0.7, 0.8, 1.0)};
+        partial[1].wlb.reset();
+        partial[1].slope = "1/2500";
+        QTest::newRow("a reach without its 加大 level, starting at K0+500, at 1:1000")
+            << partial << ProfileScales{1000, 50} << BookInfo{};
+    }
+
+    void profile() {
+        QFETCH(Reaches, reaches);
+        QFETCH(ProfileScales, scales);
+        QFETCH(BookInfo, book);
+        QVERIFY2(profileRefusal(reaches, scales).empty(), profileRefusal(reaches, scales).c_str());
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("profile.dxf"));
+        std::ofstream(path.toStdString(), std::ios::binary)
+            << dxf::write(profileDrawing(reaches, scales, {book, "2026-12-09"}, "南干渠"));
+        QJsonArray expected;
+        for (const ProfileReach& r : reaches) {
+            QJsonObject o{{QStringLiteral("from"), r.from},
+                          {QStringLiteral("to"), r.to},
+                          {QStringLiteral("i"), QString::fromStdString(r.slope)}};
+            const std::pair<const char*, const std::optional<ProfileEnds>*> levels[] = {
+                {"bed", &r.bed}, {"wl", &r.wl}, {"wlb", &r.wlb}, {"bank", &r.bank}};
+            for (const auto& [key, level] : levels) {
+                if (!*level) continue;
+                o.insert(QStringLiteral("%1_up").arg(QLatin1String(key)), (*level)->up);
+                o.insert(QStringLiteral("%1_down").arg(QLatin1String(key)), (*level)->down);
+            }
+            expected.append(o);
+        }
+        const QJsonObject arguments{
+            {QStringLiteral("horizontal"), scales.horizontal},
+            {QStringLiteral("vertical"), scales.vertical},
+            {QStringLiteral("reaches"), expected},
+            {QStringLiteral("book"),
+             QJsonObject{{QStringLiteral("name"), QString::fromStdString(book.project)},
+                         {QStringLiteral("designer"), QString::fromStdString(book.designer)}}},
+            {QStringLiteral("librecad"), true}};
+        QProcess check;
+        check.start(
+            QStringLiteral(LINTAVO_SYSTEM_PYTHON),
+            {QStringLiteral(LINTAVO_TESTS_DIR "/formats/check_dxf.py"), QStringLiteral("--profile"),
+             path, QString::fromUtf8(QJsonDocument(arguments).toJson(QJsonDocument::Compact))});
+        QVERIFY(check.waitForFinished(120000));
+        const QString out =
+            QString::fromUtf8(check.readAllStandardOutput() + check.readAllStandardError());
+        QVERIFY2(check.exitCode() == 0, qPrintable(out));
+    }
+
+    // What the profile refuses to draw, and says why.
+    void profileRefused_data() {
+        QTest::addColumn<Reaches>("reaches");
+        QTest::addColumn<ProfileScales>("scales");
+        QTest::addColumn<QString>("because");
+        const ProfileReach one = reach("干1", 0, 1250, "1/5000", 1262.5, 1262.25, 1.8, 2.1, 2.6);
+        QTest::newRow("no reach") << Reaches{} << ProfileScales{} << QStringLiteral("没有");
+        QTest::newRow("a scale of 1:0")
+            << Reaches{one} << ProfileScales{0, 100} << QStringLiteral("1:0");
+        QTest::newRow("120 km at 1:2000 is 60 m long")
+            << Reaches{reach("干1", 0, 120000, "1/5000", 1262.5, 1238.5, 1.8, 2.1, 2.6)}
+            << ProfileScales{} << QStringLiteral("较小的水平比例");
+        QTest::newRow("a fall of 1200 m at 1:100 is 12 m high")
+            << Reaches{reach("陡", 0, 5000, "1/4", 2500, 1300, 1.8, 2.1, 2.6)}
+            << ProfileScales{50000, 100} << QStringLiteral("较小的垂直比例");
+        ProfileReach nan = one;
+        nan.bed = ProfileEnds{std::numeric_limits<double>::quiet_NaN(), 0};
+        QTest::newRow("a level that is no number")
+            << Reaches{nan} << ProfileScales{} << QStringLiteral("有限");
+        QTest::newRow("overlapping reaches")
+            << Reaches{one, reach("干2", 1200, 2000, "1/5000", 1262, 1261.8, 1.5, 1.7, 2)}
+            << ProfileScales{} << QStringLiteral("重叠");
+    }
+
+    void profileRefused() {
+        QFETCH(Reaches, reaches);
+        QFETCH(ProfileScales, scales);
+        QFETCH(QString, because);
+        const QString refusal = QString::fromStdString(profileRefusal(reaches, scales));
+        QVERIFY2(refusal.contains(because), qPrintable(refusal));
+    }
+
+    // The canal's Word book, read by python-docx: the project and the three names on its first
+    // page, the profile's computation with each control's sum, and a chapter for every reach
+    // with that reach's own normal-depth book.
+    void canalWordBook() {
+        QFile tables(QStringLiteral(LINTAVO_STANDARD_TABLES));
+        QVERIFY(tables.open(QIODevice::ReadOnly));
+        const BedTables beds = bedsOf(parseStandardTables(tables.readAll().toStdString()));
+        Project project;
+        project.info = {"南干渠改建工程", "南干渠", "张三", "李四", "王五", {}};
+        project.levels.controls = {{"K2+100.5", "1258.40", "0.15", {}}};
+        project.reaches = {
+            {"干1", "K0+000", "K1+250", "12", "5", "1.5", "1/5000", "0.025", "0.05", {}},
+            {"干2", "K1+250", "K2+100.5", "8", "4", "1.5", "1/4000", "0.025", "", {}}};
+        CanalProfile profile;
+        profile.inletStation = 0;
+        profile.inletLevel = 1258.55 + 0.25 + 0.05 + 850.5 / 4000;
+        profile.governing = 0;
+        ControlResult control;
+        control.station = 2100.5;
+        control.required = 1258.55;
+        control.inletNeeds = *profile.inletLevel;
+        control.wl = 1258.55;
+        control.margin = 0;
+        control.reach = 1;
+        profile.controls = {control};
+        for (const Reach& r : project.reaches) {
+            ReachResult result;
+            result.name = r.name;
+            profile.reaches.push_back(result);
+        }
+        profile.reaches[0].from = 0, profile.reaches[0].to = 1250, profile.reaches[0].L = 1250;
+        profile.reaches[0].i = 1.0 / 5000, profile.reaches[0].loss = 0.05;
+        profile.reaches[1].from = 1250, profile.reaches[1].to = 2100.5;
+        profile.reaches[1].L = 850.5, profile.reaches[1].i = 1.0 / 4000;
+        const CanalBook book =
+            canalBook(project, profile, beds, "2026-12-09 07:00", "Lintavo 测试");
+        QCOMPARE(book.chapters.size(), std::size_t{2});
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("canal.docx"));
+        std::ofstream(path.toStdString(), std::ios::binary) << canalBookDocx(book);
+        // The control's sum: 1/5000 × 1250 and 1/4000 × 850.5, the loss of 干1's structure.
+        const QJsonObject expected{
+            {QStringLiteral("project"), QStringLiteral("南干渠改建工程")},
+            {QStringLiteral("title"), QStringLiteral("南干渠 计算书")},
+            {QStringLiteral("names"),
+             QJsonArray{QStringLiteral("张三"), QStringLiteral("李四"), QStringLiteral("王五")}},
+            {QStringLiteral("chapters"),
+             QJsonArray{QStringLiteral("第 1 段　干1（K0+000～K1+250）"),
+                        QStringLiteral("第 2 段　干2（K1+250～K2+100.5）")}},
+            {QStringLiteral("reach_book"), QStringLiteral("明渠均匀流水深计算 计算书")},
+            {QStringLiteral("sums"),
+             QJsonArray{QStringLiteral("= 1258.40 + 0.15 + (0.250 + 0.213) + 0.050 = %1 m")
+                            .arg(*profile.inletLevel, 0, 'f', 3)}},
+            {QStringLiteral("cells"),
+             QJsonArray{QStringLiteral("12"), QStringLiteral("8"), QStringLiteral("1/5000"),
+                        QStringLiteral("1/4000")}}};
+        QProcess check;
+        check.start(
+            QStringLiteral(LINTAVO_SYSTEM_PYTHON),
+            {QStringLiteral(LINTAVO_TESTS_DIR "/formats/check_dxf.py"), QStringLiteral("--book"),
+             path, QString::fromUtf8(QJsonDocument(expected).toJson(QJsonDocument::Compact))});
+        QVERIFY(check.waitForFinished(60000));
+        const QString out =
+            QString::fromUtf8(check.readAllStandardOutput() + check.readAllStandardError());
+        QVERIFY2(check.exitCode() == 0, qPrintable(out));
+    }
+
+    // The files lintavo-calc writes for a project, against its own --json: the profile's
+    // lines and table values at their stations, the Word book's first page and chapters.
+    void canalFiles_data() {
+        QTest::addColumn<QByteArray>("project");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("scales");
+        const QByteArray head = R"({"format": "lintavo-project", "version": 1,
+            "project": {"name": "南干渠改建工程", "canal": "南干渠", "designer": "张三",
+                        "checker": "李四", "reviewer": "王五"}, "settings": {},)";
+        const QByteArray reaches = R"("reaches": [
+            {"name": "干1", "from": "K0+000", "to": "K1+250", "Q": "12", "b": "5", "m": "1.5",
+             "i": "1/5000", "n": "0.025", "loss": "0.05"},
+            {"name": "干2", "from": "K1+250", "to": "K2+100.5", "Q": "8", "b": "3", "m": "1.5",
+             "i": "1/4000", "n": "0.025", "loss": "0.1"},
+            {"name": "干3", "from": "K2+100.5", "to": "K3+200", "Q": "5", "b": "2.5", "m": "1.25",
+             "i": "1/3000", "n": "0.022", "loss": ""}]})";
+        QTest::newRow("controls at a junction and at the tail")
+            << head + R"("levels": {"controls": [{"station": "K1+250", "ground": 1250.1,
+                 "h0": 0.15}, {"station": "K3+200", "ground": 1249.2, "h0": 0.2}]},)" +
+                   reaches
+            << 0 << QString();
+        QTest::newRow("a head level, drawn at 1:5000 and 1:200")
+            << head + R"("levels": {"head": {"wl": 1262.5}},)" + reaches << 0
+            << QStringLiteral("5000:200");
+        QTest::newRow("a reach with a zero n, the others still drawn")
+            << head + R"("levels": {"head": {"wl": 1262.5}}, "reaches": [
+                {"name": "干1", "from": "K0+000", "to": "K1+250", "Q": "12", "b": "5", "m": "1.5",
+                 "i": "1/5000", "n": "0.025", "loss": "0.05"},
+                {"name": "干2", "from": "K1+250", "to": "K2+000", "Q": "8", "b": "3", "m": "1.5",
+                 "i": "1/4000", "n": "0", "loss": ""}]})"
+            << 1 << QString();
+    }
+
+    void canalFiles() {
+        QFETCH(QByteArray, project);
+        QFETCH(int, status);
+        QFETCH(QString, scales);
+        // The profile's scales: the ones asked for, else 1:2000 along and 1:100 up.
+        const int horizontal =
+            scales.isEmpty() ? 2000 : scales.section(QLatin1Char(':'), 0, 0).toInt();
+        const int vertical =
+            scales.isEmpty() ? 100 : scales.section(QLatin1Char(':'), 1, 1).toInt();
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("南干渠.lintavo"));
+        const QString dxfFile = dir.filePath(QStringLiteral("纵断面.dxf"));
+        const QString docxFile = dir.filePath(QStringLiteral("计算书.docx"));
+        {
+            QFile out(file);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(project);
+        }
+        QStringList arguments{QStringLiteral("project"),
+                              file,
+                              QStringLiteral("--json"),
+                              QStringLiteral("--profile"),
+                              dxfFile,
+                              QStringLiteral("--book"),
+                              docxFile};
+        if (!scales.isEmpty()) arguments << QStringLiteral("--profile-scale") << scales;
+        QProcess calc;
+        calc.start(QStringLiteral(LINTAVO_CALC), arguments);
+        QVERIFY(calc.waitForFinished(60000));
+        QVERIFY2(calc.exitCode() == status, calc.readAllStandardError().constData());
+        const QJsonObject result = QJsonDocument::fromJson(calc.readAllStandardOutput()).object();
+        const QJsonArray typed =
+            QJsonDocument::fromJson(project).object().value(QStringLiteral("reaches")).toArray();
+        QJsonArray drawn;
+        QJsonArray chapters;
+        QJsonArray cells;
+        const QJsonArray reaches = result.value(QStringLiteral("reaches")).toArray();
+        QCOMPARE(reaches.size(), typed.size());
+        for (qsizetype k = 0; k < reaches.size(); ++k) {
+            QJsonObject r = reaches[k].toObject();
+            const QJsonObject t = typed[k].toObject();
+            r.insert(QStringLiteral("i"), t.value(QStringLiteral("i")));
+            drawn.append(r);
+            chapters.append(QStringLiteral("第 %1 段　%2（%3～%4）")
+                                .arg(k + 1)
+                                .arg(t.value(QStringLiteral("name")).toString(),
+                                     t.value(QStringLiteral("from")).toString(),
+                                     t.value(QStringLiteral("to")).toString()));
+            cells.append(t.value(QStringLiteral("Q")));
+        }
+        const auto check = [](const QString& mode, const QString& path, const QJsonObject& what) {
+            QProcess p;
+            p.start(QStringLiteral(LINTAVO_SYSTEM_PYTHON),
+                    {QStringLiteral(LINTAVO_TESTS_DIR "/formats/check_dxf.py"), mode, path,
+                     QString::fromUtf8(QJsonDocument(what).toJson(QJsonDocument::Compact))});
+            p.waitForFinished(120000);
+            return p.exitCode() == 0
+                       ? QString()
+                       : QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
+        };
+        const QString drawing =
+            check(QStringLiteral("--profile"), dxfFile,
+                  {{QStringLiteral("horizontal"), horizontal},
+                   {QStringLiteral("vertical"), vertical},
+                   {QStringLiteral("reaches"), drawn},
+                   {QStringLiteral("book"),
+                    QJsonObject{{QStringLiteral("name"), QStringLiteral("南干渠改建工程")},
+                                {QStringLiteral("designer"), QStringLiteral("张三")}}}});
+        QVERIFY2(drawing.isEmpty(), qPrintable(drawing));
+        const QString book = check(
+            QStringLiteral("--book"), docxFile,
+            {{QStringLiteral("project"), QStringLiteral("南干渠改建工程")},
+             {QStringLiteral("title"), QStringLiteral("南干渠 计算书")},
+             {QStringLiteral("names"),
+              QJsonArray{QStringLiteral("张三"), QStringLiteral("李四"), QStringLiteral("王五")}},
+             {QStringLiteral("chapters"), chapters},
+             {QStringLiteral("reach_book"), QStringLiteral("明渠均匀流水深计算 计算书")},
+             {QStringLiteral("sums"), QJsonArray{}},
+             {QStringLiteral("cells"), cells}});
+        QVERIFY2(book.isEmpty(), qPrintable(book));
     }
 
     // The lengths a drawing draws: the shown text's number in whole millimetres.

@@ -18,7 +18,9 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPrinterInfo>
+#include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSettings>
 #include <QStandardPaths>
@@ -37,9 +39,12 @@
 
 #include "calculators/catalogue.h"
 #include "calculators/summary.h"
+#include "canal/profile.h"
+#include "canal/standard_data.h"
 #include "shell/application.h"
 #include "shell/book_settings.h"
 #include "shell/calculator_window.h"
+#include "shell/canal_book_files.h"
 #include "shell/design_settings.h"
 #include "shell/exports.h"
 #include "shell/report_document.h"
@@ -810,6 +815,65 @@ class ReportWindowTest : public QObject {
         const double designQ = designChannelOf(summarize(table, source->lastPress()))->Q;
         QVERIFY2(computed >= designQ && std::abs(computed / Q - 1) <= 1e-2,
                  qPrintable(QStringLiteral("%1 against %2").arg(computed).arg(double(Q))));
+    }
+
+    // The canal's book as the canal window files it: a PDF whose first page carries the
+    // project and the names who sign, then the profile and a chapter for every reach, its
+    // pages numbered "第 X 页 共 Y 页"; and a Word document with each reach's drawings; each
+    // written whole, a file in a folder that is not there refused with the folder named.
+    void canalBook() {
+        const std::string file = R"({"format": "lintavo-project", "version": 1,
+            "project": {"name": "南干渠改建工程", "canal": "南干渠", "designer": "张三",
+                        "checker": "李四", "reviewer": "王五"},
+            "levels": {"controls": [{"station": "K2+000", "ground": 1250.1, "h0": 0.15}]},
+            "reaches": [
+              {"name": "干1", "from": "K0+000", "to": "K1+250", "Q": "12", "b": "5", "m": "1.5",
+               "i": "1/5000", "n": "0.025", "loss": "0.05"},
+              {"name": "干2", "from": "K1+250", "to": "K2+000", "Q": "8", "b": "3", "m": "1.5",
+               "i": "1/4000", "n": "0.025"}]})";
+        const ProjectReading reading = readProject(file, builtinBedTables());
+        QVERIFY2(reading.project.has_value(), reading.refusal.c_str());
+        const CanalProfile profile = computeProfile(*reading.project, builtinBedTables());
+        const CanalBook book = lintavo::canalBook(*reading.project, profile, builtinBedTables(),
+                                                  "2026-12-09 10:30", "Lintavo 测试");
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("计算书.pdf"));
+        QCOMPARE(writeCanalBookPdf(book, pdf), QString());
+        const auto pageText = [&pdf](int first, int last) {
+            QProcess p;
+            p.start(QStringLiteral("pdftotext"),
+                    {QStringLiteral("-f"), QString::number(first), QStringLiteral("-l"),
+                     QString::number(last), QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+            p.waitForFinished(60000);
+            // Blanks, the ideographic one too, as the page spaces them.
+            return QString::fromUtf8(p.readAllStandardOutput())
+                .remove(QRegularExpression(QStringLiteral("[ \u3000]")));
+        };
+        const QString cover = pageText(1, 1);
+        for (const char* wanted : {"南干渠改建工程", "南干渠计算书", "张三", "李四", "王五"})
+            QVERIFY2(cover.contains(QString::fromUtf8(wanted)), qPrintable(cover));
+        const QString rest = pageText(2, 1000);
+        for (const char* wanted :
+             {"水面线推算", "第1段干1（K0+000～K1+250）", "第2段干2（K1+250～K2+000）",
+              "明渠均匀流水深计算计算书", "1250.1+0.15"})
+            QVERIFY2(rest.contains(QString::fromUtf8(wanted)), wanted);
+        // Every page numbered against the whole: pdftotext ends each page with a form feed.
+        const qsizetype pages = pageText(1, 1000).count(QChar(0x0C));
+        QVERIFY(pages > 3);
+        QCOMPARE(rest.count(QStringLiteral("共%1页").arg(pages)), pages - 1);
+
+        const QString docx = dir.filePath(QStringLiteral("计算书.docx"));
+        QCOMPARE(writeCanalBookDocx(book, docx), QString());
+        QProcess list;
+        list.start(QStringLiteral("unzip"), {QStringLiteral("-l"), docx});
+        list.waitForFinished(60000);
+        const QString parts = QString::fromUtf8(list.readAllStandardOutput());
+        // Each reach's section and its rating curve.
+        QVERIFY2(parts.contains(QStringLiteral("word/media/image4.png")), qPrintable(parts));
+
+        const QString nowhere = dir.filePath(QStringLiteral("没有的文件夹/计算书.pdf"));
+        QVERIFY(writeCanalBookPdf(book, nowhere).contains(QStringLiteral("没有的文件夹")));
+        QVERIFY(!QFileInfo::exists(nowhere));
     }
 
   private:
