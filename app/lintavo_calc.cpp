@@ -27,6 +27,7 @@
 #include "canal/profile.h"
 #include "canal/project.h"
 #include "canal/standard_data.h"
+#include "formats/canal_table.h"
 #include "formats/csv.h"
 #include "formats/docx.h"
 #include "formats/dxf.h"
@@ -273,38 +274,9 @@ std::string writeWhole(const std::string& name, std::string_view bytes) {
 // The 水力计算成果表 as a file, .xlsx or CSV by its name.
 std::string writeResultTable(const std::string& name, const CanalProfile& profile,
                              const Project& project) {
-    const std::vector<std::vector<ResultCell>> table = resultTable(profile, project);
-    std::string extension = pathOf(name).extension().string();
-    for (char& c : extension)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    std::string bytes;
-    if (extension == ".xlsx") {
-        XlsxWriter out;
-        constexpr std::size_t slopeColumn = 7;
-        for (std::size_t r = 0; r < table.size(); ++r) {
-            std::vector<XlsxCell> cells;
-            for (std::size_t c = 0; c < table[r].size(); ++c) {
-                const ResultCell& cell = table[r][c];
-                std::optional<XlsxCell> ratio;
-                if (r > 0 && c == slopeColumn && r - 1 < project.reaches.size() && cell.number)
-                    ratio = xlsxSlopeRatio(project.reaches[r - 1].i);
-                cells.push_back(ratio ? *ratio : XlsxCell{cell.text, cell.number});
-            }
-            out.addRow(cells);
-        }
-        bytes = std::move(out).finish("水力计算成果表");
-    } else if (extension == ".csv") {
-        bytes = "\xEF\xBB\xBF";
-        for (const std::vector<ResultCell>& row : table) {
-            std::vector<std::string> fields;
-            for (const ResultCell& cell : row)
-                fields.push_back(cell.text);
-            appendCsvRecord(bytes, fields);
-        }
-    } else {
-        return "成果表文件“" + name + "”的扩展名应为 .xlsx 或 .csv。";
-    }
-    return writeWhole(name, bytes);
+    const std::optional<std::string> bytes = resultTableBytes(name, profile, project);
+    if (!bytes) return "成果表文件“" + name + "”的扩展名应为 .xlsx 或 .csv。";
+    return writeWhole(name, *bytes);
 }
 
 // A short account of the profile for a person at a terminal.

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDate>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -13,6 +14,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,13 +30,21 @@
 #include <set>
 
 #include "canal/json.h"
+#include "formats/canal_book.h"
+#include "formats/canal_table.h"
+#include "formats/dxf.h"
+#include "formats/profile_dxf.h"
+#include "formats/whole_file.h"
+#include "shell/canal_book_files.h"
 #include "shell/design_dialog.h"
+#include "shell/design_settings.h"
 #include "shell/exports.h"
 #include "shell/profile_view.h"
 #include "shell/project_files.h"
 #include "shell/project_session.h"
 #include "shell/qt_text.h"
 #include "shell/reach_models.h"
+#include "shell/report_document.h"
 
 namespace lintavo {
 
@@ -178,6 +188,12 @@ void CanalWindow::buildMenus() {
         file->addAction(QStringLiteral("另存为(&A)…"), this, [this] { (void)this->saveAs(); });
     saveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     file->addSeparator();
+    QMenu* out = file->addMenu(QStringLiteral("导出(&E)"));
+    out->addAction(QStringLiteral("水力计算成果表(&T)…"), this, [this] { exportAsked(0); });
+    out->addAction(QStringLiteral("纵断面图 DXF(&D)…"), this, [this] { exportAsked(1); });
+    out->addAction(QStringLiteral("计算书 PDF(&P)…"), this, [this] { exportAsked(2); });
+    out->addAction(QStringLiteral("计算书 Word(&W)…"), this, [this] { exportAsked(3); });
+    file->addSeparator();
     file->addAction(QStringLiteral("关闭(&C)"), this, &QWidget::close);
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("编辑(&E)"));
@@ -201,6 +217,106 @@ void CanalWindow::buildMenus() {
     project->addAction(QStringLiteral("校核设置(&S)…"), this, &CanalWindow::editSettings);
     project->addSeparator();
     project->addAction(QStringLiteral("本段计算书(&B)"), this, &CanalWindow::openReachBook);
+}
+
+// ── what the project files ──
+
+namespace {
+
+struct ExportChoice {
+    const char* what;    // for the dialog's title and the messages
+    const char* suffix;  // the file name's, offered first
+    const char* filter;
+};
+
+// clang-format off
+constexpr ExportChoice exportChoices[] = {
+    {"水力计算成果表", ".xlsx", "Excel 工作簿 (*.xlsx);;CSV 文件 (*.csv)"},
+    {"纵断面图",       ".dxf",  "DXF 图形 (*.dxf)"},
+    {"计算书",         ".pdf",  "PDF 文件 (*.pdf)"},
+    {"计算书",         ".docx", "Word 文档 (*.docx)"},
+};
+// clang-format on
+
+std::string todayText() {
+    return utf8(QDate::currentDate().toString(Qt::ISODate));
+}
+
+}  // namespace
+
+QString CanalWindow::exportTable(const QString& file) {
+    const std::optional<std::string> bytes =
+        resultTableBytes(utf8(file), session_->profile(), session_->project());
+    if (!bytes) return QStringLiteral("成果表的文件名应以 .xlsx 或 .csv 结尾。");
+    return writeWholeFile(file, std::string_view(*bytes));
+}
+
+QString CanalWindow::exportProfile(const QString& file, int horizontal, int vertical) {
+    const Project& project = session_->project();
+    const std::vector<ProfileReach> reaches = profileReaches(session_->profile(), project);
+    const ProfileScales scales{horizontal, vertical};
+    const std::string refused = profileRefusal(reaches, scales);
+    if (!refused.empty()) return QString::fromStdString(refused);
+    const BookInfo names{
+        project.info.name, {}, project.info.designer, project.info.checker, project.info.reviewer};
+    return writeWholeFile(file, std::string_view(dxf::write(profileDrawing(
+                                    reaches, scales, {names, todayText()}, project.info.canal))));
+}
+
+QString CanalWindow::exportBook(const QString& file) {
+    const CanalBook book = canalBook(session_->project(), session_->profile(), bedTables(),
+                                     todayText(), utf8(programName()));
+    if (file.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+        return writeCanalBookPdf(book, file);
+    if (file.endsWith(QStringLiteral(".docx"), Qt::CaseInsensitive))
+        return writeCanalBookDocx(book, file);
+    return QStringLiteral("计算书的文件名应以 .pdf 或 .docx 结尾。");
+}
+
+void CanalWindow::exportAsked(int kind) {
+    const ExportChoice& k = exportChoices[kind];
+    int horizontal = ProfileScales{}.horizontal;
+    int vertical = ProfileScales{}.vertical;
+    if (kind == 1) {
+        // The scales engineers draw canal profiles at; another may be typed as 水平:垂直.
+        const QStringList offered{QStringLiteral("1000:100"), QStringLiteral("2000:100"),
+                                  QStringLiteral("5000:200"), QStringLiteral("10000:500")};
+        bool chosen = false;
+        const QString scales = QInputDialog::getItem(
+            this, QStringLiteral("纵断面图比例"),
+            QStringLiteral("水平比例与垂直比例的分母（水平:垂直）："), offered, 1, true, &chosen);
+        if (!chosen) return;
+        const QStringList parts = scales.split(QLatin1Char(':'));
+        bool readH = false;
+        bool readV = false;
+        if (parts.size() == 2) {
+            horizontal = parts[0].trimmed().toInt(&readH);
+            vertical = parts[1].trimmed().toInt(&readV);
+        }
+        if (!readH || !readV) {
+            say(QStringLiteral("比例“%1”应写作 水平:垂直 的两个整数，如 2000:100。").arg(scales),
+                true);
+            return;
+        }
+    }
+    QString suggested = session_->file().isEmpty() ? QString::fromUtf8(k.what)
+                                                   : QFileInfo(session_->file()).completeBaseName();
+    if (!session_->file().isEmpty())
+        suggested = QFileInfo(session_->file()).dir().filePath(suggested);
+    const QString file = QFileDialog::getSaveFileName(
+        this, QStringLiteral("导出%1").arg(QString::fromUtf8(k.what)),
+        suggested + QString::fromUtf8(k.suffix), QString::fromUtf8(k.filter));
+    if (file.isEmpty()) return;
+    const QString why = kind == 0   ? exportTable(file)
+                        : kind == 1 ? exportProfile(file, horizontal, vertical)
+                                    : exportBook(file);
+    if (why.isEmpty()) {
+        say(QStringLiteral("已导出%1：%2")
+                .arg(QString::fromUtf8(k.what), QDir::toNativeSeparators(file)));
+    } else {
+        say(why, true);
+        QMessageBox::warning(this, QStringLiteral("导出%1").arg(QString::fromUtf8(k.what)), why);
+    }
 }
 
 // ── the file ────────────────────────────────────────────────────────────────────────────────

@@ -49,6 +49,14 @@ class CanalWindow : public QMainWindow {
     // Opens the newest autosave a previous run left without asking. Empty when opened.
     QString recoverLatest();
 
+    // The project's files, without the file dialogs: the table of results (.xlsx or .csv by
+    // the name's extension), the 纵断面图 as DXF at the scales given (horizontal and vertical
+    // denominators), and the canal's book (.pdf or .docx). Empty when written whole; else why
+    // not, and a file already there keeps every byte.
+    QString exportTable(const QString& file);
+    QString exportProfile(const QString& file, int horizontal, int vertical);
+    QString exportBook(const QString& file);
+
     // The reaches `row` (from 0) typed into, as a user types into the table's cell: the
     // column of `key` (name from to Q b m i n loss). Empty when typed; else why not.
     QString typeReach(int row, const QString& key, const QString& text);
@@ -80,6 +88,7 @@ class CanalWindow : public QMainWindow {
     void insertReach();
     void removeReaches();
     void openReachBook();
+    void exportAsked(int kind);
     void follow();
     void say(const QString& text, bool trouble = false);
 

@@ -197,6 +197,49 @@ class TestCanalWindow : public QObject {
         w.session().discard();
     }
 
+    // 文件 → 导出: each file is written whole in the format its name asks for, from the reaches
+    // the window shows; a name it cannot write (another extension, a folder that is not there)
+    // is refused with the reason and leaves nothing behind.
+    void theProjectFilesItsExports_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("kind");           // 0 table, 1 profile, 2 book
+        QTest::addColumn<QByteArray>("begins");  // empty: refused
+        QTest::addColumn<QByteArray>("holds");
+        QTest::newRow("table as .xlsx") << "成果表.xlsx" << 0 << QByteArray("PK") << QByteArray();
+        QTest::newRow("table as CSV")
+            << "成果表.CSV" << 0 << QByteArray("\xEF\xBB\xBF") << QByteArray("干2");
+        QTest::newRow("table as .txt") << "成果表.txt" << 0 << QByteArray() << QByteArray();
+        QTest::newRow("profile") << "纵断面图.dxf" << 1 << QByteArray("0\r\nSECTION")
+                                 << QByteArray("设计水位线");
+        QTest::newRow("profile nowhere")
+            << "没有的文件夹/纵断面图.dxf" << 1 << QByteArray() << QByteArray();
+        QTest::newRow("book as PDF") << "计算书.pdf" << 2 << QByteArray("%PDF") << QByteArray();
+        QTest::newRow("book as Word") << "计算书.docx" << 2 << QByteArray("PK") << QByteArray();
+        QTest::newRow("book as .doc") << "计算书.doc" << 2 << QByteArray() << QByteArray();
+    }
+
+    void theProjectFilesItsExports() {
+        QFETCH(QString, name);
+        QFETCH(int, kind);
+        QFETCH(QByteArray, begins);
+        QFETCH(QByteArray, holds);
+        CanalWindow w;
+        QCOMPARE(w.openFile(file_), QString());
+        const QString target = folder_.filePath(name);
+        const QString why = kind == 0   ? w.exportTable(target)
+                            : kind == 1 ? w.exportProfile(target, 2000, 100)
+                                        : w.exportBook(target);
+        if (begins.isEmpty()) {
+            QVERIFY2(!why.isEmpty(), qPrintable(name));
+            QVERIFY(!QFileInfo::exists(target));
+            return;
+        }
+        QCOMPARE(why, QString());
+        const QByteArray written = read(target);
+        QVERIFY2(written.startsWith(begins), written.left(16).toHex().constData());
+        QVERIFY(written.contains(holds));
+    }
+
     // A save into a folder that is not there fails, says why, and changes nothing.
     void aFailedSaveSaysWhy() {
         CanalWindow w;
