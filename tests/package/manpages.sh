@@ -3,9 +3,10 @@
 # man -l at 80 columns without one warning from groff, have their sections and a whatis
 # entry, and name what their program offers: the windows and options of lintavo, the
 # calculations, aliases and columns of lintavo-calc.
-#   manpages.sh SOURCE_DIR
+#   manpages.sh SOURCE_DIR LINTAVO_CALC
 set -euo pipefail
 pages=$1/packaging
+calc=$2
 failures=0
 fail() { echo "$1"; failures=$((failures + 1)); }
 
@@ -16,16 +17,20 @@ lined=(U形渠道流量计算 U形渠道水深计算 弧形坡脚梯形渠道流
     无压圆管水深计算)
 lintavo_names+=(衬砌渠道 "${lined[@]}")
 calc_names=(流量Q计算 水深h计算 计算渠道底宽b 底坡i计算 断面尺寸 discharge normal-depth bottom-width
-    bottom-slope section --bom --help 名称 说明 project --json --table "${lined[@]}" 圆弧半径r 外倾角α 管径D 另一水深)
-# Every calculation of the catalogue by its alias and its title, as its table gives them, so
-# that one added later cannot be missing from lintavo-calc's pages.
-catalogue() {  # FIELD: the first quoted text after .FIELD = in the calculations' tables
-    grep -rhoE "\\.$1 *= *\\{?\"[^\"]+\"" "$pages/../calculators" | sed -E 's/[^"]*"([^"]*)"/\1/'
-}
-mapfile -t aliases < <(catalogue alias)
-mapfile -t titles < <(catalogue window)
-[ "${#aliases[@]}" -ge 11 ] && [ "${#titles[@]}" -eq "${#aliases[@]}" ] ||
-    fail "the catalogue's aliases and titles were not found: ${aliases[*]} / ${titles[*]}"
+    bottom-slope section --bom --help 名称 说明 project --json --table --profile --book "${lined[@]}" 圆弧半径r 外倾角α 管径D 另一水深)
+# Every calculation of the catalogue by its alias and its title, as lintavo-calc itself lists
+# them when asked for one it lacks, so that one added later cannot be missing from its pages.
+listed=$("$calc" no-such-calculation </dev/null 2>&1 || true)
+mapfile -t entries < <(printf '%s\n' "${listed#*可用：}" | sed 's/、/\n/g')
+aliases=()
+titles=()
+for entry in "${entries[@]}"; do
+    [[ $entry =~ ^(.+)\ \((.+)\)$ ]] || continue
+    titles+=("${BASH_REMATCH[1]}")
+    aliases+=("${BASH_REMATCH[2]}")
+done
+[ "${#aliases[@]}" -ge 11 ] ||
+    fail "lintavo-calc did not list its calculations: $listed"
 calc_names+=("${aliases[@]}" "${titles[@]}")
 
 check() {  # PAGE PROGRAM NAMES-ARRAY HEADING… (the headings the page must have, in its language)
