@@ -465,8 +465,16 @@ CalculationReport buildReport(const CalculatorTable& table, const Record& record
     report.calculation = std::string(table.window.title);
     report.when = std::move(when);
     report.program = std::move(program);
+    // The seed windows read their fields in single precision, the lined sections' in double.
+    const bool readAsDoubles =
+        std::any_of(record.inputs.begin(), record.inputs.end(),
+                    [](const RecordedInput& in) { return in.value.has_value(); }) &&
+        std::all_of(record.inputs.begin(), record.inputs.end(), [](const RecordedInput& in) {
+            return !in.value || in.value->kind() == Kind::Double;
+        });
     report.precisionNote =
-        "输入值按单精度读取；公式中代入的数值和中间结果取 6 位有效数字，完整数值见“计算结果”表。";
+        std::string(readAsDoubles ? "输入值按双精度读取" : "输入值按单精度读取") +
+        "；公式中代入的数值和中间结果取 6 位有效数字，完整数值见“计算结果”表。";
 
     std::map<std::string, double, std::less<>> known;
     for (const RecordedInput& in : record.inputs) {

@@ -360,6 +360,9 @@ class ReportTest : public QObject {
         QCOMPARE(rowOf("hc")->value, readableNumber(hy.hc.value()));
         QCOMPARE(rowOf("B")->value, readableNumber(hy.B.value()));
         QCOMPARE(rowOf("A")->value, readableNumber(hy.A.value()));
+        // Its fields were read as doubles, and the book says so.
+        QVERIFY2(report.precisionNote.starts_with("输入值按双精度读取"),
+                 report.precisionNote.c_str());
         for (const ReportRow& known : report.known) {
             if (known.symbol == "α") QCOMPARE(known.unit, std::string("°"));
             if (known.symbol == "r" || known.symbol == "D") QCOMPARE(known.unit, std::string("m"));
