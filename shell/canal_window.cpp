@@ -237,6 +237,7 @@ void CanalWindow::buildMenus() {
     QMenu* out = file->addMenu(QStringLiteral("导出(&E)"));
     out->addAction(QStringLiteral("水力计算成果表(&T)…"), this, [this] { exportAsked(0); });
     out->addAction(QStringLiteral("纵断面图 DXF(&D)…"), this, [this] { exportAsked(1); });
+    out->addAction(QStringLiteral("各渠段横断面图 DXF(&S)…"), this, [this] { exportAsked(4); });
     out->addAction(QStringLiteral("计算书 PDF(&P)…"), this, [this] { exportAsked(2); });
     out->addAction(QStringLiteral("计算书 Word(&W)…"), this, [this] { exportAsked(3); });
     file->addSeparator();
@@ -282,6 +283,7 @@ constexpr ExportChoice exportChoices[] = {
     {"纵断面图",       ".dxf",  "DXF 图形 (*.dxf)"},
     {"计算书",         ".pdf",  "PDF 文件 (*.pdf)"},
     {"计算书",         ".docx", "Word 文档 (*.docx)"},
+    {"各渠段横断面图", ".dxf",  "DXF 图形 (*.dxf)"},
 };
 // clang-format on
 
@@ -320,6 +322,16 @@ QString CanalWindow::exportBook(const QString& file) {
     return QStringLiteral("计算书的文件名应以 .pdf 或 .docx 结尾。");
 }
 
+QString CanalWindow::exportSections(const QString& file) {
+    const Project& project = session_->project();
+    const BookInfo names{
+        project.info.name, {}, project.info.designer, project.info.checker, project.info.reviewer};
+    const std::optional<std::string> bytes =
+        reachSectionsDxf(session_->profile(), {names, todayText()});
+    if (!bytes) return QString::fromUtf8(noReachSection.data(), noReachSection.size());
+    return writeWholeFile(file, std::string_view(*bytes));
+}
+
 void CanalWindow::exportAsked(int kind) {
     const ExportChoice& k = exportChoices[kind];
     int horizontal = ProfileScales{}.horizontal;
@@ -356,6 +368,7 @@ void CanalWindow::exportAsked(int kind) {
     if (file.isEmpty()) return;
     const QString why = kind == 0   ? exportTable(file)
                         : kind == 1 ? exportProfile(file, horizontal, vertical)
+                        : kind == 4 ? exportSections(file)
                                     : exportBook(file);
     if (why.isEmpty()) {
         say(QStringLiteral("已导出%1：%2")

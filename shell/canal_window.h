@@ -56,6 +56,9 @@ class CanalWindow : public QMainWindow {
     QString exportTable(const QString& file);
     QString exportProfile(const QString& file, int horizontal, int vertical);
     QString exportBook(const QString& file);
+    // 各渠段横断面图: every reach's cross-section side by side in one DXF, each labelled with
+    // its name, at the scale at which they fit the sheet.
+    QString exportSections(const QString& file);
 
     // The reaches `row` (from 0) typed into, as a user types into the table's cell: the
     // column of `key` (name from to Q b m i n loss). Empty when typed; else why not.

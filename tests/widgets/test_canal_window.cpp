@@ -362,7 +362,7 @@ class TestCanalWindow : public QObject {
     // is refused with the reason and leaves nothing behind.
     void theProjectFilesItsExports_data() {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("kind");           // 0 table, 1 profile, 2 book
+        QTest::addColumn<int>("kind");           // 0 table, 1 profile, 2 book, 3 sections
         QTest::addColumn<QByteArray>("begins");  // empty: refused
         QTest::addColumn<QByteArray>("holds");
         QTest::newRow("table as .xlsx") << "成果表.xlsx" << 0 << QByteArray("PK") << QByteArray();
@@ -376,6 +376,10 @@ class TestCanalWindow : public QObject {
         QTest::newRow("book as PDF") << "计算书.pdf" << 2 << QByteArray("%PDF") << QByteArray();
         QTest::newRow("book as Word") << "计算书.docx" << 2 << QByteArray("PK") << QByteArray();
         QTest::newRow("book as .doc") << "计算书.doc" << 2 << QByteArray() << QByteArray();
+        QTest::newRow("every reach's section, the last by its name")
+            << "横断面图.dxf" << 3 << QByteArray("0\r\nSECTION") << QByteArray("干3  1:");
+        QTest::newRow("sections nowhere")
+            << "没有的文件夹/横断面图.dxf" << 3 << QByteArray() << QByteArray();
     }
 
     void theProjectFilesItsExports() {
@@ -388,7 +392,8 @@ class TestCanalWindow : public QObject {
         const QString target = folder_.filePath(name);
         const QString why = kind == 0   ? w.exportTable(target)
                             : kind == 1 ? w.exportProfile(target, 2000, 100)
-                                        : w.exportBook(target);
+                            : kind == 2 ? w.exportBook(target)
+                                        : w.exportSections(target);
         if (begins.isEmpty()) {
             QVERIFY2(!why.isEmpty(), qPrintable(name));
             QVERIFY(!QFileInfo::exists(target));
@@ -398,6 +403,18 @@ class TestCanalWindow : public QObject {
         const QByteArray written = read(target);
         QVERIFY2(written.startsWith(begins), written.left(16).toHex().constData());
         QVERIFY(written.contains(holds));
+    }
+
+    // With no reach computed there is no section to draw: refused, nothing written.
+    void noSectionsWithoutAComputedReach() {
+        CanalWindow w;
+        QCOMPARE(w.openFile(file_), QString());
+        for (int row = 0; row < w.reachModel().rowCount(); ++row)
+            QCOMPARE(w.typeReach(row, QStringLiteral("n"), QStringLiteral("0")), QString());
+        const QString target = folder_.filePath(QStringLiteral("无断面.dxf"));
+        QVERIFY(w.exportSections(target).contains(QStringLiteral("没有可以绘出横断面的渠段")));
+        QVERIFY(!QFileInfo::exists(target));
+        w.session().discard();
     }
 
     // A save into a folder that is not there fails, says why, and changes nothing.
