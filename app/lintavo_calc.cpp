@@ -27,6 +27,7 @@
 #include "canal/profile.h"
 #include "canal/project.h"
 #include "canal/standard_data.h"
+#include "formats/canal_book.h"
 #include "formats/canal_table.h"
 #include "formats/csv.h"
 #include "formats/docx.h"
@@ -54,6 +55,7 @@ constexpr int unusable = 2;
 
 constexpr std::string_view helpText = R"(用法：lintavo-calc 计算 [文件]
       lintavo-calc project 工程文件 [--json] [--table 成果表.xlsx|.csv]
+             [--profile 纵断面图.dxf] [--sections 横断面图.dxf] [--book 计算书.docx]
       lintavo-calc --help
 
 按“计算”对 CSV 表格的每一行计算一次，与对应计算窗口按“计算”所写的文字完全相同，
@@ -89,6 +91,7 @@ r α D，α 也可写作 a）或窗口中的标签（如“流量Q”“边坡�
   --profile 文件    写出纵断面图 DXF
   --profile-scale 水平:垂直
                     纵断面图的比例分母，默认 2000:100（水平 1:2000，垂直 1:100）
+  --sections 文件   写出各渠段横断面图 DXF（各段断面自左至右并排）
   --book 文件       写出计算书 Word 文档
 工程的退出状态：0 各渠段都已算出且各项校核都满足；1 有渠段无法计算、
 有控制点无法推算或有校核不满足；2 文件无法使用，或结果无法写出。
@@ -348,14 +351,19 @@ int runProject(const std::vector<std::string>& args) {
     std::string drawing;
     ProfileScales scales;
     std::string book;
+    std::string sections;
     for (std::size_t k = 0; k < args.size(); ++k) {
         const std::string& arg = args[k];
         if (arg == "--json") {
             json = true;
-        } else if (arg == "--table" || arg == "--profile" || arg == "--book") {
+        } else if (arg == "--table" || arg == "--profile" || arg == "--book" ||
+                   arg == "--sections") {
             if (k + 1 >= args.size()) return refuse("选项“" + arg + "”之后应给出输出文件");
             const std::string& out = args[++k];
-            (arg == "--table" ? table : arg == "--profile" ? drawing : book) = out;
+            (arg == "--table"      ? table
+             : arg == "--profile"  ? drawing
+             : arg == "--sections" ? sections
+                                   : book) = out;
         } else if (arg == "--profile-scale") {
             if (k + 1 >= args.size() || !readScales(args[k + 1], scales))
                 return refuse("选项“--profile-scale”之后应给出水平与垂直比例的分母，如 2000:100");
@@ -383,18 +391,21 @@ int runProject(const std::vector<std::string>& args) {
         if (!refused.empty()) return refuse(refused);
     }
     const Project& project = *reading.project;
+    const BookInfo signers{
+        project.info.name, {}, project.info.designer, project.info.checker, project.info.reviewer};
     if (!drawing.empty()) {
         const std::vector<ProfileReach> reaches = profileReaches(profile, project);
         const std::string refused = profileRefusal(reaches, scales);
         if (!refused.empty()) return refuse(refused);
-        const BookInfo names{project.info.name,
-                             {},
-                             project.info.designer,
-                             project.info.checker,
-                             project.info.reviewer};
         const std::string written = writeWhole(
             drawing,
-            dxf::write(profileDrawing(reaches, scales, {names, today()}, project.info.canal)));
+            dxf::write(profileDrawing(reaches, scales, {signers, today()}, project.info.canal)));
+        if (!written.empty()) return refuse(written);
+    }
+    if (!sections.empty()) {
+        const std::optional<std::string> drawn = reachSectionsDxf(profile, {signers, today()});
+        if (!drawn) return refuse(std::string(noReachSection));
+        const std::string written = writeWhole(sections, *drawn);
         if (!written.empty()) return refuse(written);
     }
     if (!book.empty()) {

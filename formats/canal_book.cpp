@@ -205,4 +205,29 @@ std::vector<ProfileReach> profileReaches(const CanalProfile& profile, const Proj
     return drawn;
 }
 
+std::vector<SectionOutline> reachSections(const CanalProfile& profile) {
+    std::vector<SectionOutline> sections;
+    for (std::size_t k = 0; k < profile.reaches.size(); ++k) {
+        const ReachResult& r = profile.reaches[k];
+        if (!r.b || !r.m || !r.h || !drawableToScale(*r.b, *r.h, *r.m)) continue;
+        SectionOutline s;
+        s.b = *r.b;
+        s.m = *r.m;
+        s.h = *r.h;
+        s.enlargedDepth = r.hb;
+        s.bankHeight = r.H;
+        s.title = r.name.empty() ? "第 " + std::to_string(k + 1) + " 段" : r.name;
+        s.depthText = mm(*r.h);
+        sections.push_back(std::move(s));
+    }
+    return sections;
+}
+
+std::optional<std::string> reachSectionsDxf(const CanalProfile& profile,
+                                            const DrawingSheet& sheet) {
+    const std::vector<SectionOutline> sections = reachSections(profile);
+    if (sections.empty()) return std::nullopt;
+    return dxf::write(sectionDrawing(sections, fittingScale(sections), sheet));
+}
+
 }  // namespace lintavo

@@ -12,7 +12,9 @@
 //                              "Lintavo 0.4.0");
 //   std::string docx = canalBookDocx(book);
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "book/report.h"
@@ -45,5 +47,18 @@ CanalBook canalBook(const Project& project, const CanalProfile& profile, const B
 // The reaches as the profile drawing draws them: every reach whose stations were read, its
 // levels where the profile reached it, its 比降 as typed.
 std::vector<ProfileReach> profileReaches(const CanalProfile& profile, const Project& project);
+
+// Each reach's cross-section as the section drawing draws it, titled with the reach's name
+// ("第 2 段" where it has none): every reach whose b, m and h were computed and can be drawn
+// to scale, h to the millimetre as the table shows it, hb and H as its design check gave them.
+std::vector<SectionOutline> reachSections(const CanalProfile& profile);
+
+// What the canal's drawing of cross-sections says when no reach has one to draw.
+inline constexpr std::string_view noReachSection =
+    "没有可以绘出横断面的渠段：没有一个渠段算出了底宽 b、边坡系数 m 和水深 h。";
+
+// The DXF of every reach's cross-section side by side, left to right down the canal, at the
+// scale at which they fit the sheet; none when reachSections finds none.
+std::optional<std::string> reachSectionsDxf(const CanalProfile& profile, const DrawingSheet& sheet);
 
 }  // namespace lintavo

@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -22,19 +23,24 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTableView>
 #include <QUndoStack>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <set>
 
 #include "canal/json.h"
 #include "formats/canal_book.h"
 #include "formats/canal_table.h"
+#include "formats/csv.h"
 #include "formats/dxf.h"
+#include "formats/limits.h"
 #include "formats/profile_dxf.h"
 #include "formats/whole_file.h"
+#include "formats/xlsx.h"
 #include "shell/canal_book_files.h"
 #include "shell/design_dialog.h"
 #include "shell/design_settings.h"
@@ -72,6 +78,46 @@ QTableView* makeTable(QAbstractItemModel* model, const QString& name, QWidget* p
                           QAbstractItemView::AnyKeyPressed);
     view->setSelectionBehavior(QAbstractItemView::SelectItems);
     return view;
+}
+
+// A header as a reach's key: its words before any unit, "流量Q (m³/s)" or "流量Q\n(m³/s)" →
+// "Q"; nullptr for a column no reach reads (the batch's results, 说明).
+const char* reachKeyOf(const std::string& header) {
+    QString text = qstr(header);
+    const qsizetype unit = text.indexOf(QRegularExpression(QStringLiteral("[(（\\[]")));
+    if (unit >= 0) text.truncate(unit);
+    text.remove(QRegularExpression(QStringLiteral("\\s")));
+    text = text.toLower();
+    // clang-format off
+    static const std::pair<const char*, const char*> names[] = {
+        {"名称", "name"}, {"name", "name"}, {"渠段", "name"}, {"渠段名称", "name"},
+        {"起点桩号", "from"}, {"起点", "from"}, {"from", "from"},
+        {"终点桩号", "to"}, {"终点", "to"}, {"to", "to"},
+        {"q", "Q"}, {"流量", "Q"}, {"流量q", "Q"},
+        {"b", "b"}, {"底宽", "b"}, {"底宽b", "b"},
+        {"m", "m"}, {"边坡", "m"}, {"边坡m", "m"}, {"边坡系数", "m"}, {"边坡系数m", "m"},
+        {"i", "i"}, {"底坡", "i"}, {"底坡i", "i"}, {"比降", "i"},
+        {"n", "n"}, {"糙率", "n"}, {"糙率n", "n"},
+        {"局部水头损失", "loss"}, {"局部水头损失δh", "loss"}, {"δh", "loss"}, {"loss", "loss"},
+        {"末端局部损失δh", "loss"}, {"水头损失", "loss"},
+    };
+    // clang-format on
+    for (const auto& [name, key] : names) {
+        if (text == QString::fromUtf8(name)) return key;
+    }
+    return nullptr;
+}
+
+std::optional<std::string> readBounded(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    // One byte past the bound, so that a longer file is told from one that fits.
+    const QByteArray bytes = file.read(static_cast<qint64>(limits::maxTableFileBytes) + 1);
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+bool isBlankCell(const std::string& s) {
+    return s.find_first_not_of(" \t\r\n") == std::string::npos;
 }
 
 QString levelText(const std::optional<double>& x) {
@@ -191,6 +237,7 @@ void CanalWindow::buildMenus() {
     QMenu* out = file->addMenu(QStringLiteral("导出(&E)"));
     out->addAction(QStringLiteral("水力计算成果表(&T)…"), this, [this] { exportAsked(0); });
     out->addAction(QStringLiteral("纵断面图 DXF(&D)…"), this, [this] { exportAsked(1); });
+    out->addAction(QStringLiteral("各渠段横断面图 DXF(&S)…"), this, [this] { exportAsked(4); });
     out->addAction(QStringLiteral("计算书 PDF(&P)…"), this, [this] { exportAsked(2); });
     out->addAction(QStringLiteral("计算书 Word(&W)…"), this, [this] { exportAsked(3); });
     file->addSeparator();
@@ -210,6 +257,7 @@ void CanalWindow::buildMenus() {
     paste->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     reaches_->addAction(paste);
     edit->addAction(QStringLiteral("插入渠段(&I)"), this, &CanalWindow::insertReach);
+    edit->addAction(QStringLiteral("导入渠段(&M)…"), this, &CanalWindow::importAsked);
     edit->addAction(QStringLiteral("删除渠段(&D)"), this, &CanalWindow::removeReaches);
 
     QMenu* project = menuBar()->addMenu(QStringLiteral("工程(&P)"));
@@ -235,6 +283,7 @@ constexpr ExportChoice exportChoices[] = {
     {"纵断面图",       ".dxf",  "DXF 图形 (*.dxf)"},
     {"计算书",         ".pdf",  "PDF 文件 (*.pdf)"},
     {"计算书",         ".docx", "Word 文档 (*.docx)"},
+    {"各渠段横断面图", ".dxf",  "DXF 图形 (*.dxf)"},
 };
 // clang-format on
 
@@ -273,6 +322,16 @@ QString CanalWindow::exportBook(const QString& file) {
     return QStringLiteral("计算书的文件名应以 .pdf 或 .docx 结尾。");
 }
 
+QString CanalWindow::exportSections(const QString& file) {
+    const Project& project = session_->project();
+    const BookInfo names{
+        project.info.name, {}, project.info.designer, project.info.checker, project.info.reviewer};
+    const std::optional<std::string> bytes =
+        reachSectionsDxf(session_->profile(), {names, todayText()});
+    if (!bytes) return QString::fromUtf8(noReachSection.data(), noReachSection.size());
+    return writeWholeFile(file, std::string_view(*bytes));
+}
+
 void CanalWindow::exportAsked(int kind) {
     const ExportChoice& k = exportChoices[kind];
     int horizontal = ProfileScales{}.horizontal;
@@ -309,6 +368,7 @@ void CanalWindow::exportAsked(int kind) {
     if (file.isEmpty()) return;
     const QString why = kind == 0   ? exportTable(file)
                         : kind == 1 ? exportProfile(file, horizontal, vertical)
+                        : kind == 4 ? exportSections(file)
                                     : exportBook(file);
     if (why.isEmpty()) {
         say(QStringLiteral("已导出%1：%2")
@@ -481,6 +541,96 @@ void CanalWindow::pasteRows() {
     QModelIndex at = reaches_->currentIndex();
     if (!at.isValid()) at = reachModel_->index(0, 0);
     reachModel_->paste(at.isValid() ? at.row() : 0, at.isValid() ? at.column() : 0, rows);
+}
+
+QString CanalWindow::importReaches(const QString& file, bool replace) {
+    const QString shown = QDir::toNativeSeparators(file);
+    const auto bytes = readBounded(file);
+    if (!bytes) return QStringLiteral("无法读取文件“%1”。").arg(shown);
+    if (bytes->size() > limits::maxTableFileBytes)
+        return QStringLiteral("文件“%1”超过了 %2 MiB 的上限，无法导入。")
+            .arg(shown)
+            .arg(limits::maxTableFileBytes >> 20);
+    std::string refusal;
+    std::optional<std::vector<std::vector<std::string>>> table;
+    if (file.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive)) {
+        table = readXlsx(*bytes, &refusal);
+        if (!table)
+            return QStringLiteral("“%1”不是可以读取的 .xlsx 工作簿：%2").arg(shown, qstr(refusal));
+    } else {
+        table = readCsvTable(*bytes, &refusal);
+        if (!table) return QStringLiteral("无法导入“%1”：%2").arg(shown, qstr(refusal));
+    }
+    std::vector<std::vector<std::string>>& rows = *table;
+    std::erase_if(rows, [](const std::vector<std::string>& row) {
+        return std::all_of(row.begin(), row.end(), isBlankCell);
+    });
+    if (rows.empty()) return QStringLiteral("“%1”中没有任何数据，无法导入。").arg(shown);
+
+    // The first row names the columns; a column named twice is read from its first.
+    std::vector<const char*> keys;
+    bool hydraulic = false;
+    for (const std::string& header : rows.front()) {
+        const char* key = reachKeyOf(header);
+        if (key && std::any_of(keys.begin(), keys.end(),
+                               [key](const char* k) { return k && std::string_view(k) == key; }))
+            key = nullptr;
+        if (key && std::string_view(key) != "name" && std::string_view(key) != "from" &&
+            std::string_view(key) != "to")
+            hydraulic = true;
+        keys.push_back(key);
+    }
+    if (!hydraulic)
+        return QStringLiteral(
+                   "“%1”的第一行没有可以识别的列名（名称、起点桩号、终点桩号、Q、b、m、i、n、"
+                   "局部水头损失，或 流量Q、底宽b、边坡系数m、底坡i、糙率n），无法导入。")
+            .arg(shown);
+    if (rows.size() < 2) return QStringLiteral("“%1”只有列名，没有渠段。").arg(shown);
+
+    Project after = session_->project();
+    if (replace) after.reaches.clear();
+    const std::size_t count = rows.size() - 1;
+    if (after.reaches.size() + count > maxReaches)
+        return QStringLiteral("导入后将有 %1 个渠段，超过了 %2 个的上限。")
+            .arg(after.reaches.size() + count)
+            .arg(maxReaches);
+    for (std::size_t r = 1; r < rows.size(); ++r) {
+        Reach reach;
+        for (std::size_t c = 0; c < rows[r].size() && c < keys.size(); ++c) {
+            if (keys[c]) *reachField(reach, keys[c]) = utf8(qstr(rows[r][c]).trimmed());
+        }
+        after.reaches.push_back(std::move(reach));
+    }
+    session_->edit(after, replace ? QStringLiteral("导入 %1 个渠段（替换）").arg(count)
+                                  : QStringLiteral("导入 %1 个渠段").arg(count));
+    say(QStringLiteral("已从“%1”导入 %2 个渠段。").arg(shown).arg(count));
+    return {};
+}
+
+void CanalWindow::importAsked() {
+    const QString file = QFileDialog::getOpenFileName(
+        this, QStringLiteral("导入渠段"), QDir::homePath(),
+        QStringLiteral("表格 (*.csv *.txt *.xlsx);;CSV 文件 (*.csv *.txt);;Excel 工作簿 (*.xlsx)"));
+    if (file.isEmpty()) return;
+    bool replace = false;
+    if (!session_->project().reaches.empty()) {
+        QMessageBox ask(QMessageBox::Question, QStringLiteral("导入渠段"),
+                        QStringLiteral("工程已有 %1 个渠段。导入的渠段接在它们后面，"
+                                       "还是替换它们？")
+                            .arg(session_->project().reaches.size()),
+                        QMessageBox::Cancel, this);
+        QPushButton* append = ask.addButton(QStringLiteral("追加"), QMessageBox::AcceptRole);
+        QPushButton* over = ask.addButton(QStringLiteral("替换"), QMessageBox::DestructiveRole);
+        ask.setDefaultButton(append);
+        ask.exec();
+        if (ask.clickedButton() != append && ask.clickedButton() != over) return;
+        replace = ask.clickedButton() == over;
+    }
+    const QString why = importReaches(file, replace);
+    if (!why.isEmpty()) {
+        say(why, true);
+        QMessageBox::warning(this, QStringLiteral("导入渠段"), why);
+    }
 }
 
 void CanalWindow::insertReach() {

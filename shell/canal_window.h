@@ -56,6 +56,9 @@ class CanalWindow : public QMainWindow {
     QString exportTable(const QString& file);
     QString exportProfile(const QString& file, int horizontal, int vertical);
     QString exportBook(const QString& file);
+    // 各渠段横断面图: every reach's cross-section side by side in one DXF, each labelled with
+    // its name, at the scale at which they fit the sheet.
+    QString exportSections(const QString& file);
 
     // The reaches `row` (from 0) typed into, as a user types into the table's cell: the
     // column of `key` (name from to Q b m i n loss). Empty when typed; else why not.
@@ -63,6 +66,12 @@ class CanalWindow : public QMainWindow {
 
     // The rows of the table's selection pasted over from the clipboard, as Ctrl+V does.
     void pasteRows();
+
+    // The reaches of a CSV (UTF-8 or GB18030) or .xlsx file, its columns found by their
+    // headers (名称, 起点桩号, 终点桩号, Q, b, m, i, n, 局部水头损失 or the batch's 流量Q, 底宽b,
+    // 边坡系数m, 底坡i, 糙率n), appended to the project or replacing its reaches, as one step
+    // of 撤销. Empty when read; else why not, and the project is as it was.
+    QString importReaches(const QString& file, bool replace);
 
   Q_SIGNALS:
     // The window was closed, its project saved or let go.
@@ -86,6 +95,7 @@ class CanalWindow : public QMainWindow {
     void editSettings();
     void editHeadLevel();
     void insertReach();
+    void importAsked();
     void removeReaches();
     void openReachBook();
     void exportAsked(int kind);

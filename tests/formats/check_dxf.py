@@ -9,6 +9,7 @@ line, dimension and text of it on the page.
 
 JSON: {"scale": 50, "sections": [{"b": 2, "h": 1, "m": 1.5, "hb": 1.3 or null,
 "H": 1.6 or null (1.2 times the highest water), "W": 2 (the bank-top width; optional),
+"title": "干1" (optional: the text over the section, the scale after it),
 "shape": {"kind": "u", "r": 0.5, "alpha": 10} or {"kind": "arc-toe", "r": 0.4} (b and m as
 above) or {"kind": "circle", "D": 1.2} (optional: none is the trapezoid)}, …],
 "book": {"name": …, "designer": …, "checker": …, "reviewer": …} (optional),
@@ -278,6 +279,11 @@ def check(path, expected):
             label = "1:" + format(s["m"], "g")
             if slopes.count(label) < 2:
                 problems.append(f"fewer than two {label} along the walls")
+    # A section's own title (a canal's reach by its name), with the scale after it.
+    titles = [t.dxf.text for t in msp.query("TEXT")]
+    for s in sections:
+        if s.get("title") and f"{s['title']}  1:{scale}" not in titles:
+            problems.append(f"no title {s['title']}  1:{scale}")
     if dimstyle is None or not math.isclose(dimstyle.dxf.dimscale, scale):
         problems.append(f"the dimension style does not scale by {scale}")
     if not any(math.isclose(t.dxf.height, 3.5 * scale) for t in msp.query("TEXT")):

@@ -386,6 +386,7 @@ class DxfTest : public QObject {
         const QString file = dir.filePath(QStringLiteral("南干渠.lintavo"));
         const QString dxfFile = dir.filePath(QStringLiteral("纵断面.dxf"));
         const QString docxFile = dir.filePath(QStringLiteral("计算书.docx"));
+        const QString sectionsFile = dir.filePath(QStringLiteral("横断面.dxf"));
         {
             QFile out(file);
             QVERIFY(out.open(QIODevice::WriteOnly));
@@ -397,7 +398,9 @@ class DxfTest : public QObject {
                               QStringLiteral("--profile"),
                               dxfFile,
                               QStringLiteral("--book"),
-                              docxFile};
+                              docxFile,
+                              QStringLiteral("--sections"),
+                              sectionsFile};
         if (!scales.isEmpty()) arguments << QStringLiteral("--profile-scale") << scales;
         QProcess calc;
         calc.start(QStringLiteral(LINTAVO_CALC), arguments);
@@ -423,11 +426,40 @@ class DxfTest : public QObject {
                                      t.value(QStringLiteral("to")).toString()));
             cells.append(t.value(QStringLiteral("Q")));
         }
+        // Each computed reach's section, b and m as typed, h, hb and H as computed.
+        QJsonArray sections;
+        std::vector<SectionOutline> outlines;
+        for (qsizetype k = 0; k < reaches.size(); ++k) {
+            const QJsonObject r = reaches[k].toObject();
+            const QJsonObject t = typed[k].toObject();
+            if (!r.value(QStringLiteral("h")).isDouble()) continue;
+            const double b = t.value(QStringLiteral("b")).toString().toDouble();
+            const double m = t.value(QStringLiteral("m")).toString().toDouble();
+            const QJsonValue hb = r.value(QStringLiteral("hb"));
+            const QJsonValue H = r.value(QStringLiteral("H"));
+            sections.append(
+                QJsonObject{{QStringLiteral("b"), b},
+                            {QStringLiteral("m"), m},
+                            {QStringLiteral("h"), r.value(QStringLiteral("h"))},
+                            {QStringLiteral("hb"), hb.isDouble() ? hb : QJsonValue()},
+                            {QStringLiteral("H"), H.isDouble() ? H : QJsonValue()},
+                            {QStringLiteral("title"), t.value(QStringLiteral("name"))}});
+            SectionOutline o;
+            o.b = b;
+            o.h = r.value(QStringLiteral("h")).toDouble();
+            o.m = m;
+            if (hb.isDouble()) o.enlargedDepth = hb.toDouble();
+            if (H.isDouble()) o.bankHeight = H.toDouble();
+            outlines.push_back(o);
+        }
+        QVERIFY(!outlines.empty());
         const auto check = [](const QString& mode, const QString& path, const QJsonObject& what) {
             QProcess p;
-            p.start(QStringLiteral(LINTAVO_SYSTEM_PYTHON),
-                    {QStringLiteral(LINTAVO_TESTS_DIR "/formats/check_dxf.py"), mode, path,
-                     QString::fromUtf8(QJsonDocument(what).toJson(QJsonDocument::Compact))});
+            QStringList command{QStringLiteral(LINTAVO_TESTS_DIR "/formats/check_dxf.py")};
+            if (!mode.isEmpty()) command << mode;
+            command << path
+                    << QString::fromUtf8(QJsonDocument(what).toJson(QJsonDocument::Compact));
+            p.start(QStringLiteral(LINTAVO_SYSTEM_PYTHON), command);
             p.waitForFinished(120000);
             return p.exitCode() == 0
                        ? QString()
@@ -442,6 +474,16 @@ class DxfTest : public QObject {
                     QJsonObject{{QStringLiteral("name"), QStringLiteral("南干渠改建工程")},
                                 {QStringLiteral("designer"), QStringLiteral("张三")}}}});
         QVERIFY2(drawing.isEmpty(), qPrintable(drawing));
+        // The reaches' sections side by side, each by its name, printed by LibreCAD.
+        const QString sectionsDrawn =
+            check(QString(), sectionsFile,
+                  {{QStringLiteral("scale"), fittingScale(outlines)},
+                   {QStringLiteral("sections"), sections},
+                   {QStringLiteral("librecad"), true},
+                   {QStringLiteral("book"),
+                    QJsonObject{{QStringLiteral("name"), QStringLiteral("南干渠改建工程")},
+                                {QStringLiteral("designer"), QStringLiteral("张三")}}}});
+        QVERIFY2(sectionsDrawn.isEmpty(), qPrintable(sectionsDrawn));
         const QString book = check(
             QStringLiteral("--book"), docxFile,
             {{QStringLiteral("project"), QStringLiteral("南干渠改建工程")},

@@ -17,7 +17,7 @@ lined=(U形渠道流量计算 U形渠道水深计算 弧形坡脚梯形渠道流
     无压圆管水深计算)
 lintavo_names+=(衬砌渠道 "${lined[@]}")
 calc_names=(流量Q计算 水深h计算 计算渠道底宽b 底坡i计算 断面尺寸 discharge normal-depth bottom-width
-    bottom-slope section --bom --help 名称 说明 project --json --table --profile --book "${lined[@]}" 圆弧半径r 外倾角α 管径D 另一水深)
+    bottom-slope section --bom --help 名称 说明 project --json --table --profile --sections --book "${lined[@]}" 圆弧半径r 外倾角α 管径D 另一水深)
 # Every calculation of the catalogue by its alias and its title, as lintavo-calc itself lists
 # them when asked for one it lacks, so that one added later cannot be missing from its pages.
 listed=$("$calc" no-such-calculation </dev/null 2>&1 || true)

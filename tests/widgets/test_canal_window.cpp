@@ -24,6 +24,7 @@
 #include "calculators/menu_table.h"
 #include "canal/profile.h"
 #include "canal/project.h"
+#include "formats/xlsx.h"
 #include "shell/application.h"
 #include "shell/calculator_window.h"
 #include "shell/canal_window.h"
@@ -59,6 +60,65 @@ const char* const threeReaches = R"({"format": "lintavo-project", "version": 1,
 QByteArray read(const QString& file) {
     QFile in(file);
     return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+}
+
+QString writeScratch(const QString& file, const QByteArray& bytes) {
+    QFile out(file);
+    if (out.open(QIODevice::WriteOnly)) out.write(bytes);
+    return file;
+}
+
+// The batch of 水深h计算 as it exports its table: its own headers with units, a result and 说明.
+const QByteArray batchCsv =
+    "名称,流量Q (m³/s),底宽b (m),边坡系数m,底坡i,糙率n,水深h (m),说明\r\n"
+    "支1,3.2,2,1.25,1/3000,0.022,1.104,\r\n"
+    "支2,2.5,1.8,1.25,1/2500,0.022,,\r\n";
+
+// The same two rows as a GB18030 CSV, as a spreadsheet saves it on a Chinese system; 起点桩号 and
+// 终点桩号 in the columns of a reach.
+const QByteArray gbCsv =
+    "\xc3\xfb\xb3\xc6,\xc6\xf0\xb5\xe3\xd7\xae\xba\xc5,"
+    "\xd6\xd5\xb5\xe3\xd7\xae\xba\xc5,Q,b,m,i,n\r\n"
+    "\xb8\xc9\xc7\xfe\xd2\xbb,K3+200,K4+000,6,3,1.5,1/3000,0.025\r\n";
+
+QByteArray xlsxOfReaches() {
+    XlsxWriter out;
+    out.addRow({{"名称", false},
+                {"起点桩号", false},
+                {"终点桩号", false},
+                {"流量Q", false},
+                {"底宽b", false},
+                {"边坡系数m", false},
+                {"底坡i", false},
+                {"糙率n", false},
+                {"局部水头损失Δh", false}});
+    out.addRow({{"干4", false},
+                {"K3+200", false},
+                {"K4+000", false},
+                {"6", true},
+                {"3", true},
+                {"1.5", true},
+                {"0.0002", true},
+                {"0.025", true},
+                {"0.05", true}});
+    out.addRow({{"干5", false},
+                {"K4+000", false},
+                {"K5+100", false},
+                {"4", true},
+                {"2.5", true},
+                {"1.5", true},
+                {"0.0002", true},
+                {"0.025", true},
+                {"", false}});
+    const std::string bytes = std::move(out).finish("渠段");
+    return {bytes.data(), static_cast<qsizetype>(bytes.size())};
+}
+
+QStringList texts(std::initializer_list<const char*> all) {
+    QStringList list;
+    for (const char* text : all)
+        list.append(QString::fromUtf8(text));
+    return list;
 }
 
 QByteArray bytesOf(const Project& project) {
@@ -115,6 +175,16 @@ class TestCanalWindow : public QObject {
             << Edit([](CanalWindow& w) { w.reachModel().insertReach(1); });
         QTest::newRow("two reaches deleted") << Edit([](CanalWindow& w) {
             w.reachModel().removeReaches({2, 0, 2});
+        });
+        QTest::newRow("the batch's CSV imported after the reaches") << Edit([this](CanalWindow& w) {
+            const QString csv =
+                writeScratch(folder_.filePath(QStringLiteral("批量.csv")), batchCsv);
+            QCOMPARE(w.importReaches(csv, false), QString());
+        });
+        QTest::newRow("an .xlsx imported over the reaches") << Edit([this](CanalWindow& w) {
+            const QString xlsx =
+                writeScratch(folder_.filePath(QStringLiteral("渠段.xlsx")), xlsxOfReaches());
+            QCOMPARE(w.importReaches(xlsx, true), QString());
         });
         QTest::newRow("a head level typed") << Edit([](CanalWindow& w) {
             w.headLevel()->setText(QStringLiteral("1262.5"));
@@ -180,6 +250,96 @@ class TestCanalWindow : public QObject {
         QFile::remove(saved);
     }
 
+    // What an import reads from each kind of file, the rows after the reaches already there
+    // (three) or in their place; and a file it cannot use refused with the project untouched.
+    void importsReachesByTheirHeaders_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("replace");
+        QTest::addColumn<int>("reaches");
+        QTest::addColumn<QStringList>("last");  // the last reach's name from to Q b m i n loss
+        QTest::addColumn<QString>("refusal");   // a part of the refusal; empty when it reads
+        QTest::newRow("the batch's CSV, appended")
+            << "批量.csv" << batchCsv << false << 5
+            << texts({"支2", "", "", "2.5", "1.8", "1.25", "1/2500", "0.022", ""}) << "";
+        QTest::newRow("the batch's CSV, replacing")
+            << "批量.csv" << batchCsv << true << 2
+            << texts({"支2", "", "", "2.5", "1.8", "1.25", "1/2500", "0.022", ""}) << "";
+        QTest::newRow("an .xlsx by its writer")
+            << "渠段.xlsx" << xlsxOfReaches() << false << 5
+            << texts({"干5", "K4+000", "K5+100", "4", "2.5", "1.5", "0.0002", "0.025", ""}) << "";
+        QTest::newRow("a GB18030 CSV")
+            << "国标.csv" << gbCsv << false << 4
+            << texts({"干渠一", "K3+200", "K4+000", "6", "3", "1.5", "1/3000", "0.025", ""}) << "";
+        QTest::newRow("English headers, tab separated")
+            << "英文.txt"
+            << QByteArray(
+                   "name\tfrom\tto\tQ\tb\tm\ti\tn\tloss\n"
+                   "c1\t0\t900\t1.5\t1\t1\t0.0005\t0.017\t0.02\n")
+            << true << 1 << texts({"c1", "0", "900", "1.5", "1", "1", "0.0005", "0.017", "0.02"})
+            << "";
+        QTest::newRow("no column a reach reads")
+            << "别的.csv" << QByteArray("日期,温度\r\n2026-01-01,3\r\n") << true << 3
+            << QStringList{} << "没有可以识别的列名";
+        QTest::newRow("only stations")
+            << "桩号.csv" << QByteArray("名称,起点桩号,终点桩号\r\n甲,0,100\r\n") << false << 3
+            << QStringList{} << "没有可以识别的列名";
+        QTest::newRow("headers and no rows") << "空表.csv" << QByteArray("Q,b,m,i,n\r\n") << false
+                                             << 3 << QStringList{} << "没有渠段";
+        QTest::newRow("an empty file")
+            << "空.csv" << QByteArray() << true << 3 << QStringList{} << "没有任何数据";
+        QTest::newRow("a CSV that is not UTF-8 nor GB18030")
+            << "乱码.csv" << QByteArray("Q,b\r\n\xff\xfe\xff,1\r\n") << true << 3 << QStringList{}
+            << "无法导入";
+        QTest::newRow("a text called .xlsx")
+            << "假的.xlsx" << QByteArray("Q,b,m,i,n\r\n1,2,3,4,5\r\n") << true << 3 << QStringList{}
+            << "不是可以读取的 .xlsx 工作簿";
+    }
+
+    void importsReachesByTheirHeaders() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, replace);
+        QFETCH(int, reaches);
+        QFETCH(QStringList, last);
+        QFETCH(QString, refusal);
+        CanalWindow w;
+        QCOMPARE(w.openFile(file_), QString());
+        const Project before = w.session().project();
+        const QString file = writeScratch(folder_.filePath(name), bytes);
+        const QString why = w.importReaches(file, replace);
+        QCOMPARE(w.reachModel().rowCount(), reaches);
+        if (!refusal.isEmpty()) {
+            QVERIFY2(why.contains(refusal), qPrintable(why));
+            QVERIFY(w.session().project() == before);
+            QCOMPARE(w.session().undoStack().count(), 0);
+        } else {
+            QCOMPARE(why, QString());
+            QCOMPARE(w.session().undoStack().count(), 1);
+            const Reach& r = w.session().project().reaches.back();
+            for (int c = 0; c < reachInputColumns; ++c)
+                QCOMPARE(qstr(*reachField(r, reachColumns[c].key)), last[c]);
+            if (!replace)
+                QVERIFY(std::equal(before.reaches.begin(), before.reaches.end(),
+                                   w.session().project().reaches.begin()));
+            // Undone whole, in one step.
+            w.session().undoStack().undo();
+            QVERIFY(w.session().project() == before);
+        }
+        QFile::remove(file);
+        w.session().discard();
+    }
+
+    // A file not there is refused by its name.
+    void aMissingFileIsNotImported() {
+        CanalWindow w;
+        const Project before = w.session().project();
+        const QString why = w.importReaches(folder_.filePath(QStringLiteral("没有.csv")), false);
+        QVERIFY2(why.contains(QStringLiteral("无法读取")), qPrintable(why));
+        QVERIFY(w.session().project() == before);
+        w.session().discard();
+    }
+
     // 不满足 and a reach that cannot be computed are drawn in red, the others are not.
     void verdictsInRed() {
         CanalWindow w;
@@ -202,7 +362,7 @@ class TestCanalWindow : public QObject {
     // is refused with the reason and leaves nothing behind.
     void theProjectFilesItsExports_data() {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("kind");           // 0 table, 1 profile, 2 book
+        QTest::addColumn<int>("kind");           // 0 table, 1 profile, 2 book, 3 sections
         QTest::addColumn<QByteArray>("begins");  // empty: refused
         QTest::addColumn<QByteArray>("holds");
         QTest::newRow("table as .xlsx") << "成果表.xlsx" << 0 << QByteArray("PK") << QByteArray();
@@ -216,6 +376,10 @@ class TestCanalWindow : public QObject {
         QTest::newRow("book as PDF") << "计算书.pdf" << 2 << QByteArray("%PDF") << QByteArray();
         QTest::newRow("book as Word") << "计算书.docx" << 2 << QByteArray("PK") << QByteArray();
         QTest::newRow("book as .doc") << "计算书.doc" << 2 << QByteArray() << QByteArray();
+        QTest::newRow("every reach's section, the last by its name")
+            << "横断面图.dxf" << 3 << QByteArray("0\r\nSECTION") << QByteArray("干3  1:");
+        QTest::newRow("sections nowhere")
+            << "没有的文件夹/横断面图.dxf" << 3 << QByteArray() << QByteArray();
     }
 
     void theProjectFilesItsExports() {
@@ -228,7 +392,8 @@ class TestCanalWindow : public QObject {
         const QString target = folder_.filePath(name);
         const QString why = kind == 0   ? w.exportTable(target)
                             : kind == 1 ? w.exportProfile(target, 2000, 100)
-                                        : w.exportBook(target);
+                            : kind == 2 ? w.exportBook(target)
+                                        : w.exportSections(target);
         if (begins.isEmpty()) {
             QVERIFY2(!why.isEmpty(), qPrintable(name));
             QVERIFY(!QFileInfo::exists(target));
@@ -238,6 +403,18 @@ class TestCanalWindow : public QObject {
         const QByteArray written = read(target);
         QVERIFY2(written.startsWith(begins), written.left(16).toHex().constData());
         QVERIFY(written.contains(holds));
+    }
+
+    // With no reach computed there is no section to draw: refused, nothing written.
+    void noSectionsWithoutAComputedReach() {
+        CanalWindow w;
+        QCOMPARE(w.openFile(file_), QString());
+        for (int row = 0; row < w.reachModel().rowCount(); ++row)
+            QCOMPARE(w.typeReach(row, QStringLiteral("n"), QStringLiteral("0")), QString());
+        const QString target = folder_.filePath(QStringLiteral("无断面.dxf"));
+        QVERIFY(w.exportSections(target).contains(QStringLiteral("没有可以绘出横断面的渠段")));
+        QVERIFY(!QFileInfo::exists(target));
+        w.session().discard();
     }
 
     // A save into a folder that is not there fails, says why, and changes nothing.
