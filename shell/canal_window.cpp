@@ -216,7 +216,11 @@ CanalWindow::CanalWindow(QWidget* parent)
     follow();
 }
 
-CanalWindow::~CanalWindow() = default;
+CanalWindow::~CanalWindow() {
+    // The session is a child and goes after this window has stopped being one: it must not
+    // call back into it on the way.
+    session_->disconnect(this);
+}
 
 void CanalWindow::buildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("文件(&F)"));

@@ -48,6 +48,9 @@ ProjectSession::ProjectSession(QObject* parent) : QObject(parent) {
 }
 
 ProjectSession::~ProjectSession() {
+    // The undo stack says it is clean as it goes; nobody is left to hear it.
+    undo_.disconnect(this);
+    blockSignals(true);
     // Closed with nothing unsaved, nothing is left to recover.
     if (!modified()) dropAutosave(autosave_);
 }
