@@ -66,18 +66,16 @@ std::vector<QStringList> tabSeparated(const QString& text) {
     return rows;
 }
 
-// ── the reaches ─────────────────────────────────────────────────────────────────────────────
-
-ReachTableModel::ReachTableModel(ProjectSession& session, QObject* parent)
+SessionTableModel::SessionTableModel(ProjectSession& session, RowsOf rowsOf, QObject* parent)
     : QAbstractTableModel(parent),
       session_(session),
-      rows_(static_cast<int>(session.project().reaches.size())) {
-    connect(&session_, &ProjectSession::changed, this, &ReachTableModel::follow);
+      rows_(rowsOf(session.project())),
+      rowsOf_(rowsOf) {
+    connect(&session_, &ProjectSession::changed, this, &SessionTableModel::follow);
 }
 
-// Rows kept where their number is, so that the cell being edited keeps its place.
-void ReachTableModel::follow() {
-    const int rows = static_cast<int>(session_.project().reaches.size());
+void SessionTableModel::follow() {
+    const int rows = rowsOf_(session_.project());
     if (rows != rows_) {
         beginResetModel();
         rows_ = rows;
@@ -87,9 +85,16 @@ void ReachTableModel::follow() {
     if (rows_ > 0) Q_EMIT dataChanged(index(0, 0), index(rows_ - 1, columnCount() - 1));
 }
 
-int ReachTableModel::rowCount(const QModelIndex& parent) const {
+int SessionTableModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : rows_;
 }
+
+// ── the reaches ─────────────────────────────────────────────────────────────────────────────
+
+ReachTableModel::ReachTableModel(ProjectSession& session, QObject* parent)
+    : SessionTableModel(
+          session, [](const Project& project) { return static_cast<int>(project.reaches.size()); },
+          parent) {}
 
 int ReachTableModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(std::size(reachColumns));
@@ -227,26 +232,10 @@ constexpr int controlInputColumns = 3;
 }  // namespace
 
 ControlTableModel::ControlTableModel(ProjectSession& session, QObject* parent)
-    : QAbstractTableModel(parent),
-      session_(session),
-      rows_(static_cast<int>(session.project().levels.controls.size())) {
-    connect(&session_, &ProjectSession::changed, this, &ControlTableModel::follow);
-}
-
-void ControlTableModel::follow() {
-    const int rows = static_cast<int>(session_.project().levels.controls.size());
-    if (rows != rows_) {
-        beginResetModel();
-        rows_ = rows;
-        endResetModel();
-        return;
-    }
-    if (rows_ > 0) Q_EMIT dataChanged(index(0, 0), index(rows_ - 1, columnCount() - 1));
-}
-
-int ControlTableModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : rows_;
-}
+    : SessionTableModel(
+          session,
+          [](const Project& project) { return static_cast<int>(project.levels.controls.size()); },
+          parent) {}
 
 int ControlTableModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(std::size(controlColumns));

@@ -11,7 +11,28 @@
 
 namespace lintavo {
 
+struct Project;
 class ProjectSession;
+
+// A table whose rows are some list of the open project: it follows the session, resetting
+// when the number of rows changes and otherwise refreshing them in place, so that the cell
+// being edited keeps its place.
+class SessionTableModel : public QAbstractTableModel {
+  public:
+    using RowsOf = int (*)(const Project& project);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+
+  protected:
+    SessionTableModel(ProjectSession& session, RowsOf rowsOf, QObject* parent);
+
+    ProjectSession& session_;
+    int rows_;
+
+  private:
+    void follow();
+    RowsOf rowsOf_;
+};
 
 // A reach's column: its key in the file for an input, or none for a result.
 struct ReachColumn {
@@ -36,13 +57,12 @@ inline constexpr int reachVerdictColumn = 17;
 // line is no row. "a\tb\r\nc\n" → {{"a", "b"}, {"c"}}.
 std::vector<QStringList> tabSeparated(const QString& text);
 
-class ReachTableModel : public QAbstractTableModel {
+class ReachTableModel : public SessionTableModel {
     Q_OBJECT
 
   public:
     ReachTableModel(ProjectSession& session, QObject* parent = nullptr);
 
-    int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
@@ -56,20 +76,14 @@ class ReachTableModel : public QAbstractTableModel {
     // before it ends; removes the reaches of `rows`.
     void insertReach(int row);
     void removeReaches(std::vector<int> rows);
-
-  private:
-    void follow();
-    ProjectSession& session_;
-    int rows_ = 0;
 };
 
-class ControlTableModel : public QAbstractTableModel {
+class ControlTableModel : public SessionTableModel {
     Q_OBJECT
 
   public:
     ControlTableModel(ProjectSession& session, QObject* parent = nullptr);
 
-    int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
@@ -78,11 +92,6 @@ class ControlTableModel : public QAbstractTableModel {
 
     void insertControl(int row);
     void removeControls(std::vector<int> rows);
-
-  private:
-    void follow();
-    ProjectSession& session_;
-    int rows_ = 0;
 };
 
 }  // namespace lintavo
